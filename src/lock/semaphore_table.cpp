@@ -1,0 +1,272 @@
+// The per-process table of named system semaphores: 102,400 slots, the lowest
+// free slot taken, names matched byte for byte. Waiting is always done outside
+// the table's in-process mutex, and a handle that one thread waits on is never
+// closed under it by another thread.
+#include "lock/semaphore_table.h"
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+#include <vector>
+
+#include "hostutil.h"
+#include "lock/slot_index.h"
+#include "os/os.h"
+
+namespace hostutil::lock {
+namespace {
+
+constexpr std::uint32_t name_capacity = 64;  // 63 characters and the NUL
+constexpr std::uint32_t attempt_wait_ms = 1;
+constexpr std::uint32_t retry_pause_ms = 500;
+
+struct SemaphoreSlot {
+  char name[name_capacity];  // NUL-terminated; all zero in a free slot
+  os::semaphore* handle;     // null exactly when the slot is free
+  std::uint32_t entered;     // 1 while this process holds it through SemaphoreEntry
+};
+
+SemaphoreSlot g_slots[table_slots];
+std::uint32_t g_table_initialised;  // 0 = not set up
+
+// The table has no visible lock; this one only keeps concurrent callers of one
+// process from tearing the table and its index apart.
+std::mutex g_mutex;
+const char* slot_name(std::uint32_t slot) { return g_slots[slot].name; }
+name_index g_names{slot_name};
+free_slot_map g_free;
+
+// Handles in use by a waiting thread outside the mutex. A slot cleared
+// meanwhile leaves its handle here, closed by the last thread to return it.
+struct borrowed_handle {
+  os::semaphore* handle;
+  std::uint32_t users;
+  bool closing;
+};
+std::vector<borrowed_handle> g_borrowed;
+
+// Resolves the caller's name/number pair into the semaphore's name.
+class semaphore_name {
+ public:
+  semaphore_name(const char* name, std::uint64_t number) {
+    if (name != nullptr && name[0] != '\0') {
+      text_ = name;
+    } else {
+      numbered_name(number, numbered_);
+      text_ = numbered_;
+    }
+  }
+  const char* c_str() const { return text_; }
+  bool fits() const { return std::strlen(text_) < name_capacity; }
+
+ private:
+  char numbered_[17] = {};
+  const char* text_;
+};
+
+std::uint32_t find_slot(const semaphore_name& name) {
+  return name.fits() ? g_names.find(name.c_str()) : no_slot;
+}
+
+// Must be called with the mutex held.
+os::semaphore* borrow(std::uint32_t slot) {
+  os::semaphore* h = g_slots[slot].handle;
+  for (auto& b : g_borrowed) {
+    if (b.handle == h) {
+      ++b.users;
+      return h;
+    }
+  }
+  g_borrowed.push_back({h, 1, false});
+  return h;
+}
+
+// Must be called with the mutex held.
+void give_back(os::semaphore* h) {
+  auto it = std::find_if(g_borrowed.begin(), g_borrowed.end(),
+                         [h](const borrowed_handle& b) { return b.handle == h; });
+  if (it == g_borrowed.end()) return;
+  if (--it->users == 0) {
+    if (it->closing) os::semaphore_syscalls().close(h);
+    g_borrowed.erase(it);
+  }
+}
+
+// Closes a handle that has left the table, or leaves it to its last borrower.
+// Must be called with the mutex held.
+void close_handle(os::semaphore* h) {
+  for (auto& b : g_borrowed) {
+    if (b.handle == h) {
+      b.closing = true;
+      return;
+    }
+  }
+  os::semaphore_syscalls().close(h);
+}
+
+void clear_slot(std::uint32_t slot) {
+  g_names.erase(g_slots[slot].name);
+  std::memset(g_slots[slot].name, 0, name_capacity);
+  g_slots[slot].handle = nullptr;
+  g_slots[slot].entered = 0;
+  g_free.give(slot);
+}
+
+// Waits without a bound: 1 ms attempts, 500 ms apart.
+void take_unbounded(os::semaphore* h) {
+  while (os::semaphore_syscalls().wait(h, attempt_wait_ms) == os::wait_status::timed_out) {
+    os::pause_ms(retry_pause_ms);
+  }
+}
+
+// After this thread has taken h: empties the slot if it still holds h, gives
+// the count back and closes the handle (or leaves that to its last borrower).
+// False when giving the count back failed; the handle then stays open.
+bool retire(std::uint32_t slot, os::semaphore* h) {
+  const bool ours = slot != no_slot && g_slots[slot].handle == h;
+  if (ours) clear_slot(slot);
+  const bool posted = os::semaphore_syscalls().post(h);
+  if (ours && posted) close_handle(h);
+  give_back(h);
+  return posted;
+}
+
+}  // namespace
+
+void numbered_name(std::uint64_t number, char (&out)[17]) {
+  static constexpr char digits[] = "0123456789abcdef";
+  for (int i = 15; i >= 0; --i) {
+    out[i] = digits[number & 0xF];
+    number >>= 4;
+  }
+  out[16] = '\0';
+}
+
+bool table_ready() { return g_table_initialised != 0; }
+
+std::uint32_t occupied_slots() {
+  std::lock_guard lock(g_mutex);
+  std::uint32_t n = 0;
+  for (const auto& s : g_slots) n += s.handle != nullptr;
+  return n;
+}
+
+}  // namespace hostutil::lock
+
+using namespace hostutil;
+using namespace hostutil::lock;
+
+extern "C" {
+
+HOSTUTIL_API void HOSTUTIL_CALL SemaphoreControlBegin(void) {
+  std::lock_guard lock(g_mutex);
+  if (g_table_initialised != 0) return;
+  std::memset(g_slots, 0, sizeof g_slots);
+  g_names.reset();
+  g_free.reset();
+  g_table_initialised = 1;
+}
+
+HOSTUTIL_API void HOSTUTIL_CALL SemaphoreControlEnd(void) {
+  std::unique_lock lock(g_mutex);
+  if (g_table_initialised == 0) return;
+  g_table_initialised = 0;
+  for (std::uint32_t slot = 0; slot < table_slots; ++slot) {
+    os::semaphore* h = g_slots[slot].handle;
+    if (h == nullptr) continue;
+    borrow(slot);
+    lock.unlock();
+    take_unbounded(h);
+    lock.lock();
+    if (!retire(slot, h)) {
+      // The sweep stops here; this and every later handle stays open, forgotten.
+      return;
+    }
+  }
+}
+
+HOSTUTIL_API uint32_t HOSTUTIL_CALL SemaphoreCreate(const char* name, uint64_t number) {
+  std::lock_guard lock(g_mutex);
+  if (g_table_initialised == 0) return 0;
+  const semaphore_name n(name, number);
+  if (!n.fits()) return 0;  // a slot holds 63 characters; never truncate a name
+  if (g_names.find(n.c_str()) != no_slot) return 1;
+  const std::uint32_t slot = g_free.lowest();
+  if (slot == no_slot) return 0;
+  os::semaphore* h = os::semaphore_syscalls().open(n.c_str(), 1, 2);
+  if (h == nullptr) return 0;
+  std::strcpy(g_slots[slot].name, n.c_str());
+  g_slots[slot].handle = h;
+  g_slots[slot].entered = 0;
+  g_free.take(slot);
+  g_names.insert(g_slots[slot].name, slot);
+  return 1;
+}
+
+HOSTUTIL_API uint32_t HOSTUTIL_CALL SemaphoreEntry(const char* name, uint64_t number,
+                                                   uint32_t retryCount) {
+  std::unique_lock lock(g_mutex);
+  if (g_table_initialised == 0) return 0;
+  const semaphore_name n(name, number);
+  std::uint32_t slot = find_slot(n);
+  if (slot == no_slot) return 1;  // nothing to wait for
+  os::semaphore* h = borrow(slot);
+  lock.unlock();
+
+  std::uint32_t attempts = 0;
+  os::wait_status status;
+  for (;;) {
+    status = os::semaphore_syscalls().wait(h, attempt_wait_ms);
+    ++attempts;
+    if (status != os::wait_status::timed_out) break;
+    if (retryCount == 0) continue;
+    if (attempts >= retryCount) break;
+    os::pause_ms(retry_pause_ms);
+  }
+
+  lock.lock();
+  give_back(h);
+  if (status != os::wait_status::acquired) return 0;
+  // The slot may have been released meanwhile; only a slot that still holds
+  // this handle records the entry.
+  slot = find_slot(n);
+  if (slot != no_slot && g_slots[slot].handle == h) g_slots[slot].entered = 1;
+  return 1;
+}
+
+HOSTUTIL_API void HOSTUTIL_CALL SemaphoreLeave(const char* name, uint64_t number) {
+  std::lock_guard lock(g_mutex);
+  if (g_table_initialised == 0) return;
+  const std::uint32_t slot = find_slot(semaphore_name(name, number));
+  if (slot == no_slot) return;
+  os::semaphore_syscalls().post(g_slots[slot].handle);  // at the maximum this fails; that is fine
+  g_slots[slot].entered = 0;
+}
+
+HOSTUTIL_API void HOSTUTIL_CALL SemaphoreRelease(const char* name, uint64_t number) {
+  std::unique_lock lock(g_mutex);
+  if (g_table_initialised == 0) return;
+  const semaphore_name n(name, number);
+  std::uint32_t slot = find_slot(n);
+  if (slot == no_slot) return;
+  os::semaphore* h = borrow(slot);
+  lock.unlock();
+  take_unbounded(h);
+  lock.lock();
+  retire(find_slot(n), h);
+}
+
+HOSTUTIL_API uint32_t HOSTUTIL_CALL SemaphoreIsEntry(const char* name, uint64_t number) {
+  std::lock_guard lock(g_mutex);
+  if (g_table_initialised == 0) return 0;
+  const std::uint32_t slot = find_slot(semaphore_name(name, number));
+  return slot == no_slot ? 0 : g_slots[slot].entered;
+}
+
+HOSTUTIL_API uint32_t HOSTUTIL_CALL SemaphoreIsExist(const char* name, uint32_t number) {
+  std::lock_guard lock(g_mutex);
+  if (g_table_initialised == 0) return 0;
+  return find_slot(semaphore_name(name, number)) == no_slot ? 0 : 1;
+}
+
+}  // extern "C"

@@ -1,0 +1,49 @@
+// Child-process roles for the cross-process tests. A test starts a copy of its
+// own program with a role name; main() runs the role instead of the tests.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace hostutil::test {
+
+using child_role = std::function<int(const std::vector<std::string>& args)>;
+
+// Registers a role at static-initialisation time; returns true.
+bool register_child_role(const std::string& name, child_role role);
+
+// Runs the registered role when argv asks for one; -1 otherwise.
+int run_child_role(int argc, char** argv);
+
+// A running copy of this test program in the given role.
+class child_process {
+ public:
+  child_process(const std::string& role, const std::vector<std::string>& args = {});
+  ~child_process();
+  child_process(const child_process&) = delete;
+  child_process& operator=(const child_process&) = delete;
+
+  bool started() const;
+  int wait();   // exit status; -1 if it could not be waited for
+  void kill();  // ends it at once (SIGKILL / TerminateProcess)
+
+ private:
+  struct impl;
+  impl* impl_;
+};
+
+// Path of the running test program.
+std::string self_path();
+
+// A fresh scratch folder under the system's temporary folder, ending in the
+// platform's separator.
+std::string scratch_folder(const std::string& tag);
+
+}  // namespace hostutil::test
+
+#define HOSTUTIL_CHILD_ROLE(name)                                                             \
+  static int name##_role(const std::vector<std::string>& args);                              \
+  [[maybe_unused]] static const bool name##_registered =                                      \
+      ::hostutil::test::register_child_role(#name, name##_role);                              \
+  static int name##_role([[maybe_unused]] const std::vector<std::string>& args)

@@ -1,0 +1,37 @@
+// The suite's main: a child role when asked for one, else the tests.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "support/child.h"
+
+namespace hostutil::test {
+
+namespace {
+std::map<std::string, child_role>& roles() {
+  static std::map<std::string, child_role> r;
+  return r;
+}
+}  // namespace
+
+bool register_child_role(const std::string& name, child_role role) {
+  roles()[name] = std::move(role);
+  return true;
+}
+
+int run_child_role(int argc, char** argv) {
+  if (argc < 3 || std::string(argv[1]) != "--child-role") return -1;
+  auto it = roles().find(argv[2]);
+  if (it == roles().end()) return 99;
+  std::vector<std::string> args(argv + 3, argv + argc);
+  return it->second(args);
+}
+
+}  // namespace hostutil::test
+
+int main(int argc, char** argv) {
+  const int role = hostutil::test::run_child_role(argc, argv);
+  if (role >= 0) return role;
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
