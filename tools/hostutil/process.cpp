@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <random>
 
+#include "common/command_line.h"
 #include "host.h"
 
 #ifdef _WIN32
@@ -32,11 +33,7 @@ int run_process(const std::vector<std::string>& argv) {
   if (argv.empty()) return -1;
   std::cout.flush();  // our lines first, then the child's
 #ifdef _WIN32
-  std::string cmd;
-  for (const auto& a : argv) {
-    if (!cmd.empty()) cmd += ' ';
-    cmd += a.find_first_of(" \t\"") == std::string::npos ? a : "\"" + a + "\"";
-  }
+  std::string cmd = hostutil::tools::command_line(argv);
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "common/command_line.h"
 #include "support/child.h"
 
 namespace hostutil::test {
@@ -20,14 +21,12 @@ std::string self_path() {
   return std::string(buf, n);
 }
 
-namespace {
-std::string quoted(const std::string& s) { return "\"" + s + "\""; }
-}  // namespace
 
 child_process::child_process(const std::string& role, const std::vector<std::string>& args)
     : impl_(new impl) {
-  std::string cmd = quoted(self_path()) + " --child-role " + role;
-  for (const auto& a : args) cmd += " " + quoted(a);
+  std::vector<std::string> argv{self_path(), "--child-role", role};
+  argv.insert(argv.end(), args.begin(), args.end());
+  std::string cmd = hostutil::tools::command_line(argv);
   STARTUPINFOA si{};
   si.cb = sizeof si;
   impl_->ok = CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
