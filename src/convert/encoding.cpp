@@ -1,6 +1,7 @@
 // The four single conversions between ANSI, UTF-8 and UTF-16: argument checks
 // and a zero-filled output around one system conversion. UTF-16 capacities are
-// counted in code units, so the zero-filling covers exactly the caller's buffer.
+// counted in code units, so the zero-filling covers exactly the caller's buffer,
+// and a failed conversion leaves it zero-filled, not half written.
 #include <cstring>
 
 #include "hostutil.h"
@@ -12,14 +13,20 @@ using hostutil::os::code_page;
 
 int32_t zeroed_to_utf16(code_page from, const char* text, uint32_t length, hu_wchar* output,
                         uint32_t capacity) {
-  std::memset(output, 0, std::size_t{capacity} * sizeof(hu_wchar));
-  return static_cast<int32_t>(hostutil::os::to_utf16(from, text, length, output, capacity));
+  const std::size_t bytes = std::size_t{capacity} * sizeof(hu_wchar);
+  std::memset(output, 0, bytes);
+  const uint32_t n = hostutil::os::to_utf16(from, text, length, output, capacity);
+  // A conversion that did not fit may have begun; a failure leaves only zeros.
+  if (n == 0) std::memset(output, 0, bytes);
+  return static_cast<int32_t>(n);
 }
 
 int32_t zeroed_from_utf16(code_page to, const hu_wchar* text, uint32_t length, char* output,
                           uint32_t outputSize) {
   std::memset(output, 0, outputSize);
-  return static_cast<int32_t>(hostutil::os::from_utf16(to, text, length, output, outputSize));
+  const uint32_t n = hostutil::os::from_utf16(to, text, length, output, outputSize);
+  if (n == 0) std::memset(output, 0, outputSize);
+  return static_cast<int32_t>(n);
 }
 
 }  // namespace
