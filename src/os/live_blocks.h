@@ -1,40 +1,54 @@
-// The set of blocks the heap facility has handed out and not yet taken back, so
-// that a size query or a release of any other address (a block freed twice, say)
-// is answered from the set and never reads memory the process no longer owns.
+// The blocks the heap facility has handed out and not yet taken back, with the
+// size each was asked for and whether it is pages of its own. Size queries and
+// releases are answered from here, so an address the facility does not know (a
+// block freed twice, say) is never read, and a large block carries no header
+// that would cost it an extra page.
 #pragma once
 
+#include <cstddef>
 #include <mutex>
-#include <new>
-#include <unordered_set>
+#include <unordered_map>
 
 namespace hostutil::os {
 
+struct live_block {
+  std::size_t size;  // bytes asked for
+  bool mapped;       // pages of its own rather than a heap block
+};
+
 class live_blocks {
  public:
-  // False when the set cannot grow; the block must then not be handed out.
-  bool add(const void* block) noexcept {
+  // False when the table cannot grow; the block must then not be handed out.
+  bool add(const void* block, live_block info) noexcept {
     try {
       std::lock_guard lock(mutex_);
-      return blocks_.insert(block).second;
+      return blocks_.emplace(block, info).second;
     } catch (...) {
       return false;
     }
   }
 
-  bool contains(const void* block) noexcept {
+  bool find(const void* block, live_block& info) noexcept {
     try {
       std::lock_guard lock(mutex_);
-      return blocks_.count(block) != 0;
+      const auto it = blocks_.find(block);
+      if (it == blocks_.end()) return false;
+      info = it->second;
+      return true;
     } catch (...) {
       return false;
     }
   }
 
   // False when the block was not live.
-  bool remove(const void* block) noexcept {
+  bool remove(const void* block, live_block& info) noexcept {
     try {
       std::lock_guard lock(mutex_);
-      return blocks_.erase(block) != 0;
+      const auto it = blocks_.find(block);
+      if (it == blocks_.end()) return false;
+      info = it->second;
+      blocks_.erase(it);
+      return true;
     } catch (...) {
       return false;
     }
@@ -42,7 +56,7 @@ class live_blocks {
 
  private:
   std::mutex mutex_;
-  std::unordered_set<const void*> blocks_;
+  std::unordered_map<const void*, live_block> blocks_;
 };
 
 }  // namespace hostutil::os
