@@ -57,40 +57,6 @@ class SharedUse : public ::testing::Test {
   }
 };
 
-TEST_F(SharedUse, ConcurrentAppendsKeepEveryRecordInEachThreadsOrder) {
-  constexpr int threads = 4, per_thread = 100;
-  HeapAreaHead* area = nullptr;  // made by whichever thread appends first
-  std::atomic<int> failed{0};
-  std::vector<std::thread> pool;
-  for (int t = 0; t < threads; ++t) {
-    pool.emplace_back([&, t] {
-      for (int i = 0; i < per_thread; ++i) {
-        const std::string s = std::to_string(t) + ":" + std::to_string(i);
-        if (AllocHeapAreaAndSetData(&area, s.data(), static_cast<uint32_t>(s.size())) != 1)
-          ++failed;
-      }
-    });
-  }
-  for (auto& th : pool) th.join();
-  EXPECT_EQ(failed.load(), 0);
-  ASSERT_NE(area, nullptr);
-  EXPECT_EQ(area->recordCount, static_cast<uint32_t>(threads * per_thread));
-
-  std::vector<int> next(threads, 0);
-  void* cursor = area;
-  char buffer[16];
-  int seen = 0;
-  while (uint32_t n = FetchHeapData(&cursor, buffer, sizeof buffer)) {
-    int t = -1, i = -1;
-    ASSERT_EQ(std::sscanf(std::string(buffer, n).c_str(), "%d:%d", &t, &i), 2);
-    ASSERT_TRUE(t >= 0 && t < threads);
-    EXPECT_EQ(i, next[t]++);
-    ++seen;
-  }
-  EXPECT_EQ(seen, threads * per_thread);
-  EXPECT_EQ(FreeHeapArea(&area), 0u);
-}
-
 // A 40-byte sentinel stays at the bottom, too large for the takers' buffers, so
 // the area never empties and the guard stays in the table throughout.
 TEST_F(SharedUse, TakersAndProducersNeverLoseOrDuplicateARecord) {
