@@ -1,7 +1,6 @@
-// The scratch allocator's cost: a 283,115,520-byte zero-filled block taken and
-// freed (time and peak resident memory) against a heap block zeroed by hand, and
-// the 256-byte round trip against malloc and free with 0, 100 and 1,000 other
-// live blocks, with the system's named semaphores and with counters standing in.
+// The scratch allocator's cost: a 283,115,520-byte zero-filled block (time, peak
+// memory) against a heap block zeroed by hand, and the 256-byte round trip against
+// malloc and free with 0, 100 and 1,000 other live blocks.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>

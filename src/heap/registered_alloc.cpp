@@ -1,7 +1,6 @@
-// The library's scratch allocator. Every block is written into the allocation
-// registry (a heap area of its own) as its address text and gets a semaphore of
-// that name, so holders in any process can claim it; a free waits for the
-// holders, unregisters the block, zeroes it and gives it back.
+// The library's scratch allocator: every block is registered by its address text
+// in a heap area of the library's own and gets a semaphore of that name, so holders
+// in any process can claim it; a free waits for them, then unregisters and zeroes it.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>

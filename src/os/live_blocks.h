@@ -1,8 +1,6 @@
-// The blocks the heap facility has handed out and not yet taken back, with the
-// size each was asked for and whether it is pages of its own. Size queries and
-// releases are answered from here, so an address the facility does not know (a
-// block freed twice, say) is never read, and a large block carries no header
-// that would cost it an extra page.
+// The blocks the heap facility has handed out, with each one's size and kind. Size
+// queries and releases are answered from here, so an unknown address (a block freed
+// twice) is never read, and a large block needs no header page of its own.
 #pragma once
 
 #include <cstddef>

@@ -1,4 +1,5 @@
-// The heap spy: wrappers installed in the heap call table.
+// The heap spy's wrappers, installed in the heap call table for the length of a
+// test and put back by its destructor.
 #include "heap_spy.h"
 
 #include <algorithm>
