@@ -49,17 +49,37 @@ bool lock_whole_file(int fd, short type) {
   return false;
 }
 
-// True when somebody holds the file open through this facility: Windows keeps
-// such a file from being deleted or moved.
-bool held_open(const char* path) {
-  const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) return false;
+// Windows keeps a file that somebody holds open from being deleted or moved.
+// Here the deleter or mover takes the exclusive lock itself for the time of
+// the unlink or rename, so that no writer can slip in between. Result: a
+// descriptor to close afterwards, -1 when there is nothing to hold (no such
+// regular file, or no right to open it for writing: then only a test is
+// made), or held_elsewhere.
+constexpr int held_elsewhere = -2;
+
+int claim_exclusive(const char* path) {
+  const int fd = ::open(path, O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+  if (fd >= 0) {
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && !lock_whole_file(fd, F_WRLCK)) {
+      ::close(fd);
+      return held_elsewhere;
+    }
+    return fd;
+  }
+  const int probe = ::open(path, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+  if (probe < 0) return -1;
   struct flock fl {};
   fl.l_type = F_WRLCK;
   fl.l_whence = SEEK_SET;
-  const bool held = fcntl(fd, F_OFD_GETLK, &fl) == 0 && fl.l_type != F_UNLCK;
-  ::close(fd);
-  return held;
+  const bool held = fcntl(probe, F_OFD_GETLK, &fl) == 0 && fl.l_type != F_UNLCK;
+  ::close(probe);
+  return held ? held_elsewhere : -1;
+}
+
+// Closes what claim_exclusive opened, keeping errno.
+void release_claim(int fd) {
+  if (fd >= 0) close_keeping_errno(fd);
 }
 
 std::uint64_t to_ticks(std::int64_t seconds, std::uint32_t nanoseconds) {
@@ -164,8 +184,9 @@ bool join(char (&out)[PATH_MAX], const char* folder, std::size_t folder_length, 
   return true;
 }
 
-// Copies a regular file or a symbolic link to a new destination on another
-// file system, then deletes the source, as MoveFileA does across volumes.
+// Copies a regular file (mode and times too) or a symbolic link to a new
+// destination on another file system, then deletes the source, as MoveFileA
+// does across volumes. A failed copy leaves no destination behind.
 bool move_across(const char* source, const char* destination) {
   struct stat st;
   if (::lstat(source, &st) != 0) return false;
@@ -187,12 +208,9 @@ bool move_across(const char* source, const char* destination) {
     errno = EXDEV;  // folders do not move between volumes
     return false;
   }
+  // The mover's claim on the source keeps writers out while it is copied.
   const int in = ::open(source, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY);
   if (in < 0) return false;
-  if (!lock_whole_file(in, F_RDLCK)) {
-    close_keeping_errno(in);
-    return false;
-  }
   const int out = ::open(destination, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600);
   if (out < 0) {
     close_keeping_errno(in);
@@ -231,6 +249,32 @@ bool move_across(const char* source, const char* destination) {
   }
   close_keeping_errno(in);
   return ok;
+}
+
+bool move_claimed(const char* source, const char* destination) {
+  if (::renameat2(AT_FDCWD, source, AT_FDCWD, destination, RENAME_NOREPLACE) == 0) return true;
+  if (errno == EINVAL || errno == ENOSYS) {
+    // File systems without the no-replace rename: a hard link cannot replace
+    // either. Folders cannot be linked; they are renamed when nothing is there.
+    struct stat st;
+    if (::lstat(source, &st) != 0) return false;
+    if (S_ISDIR(st.st_mode)) {
+      if (::lstat(destination, &st) == 0) {
+        errno = EEXIST;
+        return false;
+      }
+      return ::rename(source, destination) == 0;
+    }
+    if (::link(source, destination) == 0) {
+      if (::unlink(source) == 0) return true;
+      const int saved = errno;
+      ::unlink(destination);
+      errno = saved;
+      return false;
+    }
+  }
+  if (errno == EXDEV) return move_across(source, destination);
+  return false;
 }
 
 }  // namespace
@@ -272,6 +316,14 @@ file* file_open_write(const char* path) {
   }
   if (!lock_whole_file(fd, F_WRLCK)) {
     close_keeping_errno(fd);
+    return nullptr;
+  }
+  // Deleted by another writer between our open and our lock: what we would
+  // write could never be read, so fail as a sharing violation does.
+  struct stat now;
+  if (::stat(path, &now) != 0 || now.st_dev != st.st_dev || now.st_ino != st.st_ino) {
+    ::close(fd);
+    errno = EBUSY;
     return nullptr;
   }
   return as_file(fd);
@@ -325,17 +377,21 @@ bool file_delete(const char* path) {
     errno = EISDIR;
     return false;
   }
+  int claim = -1;
   if (S_ISREG(st.st_mode)) {
     if ((st.st_mode & write_bits) == 0) {
       errno = EACCES;
       return false;
     }
-    if (held_open(path)) {
+    claim = claim_exclusive(path);
+    if (claim == held_elsewhere) {
       errno = EBUSY;
       return false;
     }
   }
-  return ::unlink(path) == 0;
+  const bool ok = ::unlink(path) == 0;
+  release_claim(claim);
+  return ok;
 }
 
 bool find_first(const char* pattern, hu_WIN32_FIND_DATAA* record) {
@@ -444,34 +500,14 @@ std::uint32_t drive_type(const char* root) {
 }
 
 bool move(const char* source, const char* destination) {
-  // Windows refuses to move a file that is open without delete sharing.
-  if (held_open(source)) {
+  const int claim = claim_exclusive(source);
+  if (claim == held_elsewhere) {
     errno = EBUSY;
     return false;
   }
-  if (::renameat2(AT_FDCWD, source, AT_FDCWD, destination, RENAME_NOREPLACE) == 0) return true;
-  if (errno == EINVAL || errno == ENOSYS) {
-    // File systems without the no-replace rename: a hard link cannot replace
-    // either. Folders cannot be linked; they are renamed when nothing is there.
-    struct stat st;
-    if (::lstat(source, &st) != 0) return false;
-    if (S_ISDIR(st.st_mode)) {
-      if (::lstat(destination, &st) == 0) {
-        errno = EEXIST;
-        return false;
-      }
-      return ::rename(source, destination) == 0;
-    }
-    if (::link(source, destination) == 0) {
-      if (::unlink(source) == 0) return true;
-      const int saved = errno;
-      ::unlink(destination);
-      errno = saved;
-      return false;
-    }
-  }
-  if (errno == EXDEV) return move_across(source, destination);
-  return false;
+  const bool ok = move_claimed(source, destination);
+  release_claim(claim);
+  return ok;
 }
 
 std::uint32_t program_path(char* buffer, std::uint32_t size) {
