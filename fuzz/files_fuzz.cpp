@@ -1,8 +1,6 @@
-// Fuzzes the line splitting (GetFileOneLine and the one-pass line iterator)
-// and the dump text with exactly sized heap buffers, so that any byte read or
-// written past what the caller gave is caught, and checks the contract: lines
-// lie inside the text, the two ways of splitting agree, and every result is
-// NUL-terminated inside its buffer.
+// Fuzzes GetFileOneLine, the line iterator and the dump text with exactly sized
+// heap buffers, so a byte read or written past them is caught, and checks that
+// lines lie in the text, both splittings agree and results end in a NUL.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>

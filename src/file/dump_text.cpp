@@ -1,7 +1,6 @@
-// The hexadecimal dump text of a block of bytes: a header of column numbers, a
-// line of dashes and one line per group of bytes with its offset. The reported
-// size can fall short of the text, so the writer never passes the caller's
-// buffer: a text that does not fit with its NUL is cut and stays NUL-ended.
+// The hexadecimal dump text of a block of bytes. The reported size can fall
+// short of the text, so the writer never passes the caller's buffer: a text that
+// does not fit with its NUL is cut and stays NUL-terminated.
 #include <cstring>
 
 #include "hostutil.h"

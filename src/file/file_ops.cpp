@@ -1,7 +1,6 @@
 // The whole-file primitives the rest of the library stands on: read, write,
-// delete, size, attributes, find, paths beside the program, the temporary
-// folder, one-level folder creation, drive types and line splitting. Each call
-// opens what it needs and closes it again; callers rely on the exact results.
+// delete, size, attributes, find, paths, folders, drive types, line splitting.
+// Each call opens what it needs and closes it again; callers rely on the exact results.
 #include <cstring>
 
 #include "file/line_iterator.h"

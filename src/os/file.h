@@ -1,7 +1,6 @@
-// Files, folders and paths in the library's terms: whole-file opens with the
-// Windows sharing rules (reader shares reading only, writer shares nothing),
-// the find record, attributes, drive types and moves. Every call goes through
-// file_syscalls(), a table that tests swap to make a chosen call fail.
+// Files, folders and paths in the library's terms, with the Windows sharing
+// rules. Every call goes through file_syscalls(), a table that tests swap to
+// make a chosen call fail.
 #pragma once
 
 #include <cstdint>

@@ -269,13 +269,6 @@ TEST_F(FileOps, CreateFolderOneLevel) {
   EXPECT_EQ(CreateFolder(bare.c_str(), "Refused"), 0u);
 }
 
-TEST_F(FileOps, DriveTypes) {
-  EXPECT_EQ(GetDriveTypeEx(nullptr), 0u);
-  const uint32_t here = GetDriveTypeEx(root().c_str());
-  EXPECT_GE(here, 2u);
-  EXPECT_LE(here, 6u);
-}
-
 TEST_F(FileOps, InjectedFailuresLoseNothingElse) {
   const std::string p = path("victim.txt");
   put(p, "old contents");

@@ -1,7 +1,6 @@
-// The trace file byte for byte: the record layout, the fixed 20,480-byte file,
-// the wrap after 161 records, foreign and oversized files, an unfinished last
-// line, and failures. The running program is made to seem to live in the
-// test's scratch folder, so no trace file appears beside the test program.
+// The trace file byte for byte: record layout, the 20,480-byte file, the wrap
+// after 161 records, foreign files and failures. The program seems to live in
+// the scratch folder, so no trace file appears beside the test program.
 #include <gtest/gtest.h>
 
 #include <cstdio>

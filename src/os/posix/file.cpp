@@ -1,7 +1,6 @@
-// Files on POSIX with the Windows rules the library relies on. Sharing modes
-// become open-file-description locks (a reader holds a shared lock, a writer an
-// exclusive one, neither waits), the find record is filled from statx, and
-// attributes, drive types and moves follow the mapping of the POSIX port.
+// Files on POSIX with the Windows rules the library relies on: sharing modes as
+// open-file-description locks (readers shared, writers exclusive, no waiting),
+// find records from statx, and the port's attribute, drive-type and move rules.
 #include "os/file.h"
 
 #if !defined(__linux__)
