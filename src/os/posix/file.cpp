@@ -420,7 +420,9 @@ bool find_first(const char* pattern, hu_WIN32_FIND_DATAA* record) {
   while (const struct dirent* entry = ::readdir(dir)) {
     if (is_dot_entry(entry->d_name) || !wildcard_match(name, entry->d_name)) continue;
     if (!found || std::strcmp(entry->d_name, best) < 0) {
-      std::strncpy(best, entry->d_name, NAME_MAX);
+      const std::size_t n = ::strnlen(entry->d_name, NAME_MAX);
+      std::memcpy(best, entry->d_name, n);
+      best[n] = '\0';
       found = true;
     }
   }
