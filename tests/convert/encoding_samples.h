@@ -1,5 +1,6 @@
-// Sample texts of the encoding tests, each in UTF-8 and UTF-16, and small
-// helpers to compare UTF-16 buffers whatever the platform's unit type is.
+// Sample texts of the encoding tests, each in UTF-8 and UTF-16, small helpers
+// to compare UTF-16 buffers whatever the platform's unit type is, and the
+// checks of the ANSI side that the locale tests run under each code page.
 #pragma once
 
 #include <string>
@@ -37,5 +38,16 @@ inline const std::vector<sample>& samples() {
   };
   return all;
 }
+
+// A text in the ANSI code page under test and its UTF-16 form.
+struct ansi_sample {
+  std::string ansi;
+  std::u16string utf16;
+};
+
+// Every ANSI conversion of each sample: both single ones (and one byte short),
+// both chained ones, and all samples as CR LF lines both ways. What failed, a
+// line each; empty when everything held.
+std::string check_ansi_samples(const std::vector<ansi_sample>& samples);
 
 }  // namespace encoding_test

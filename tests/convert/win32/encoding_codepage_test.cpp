@@ -47,47 +47,24 @@ TEST(EncodingPlatform, SystemAndOwnCodecAgreeOnEveryScalarValue) {
   EXPECT_TRUE(own_back == system_back);
 }
 
-// The checks run in the child, whose stderr Wine does not connect: messages are
-// gathered and written to a result file with the status on its first line.
+// The checks run in the child, whose stderr Wine does not connect: what failed
+// goes to a result file with the status on its first line.
 std::string messages;
-int failures = 0;
-
-void expect(bool ok, const char* what) {
-  if (!ok) {
-    messages += std::string("code page 932 check failed: ") + what + "\n";
-    ++failures;
-  }
-}
-
-void expect_both_ways(const std::string& ansi, std::u16string_view utf16, const char* what) {
-  units wide(utf16.size() + 4, 0x5A5A);
-  const int32_t n = ChangeAnsiToUnicode(ansi.data(), static_cast<uint32_t>(ansi.size()),
-                                        wide.data(), static_cast<uint32_t>(wide.size()));
-  expect(n == static_cast<int32_t>(utf16.size()) && to_u16(wide.data(), n) == utf16, what);
-  std::string narrow(ansi.size() + 4, 'Z');
-  const units source(utf16.begin(), utf16.end());
-  const int32_t m = ChangeUnicodeToAnsi(source.data(), static_cast<uint32_t>(source.size()),
-                                        narrow.data(), static_cast<uint32_t>(narrow.size()));
-  expect(m == static_cast<int32_t>(ansi.size()) && narrow.substr(0, m) == ansi, what);
-  std::string tight(ansi.size(), 'Z');
-  expect(ChangeUnicodeToAnsi(source.data(), static_cast<uint32_t>(source.size()), tight.data(),
-                             static_cast<uint32_t>(ansi.size() - 1)) == 0 &&
-             tight.back() == 'Z',
-         "one byte short fails and writes nothing past the size");
-}
 
 int check_cp932() {
   const std::string charset = hostutil::os::ansi_charset();
   if (charset != "CP932") {
-    messages += "the ANSI code page is " + charset + ", not CP932\n";
+    messages = "the ANSI code page is " + charset + ", not CP932\n";
     return unavailable;
   }
-  expect_both_ways("\x82\xA0\x83\x41 kana", u"\u3042\u30A2 kana", "kana in code page 932");
-  expect_both_ways("\x93\xFA\x96\x7B", u"\u65E5\u672C", "kanji in code page 932");
-  expect_both_ways("\xB1\xB2", u"\uFF71\uFF72", "half-width katakana");
-  // A trail byte of 0x5C is not a backslash.
-  expect_both_ways("\x95\x5C", u"\u8868", "a trail byte of 0x5C");
-  return failures;
+  // Kana, kanji, half-width katakana, and a trail byte of 0x5C that is no backslash.
+  SemaphoreControlBegin();
+  messages = encoding_test::check_ansi_samples({{"\x82\xA0\x83\x41 kana", u"\u3042\u30A2 kana"},
+                                                {"\x93\xFA\x96\x7B", u"\u65E5\u672C"},
+                                                {"\xB1\xB2", u"\uFF71\uFF72"},
+                                                {"\x95\x5C", u"\u8868"}});
+  SemaphoreControlEnd();
+  return messages.empty() ? 0 : 1;
 }
 
 HOSTUTIL_CHILD_ROLE(encoding_cp932) {
