@@ -72,6 +72,8 @@ TEST(Memstr, ExamplesAndRefusals) {
   EXPECT_EQ(at(h, memstr("", "a", 6)), -1);
   EXPECT_EQ(at(h, memstr("abc", "cde", 3)), -1);  // rest shorter than the needle
   EXPECT_EQ(at(h, memstr("abc", "B", 3)), -1);    // exact bytes, no folding
+  const char* one = "ba";
+  EXPECT_EQ(at(one, memstr(one, "a", 2)), 1);  // a one-byte needle at the very end
   const char* tail = "xxxxab";
   EXPECT_EQ(at(tail, memstr(tail, "ab", 5)), 4);  // a match ending at the text's end
   EXPECT_EQ(at(tail, memstr(tail, "ab", 4)), -1);
