@@ -1,7 +1,6 @@
-// CalculateCRC: polynomial 0x1021, data bits fed lowest first into the low end
-// of a register that starts at 0, with no augmentation and no final XOR.
-// Each byte step multiplies the register by x^8 modulo the generator and adds
-// the bit-reversed byte, so sixteen steps fold into one XOR of table entries.
+// CalculateCRC: polynomial 0x1021, data bits fed lowest first, register from 0,
+// no augmentation, no final XOR. A byte step multiplies the register by x^8
+// modulo the generator, so sixteen steps fold into one XOR of table entries.
 #include "algo/crc.h"
 
 #include <array>

@@ -1,9 +1,6 @@
-// QuickSort: in-place sort of signed 32-bit arrays with the first element as
-// pivot and a Lomuto partition. The smaller side is sorted by recursion and the
-// larger one by the loop, so the stack stays within log2(count) frames. One
-// linear pass before each partition catches the inputs that make this pivot
-// quadratic at their root: a range already in order is left alone, and one in
-// the opposite order is reversed (equal values cannot be told apart).
+// QuickSort: first element as pivot, Lomuto partition. Recursing into the smaller
+// side keeps the stack within log2(count) frames; one linear pass per range leaves
+// a sorted range alone and reverses a reversed one (equal values are alike).
 #include <algorithm>
 #include <cstdint>
 #include <utility>

@@ -1,8 +1,6 @@
-// memstr, strrstr and strnostr: substring searches that return pointers into
-// the haystack. Lengths are measured once up front; candidates for a first
-// match are found with memchr and the second byte is checked before the rest;
-// the last match is looked for from the end, skipping Horspool-fashion (a
-// 256-entry shift table on the stack, no allocation).
+// memstr, strrstr and strnostr. Lengths are measured once; first-match
+// candidates come from memchr with a second-byte check, and the last match is
+// sought from the end with a Horspool skip table on the stack (no allocation).
 #include <cstddef>
 #include <cstring>
 
