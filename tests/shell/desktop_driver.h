@@ -13,8 +13,9 @@ using xdotool_command = std::vector<std::string>;
 // Empty when the real dialogs can be shown and driven here; else the reason.
 std::string real_dialogs_unavailable();
 
-// Runs xdotool with the arguments, bounded in time. Its exit status, -1 when
-// it did not run; the lines it printed go to output when given.
+// Runs xdotool with the arguments, bounded in time, and waits for it. Its exit
+// status where the platform can tell (0 under Wine), -1 when it did not run;
+// the lines it printed go to output when given.
 int xdotool(const xdotool_command& args, std::vector<std::string>* output = nullptr);
 
 // The X window class of the windows the dialogs open (regular expression).
