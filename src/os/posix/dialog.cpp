@@ -434,6 +434,8 @@ hu_HWND html_help(help_viewer* viewer, hu_HWND owner, const char* file, std::uin
   try {
     const std::string document = desktop::help_document(file);
     if (document.empty()) return nullptr;
+    // There is no viewer window to hand back: the handler's process id stands
+    // for it, nonzero when the handler started.
     const pid_t handler = desktop::start_detached(viewer->program, document);
     return reinterpret_cast<hu_HWND>(static_cast<std::uintptr_t>(handler));
   } catch (...) {
