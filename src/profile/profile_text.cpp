@@ -130,24 +130,26 @@ std::uint32_t find_value(const char* text, std::uint32_t textLength, const char*
 std::uint32_t list_keys(const char* text, std::uint32_t textLength, const char* header,
                         char* buffer, std::uint32_t bufferSize) {
   std::uint64_t written = 0;
-  bool cut = false;
   walk_section(text, textLength, header, [&](const line_text& line) {
     const line_text part = key_part(line);
     // A list that fits to its last NUL is whole; otherwise the last byte of
     // the buffer stays the NUL that ends what was kept.
     if (written + part.length + 1 <= bufferSize) {
       std::memcpy(buffer + written, part.data, part.length);
+      buffer[written + part.length] = '\0';
       written += part.length + 1;
       return true;
     }
-    const std::uint64_t room = written < bufferSize - 1u ? bufferSize - 1u - written : 0;
-    std::memcpy(buffer + written, part.data, room);
-    written += room;
-    cut = true;
+    if (written < bufferSize - 1u) {
+      const std::uint64_t room = bufferSize - 1u - written;
+      std::memcpy(buffer + written, part.data, room);
+      written += room;
+      buffer[written] = '\0';
+    }
     return false;
   });
   if (written == 0) return 0;
-  if (!cut || buffer[written - 1] == '\0') --written;
+  if (buffer[written - 1] == '\0') --written;
   return static_cast<std::uint32_t>(written);
 }
 

@@ -40,9 +40,4 @@ bool text_builder::append(const char* data, std::size_t length) {
   return true;
 }
 
-void text_builder::clear() {
-  if (block_ != nullptr) std::memset(block_, 0, size_);
-  size_ = 0;
-}
-
 }  // namespace hostutil::profile

@@ -53,7 +53,6 @@ class text_builder {
   // text would pass 4 GiB.
   bool append(const char* data, std::size_t length);
   bool append_line_end() { return append("\r\n", 2); }
-  void clear();
 
   const char* data() const { return block_ != nullptr ? block_ : ""; }
   std::uint32_t size() const { return size_; }
