@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "hostutil.h"
 #include "profile_fixture.h"
@@ -186,6 +188,25 @@ TEST_F(ProfileReader, Integers) {
   EXPECT_EQ(GetPrivateProfileIntEx("N", "", 5, p), 5u);
   EXPECT_EQ(GetPrivateProfileIntEx(nullptr, "d", 5, p), 5u);
   EXPECT_EQ(GetPrivateProfileIntEx("N", "d", 5, ""), 5u);
+}
+
+// Each call takes and frees scratch blocks of its own in the shared registry.
+TEST_F(ProfileReader, ReadersOnSeveralThreads) {
+  const std::string path = file("threads.ini", "[A]\r\nk=value\r\nn=0x10\r\n");
+  std::vector<std::thread> threads;
+  std::vector<int> wrong(4, 0);
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < 100; ++i) {
+        char value[16];
+        GetPrivateProfileStrEx("A", "k", "", value, sizeof value, path.c_str());
+        if (std::string(value) != "value") ++wrong[t];
+        if (GetPrivateProfileIntEx("A", "n", 0, path.c_str()) != 16) ++wrong[t];
+      }
+    });
+  }
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(wrong, std::vector<int>(4, 0));
 }
 
 TEST(ProfileReaderUnset, ScratchNeedsTheSemaphoreTable) {
