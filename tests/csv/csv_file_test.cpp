@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "csv/csv_join.h"
+#include "heap/registry.h"
 #include "hostutil.h"
 #include "support/child.h"
 
@@ -35,7 +36,7 @@ class CsvFiles : public ::testing::Test {
   }
   void TearDown() override {
     FreeHeapArea(&area_);
-    EXPECT_EQ(SemaphoreIsExist("HEAP_SEMAPHORE_CONTROL", 0), 0u) << "scratch left registered";
+    EXPECT_EQ(hostutil::heap::allocation_registry(), nullptr) << "scratch left registered";
     SemaphoreControlEnd();
     std::error_code ignored;
     std::filesystem::remove_all(folder_, ignored);

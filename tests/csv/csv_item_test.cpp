@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "heap/registry.h"
 #include "hostutil.h"
 
 namespace {
@@ -81,7 +82,7 @@ class CsvItems : public ::testing::Test {
  protected:
   void SetUp() override { SemaphoreControlBegin(); }
   void TearDown() override {
-    EXPECT_EQ(SemaphoreIsExist("HEAP_SEMAPHORE_CONTROL", 0), 0u) << "scratch left registered";
+    EXPECT_EQ(hostutil::heap::allocation_registry(), nullptr) << "scratch left registered";
     SemaphoreControlEnd();
   }
 };

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <string>
 
+#include "heap/registry.h"
 #include "hostutil.h"
 #include "support/child.h"
 
@@ -26,8 +27,8 @@ inline std::string read_bytes(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// The allocation registry is empty exactly when its guard is out of the table.
-inline bool no_scratch_left() { return SemaphoreIsExist("HEAP_SEMAPHORE_CONTROL", 0) == 0; }
+// Every scratch block a call took was given back.
+inline bool no_scratch_left() { return heap::allocation_registry() == nullptr; }
 
 class ScratchFiles : public ::testing::Test {
  protected:
