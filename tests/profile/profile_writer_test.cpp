@@ -5,6 +5,7 @@
 #include <string>
 
 #include "hostutil.h"
+#include "os/heap.h"
 #include "profile_fixture.h"
 
 namespace {
@@ -139,6 +140,48 @@ TEST_F(ProfileWriter, BareKeyIsListedButHasNoValue) {
   EXPECT_STREQ(buffer, "none");
   EXPECT_EQ(GetPrivateProfileStrEx("B", nullptr, "", buffer, sizeof buffer, path.c_str()), 1u);
   EXPECT_EQ(std::string(buffer, 3), std::string("y\0\0", 3));
+}
+
+// Makes the heap allocation after the next n fail, once.
+struct failing_heap {
+  static inline int countdown = -1;
+  static inline hostutil::os::heap_calls saved{};
+  static void* allocate(std::size_t size, bool zero_fill) {
+    if (countdown >= 0 && countdown-- == 0) return nullptr;
+    return saved.allocate(size, zero_fill);
+  }
+  explicit failing_heap(int n) {
+    saved = hostutil::os::heap_syscalls();
+    countdown = n;
+    hostutil::os::heap_syscalls().allocate = allocate;
+  }
+  ~failing_heap() { hostutil::os::heap_syscalls() = saved; }
+};
+
+TEST_F(ProfileWriter, FailedAllocationsLeaveTheFileWholeOrUntouched) {
+  // The output moves to larger blocks several times on the way.
+  std::string before = "[A]\r\n";
+  std::string expected = "[A]\r\n";
+  const std::string value(250, 'v');
+  for (int i = 0; i < 40; ++i) {
+    before += "k\r\n";
+    expected += "k=" + value + "\r\n";
+  }
+  int refused = 0;
+  int written = 0;
+  for (int n = 0; n < 60; ++n) {
+    const std::string path = file("fail.ini", before);
+    uint32_t result;
+    {
+      failing_heap fail(n);
+      result = WritePrivateProfileStrEx("A", "k", value.c_str(), path.c_str());
+    }
+    EXPECT_EQ(read_bytes(path), result == 1 ? expected : before) << n;
+    EXPECT_TRUE(hostutil::test::no_scratch_left()) << n;
+    ++(result == 1 ? written : refused);
+  }
+  EXPECT_GT(refused, 3);
+  EXPECT_GT(written, 0);
 }
 
 TEST(ProfileWriterUnset, ScratchNeedsTheSemaphoreTable) {
