@@ -2,6 +2,7 @@
 // answers that point into the line, and what happens to items that do not fit.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,7 @@ char* plain_decoder(const char* line, char* buffer, uint32_t size, const char*) 
 
 struct item {
   std::string text;
-  long next;  // offset of the answer inside the line; -1 for null
+  std::ptrdiff_t next;  // offset of the answer inside the line; -1 for null
   bool operator==(const item&) const = default;
 };
 
@@ -45,7 +46,7 @@ item take(decoder d, const std::string& line, uint32_t size, const char* sep = "
 std::vector<std::string> split(decoder d, const std::string& line, const char* sep = ",",
                                uint32_t size = 256) {
   std::vector<std::string> items;
-  long at = 0;
+  std::ptrdiff_t at = 0;
   while (at >= 0 && items.size() < 100) {
     const item i = take(d, line, size, sep, static_cast<size_t>(at));
     items.push_back(i.text);
