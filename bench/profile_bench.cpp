@@ -1,0 +1,258 @@
+// The profile reader's one-pass walk against the line-by-number walk that calls
+// GetFileOneLine for every line, on files of 100 to 10,000 lines; and the CSV
+// and JBK writers, which take their whole text-limit block on every call, for
+// 10 and 100,000 records: time, and peak memory above the process's resident set.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "hostutil.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path bench_folder() {
+  static const fs::path folder = [] {
+    fs::path p = fs::temp_directory_path() / "hostutil-profile-bench";
+    fs::create_directories(p);
+    return p;
+  }();
+  return folder;
+}
+
+// A file of the given number of lines: one section whose last key is looked up.
+std::string profile_file(int lines) {
+  const fs::path path = bench_folder() / ("lines-" + std::to_string(lines) + ".ini");
+  if (!fs::exists(path)) {
+    std::ofstream out(path, std::ios::binary);
+    out << "[Other]\r\n";
+    for (int i = 1; i < lines / 2; ++i) out << "Name" << i << "=some value " << i << "\r\n";
+    out << "[Settings]\r\n";
+    for (int i = lines / 2 + 1; i < lines; ++i)
+      out << "Key" << i << "=value of key " << i << "\r\n";
+  }
+  return path.string();
+}
+
+std::string last_key(int lines) { return "Key" + std::to_string(lines - 1); }
+
+bool begins_with_ignoring_case(const char* line, const char* header) {
+  return CompareNoCaseN(line, header, static_cast<uint32_t>(std::strlen(header))) != 0;
+}
+
+// The reader's lookup as a walk by line number: each GetFileOneLine call
+// searches from the top of the text again.
+uint32_t lookup_by_line_number(const char* section, const char* key, char* buffer,
+                               uint32_t bufferSize, const char* path) {
+  std::memset(buffer, 0, bufferSize);
+  const uint32_t size = FileSizeGet(path);
+  if (size == 0) return 0;
+  char* text = static_cast<char*>(GlobalAllocEx(HOSTUTIL_ZEROINIT, size + 256));
+  if (text == nullptr) return 0;
+  uint32_t count = 0;
+  if (FileRead(path, text, size + 256) == size) {
+    const std::string header = std::string("[") + section + "]";
+    char line[256];
+    bool in_section = false;
+    for (uint32_t n = 1; GetFileOneLine(text, size + 256, n, line, sizeof line) != 0; ++n) {
+      if (line[0] == '\0' || (line[0] == '/' && line[1] == '/')) continue;
+      if (line[0] == '[') {
+        in_section = begins_with_ignoring_case(line, header.c_str());
+        continue;
+      }
+      if (!in_section) continue;
+      char* equals = std::strchr(line, '=');
+      if (equals != nullptr) *equals = '\0';
+      if (std::strlen(line) != std::strlen(key) || CompareNoCase(line, key) == 0) continue;
+      if (equals != nullptr && equals[1] != '\0') {
+        count = static_cast<uint32_t>(std::strlen(equals + 1));
+        std::memcpy(buffer, equals + 1, count < bufferSize ? count : bufferSize - 1);
+      }
+      break;
+    }
+  }
+  GlobalFreeExEx(text);
+  return count;
+}
+
+void BM_LookupOnePass(benchmark::State& state) {
+  const int lines = static_cast<int>(state.range(0));
+  const std::string path = profile_file(lines);
+  const std::string key = last_key(lines);
+  char value[256];
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(
+        GetPrivateProfileStrEx("Settings", key.c_str(), "", value, sizeof value, path.c_str()));
+  }
+  if (std::strcmp(value, ("value of key " + std::to_string(lines - 1)).c_str()) != 0) {
+    state.SkipWithError("wrong value");
+  }
+}
+
+void BM_LookupByLineNumber(benchmark::State& state) {
+  const int lines = static_cast<int>(state.range(0));
+  const std::string path = profile_file(lines);
+  const std::string key = last_key(lines);
+  char value[256];
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(
+        lookup_by_line_number("Settings", key.c_str(), value, sizeof value, path.c_str()));
+  }
+  char expected[256];
+  GetPrivateProfileStrEx("Settings", key.c_str(), "", expected, sizeof expected, path.c_str());
+  if (std::strcmp(value, expected) != 0) state.SkipWithError("results differ");
+}
+
+void BM_KeyList(benchmark::State& state) {
+  const int lines = static_cast<int>(state.range(0));
+  const std::string path = profile_file(lines);
+  std::vector<char> list(static_cast<size_t>(fs::file_size(path)) + 2);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(GetPrivateProfileStrEx(
+        "Settings", nullptr, "", list.data(), static_cast<uint32_t>(list.size()), path.c_str()));
+  }
+}
+
+void BM_Rewrite(benchmark::State& state) {
+  const int lines = static_cast<int>(state.range(0));
+  const std::string source = profile_file(lines);
+  const std::string path = source + ".rewrite";
+  fs::copy_file(source, path, fs::copy_options::overwrite_existing);
+  const std::string key = last_key(lines);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(
+        WritePrivateProfileStrEx("Settings", key.c_str(), "changed", path.c_str()));
+  }
+}
+
+// ---- CSV and JBK files ------------------------------------------------------
+
+// Memory figures of this process, from /proc (Linux); 0 elsewhere.
+long status_kib(const char* field) {
+  std::ifstream in("/proc/self/status");
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::strlen(field)));
+  }
+  return 0;
+}
+void reset_peak() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+// Records of ten items a line: the first of each line carries the CR LF.
+HeapAreaHead* make_records(int count) {
+  HeapAreaHead* area = nullptr;
+  char record[64];
+  for (int i = 0; i < count; ++i) {
+    std::snprintf(record, sizeof record, "%sitem %d", i % 10 == 0 && i != 0 ? "\r\n" : "", i);
+    AllocHeapAreaAndSetData(&area, record, static_cast<uint32_t>(std::strlen(record)));
+  }
+  return area;
+}
+
+// The straightforward alternative: join into a string that grows as needed.
+std::string plain_join(const HeapAreaHead* head) {
+  std::string text;
+  void* cursor = const_cast<HeapAreaHead*>(head);
+  char record[64];
+  while (uint32_t n = FetchHeapData(&cursor, record, sizeof record)) {
+    const bool new_line = n >= 2 && record[0] == '\r';
+    if (!text.empty() && !new_line) text += ',';
+    text.append(record, n);
+  }
+  return text + "\r\n";
+}
+
+template <uint32_t (*make)(const char*, const HeapAreaHead*, uint32_t)>
+void BM_MakeFile(benchmark::State& state) {
+  const int records = static_cast<int>(state.range(0));
+  HeapAreaHead* area = make_records(records);
+  const std::string path = (bench_folder() / "records.csv").string();
+  const long before = status_kib("VmRSS:");
+  reset_peak();
+  for (auto _ : state) benchmark::DoNotOptimize(make(path.c_str(), area, 1));
+  state.counters["peak_extra_MiB"] = static_cast<double>(status_kib("VmHWM:") - before) / 1024.0;
+  state.counters["file_bytes"] = static_cast<double>(fs::file_size(path));
+  FreeHeapArea(&area);
+}
+
+void BM_PlainJoinAndWrite(benchmark::State& state) {
+  const int records = static_cast<int>(state.range(0));
+  HeapAreaHead* area = make_records(records);
+  const std::string path = (bench_folder() / "plain.csv").string();
+  const long before = status_kib("VmRSS:");
+  reset_peak();
+  for (auto _ : state) {
+    const std::string text = plain_join(area);
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+  }
+  state.counters["peak_extra_MiB"] = static_cast<double>(status_kib("VmHWM:") - before) / 1024.0;
+  FreeHeapArea(&area);
+}
+
+// Prints the table as usual and keeps each run's time for the ratios.
+class ratio_reporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& r : runs) times[r.benchmark_name()] = r.GetAdjustedRealTime();
+  }
+  std::map<std::string, double> times;
+};
+
+void print_ratio(const ratio_reporter& r, const std::string& slow, const std::string& fast) {
+  const auto a = r.times.find(slow);
+  const auto b = r.times.find(fast);
+  if (a == r.times.end() || b == r.times.end() || b->second == 0) return;
+  std::printf("  %-34s / %-30s = %8.1f\n", slow.c_str(), fast.c_str(), a->second / b->second);
+}
+
+}  // namespace
+
+BENCHMARK(BM_LookupOnePass)->Arg(100)->Arg(1000)->Arg(10000);
+BENCHMARK(BM_LookupByLineNumber)->Arg(100)->Arg(1000)->Arg(10000);
+BENCHMARK(BM_KeyList)->Arg(100)->Arg(1000)->Arg(10000);
+BENCHMARK(BM_Rewrite)->Arg(100)->Arg(1000)->Arg(10000);
+BENCHMARK(BM_MakeFile<MakeCSVFile>)
+    ->Name("BM_MakeCSVFile")
+    ->Arg(10)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MakeFile<MakeJBKFile>)
+    ->Name("BM_MakeJBKFile")
+    ->Arg(10)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainJoinAndWrite)->Arg(10)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+  SemaphoreControlBegin();
+  benchmark::Initialize(&argc, argv);
+  ratio_reporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  std::printf("\nLine-by-number walk against the one-pass reader (times slower):\n");
+  for (const char* n : {"100", "1000", "10000"}) {
+    print_ratio(reporter, std::string("BM_LookupByLineNumber/") + n,
+                std::string("BM_LookupOnePass/") + n);
+  }
+  std::printf("\nFixed text-limit blocks against a growing string (times slower):\n");
+  for (const char* n : {"10", "100000"}) {
+    print_ratio(reporter, std::string("BM_MakeCSVFile/") + n,
+                std::string("BM_PlainJoinAndWrite/") + n);
+    print_ratio(reporter, std::string("BM_MakeJBKFile/") + n,
+                std::string("BM_PlainJoinAndWrite/") + n);
+  }
+  benchmark::Shutdown();
+  GlobalAreaLumpFree();
+  SemaphoreControlEnd();
+  std::error_code ignored;
+  fs::remove_all(bench_folder(), ignored);
+  return 0;
+}

@@ -1,0 +1,75 @@
+// GetPrivateProfileStrEx and GetPrivateProfileIntEx: the file read whole into a
+// registered allocation 256 bytes larger than the file, so its last line ends
+// in a NUL, and walked once from the top. Nothing is kept between calls.
+#include <cstring>
+
+#include "hostutil.h"
+#include "profile/profile_text.h"
+
+namespace {
+
+namespace profile = hostutil::profile;
+
+constexpr std::uint32_t text_margin = 256;  // zeros behind the file's contents
+constexpr std::uint32_t value_capacity = 256;
+
+bool empty(const char* text) { return text == nullptr || text[0] == '\0'; }
+
+// The count taken from the file: 0 when it is missing, empty, cannot be read
+// whole, or has nothing for the call.
+std::uint32_t read_from_file(const char* path, const char* header, const char* key, char* buffer,
+                             std::uint32_t bufferSize) {
+  const std::uint32_t size = FileSizeGet(path);
+  if (size == 0 || size > UINT32_MAX - text_margin) return 0;
+  const std::uint32_t text_length = size + text_margin;
+  profile::scratch_block text(profile::registered_scratch(), text_length);
+  if (!text) return 0;
+  // A count other than the size means the file changed in between.
+  if (FileRead(path, text.get(), text_length) != size) return 0;
+  if (key == nullptr)
+    return profile::list_keys(text.get(), text_length, header, buffer, bufferSize);
+  return profile::find_value(text.get(), text_length, header, key, buffer, bufferSize);
+}
+
+}  // namespace
+
+extern "C" {
+
+HOSTUTIL_API uint32_t HOSTUTIL_CALL GetPrivateProfileStrEx(const char* section, const char* key,
+                                                           const char* defaultText, char* buffer,
+                                                           uint32_t bufferSize, const char* path) {
+  if (path == nullptr || section == nullptr || path[0] == '\0' || section[0] == '\0' ||
+      (key != nullptr && key[0] == '\0') || buffer == nullptr || bufferSize == 0) {
+    return 0;
+  }
+  // A section name too long for the header's work buffer is refused as well.
+  char header[profile::line_capacity];
+  if (!profile::make_section_header(section, header)) return 0;
+  std::memset(buffer, 0, bufferSize);
+  const std::uint32_t count = read_from_file(path, header, key, buffer, bufferSize);
+  if (count == 0 && defaultText != nullptr) {
+    const std::size_t n = std::strlen(defaultText);
+    if (n < bufferSize) std::memcpy(buffer, defaultText, n);
+  }
+  return count;
+}
+
+HOSTUTIL_API uint32_t HOSTUTIL_CALL GetPrivateProfileIntEx(const char* section, const char* key,
+                                                           uint32_t defaultValue,
+                                                           const char* path) {
+  if (empty(path) || empty(section) || empty(key)) return defaultValue;
+  char value[value_capacity] = {};
+  const uint32_t n = GetPrivateProfileStrEx(section, key, "DEFAULT", value, sizeof value, path);
+  // A file can ask for the caller's default by name.
+  if (n == 0 || CompareNoCase(value, "DEFAULT") != 0) return defaultValue;
+  uint32_t number = 0;
+  int32_t converted = 0;
+  if (value[0] == '0' && (value[1] == 'x' || value[1] == 'X')) {
+    converted = ChangeAsciiToHexEx(value + 2, n - 2, &number);
+  } else {
+    converted = ChangeAsciiToBinEx(value, n, &number);
+  }
+  return converted != 0 ? number : defaultValue;
+}
+
+}  // extern "C"

@@ -1,0 +1,207 @@
+// The reader's and the writer's walks over a profile text. Both see the lines
+// that GetFileOneLine would give for line numbers 1, 2, 3, ..., but take them
+// in one pass, so a lookup or a rewrite costs time linear in the file's size.
+#include "profile/profile_text.h"
+
+#include <cstring>
+
+#include "file/line_iterator.h"
+
+namespace hostutil::profile {
+namespace {
+
+struct line_text {
+  const char* data;
+  std::uint32_t length;
+
+  bool empty() const { return length == 0; }
+  bool starts_with(char c) const { return length != 0 && data[0] == c; }
+};
+
+// Walks the lines as the 256-byte line buffer of GetFileOneLine holds them.
+class profile_lines {
+ public:
+  profile_lines(const char* text, std::uint32_t textLength) : lines_(text, textLength) {}
+
+  bool next(line_text& line) {
+    file::line_view view{};
+    if (!lines_.next(view)) return false;
+    // The last line may run on into the NULs behind the text.
+    std::uint32_t n = view.length < line_capacity - 1 ? view.length : line_capacity - 1;
+    const void* nul = std::memchr(view.data, '\0', n);
+    if (nul != nullptr) n = static_cast<std::uint32_t>(static_cast<const char*>(nul) - view.data);
+    line = {view.data, n};
+    return true;
+  }
+
+ private:
+  file::line_iterator lines_;
+};
+
+inline unsigned char fold(unsigned char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 0x20) : c;
+}
+
+// Equal over n bytes with the ASCII letters folded to one case.
+bool same_ignoring_case(const char* a, const char* b, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) {
+    if (fold(static_cast<unsigned char>(a[i])) != fold(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The text before the first "=", or the whole line when it has none.
+line_text key_part(const line_text& line) {
+  const void* equals = std::memchr(line.data, '=', line.length);
+  if (equals == nullptr) return line;
+  return {line.data, static_cast<std::uint32_t>(static_cast<const char*>(equals) - line.data)};
+}
+
+// Compared over the longer of the two lengths: Port matches PORT, not Ports.
+bool key_matches(const line_text& line, const char* key, std::size_t key_length) {
+  const line_text part = key_part(line);
+  return part.length == key_length && same_ignoring_case(part.data, key, key_length);
+}
+
+// The reader opens a section on a line that begins with the header text.
+bool opens_for_reader(const line_text& line, const char* header, std::size_t header_length) {
+  return line.length >= header_length && same_ignoring_case(line.data, header, header_length);
+}
+
+// The writer opens it only on a line that is the header text and nothing more.
+bool opens_for_writer(const line_text& line, const char* header, std::size_t header_length) {
+  return line.length == header_length && same_ignoring_case(line.data, header, header_length);
+}
+
+bool is_comment(const line_text& line) {
+  return line.length >= 2 && line.data[0] == '/' && line.data[1] == '/';
+}
+
+// Calls visit(line) for each key line of the section, in file order, until it
+// answers false.
+template <typename Visit>
+void walk_section(const char* text, std::uint32_t textLength, const char* header, Visit visit) {
+  const std::size_t header_length = std::strlen(header);
+  profile_lines lines(text, textLength);
+  line_text line{};
+  bool in_section = false;
+  while (lines.next(line)) {
+    if (line.empty() || is_comment(line)) continue;
+    if (line.starts_with('[')) {
+      in_section = opens_for_reader(line, header, header_length);
+      continue;
+    }
+    if (in_section && !visit(line)) return;
+  }
+}
+
+}  // namespace
+
+bool make_section_header(const char* section, char (&header)[line_capacity]) {
+  std::memset(header, 0, sizeof header);
+  const std::size_t n = std::strlen(section);
+  if (n + 2 >= line_capacity) return false;
+  header[0] = '[';
+  std::memcpy(header + 1, section, n);
+  header[n + 1] = ']';
+  return true;
+}
+
+std::uint32_t find_value(const char* text, std::uint32_t textLength, const char* header,
+                         const char* key, char* buffer, std::uint32_t bufferSize) {
+  const std::size_t key_length = std::strlen(key);
+  std::uint32_t count = 0;
+  walk_section(text, textLength, header, [&](const line_text& line) {
+    if (!key_matches(line, key, key_length)) return true;
+    // The first matching line ends the search, with a value or without.
+    const line_text part = key_part(line);
+    if (part.length < line.length) {
+      const std::uint32_t value_length = line.length - part.length - 1;
+      count = value_length < bufferSize ? value_length : bufferSize - 1;
+      std::memcpy(buffer, line.data + part.length + 1, count);
+    }
+    return false;
+  });
+  return count;
+}
+
+std::uint32_t list_keys(const char* text, std::uint32_t textLength, const char* header,
+                        char* buffer, std::uint32_t bufferSize) {
+  std::uint64_t written = 0;
+  walk_section(text, textLength, header, [&](const line_text& line) {
+    const line_text part = key_part(line);
+    // A list that fits to its last NUL is whole; otherwise the last byte of
+    // the buffer stays the NUL that ends what was kept.
+    if (written + part.length + 1 <= bufferSize) {
+      std::memcpy(buffer + written, part.data, part.length);
+      buffer[written + part.length] = '\0';
+      written += part.length + 1;
+      return true;
+    }
+    if (written < bufferSize - 1u) {
+      const std::uint64_t room = bufferSize - 1u - written;
+      std::memcpy(buffer + written, part.data, room);
+      written += room;
+      buffer[written] = '\0';
+    }
+    return false;
+  });
+  if (written == 0) return 0;
+  if (buffer[written - 1] == '\0') --written;
+  return static_cast<std::uint32_t>(written);
+}
+
+bool rebuild(const char* text, std::uint32_t textLength, const char* header, const char* key,
+             const char* newLine, text_builder& output, text_builder& body) {
+  const std::size_t header_length = std::strlen(header);
+  const std::size_t key_length = std::strlen(key);
+  const std::size_t new_length = std::strlen(newLine);
+  profile_lines lines(text, textLength);
+  line_text line{};
+  bool have_line = lines.next(line);
+  bool line_end_pending = true;
+  bool done = false;
+  while (have_line) {
+    if (!output.empty() && line_end_pending && !output.append_line_end()) return false;
+    line_end_pending = true;
+    if (done || line.empty() || !opens_for_writer(line, header, header_length)) {
+      if (!output.append(line.data, line.length)) return false;
+      have_line = lines.next(line);
+      continue;
+    }
+    // The section, the first time its header is met: the header as the file
+    // has it, then its body with every matching key line replaced.
+    line_end_pending = false;
+    if (!output.append(line.data, line.length)) return false;
+    if (!body.reserve(textLength)) return false;
+    while ((have_line = lines.next(line))) {
+      if (!body.empty() && !body.append_line_end()) return false;
+      if (key_matches(line, key, key_length)) {
+        if (!body.append(newLine, new_length)) return false;
+        done = true;
+        continue;
+      }
+      if (line.starts_with('[')) break;  // left to the main walk
+      if (!body.append(line.data, line.length)) return false;
+    }
+    if (!done) {
+      // A new key goes first in its section.
+      if (!output.append_line_end() || !output.append(newLine, new_length)) return false;
+      done = true;
+    }
+    // The body is split into lines again, which drops its trailing line end.
+    profile_lines body_lines(body.data(), body.size());
+    line_text body_line{};
+    while (body_lines.next(body_line)) {
+      if (!output.append_line_end() || !output.append(body_line.data, body_line.length)) {
+        return false;
+      }
+    }
+    if (!output.append_line_end()) return false;
+  }
+  return true;
+}
+
+}  // namespace hostutil::profile

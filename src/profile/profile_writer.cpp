@@ -1,0 +1,74 @@
+// WritePrivateProfileStrEx and WritePrivateProfileIntEx: the file read whole,
+// its text rebuilt with the one key set, and written whole again. A missing
+// file or section is never created; a file that cannot be rebuilt is untouched.
+#include <cstdio>
+#include <cstring>
+
+#include "hostutil.h"
+#include "profile/profile_text.h"
+
+namespace {
+
+namespace profile = hostutil::profile;
+
+constexpr std::uint32_t text_margin = 256;    // zeros behind the file's contents
+constexpr std::uint32_t output_margin = 512;  // room for the new line and its line ends
+
+bool empty(const char* text) { return text == nullptr || text[0] == '\0'; }
+
+// "key=value", or the bare key when there is no value; false when it does not
+// fit in a line of 255 characters.
+bool make_new_line(const char* key, const char* value, char (&line)[profile::line_capacity]) {
+  std::memset(line, 0, sizeof line);
+  const std::size_t key_length = std::strlen(key);
+  const std::size_t value_length = value != nullptr ? std::strlen(value) : 0;
+  const std::size_t length = key_length + (value != nullptr ? 1 + value_length : 0);
+  if (length >= sizeof line) return false;
+  std::memcpy(line, key, key_length);
+  if (value != nullptr) {
+    line[key_length] = '=';
+    std::memcpy(line + key_length + 1, value, value_length);
+  }
+  return true;
+}
+
+}  // namespace
+
+extern "C" {
+
+HOSTUTIL_API uint32_t HOSTUTIL_CALL WritePrivateProfileStrEx(const char* section, const char* key,
+                                                             const char* value, const char* path) {
+  if (empty(path) || empty(section) || empty(key)) return 0;
+  char header[profile::line_capacity];
+  char new_line[profile::line_capacity];
+  if (!profile::make_section_header(section, header) || !make_new_line(key, value, new_line)) {
+    return 0;
+  }
+  const std::uint32_t size = FileSizeGet(path);
+  if (size == 0 || size > UINT32_MAX - output_margin) return 0;
+  const std::uint32_t text_length = size + text_margin;
+  const auto& scratch = profile::registered_scratch();
+  profile::scratch_block text(scratch, text_length);
+  profile::text_builder output(scratch);
+  if (!text || !output.reserve(size + output_margin)) return 0;
+  if (FileRead(path, text.get(), text_length) != size) return 0;
+  profile::text_builder body(scratch);
+  if (!profile::rebuild(text.get(), text_length, header, key, new_line, output, body)) return 0;
+  // An empty text is refused by FileWrite, and the file stays as it was.
+  return FileWrite(path, output.data(), output.size()) != 0 ? 1 : 0;
+}
+
+HOSTUTIL_API uint32_t HOSTUTIL_CALL WritePrivateProfileIntEx(const char* section, const char* key,
+                                                             uint32_t value, const char* path,
+                                                             uint32_t hexadecimal) {
+  if (empty(path) || empty(section) || empty(key)) return 0;
+  char text[profile::line_capacity] = {};
+  if (hexadecimal != 0) {
+    std::snprintf(text, sizeof text, "%08x", value);
+  } else {
+    std::snprintf(text, sizeof text, "%d", static_cast<int32_t>(value));
+  }
+  return WritePrivateProfileStrEx(section, key, text, path);
+}
+
+}  // extern "C"

@@ -1,0 +1,43 @@
+// The growing text of the profile writer: its first block is sized from the
+// file, and a rebuilt text that outgrows it moves to a larger block rather
+// than being refused or written past its end.
+#include "profile/text_builder.h"
+
+#include <cstring>
+
+namespace hostutil::profile {
+
+text_builder::~text_builder() {
+  if (block_ != nullptr) from_->release(block_);
+}
+
+bool text_builder::reserve(std::uint32_t capacity) {
+  if (capacity <= capacity_) return true;
+  char* bigger = static_cast<char*>(from_->allocate(capacity));
+  if (bigger == nullptr) return false;
+  if (block_ != nullptr) {
+    std::memcpy(bigger, block_, size_);
+    from_->release(block_);
+  }
+  block_ = bigger;
+  capacity_ = capacity;
+  return true;
+}
+
+bool text_builder::append(const char* data, std::size_t length) {
+  constexpr std::uint64_t most = 0xFFFFFFFFu;
+  const std::uint64_t needed = std::uint64_t{size_} + length + 1;  // and the NUL
+  if (needed > most) return false;
+  if (needed > capacity_) {
+    std::uint64_t grown = std::uint64_t{capacity_} * 2;
+    if (grown < needed) grown = needed;
+    if (grown > most) grown = most;
+    if (!reserve(static_cast<std::uint32_t>(grown))) return false;
+  }
+  if (length != 0) std::memcpy(block_ + size_, data, length);
+  size_ += static_cast<std::uint32_t>(length);
+  block_[size_] = '\0';
+  return true;
+}
+
+}  // namespace hostutil::profile
