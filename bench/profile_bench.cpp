@@ -145,6 +145,11 @@ long status_kib(const char* field) {
   return 0;
 }
 void reset_peak() { std::ofstream("/proc/self/clear_refs") << "5"; }
+// The peak since reset_peak() above the resident set before it, in MiB.
+double peak_above(long before_kib) {
+  const long extra = status_kib("VmHWM:") - before_kib;
+  return extra > 0 ? static_cast<double>(extra) / 1024.0 : 0.0;
+}
 
 // Records of ten items a line: the first of each line carries the CR LF.
 HeapAreaHead* make_records(int count) {
@@ -178,7 +183,7 @@ void BM_MakeFile(benchmark::State& state) {
   const long before = status_kib("VmRSS:");
   reset_peak();
   for (auto _ : state) benchmark::DoNotOptimize(make(path.c_str(), area, 1));
-  state.counters["peak_extra_MiB"] = static_cast<double>(status_kib("VmHWM:") - before) / 1024.0;
+  state.counters["peak_extra_MiB"] = peak_above(before);
   state.counters["file_bytes"] = static_cast<double>(fs::file_size(path));
   FreeHeapArea(&area);
 }
@@ -193,7 +198,7 @@ void BM_PlainJoinAndWrite(benchmark::State& state) {
     const std::string text = plain_join(area);
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
   }
-  state.counters["peak_extra_MiB"] = static_cast<double>(status_kib("VmHWM:") - before) / 1024.0;
+  state.counters["peak_extra_MiB"] = peak_above(before);
   FreeHeapArea(&area);
 }
 
