@@ -115,10 +115,15 @@ bool find_program(const char* name, std::string& path) {
   while (start <= folders.size()) {
     std::size_t end = folders.find(':', start);
     if (end == std::string::npos) end = folders.size();
-    std::string candidate = folders.substr(start, end - start);
-    if (candidate.empty()) candidate = ".";
-    candidate += '/';
-    candidate += name;
+    std::string candidate;
+    candidate.reserve(end - start + std::strlen(name) + 2);
+    if (end == start) {
+      candidate.push_back('.');
+    } else {
+      candidate.append(folders, start, end - start);
+    }
+    candidate.push_back('/');
+    candidate.append(name);
     struct stat info;
     if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
         access(candidate.c_str(), X_OK) == 0) {
