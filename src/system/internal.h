@@ -20,7 +20,7 @@ std::uint32_t decide_os_version(const os::version_record& record);
 std::uint32_t IsCurrentUserAdministrator();
 
 // The folder of the printer's driver file into directory (path_size bytes)
-// and its length into *length. 1 when found, else 0 (directory empty).
+// and its length into *length. 1 when found, else 0.
 std::uint32_t FindPrinterDriverFolder(const char* printerName, char* directory,
                                       std::uint32_t* length);
 
