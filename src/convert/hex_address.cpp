@@ -1,0 +1,13 @@
+// ChangeAsciiToPtr: hexadecimal text to a pointer-sized number, as the
+// allocation registry turns a block's text back into its address.
+#include "convert/hex_digits.h"
+#include "hostutil.h"
+
+extern "C" {
+
+HOSTUTIL_API uint64_t HOSTUTIL_CALL ChangeAsciiToPtr(const char* text, uint32_t length) {
+  const auto s = hostutil::convert::scan_hex<uint64_t>(text, length);
+  return s.end == hostutil::convert::hex_scan_end::not_digit ? 0 : s.value;
+}
+
+}  // extern "C"

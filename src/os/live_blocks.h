@@ -1,0 +1,60 @@
+// The blocks the heap facility has handed out, with each one's size and kind. Size
+// queries and releases are answered from here, so an unknown address (a block freed
+// twice) is never read, and a large block needs no header page of its own.
+#pragma once
+
+#include <cstddef>
+#include <mutex>
+#include <unordered_map>
+
+namespace hostutil::os {
+
+struct live_block {
+  std::size_t size;  // bytes asked for
+  bool mapped;       // pages of its own rather than a heap block
+};
+
+class live_blocks {
+ public:
+  // False when the table cannot grow; the block must then not be handed out.
+  bool add(const void* block, live_block info) noexcept {
+    try {
+      std::lock_guard lock(mutex_);
+      return blocks_.emplace(block, info).second;
+    } catch (...) {
+      return false;
+    }
+  }
+
+  bool find(const void* block, live_block& info) noexcept {
+    try {
+      std::lock_guard lock(mutex_);
+      const auto it = blocks_.find(block);
+      if (it == blocks_.end()) return false;
+      info = it->second;
+      return true;
+    } catch (...) {
+      return false;
+    }
+  }
+
+  // False when the block was not live.
+  bool remove(const void* block, live_block& info) noexcept {
+    try {
+      std::lock_guard lock(mutex_);
+      const auto it = blocks_.find(block);
+      if (it == blocks_.end()) return false;
+      info = it->second;
+      blocks_.erase(it);
+      return true;
+    } catch (...) {
+      return false;
+    }
+  }
+
+ private:
+  std::mutex mutex_;
+  std::unordered_map<const void*, live_block> blocks_;
+};
+
+}  // namespace hostutil::os
