@@ -1,0 +1,159 @@
+// The whole-file primitives the rest of the library stands on: read, write,
+// delete, size, attributes, find, paths, folders, drive types, line splitting.
+// Each call opens what it needs and closes it again; callers rely on the exact results.
+#include <cstring>
+
+#include "file/line_iterator.h"
+#include "hostutil.h"
+#include "os/file.h"
+
+namespace {
+
+namespace os = hostutil::os;
+
+constexpr std::uint32_t create_folder_limit = 248;  // the joined path and its NUL
+
+bool empty(const char* text) { return text == nullptr || text[0] == '\0'; }
+
+// The find that FileRead and FileSizeGet make first: a pattern or a folder
+// passes it, and then fails to open.
+bool something_matches(const char* path) { return FindAndGetInformationOfFile(path, nullptr) != 0; }
+
+}  // namespace
+
+extern "C" {
+
+HOSTUTIL_API uint32_t HOSTUTIL_CALL FileRead(const char* path, void* buffer, uint32_t bufferSize) {
+  if (empty(path) || buffer == nullptr || bufferSize == 0) return 0;
+  if (!something_matches(path)) return 0;
+  os::file_handle f(os::file_syscalls().open_read(path));
+  if (!f) return 0;
+  std::uint64_t size = 0;
+  if (!os::file_syscalls().size(f.get(), size)) return 0;
+  // Only the low 32 bits count, as the library has always read them.
+  if (static_cast<std::uint32_t>(size) > bufferSize) return 0;
+  std::uint32_t done = 0;
+  if (!os::file_syscalls().read(f.get(), buffer, bufferSize, done)) return 0;
+  return done;
+}
+
+HOSTUTIL_API uint32_t HOSTUTIL_CALL FileWrite(const char* path, const void* data, uint32_t size) {
+  if (empty(path) || data == nullptr || size == 0) return 0;
+  // Files are never edited in place: the old one goes first.
+  FileDelete(path);
+  os::file_handle f(os::file_syscalls().open_write(path));
+  if (!f) return 0;
+  std::uint32_t done = 0;
+  if (!os::file_syscalls().write(f.get(), data, size, done)) return 0;
+  if (!f.close()) return 0;
+  return done;
+}
+
+HOSTUTIL_API uint32_t HOSTUTIL_CALL FileDelete(const char* path) {
+  if (path == nullptr) return 0;
+  return os::file_syscalls().remove(path) ? 1 : 0;
+}
+
+HOSTUTIL_API uint32_t HOSTUTIL_CALL FileSizeGet(const char* path) {
+  if (empty(path) || !something_matches(path)) return 0;
+  os::file_handle f(os::file_syscalls().open_read(path));
+  if (!f) return 0;
+  std::uint64_t size = 0;
+  if (!os::file_syscalls().size(f.get(), size)) return 0;
+  return static_cast<std::uint32_t>(size);
+}
+
+HOSTUTIL_API uint32_t HOSTUTIL_CALL FileAttributesGet(const char* path) {
+  hu_WIN32_FIND_DATAA record;
+  if (path == nullptr || FindAndGetInformationOfFile(path, &record) == 0) {
+    return HOSTUTIL_FILE_MISSING;
+  }
+  return record.dwFileAttributes;
+}
+
+HOSTUTIL_API uint32_t HOSTUTIL_CALL FileAttributesSet(const char* path, uint32_t attributes) {
+  if (path == nullptr) return 0;
+  return os::file_syscalls().set_attributes(path, attributes) ? 1 : 0;
+}
+
+HOSTUTIL_API uint32_t HOSTUTIL_CALL FindAndGetInformationOfFile(const char* path,
+                                                                hu_WIN32_FIND_DATAA* findData) {
+  if (path == nullptr) return 0;
+  // Into a record of our own first: a failed search leaves the caller's as it was.
+  hu_WIN32_FIND_DATAA record;
+  if (!os::file_syscalls().find_first(path, &record)) return 0;
+  if (findData != nullptr) std::memcpy(findData, &record, sizeof record);
+  return 1;
+}
+
+HOSTUTIL_API uint32_t HOSTUTIL_CALL GetFileOneLine(const char* text, uint32_t textLength,
+                                                   uint32_t lineNumber, char* line,
+                                                   uint32_t lineSize) {
+  if (text == nullptr || textLength == 0 || line == nullptr || lineSize == 0 || lineNumber == 0) {
+    return 0;
+  }
+  std::memset(line, 0, lineSize);
+  hostutil::file::line_iterator lines(text, textLength);
+  hostutil::file::line_view view{};
+  for (std::uint32_t n = 0; n < lineNumber; ++n) {
+    if (!lines.next(view)) return 0;
+  }
+  const std::uint32_t copied = view.length < lineSize - 1 ? view.length : lineSize - 1;
+  std::memcpy(line, view.data, copied);
+  return 1;
+}
+
+HOSTUTIL_API void HOSTUTIL_CALL GetFilePath(const char* fileName, char* buffer,
+                                            uint32_t bufferSize) {
+  if (buffer == nullptr || bufferSize == 0) return;
+  std::memset(buffer, 0, bufferSize);
+  const std::uint32_t n = os::file_syscalls().program_path(buffer, bufferSize);
+  // A cut program path would name the wrong folder: leave the buffer empty.
+  if (n == 0 || n >= bufferSize) {
+    std::memset(buffer, 0, bufferSize);
+    return;
+  }
+  char* separator = std::strrchr(buffer, os::path_separator());
+  if (separator == nullptr) return;
+  *separator = '\0';
+  if (fileName == nullptr) return;
+  const std::size_t folder_length = static_cast<std::size_t>(separator - buffer);
+  const std::size_t name_length = std::strlen(fileName);
+  if (folder_length + 1 + name_length >= bufferSize) {
+    std::memset(buffer, 0, bufferSize);
+    return;
+  }
+  buffer[folder_length] = os::path_separator();
+  std::memcpy(buffer + folder_length + 1, fileName, name_length + 1);
+}
+
+HOSTUTIL_API uint32_t HOSTUTIL_CALL GetTempDirPath(char* buffer, uint32_t bufferSize) {
+  if (buffer == nullptr) return 0;
+  std::memset(buffer, 0, bufferSize);
+  // The length of a path that fits, or the size a path that does not would need.
+  return os::file_syscalls().temp_folder(buffer, bufferSize) <= bufferSize ? 1 : 0;
+}
+
+HOSTUTIL_API uint32_t HOSTUTIL_CALL CreateFolder(const char* parentPath, const char* folderName) {
+  if (empty(parentPath) || empty(folderName)) return 0;
+  const char separator = os::path_separator();
+  const char* last = os::last_separator_multibyte(parentPath);
+  const bool joined_by_separator = last == nullptr || last[1] != '\0';
+  const std::size_t parent_length = std::strlen(parentPath);
+  const std::size_t name_length = std::strlen(folderName);
+  const std::size_t length = parent_length + (joined_by_separator ? 1 : 0) + name_length;
+  if (length >= create_folder_limit) return 0;
+  char work[create_folder_limit] = {};
+  std::memcpy(work, parentPath, parent_length);
+  std::size_t at = parent_length;
+  if (joined_by_separator) work[at++] = separator;
+  std::memcpy(work + at, folderName, name_length);
+  return os::file_syscalls().create_folder(work) != os::folder_result::failed ? 1 : 0;
+}
+
+HOSTUTIL_API uint32_t HOSTUTIL_CALL GetDriveTypeEx(const char* rootPath) {
+  if (rootPath == nullptr) return 0;
+  return os::file_syscalls().drive_type(rootPath);
+}
+
+}  // extern "C"

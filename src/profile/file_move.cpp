@@ -1,0 +1,17 @@
+// FileMove: a file's move to a new path that replaces a non-empty file there.
+// The move itself never replaces anything, so an empty destination, which is
+// not deleted first, makes the move fail.
+#include "hostutil.h"
+#include "os/file.h"
+
+extern "C" {
+
+HOSTUTIL_API uint32_t HOSTUTIL_CALL FileMove(const char* source, const char* destination) {
+  if (source == nullptr || source[0] == '\0' || destination == nullptr || destination[0] == '\0') {
+    return 0;
+  }
+  if (FileSizeGet(destination) != 0) FileDelete(destination);
+  return hostutil::os::file_syscalls().move(source, destination) ? 1 : 0;
+}
+
+}  // extern "C"

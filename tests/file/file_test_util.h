@@ -1,0 +1,78 @@
+// Helpers of the file tests: a scratch folder per test, removed afterwards even
+// when it holds read-only files, and whole-file reads and writes that do not
+// go through the library.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <system_error>
+#include <thread>
+
+#include "os/file.h"
+#include "support/child.h"
+
+namespace hostutil::test::files {
+
+inline std::string sep() { return std::string(1, os::path_separator()); }
+
+inline void put(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  ASSERT_TRUE(out.good()) << path;
+}
+
+inline std::string get(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Bytes that differ from position to position.
+inline std::string pattern(size_t n) {
+  std::string s(n, '\0');
+  for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>('a' + (i * 7) % 26);
+  return s;
+}
+
+inline bool wait_for(const std::filesystem::path& p, std::chrono::milliseconds limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (!std::filesystem::exists(p)) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
+class scratch_test : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = scratch_folder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    ASSERT_FALSE(folder_.empty());
+  }
+  void TearDown() override {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(folder_, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+      if (!it->is_symlink(ec)) {
+        fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ec);
+      }
+    }
+    fs::remove_all(folder_, ec);
+  }
+
+  // The scratch folder, ending in the separator.
+  const std::string& folder() const { return folder_; }
+  std::string path(const std::string& name) const { return folder_ + name; }
+  // The root of the scratch folder's drive ("C:\" or "/").
+  std::string root() const { return std::filesystem::path(folder_).root_path().string(); }
+
+ private:
+  std::string folder_;
+};
+
+}  // namespace hostutil::test::files
