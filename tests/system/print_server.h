@@ -10,11 +10,11 @@ namespace hostutil::test {
 inline const char* const test_printers[] = {"hu-lpt", "hu-net", "hu-net2",
                                             "hu-raw", "hu-usb", "hu-usb2"};
 
-// What the test plug-in answers: hu-usb's address differs from hu-net's in
-// its text alone, and for hu-usb2 the plug-in answers 0.
+// What the test plug-in answers: for hu-lpt it answers 0, and hu-usb's
+// address differs from hu-net's in its text alone.
 inline const char* const plugin_addresses =
-    "hu-lpt=127.0.0.13;hu-net=127.0.0.10;hu-net2=127.0.0.11;hu-raw=127.0.0.12;"
-    "hu-usb=127.0.0.010;hu-usb2=0";
+    "hu-lpt=0;hu-net=127.0.0.10;hu-net2=127.0.0.11;hu-raw=127.0.0.12;"
+    "hu-usb=127.0.0.010;hu-usb2=127.0.0.13";
 
 // Makes the server reachable from this process and hands the plug-in its
 // addresses. False, with the reason, when there is no server to test with.
