@@ -1,0 +1,343 @@
+// Printers on POSIX from CUPS: the local queues are the printers, a queue's
+// device URI its port, its make and model its driver name, and the PPD file
+// the server keeps for it its driver file. libcups is loaded at first use, so
+// the library runs where CUPS is not installed. Plug-ins are shared objects.
+#include "os/printer.h"
+
+#include <dirent.h>
+#include <dlfcn.h>
+#include <link.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <new>
+#include <string>
+#include <vector>
+
+namespace hostutil::os {
+
+namespace {
+
+// libcups' public records, as its header lays them out.
+struct cups_option {
+  char* name;
+  char* value;
+};
+struct cups_dest {
+  char* name;
+  char* instance;
+  int is_default;
+  int num_options;
+  cups_option* options;
+};
+
+// printer-type bits of what is not a local printer: a class, a queue of
+// another server, a printer found on the network.
+constexpr unsigned long not_local = 0x0001 | 0x0002 | 0x1000000;
+constexpr int http_status_ok = 200;
+
+// The libcups entry points. Loaded once and kept: libcups keeps per-thread
+// state whose destructors must stay mapped.
+class libcups {
+ public:
+  static const libcups* get() {
+    static const libcups instance;
+    return instance.ready_ ? &instance : nullptr;
+  }
+
+  int (*get_dests)(void* http, cups_dest** dests) = nullptr;
+  void (*free_dests)(int count, cups_dest* dests) = nullptr;
+  const char* (*get_option)(const char* name, int count, cups_option* options) = nullptr;
+  cups_dest* (*get_named_dest)(void* http, const char* name, const char* instance) = nullptr;
+  int (*get_ppd)(void* http, const char* name, time_t* modified, char* buffer,
+                 std::size_t size) = nullptr;
+
+ private:
+  libcups() {
+    void* module = ::dlopen("libcups.so.2", RTLD_NOW | RTLD_LOCAL);
+    if (module == nullptr) return;
+    look_up(module, get_dests, "cupsGetDests2");
+    look_up(module, free_dests, "cupsFreeDests");
+    look_up(module, get_option, "cupsGetOption");
+    look_up(module, get_named_dest, "cupsGetNamedDest");
+    look_up(module, get_ppd, "cupsGetPPD3");
+    ready_ = get_dests != nullptr && free_dests != nullptr && get_option != nullptr &&
+             get_named_dest != nullptr && get_ppd != nullptr;
+  }
+  template <typename F>
+  static void look_up(void* module, F& entry, const char* name) {
+    entry = reinterpret_cast<F>(::dlsym(module, name));
+  }
+  bool ready_ = false;
+};
+
+// The destinations of one listing, given back on every path.
+class destinations {
+ public:
+  explicit destinations(const libcups& cups) : cups_(cups) {
+    count_ = cups.get_dests(nullptr, &list_);
+    if (list_ == nullptr) count_ = 0;
+  }
+  ~destinations() {
+    if (list_ != nullptr) cups_.free_dests(count_, list_);
+  }
+  destinations(const destinations&) = delete;
+  destinations& operator=(const destinations&) = delete;
+  int count() const { return count_; }
+  const cups_dest& operator[](int i) const { return list_[i]; }
+
+ private:
+  const libcups& cups_;
+  cups_dest* list_ = nullptr;
+  int count_ = 0;
+};
+
+// The records as they lie at the start of the caller's block; their texts follow.
+struct printer_record {
+  const char* name;
+  const char* port;
+  const char* driver;
+};
+struct driver_record {
+  const char* path;
+};
+
+const char* option(const libcups& cups, const cups_dest& dest, const char* name) {
+  const char* value = cups.get_option(name, dest.num_options, dest.options);
+  return value != nullptr ? value : "";
+}
+
+bool is_local_printer(const libcups& cups, const cups_dest& dest) {
+  if (dest.name == nullptr || dest.instance != nullptr) return false;
+  const unsigned long type = std::strtoul(option(cups, dest, "printer-type"), nullptr, 10);
+  return (type & not_local) == 0;
+}
+
+// Appends text and its NUL at cursor; the text's new place.
+const char* place_text(char*& cursor, const char* text) {
+  const std::size_t n = std::strlen(text) + 1;
+  std::memcpy(cursor, text, n);
+  const char* placed = cursor;
+  cursor += n;
+  return placed;
+}
+
+// * is any run of characters, ? exactly one.
+bool wildcard_match(const char* pattern, const char* name) {
+  const char* star = nullptr;
+  const char* resume = nullptr;
+  while (*name != '\0') {
+    if (*pattern == '*') {
+      star = pattern++;
+      resume = name;
+    } else if (*pattern == '?' || *pattern == *name) {
+      ++pattern;
+      ++name;
+    } else if (star != nullptr) {
+      pattern = star + 1;
+      name = ++resume;
+    } else {
+      return false;
+    }
+  }
+  while (*pattern == '*') ++pattern;
+  return *pattern == '\0';
+}
+
+}  // namespace
+
+struct printer {
+  std::string name;
+  bool resolved = false;
+  std::string driver_file;  // empty: the queue has no PPD
+};
+
+struct file_search {
+  std::vector<std::string> names;
+  std::size_t next = 0;
+};
+
+bool enumerate_printers(void* block, std::uint32_t size, std::uint32_t& needed,
+                        std::uint32_t& count) {
+  needed = 0;
+  count = 0;
+  const libcups* cups = libcups::get();
+  if (cups == nullptr) {
+    errno = ENOENT;
+    return false;
+  }
+  const destinations dests(*cups);
+  std::size_t bytes = 0;
+  std::uint32_t printers = 0;
+  for (int i = 0; i < dests.count(); ++i) {
+    if (!is_local_printer(*cups, dests[i])) continue;
+    bytes += sizeof(printer_record) + std::strlen(dests[i].name) +
+             std::strlen(option(*cups, dests[i], "device-uri")) +
+             std::strlen(option(*cups, dests[i], "printer-make-and-model")) + 3;
+    ++printers;
+  }
+  if (bytes > UINT32_MAX) {
+    errno = EOVERFLOW;
+    return false;
+  }
+  needed = static_cast<std::uint32_t>(bytes);
+  if (size < needed || (block == nullptr && needed != 0)) {
+    errno = ERANGE;
+    return false;
+  }
+  auto* records = static_cast<printer_record*>(block);
+  char* cursor = static_cast<char*>(block) + printers * sizeof(printer_record);
+  std::uint32_t k = 0;
+  for (int i = 0; i < dests.count(); ++i) {
+    if (!is_local_printer(*cups, dests[i])) continue;
+    records[k].name = place_text(cursor, dests[i].name);
+    records[k].port = place_text(cursor, option(*cups, dests[i], "device-uri"));
+    records[k].driver = place_text(cursor, option(*cups, dests[i], "printer-make-and-model"));
+    ++k;
+  }
+  count = printers;
+  return true;
+}
+
+printer_names printer_at(const void* block, std::uint32_t index) {
+  const printer_record& r = static_cast<const printer_record*>(block)[index];
+  return {r.name, r.port, r.driver};
+}
+
+printer* open_printer(const char* name) {
+  const libcups* cups = libcups::get();
+  if (cups == nullptr || name == nullptr) {
+    errno = ENOENT;
+    return nullptr;
+  }
+  cups_dest* dest = cups->get_named_dest(nullptr, name, nullptr);
+  if (dest == nullptr) {
+    errno = ENOENT;
+    return nullptr;
+  }
+  cups->free_dests(1, dest);
+  try {
+    return new printer{name, false, std::string()};
+  } catch (const std::bad_alloc&) {
+    errno = ENOMEM;
+    return nullptr;
+  }
+}
+
+bool printer_driver(printer* p, void* block, std::uint32_t size, std::uint32_t& needed) {
+  needed = 0;
+  const libcups* cups = libcups::get();
+  if (cups == nullptr || p == nullptr) return false;
+  if (!p->resolved) {
+    // Asked for a queue's PPD, a local server answers with a link to its own
+    // file, a remote one with a copy; only the server's own file is the driver's.
+    char copy[PATH_MAX] = "";
+    time_t modified = 0;
+    if (cups->get_ppd(nullptr, p->name.c_str(), &modified, copy, sizeof copy) == http_status_ok &&
+        copy[0] != '\0') {
+      struct stat st;
+      char target[PATH_MAX];
+      if (::lstat(copy, &st) == 0 && S_ISLNK(st.st_mode) && ::realpath(copy, target) != nullptr) {
+        try {
+          p->driver_file = target;
+        } catch (const std::bad_alloc&) {
+          ::unlink(copy);
+          return false;
+        }
+      }
+      ::unlink(copy);
+    }
+    p->resolved = true;
+  }
+  if (p->driver_file.empty()) {
+    errno = ENOENT;
+    return false;
+  }
+  needed = static_cast<std::uint32_t>(sizeof(driver_record) + p->driver_file.size() + 1);
+  if (block == nullptr || size < needed) {
+    errno = ERANGE;
+    return false;
+  }
+  char* cursor = static_cast<char*>(block) + sizeof(driver_record);
+  static_cast<driver_record*>(block)->path = place_text(cursor, p->driver_file.c_str());
+  return true;
+}
+
+const char* driver_path(const void* block) {
+  return static_cast<const driver_record*>(block)->path;
+}
+
+void close_printer(printer* p) { delete p; }
+
+file_search* find_first_file(const char* pattern, char (&name)[file_name_size]) {
+  const char* slash = std::strrchr(pattern, '/');
+  const char* wanted = slash != nullptr ? slash + 1 : pattern;
+  file_search* search = nullptr;
+  DIR* dir = nullptr;
+  try {
+    const std::string folder = slash == nullptr   ? std::string(".")
+                               : slash == pattern ? std::string("/")
+                                                  : std::string(pattern, slash);
+    dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return nullptr;
+    search = new file_search;
+    while (const dirent* entry = ::readdir(dir)) {
+      const char* n = entry->d_name;
+      if (std::strcmp(n, ".") == 0 || std::strcmp(n, "..") == 0) continue;
+      if (std::strlen(n) >= file_name_size || !wildcard_match(wanted, n)) continue;
+      search->names.emplace_back(n);
+    }
+    std::sort(search->names.begin(), search->names.end());
+  } catch (const std::bad_alloc&) {
+    delete search;
+    search = nullptr;
+  }
+  if (dir != nullptr) ::closedir(dir);
+  if (search == nullptr) return nullptr;
+  if (!find_next_file(search, name)) {
+    delete search;
+    errno = ENOENT;
+    return nullptr;
+  }
+  return search;
+}
+
+bool find_next_file(file_search* search, char (&name)[file_name_size]) {
+  if (search->next >= search->names.size()) {
+    errno = ENOENT;
+    return false;
+  }
+  const std::string& n = search->names[search->next++];
+  std::memcpy(name, n.c_str(), n.size() + 1);
+  return true;
+}
+
+void find_close(file_search* search) { delete search; }
+
+module* load_module(const char* path) {
+  return static_cast<module*>(::dlopen(path, RTLD_NOW | RTLD_LOCAL));
+}
+
+void* module_export(module* m, const char* name) {
+  void* entry = ::dlsym(m, name);
+  if (entry == nullptr) return nullptr;
+  // dlsym also looks in the libraries the module uses; only its own export counts.
+  link_map* map = nullptr;
+  Dl_info info{};
+  if (::dlinfo(m, RTLD_DI_LINKMAP, &map) != 0 || map == nullptr || ::dladdr(entry, &info) == 0 ||
+      info.dli_fname == nullptr || map->l_name == nullptr ||
+      std::strcmp(info.dli_fname, map->l_name) != 0) {
+    return nullptr;
+  }
+  return entry;
+}
+
+void unload_module(module* m) { ::dlclose(m); }
+
+}  // namespace hostutil::os

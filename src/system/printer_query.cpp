@@ -1,0 +1,285 @@
+// Port kinds and the search for the installed printer behind a port: a local
+// port by its name, a network address by asking each printer's driver, whose
+// capability file names a plug-in that reports the printer's address.
+#include <cstring>
+#include <initializer_list>
+
+#include "hostutil.h"
+#include "os/file.h"
+#include "os/printer.h"
+#include "system/internal.h"
+
+namespace hostutil::system {
+
+namespace {
+
+constexpr std::uint32_t plugin_name_size = 256;
+constexpr std::uint32_t address_size = 256;
+constexpr std::uint32_t value_size = 260;
+constexpr const char* absent = "NONE";
+
+// The address plug-in's export: printer name, buffer, size; nonzero when written.
+using address_export = int32_t(HOSTUTIL_CALL*)(const char* printer, char* buffer, uint32_t size);
+
+bool empty(const char* text) { return text == nullptr || text[0] == '\0'; }
+
+// A zero-filled registered allocation, freed on every path.
+class registered_block {
+ public:
+  explicit registered_block(std::uint32_t size) : block_(GlobalAllocEx(HOSTUTIL_ZEROINIT, size)) {}
+  ~registered_block() {
+    if (block_ != nullptr) GlobalFreeExEx(block_);
+  }
+  registered_block(const registered_block&) = delete;
+  registered_block& operator=(const registered_block&) = delete;
+  void* get() const { return block_; }
+
+ private:
+  void* block_;
+};
+
+class open_printer {
+ public:
+  explicit open_printer(const char* name) : p_(os::printer_syscalls().open_printer(name)) {}
+  ~open_printer() {
+    if (p_ != nullptr) os::printer_syscalls().close_printer(p_);
+  }
+  open_printer(const open_printer&) = delete;
+  open_printer& operator=(const open_printer&) = delete;
+  os::printer* get() const { return p_; }
+
+ private:
+  os::printer* p_;
+};
+
+class file_search {
+ public:
+  file_search(const char* pattern, char (&name)[os::file_name_size])
+      : s_(os::printer_syscalls().find_first_file(pattern, name)) {}
+  ~file_search() {
+    if (s_ != nullptr) os::printer_syscalls().find_close(s_);
+  }
+  file_search(const file_search&) = delete;
+  file_search& operator=(const file_search&) = delete;
+  os::file_search* get() const { return s_; }
+
+ private:
+  os::file_search* s_;
+};
+
+class loaded_module {
+ public:
+  explicit loaded_module(os::module* m) : m_(m) {}
+  ~loaded_module() {
+    if (m_ != nullptr) os::printer_syscalls().unload_module(m_);
+  }
+  loaded_module(const loaded_module&) = delete;
+  loaded_module& operator=(const loaded_module&) = delete;
+  os::module* get() const { return m_; }
+
+ private:
+  os::module* m_;
+};
+
+// folder, the separator and name into out (path_size bytes); false, and out
+// empty, when that does not fit.
+bool join(const char* folder, const char* name, char (&out)[path_size]) {
+  const std::size_t folder_length = std::strlen(folder);
+  const std::size_t name_length = std::strlen(name);
+  out[0] = '\0';
+  if (folder_length + 1 + name_length >= path_size) return false;
+  std::memcpy(out, folder, folder_length);
+  out[folder_length] = os::path_separator();
+  std::memcpy(out + folder_length + 1, name, name_length + 1);
+  return true;
+}
+
+// Copies text into a cleared buffer of size bytes, cut to size - 1.
+void copy_cut(const char* text, char* buffer, std::uint32_t size) {
+  if (text == nullptr) return;
+  const std::size_t n = strnlen(text, size - 1);
+  std::memcpy(buffer, text, n);
+}
+
+// The address test of GetPortKind: four dot-separated parts of at most three
+// digits and a value up to 255 each, an empty part counting as 0; one dot may
+// follow the fourth.
+bool is_dotted_address(const char* name) {
+  const char* p = name;
+  for (int part = 0; part < 4; ++part) {
+    std::uint32_t n = 0;
+    while (p[n] != '.' && p[n] != '\0') {
+      if (n == 3 || p[n] < '0' || p[n] > '9') return false;
+      ++n;
+    }
+    if (ChangeAsciiToBin(p, n) > 255) return false;
+    p += n;
+    if (part < 3) {
+      if (*p != '.') return false;
+      ++p;
+    }
+  }
+  return *p == '\0' || (p[0] == '.' && p[1] == '\0');
+}
+
+// Asks the printer's driver for its address and compares it with portName.
+bool reports_address(const os::printer_names& printer, const char* portName,
+                     const char* capabilityPattern, const char* supportCode) {
+  const auto& calls = os::printer_syscalls();
+  char plugin[plugin_name_size] = {};
+  if (GetCapabilityDllName(printer.name, printer.driver, capabilityPattern, supportCode, plugin,
+                           sizeof plugin) == 0) {
+    return false;
+  }
+  char folder[path_size] = {};
+  std::uint32_t folder_length = 0;
+  if (FindPrinterDriverFolder(printer.name, folder, &folder_length) == 0) return false;
+
+  // From the driver folder first, then from beside the program.
+  char path[path_size];
+  os::module* m = join(folder, plugin, path) ? calls.load_module(path) : nullptr;
+  if (m == nullptr) {
+    GetFilePath(plugin, path, sizeof path);
+    if (path[0] != '\0') m = calls.load_module(path);
+  }
+  const loaded_module module(m);
+  if (module.get() == nullptr) return false;
+  const auto answer =
+      reinterpret_cast<address_export>(calls.module_export(module.get(), "GetIPAddress"));
+  if (answer == nullptr) return false;
+  char address[address_size] = {};
+  if (answer(printer.name, address, sizeof address) == 0) return false;
+  address[sizeof address - 1] = '\0';  // whatever the plug-in left there
+  return CompareCase(address, portName) != 0;
+}
+
+}  // namespace
+
+std::uint32_t FindPrinterDriverFolder(const char* printerName, char* directory,
+                                      std::uint32_t* length) {
+  if (printerName == nullptr || directory == nullptr || length == nullptr) return 0;
+  const auto& calls = os::printer_syscalls();
+  const open_printer printer(printerName);
+  if (printer.get() == nullptr) return 0;
+  std::uint32_t needed = 0;
+  calls.printer_driver(printer.get(), nullptr, 0, needed);
+  if (needed == 0) return 0;
+  const registered_block record(needed);
+  if (record.get() == nullptr ||
+      !calls.printer_driver(printer.get(), record.get(), needed, needed)) {
+    return 0;
+  }
+  char work[path_size] = {};
+  copy_cut(calls.driver_path(record.get()), work, sizeof work);
+  char* separator = std::strrchr(work, os::path_separator());
+  if (separator == nullptr) work[0] = '\0';
+  if (separator != nullptr) *separator = '\0';
+  const std::size_t n = std::strlen(work);
+  std::memcpy(directory, work, n + 1);
+  *length = static_cast<std::uint32_t>(n);
+  return n != 0 ? 1 : 0;
+}
+
+std::uint32_t GetCapabilityDllName(const char* printerName, const char* driverName,
+                                   const char* capabilityPattern, const char* supportCode,
+                                   char* dllName, std::uint32_t dllNameSize) {
+  if (empty(printerName) || empty(driverName) || empty(capabilityPattern) || empty(supportCode) ||
+      dllName == nullptr || dllNameSize == 0) {
+    return 0;
+  }
+  std::memset(dllName, 0, dllNameSize);
+  const auto& calls = os::printer_syscalls();
+  char folder[path_size] = {};
+  std::uint32_t folder_length = 0;
+  if (FindPrinterDriverFolder(printerName, folder, &folder_length) == 0) return 0;
+  char pattern[path_size];
+  if (!join(folder, capabilityPattern, pattern)) return 0;
+
+  // The first file that describes the driver is its capability file; later
+  // files are not looked at.
+  char name[os::file_name_size];
+  const file_search search(pattern, name);
+  if (search.get() == nullptr) return 0;
+  char file[path_size];
+  char section[value_size];
+  bool described = false;
+  do {
+    if (!join(folder, name, file)) continue;
+    calls.profile_string("Capability", driverName, absent, section, sizeof section, file);
+    described = CompareCase(section, absent) == 0;
+  } while (!described && calls.find_next_file(search.get(), name));
+  if (!described) return 0;
+
+  char code[value_size];
+  for (const char* key : {"ZentorraSupportCode", "ZNTSupportCode"}) {
+    calls.profile_string(section, key, absent, code, sizeof code, file);
+    if (CompareCase(code, supportCode) != 0) {
+      calls.profile_string(section, "GetIPDll", absent, dllName, dllNameSize, file);
+      return 1;
+    }
+  }
+  return 0;
+}
+
+}  // namespace hostutil::system
+
+using namespace hostutil;
+
+extern "C" {
+
+HOSTUTIL_API uint32_t HOSTUTIL_CALL GetPortKind(const char* portName) {
+  if (system::empty(portName)) return HOSTUTIL_PORT_UNKNOWN;
+  // The first position where either name begins decides.
+  for (const char* p = portName; *p != '\0'; ++p) {
+    if (CompareNoCaseN(p, "USB", 3) != 0) return HOSTUTIL_PORT_USB;
+    if (CompareNoCaseN(p, "LPT", 3) != 0) return HOSTUTIL_PORT_PARALLEL;
+  }
+  return system::is_dotted_address(portName) ? HOSTUTIL_PORT_NETWORK : HOSTUTIL_PORT_UNKNOWN;
+}
+
+HOSTUTIL_API uint32_t HOSTUTIL_CALL GetLogicalPrinterAndPortName(
+    const char* portName, const char* capabilityPattern, const char* supportCode, char* printerName,
+    uint32_t printerNameSize, char* printerPort, uint32_t printerPortSize) {
+  if (system::empty(portName) || system::empty(capabilityPattern) || system::empty(supportCode) ||
+      printerName == nullptr || printerNameSize == 0 || printerPort == nullptr ||
+      printerPortSize == 0) {
+    return 0;
+  }
+  std::memset(printerName, 0, printerNameSize);
+  std::memset(printerPort, 0, printerPortSize);
+  const auto& calls = os::printer_syscalls();
+  std::uint32_t needed = 0, count = 0;
+  calls.enumerate_printers(nullptr, 0, needed, count);
+  if (needed == 0) return 0;
+  const system::registered_block list(needed);
+  if (list.get() == nullptr || !calls.enumerate_printers(list.get(), needed, needed, count)) {
+    return 0;
+  }
+  const bool network = GetPortKind(portName) == HOSTUTIL_PORT_NETWORK;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const os::printer_names printer = calls.printer_at(list.get(), i);
+    if (printer.name == nullptr) continue;
+    const bool match =
+        network ? system::reports_address(printer, portName, capabilityPattern, supportCode)
+                : printer.port != nullptr && std::strstr(printer.port, portName) != nullptr;
+    if (match) {
+      // A name or port longer than its buffer is cut to fit.
+      system::copy_cut(printer.name, printerName, printerNameSize);
+      system::copy_cut(printer.port, printerPort, printerPortSize);
+      return 1;
+    }
+  }
+  return 0;
+}
+
+HOSTUTIL_API uint32_t HOSTUTIL_CALL DeviceDriverIsExist(const char* portName,
+                                                        const char* capabilityPattern,
+                                                        const char* supportCode) {
+  if (system::empty(portName) || system::empty(supportCode)) return 0;
+  char printer_name[256];
+  char printer_port[256];
+  return GetLogicalPrinterAndPortName(portName, capabilityPattern, supportCode, printer_name,
+                                      sizeof printer_name, printer_port, sizeof printer_port);
+}
+
+}  // extern "C"

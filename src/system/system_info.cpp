@@ -1,0 +1,172 @@
+// Small queries of the machine: system folder, computer and host names, the
+// host's IPv4 address, the operating-system code, the display size and the
+// double-byte language tests. Each asks the system once and shapes the answer.
+#include <cstring>
+#include <initializer_list>
+
+#include "hostutil.h"
+#include "os/sysinfo.h"
+#include "system/internal.h"
+
+namespace hostutil::system {
+
+namespace {
+
+constexpr std::uint32_t host_buffer_size = 256;
+constexpr std::uint32_t language_buffer_size = 16;
+
+// One use of the sockets interface, ended on every path once it has started.
+class sockets_session {
+ public:
+  sockets_session() : started_(os::sysinfo_syscalls().sockets_start()) {}
+  ~sockets_session() {
+    if (started_) os::sysinfo_syscalls().sockets_end();
+  }
+  sockets_session(const sockets_session&) = delete;
+  sockets_session& operator=(const sockets_session&) = delete;
+  bool started() const { return started_; }
+
+ private:
+  bool started_;
+};
+
+// The abbreviated language name; empty when the system has none.
+bool language_name(char (&name)[language_buffer_size]) {
+  std::memset(name, 0, sizeof name);
+  return os::sysinfo_syscalls().language_name(name, sizeof name) > 0;
+}
+
+}  // namespace
+
+std::uint32_t decide_os_version(const os::version_record& record) {
+  // On the 95/98/Me platform the high word holds the version: only the low
+  // word numbers the build.
+  const std::uint32_t build = record.build & 0xFFFFu;
+  switch (record.platform_id) {
+    case 0:
+      return 0x01010000u;
+    case 1:
+      switch (build) {
+        case 950:
+          return 0x02020001u;
+        case 1111:
+          return 0x02020003u;
+        case 1212:
+          return 0x02020004u;
+        case 1998:
+          return 0x02030005u;
+        case 2222:
+          return 0x02030006u;
+        case 3000:
+          return 0x02030007u;
+        default:
+          return 0x02000000u;
+      }
+    case 2:
+      switch (build) {
+        case 1381: {
+          if (record.major == 3) return 0x03040000u;
+          if (record.major != 4) return 0x03000000u;
+          // The n of "Service Pack n".
+          const char digit = record.service_pack[13];
+          if (digit >= '1' && digit <= '6') {
+            return 0x03050008u + static_cast<std::uint32_t>(digit - '1');
+          }
+          return 0x03050000u;
+        }
+        case 2195:
+          return 0x03060000u;
+        case 2600:
+          return 0x03070000u;
+        default:
+          return 0x03000000u;
+      }
+    default:
+      return 0;
+  }
+}
+
+}  // namespace hostutil::system
+
+using namespace hostutil;
+
+extern "C" {
+
+HOSTUTIL_API uint32_t HOSTUTIL_CALL GetSystemDirectoryEx(char* buffer, uint32_t bufferSize) {
+  if (buffer == nullptr || bufferSize == 0) return 0;
+  return os::sysinfo_syscalls().system_folder(buffer, bufferSize);
+}
+
+HOSTUTIL_API uint32_t HOSTUTIL_CALL GetComputerNameExEx(char* buffer, uint32_t* size) {
+  if (buffer == nullptr || size == nullptr) return 0;
+  std::memset(buffer, 0, *size);
+  return os::sysinfo_syscalls().computer_name(buffer, size) ? 1 : 0;
+}
+
+HOSTUTIL_API uint32_t HOSTUTIL_CALL GetHostNameEx(char* buffer, uint32_t bufferSize) {
+  if (buffer == nullptr) return 0;
+  std::memset(buffer, 0, bufferSize);
+  const system::sockets_session sockets;
+  if (!sockets.started()) return 0;
+  return os::sysinfo_syscalls().host_name(buffer, bufferSize) ? 1 : 0;
+}
+
+HOSTUTIL_API uint32_t HOSTUTIL_CALL GetIPAddress(char* buffer, uint32_t bufferSize) {
+  if (buffer == nullptr) return 0;
+  std::memset(buffer, 0, bufferSize);
+  char host[system::host_buffer_size] = {};
+  const system::sockets_session sockets;
+  if (!sockets.started()) return 0;
+  if (!os::sysinfo_syscalls().host_name(host, sizeof host)) return 0;
+  char address[16] = {};
+  // A host without an address, or an address that does not fit the caller's
+  // buffer whole, leaves the buffer empty: the look-up ran all the same.
+  if (os::sysinfo_syscalls().first_ipv4_address(host, address)) {
+    const std::size_t length = std::strlen(address);
+    if (length < bufferSize) std::memcpy(buffer, address, length);
+  }
+  return 1;
+}
+
+HOSTUTIL_API uint32_t HOSTUTIL_CALL GetOSVer(void) {
+  os::version_record record{};
+  if (!os::sysinfo_syscalls().version(record)) return 0;
+  return system::decide_os_version(record);
+}
+
+HOSTUTIL_API uint32_t HOSTUTIL_CALL GetDisplayWidth(void) {
+  uint32_t width = 0, height = 0;
+  os::sysinfo_syscalls().display_mode(width, height);
+  return width;
+}
+
+HOSTUTIL_API uint32_t HOSTUTIL_CALL GetDisplayHeight(void) {
+  uint32_t width = 0, height = 0;
+  os::sysinfo_syscalls().display_mode(width, height);
+  return height;
+}
+
+HOSTUTIL_API uint32_t HOSTUTIL_CALL GetDisplaySize(uint32_t* width, uint32_t* height) {
+  if (width == nullptr || height == nullptr) return 0;
+  *width = GetDisplayWidth();
+  *height = GetDisplayHeight();
+  return 1;
+}
+
+HOSTUTIL_API uint32_t HOSTUTIL_CALL LanguageIs2Byte(void) {
+  char name[system::language_buffer_size];
+  // A language that cannot be read counts as a yes.
+  if (!system::language_name(name)) return 1;
+  for (const char* two_byte : {"JPN", "CHN", "CHT", "KOR"}) {
+    if (CompareNoCase(name, two_byte) != 0) return 1;
+  }
+  return 0;
+}
+
+HOSTUTIL_API uint32_t HOSTUTIL_CALL LanguageIsJapanese(void) {
+  char name[system::language_buffer_size];
+  if (!system::language_name(name)) return 1;
+  return CompareNoCase(name, "JPN") != 0 ? 1 : 0;
+}
+
+}  // extern "C"

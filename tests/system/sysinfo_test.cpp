@@ -1,0 +1,247 @@
+// The machine queries: argument checks, buffer clearing and size protocols,
+// the sockets interface ended once on every path, the display size's two
+// queries and the language tests, with a stand-in for the system where the
+// answer must be chosen, and on this machine where it can be checked.
+#include "os/sysinfo.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "hostutil.h"
+
+namespace {
+
+namespace os = hostutil::os;
+
+// A stand-in system whose answers each test sets; it counts socket starts and
+// ends and the display queries.
+class StandIn : public testing::Test {
+ protected:
+  void SetUp() override {
+    saved_ = os::sysinfo_syscalls();
+    starts_ = ends_ = display_queries_ = 0;
+    start_ok_ = true;
+    host_ = "build-host";
+    address_ = "10.20.30.40";
+    language_ = "ENU";
+    auto& calls = os::sysinfo_syscalls();
+    calls.sockets_start = [] {
+      ++starts_;
+      return start_ok_;
+    };
+    calls.sockets_end = [] { ++ends_; };
+    calls.host_name = [](char* buffer, std::uint32_t size) {
+      if (host_ == nullptr || std::strlen(host_) >= size) return false;
+      std::strcpy(buffer, host_);
+      return true;
+    };
+    calls.first_ipv4_address = [](const char*, char(&text)[16]) {
+      if (address_ == nullptr) return false;
+      std::strcpy(text, address_);
+      return true;
+    };
+    calls.display_mode = [](std::uint32_t& width, std::uint32_t& height) {
+      ++display_queries_;
+      width = 1920;
+      height = 1080;
+    };
+    calls.language_name = [](char* buffer, std::uint32_t size) {
+      if (language_ == nullptr) return 0;
+      std::strncpy(buffer, language_, size);
+      return static_cast<int>(std::strlen(language_) + 1);
+    };
+  }
+  void TearDown() override { os::sysinfo_syscalls() = saved_; }
+
+  static inline int starts_ = 0, ends_ = 0, display_queries_ = 0;
+  static inline bool start_ok_ = true;
+  static inline const char* host_ = nullptr;
+  static inline const char* address_ = nullptr;
+  static inline const char* language_ = nullptr;
+
+ private:
+  os::sysinfo_calls saved_{};
+};
+
+TEST_F(StandIn, IpAddressChecksAndSocketBalance) {
+  EXPECT_EQ(GetIPAddress(nullptr, 16), 0u);
+  EXPECT_EQ(starts_, 0);  // refused before the sockets interface is started
+
+  char buffer[20];
+  std::memset(buffer, 'x', sizeof buffer);
+  EXPECT_EQ(GetIPAddress(buffer, 16), 1u);
+  EXPECT_STREQ(buffer, "10.20.30.40");
+  for (int i = 11; i < 16; ++i) EXPECT_EQ(buffer[i], 0) << i;
+  EXPECT_EQ(buffer[16], 'x');
+  EXPECT_EQ(starts_, 1);
+  EXPECT_EQ(ends_, 1);
+
+  // No address: the look-up ran, the buffer stays cleared.
+  address_ = nullptr;
+  std::memset(buffer, 'x', sizeof buffer);
+  EXPECT_EQ(GetIPAddress(buffer, 16), 1u);
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(buffer[i], 0) << i;
+  EXPECT_EQ(ends_, 2);
+
+  // No host name: 0, and the interface is still ended.
+  host_ = nullptr;
+  EXPECT_EQ(GetIPAddress(buffer, 16), 0u);
+  EXPECT_EQ(starts_, 3);
+  EXPECT_EQ(ends_, 3);
+
+  // The interface does not start: 0, and nothing to end.
+  host_ = "build-host";
+  start_ok_ = false;
+  EXPECT_EQ(GetIPAddress(buffer, 16), 0u);
+  EXPECT_EQ(starts_, 4);
+  EXPECT_EQ(ends_, 3);
+}
+
+TEST_F(StandIn, IpAddressNeverPastASmallBuffer) {
+  address_ = "192.168.100.200";  // 15 characters
+  char buffer[24];
+  std::memset(buffer, 'x', sizeof buffer);
+  EXPECT_EQ(GetIPAddress(buffer + 4, 15), 1u);
+  for (int i = 4; i < 19; ++i) EXPECT_EQ(buffer[i], 0) << i;  // no cut address
+  EXPECT_EQ(buffer[3], 'x');
+  EXPECT_EQ(buffer[19], 'x');
+  EXPECT_EQ(GetIPAddress(buffer + 4, 16), 1u);
+  EXPECT_STREQ(buffer + 4, "192.168.100.200");
+  EXPECT_EQ(buffer[20], 'x');
+  EXPECT_EQ(GetIPAddress(buffer + 4, 0), 1u);
+  EXPECT_EQ(starts_, ends_);
+}
+
+TEST_F(StandIn, HostNameClearsTheWholeBufferAndEndsTheInterface) {
+  EXPECT_EQ(GetHostNameEx(nullptr, 64), 0u);
+  EXPECT_EQ(starts_, 0);
+
+  char buffer[32];
+  std::memset(buffer, 'x', sizeof buffer);
+  EXPECT_EQ(GetHostNameEx(buffer, 31), 1u);
+  EXPECT_STREQ(buffer, "build-host");
+  for (int i = 10; i < 31; ++i) EXPECT_EQ(buffer[i], 0) << i;
+  EXPECT_EQ(buffer[31], 'x');
+
+  // Too small for the name with its NUL: 0.
+  EXPECT_EQ(GetHostNameEx(buffer, 10), 0u);
+  start_ok_ = false;
+  EXPECT_EQ(GetHostNameEx(buffer, 31), 0u);
+  EXPECT_EQ(starts_, 3);
+  EXPECT_EQ(ends_, 2);
+}
+
+TEST_F(StandIn, DisplaySizeAsksTwiceAndRefusesAMissingPointer) {
+  std::uint32_t width = 7, height = 7;
+  EXPECT_EQ(GetDisplaySize(&width, nullptr), 0u);
+  EXPECT_EQ(GetDisplaySize(nullptr, &height), 0u);
+  EXPECT_EQ(width, 7u);
+  EXPECT_EQ(height, 7u);
+  EXPECT_EQ(display_queries_, 0);
+  EXPECT_EQ(GetDisplaySize(&width, &height), 1u);
+  EXPECT_EQ(width, 1920u);
+  EXPECT_EQ(height, 1080u);
+  EXPECT_EQ(display_queries_, 2);
+  EXPECT_EQ(GetDisplayWidth(), 1920u);
+  EXPECT_EQ(GetDisplayHeight(), 1080u);
+}
+
+TEST_F(StandIn, LanguageNames) {
+  struct {
+    const char* name;
+    std::uint32_t two_byte, japanese;
+  } const cases[] = {
+      {"JPN", 1, 1}, {"jpn", 1, 1}, {"CHN", 1, 0}, {"CHT", 1, 0}, {"cht", 1, 0},  {"KOR", 1, 0},
+      {"CHS", 0, 0}, {"ENU", 0, 0}, {"DEU", 0, 0}, {"JP", 0, 0},  {"JPNX", 0, 0}, {"", 0, 0},
+  };
+  for (const auto& c : cases) {
+    language_ = c.name;
+    EXPECT_EQ(LanguageIs2Byte(), c.two_byte) << c.name;
+    EXPECT_EQ(LanguageIsJapanese(), c.japanese) << c.name;
+  }
+  // A language that cannot be read counts as a yes for both.
+  language_ = nullptr;
+  EXPECT_EQ(LanguageIs2Byte(), 1u);
+  EXPECT_EQ(LanguageIsJapanese(), 1u);
+}
+
+// ---- this machine ----------------------------------------------------------
+
+TEST(SystemFolder, LengthOrSizeNeeded) {
+  char guard[8];
+  std::memset(guard, 'x', sizeof guard);
+  EXPECT_EQ(GetSystemDirectoryEx(nullptr, 260), 0u);
+  EXPECT_EQ(GetSystemDirectoryEx(guard, 0), 0u);
+  EXPECT_EQ(guard[0], 'x');
+
+  char folder[1024];
+  const std::uint32_t n = GetSystemDirectoryEx(folder, sizeof folder);
+  ASSERT_GT(n, 0u);
+  ASSERT_LT(n, sizeof folder);
+  EXPECT_EQ(std::strlen(folder), n);
+
+  // One byte short of the NUL: the size needed, nothing past the buffer.
+  std::string small(n + 8, 'x');
+  EXPECT_EQ(GetSystemDirectoryEx(small.data(), n), n + 1);
+  for (std::size_t i = n; i < small.size(); ++i) EXPECT_EQ(small[i], 'x') << i;
+  EXPECT_EQ(GetSystemDirectoryEx(small.data(), n + 1), n);
+  EXPECT_EQ(small.substr(0, n), std::string(folder));
+}
+
+TEST(ComputerName, SizeProtocol) {
+  std::uint32_t size = 64;
+  EXPECT_EQ(GetComputerNameExEx(nullptr, &size), 0u);
+  char name[256];
+  EXPECT_EQ(GetComputerNameExEx(name, nullptr), 0u);
+
+  size = sizeof name;
+  ASSERT_NE(GetComputerNameExEx(name, &size), 0u);
+  const std::uint32_t length = size;
+  ASSERT_GT(length, 0u);
+  EXPECT_EQ(std::strlen(name), length);
+  EXPECT_EQ(std::strchr(name, '.'), nullptr);
+
+  // Too small by the NUL: fails and asks for length + 1; the bytes past the
+  // given size stay as they were.
+  std::string small(length + 4, 'x');
+  size = length;
+  EXPECT_EQ(GetComputerNameExEx(small.data(), &size), 0u);
+  EXPECT_EQ(size, length + 1);
+  for (std::size_t i = length; i < small.size(); ++i) EXPECT_EQ(small[i], 'x') << i;
+  EXPECT_EQ(GetComputerNameExEx(small.data(), &size), 1u);
+  EXPECT_EQ(size, length);
+  EXPECT_STREQ(small.c_str(), name);
+}
+
+TEST(HostName, TheComputerNameBeginsIt) {
+  char host[256];
+  ASSERT_EQ(GetHostNameEx(host, sizeof host), 1u);
+  ASSERT_GT(std::strlen(host), 0u);
+  char computer[256];
+  std::uint32_t size = sizeof computer;
+  ASSERT_NE(GetComputerNameExEx(computer, &size), 0u);
+  // Windows upper-cases the computer name and may cut it to 15 characters.
+  EXPECT_EQ(CompareNoCaseN(host, computer, size), 1u) << host << " / " << computer;
+}
+
+TEST(IpAddress, DottedDecimalOrEmpty) {
+  char address[32];
+  std::memset(address, 'x', sizeof address);
+  ASSERT_EQ(GetIPAddress(address, sizeof address), 1u);
+  const std::string text(address);
+  EXPECT_LE(text.size(), 15u);
+  int dots = 0;
+  for (char c : text) {
+    if (c == '.') {
+      ++dots;
+    } else {
+      EXPECT_TRUE(c >= '0' && c <= '9') << text;
+    }
+  }
+  EXPECT_TRUE(text.empty() || dots == 3) << text;
+  for (std::size_t i = text.size(); i < sizeof address; ++i) EXPECT_EQ(address[i], 0) << i;
+}
+
+}  // namespace
