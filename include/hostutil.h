@@ -586,9 +586,15 @@ HOSTUTIL_API void HOSTUTIL_CALL sprintfEx(char* buffer, uint32_t bufferSize, con
 
 /* ---- Encoding conversions ---- */
 
-/* Input lengths count units: bytes of ANSI or UTF-8, UTF-16 code units of UTF-16. Every
-   capacity or size of a UTF-16 buffer is counted in UTF-16 code units, and nothing is written
-   past the caller's buffer. An output gets a terminator only when the result leaves room. */
+/* Input lengths count units: bytes of ANSI or UTF-8, UTF-16 code units of UTF-16, and
+   exactly that many are converted, NULs included. Every capacity or size of a UTF-16 buffer
+   is counted in UTF-16 code units (2 bytes each): the output is zero-filled over exactly
+   that many units first and nothing is written past them. The output gets a terminator only
+   when the result leaves room. A result of 0 is failure: missing argument, length or size
+   of 0, or an output too small for the whole result. Ill-formed UTF-8 and lone surrogates
+   become U+FFFD; characters the ANSI code page lacks become "?". The ANSI code page is the
+   process's on Windows, and on POSIX the character set of the locale that LC_ALL, LC_CTYPE
+   or LANG names (a C or POSIX locale counts as UTF-8), taken at the first conversion. */
 
 /* UTF-8 to UTF-16. Result: code units written; 0 on failure. */
 HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeUTF8ToUTF16(const char* text, uint32_t length,
@@ -596,13 +602,18 @@ HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeUTF8ToUTF16(const char* text, uint32_t 
 /* UTF-16 to UTF-8. Result: bytes written; 0 on failure. */
 HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeUTF16ToUTF8(const hu_wchar* text, uint32_t length,
                                                      char* output, uint32_t outputSize);
-/* ANSI to UTF-16; a length of 0 takes the text up to its NUL.
+/* ANSI to UTF-16; a length of 0 takes the text up to its NUL (0 when it is empty).
    Result: code units written; 0 on failure. */
 HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeAnsiToUnicode(const char* text, uint32_t length,
                                                        hu_wchar* output, uint32_t capacity);
 /* UTF-16 to ANSI. Result: bytes written; 0 on failure. */
 HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeUnicodeToAnsi(const hu_wchar* text, uint32_t length,
                                                        char* output, uint32_t outputSize);
+
+/* The chained pair goes through UTF-16: up to 128 input bytes in a scratch area, longer
+   texts in a registered allocation (GlobalAllocEx) of 4 bytes per input byte, so those fail
+   (0, output zero-filled) before SemaphoreControlBegin. */
+
 /* ANSI to UTF-8. Result: bytes written; 0 on failure. */
 HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeAnsiToUTF8(const char* text, uint32_t length, char* output,
                                                     uint32_t outputSize);
@@ -610,9 +621,20 @@ HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeAnsiToUTF8(const char* text, uint32_t l
 HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeUTF8ToAnsi(const char* text, uint32_t length, char* output,
                                                     uint32_t outputSize);
 
-/* Line by line: the lines up to the first empty one, each followed by CR LF. With a null
-   output, or *outputSize below the length L, *outputSize becomes L and the result is 0;
-   otherwise the text and its terminator are copied (L + 1 units) and the result is L. */
+/* Line by line. The input ends at its first NUL unit or after length units. Lines end at a
+   CR unit; the unit after a CR is skipped whatever it is (the LF of CR LF), and so is a form
+   feed right behind it; the last line runs to the end of the input. The UTF-16 input is cut
+   into lines by these rules applied to its code units. The lines up to the first empty one
+   are converted, each followed by CR LF (two bytes, or two code units in UTF-16 output).
+   Their length L is counted in the output's units, without the terminator:
+   - output null: *outputSize becomes L, result 0;
+   - *outputSize at least L: the output is zero-filled over *outputSize units, the text and
+     its terminator are copied (L + 1 units, so the buffer must hold L + 1), result L;
+   - *outputSize below L: *outputSize becomes L, result 0, output untouched.
+   So: call once with a null output, then with a buffer of L + 1 units and *outputSize = L.
+   outputSize must not be null. A null text or a length of 0 gives 0 and touches nothing,
+   and so does a text too long for L to fit in 31 bits or work memory that cannot be had.
+   The work memory holds the whole result for any input, so no line is ever lost. */
 
 /* ANSI to UTF-8, line by line (sizes in bytes). */
 HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeAnsiToUTF8_MultiLine(const char* text, uint32_t length,
@@ -620,13 +642,13 @@ HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeAnsiToUTF8_MultiLine(const char* text, 
 /* UTF-8 to ANSI, line by line (sizes in bytes). */
 HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeUTF8ToAnsi_MultiLine(const char* text, uint32_t length,
                                                               char* output, uint32_t* outputSize);
-/* UTF-8 to UTF-16, line by line; output size and result in code units, lines end in the
-   code units CR LF. */
+/* UTF-8 to UTF-16, line by line; input length in bytes, output size and result in code
+   units; lines end in the code units CR LF. */
 HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeUTF8ToUTF16_MultiLine(const char* text, uint32_t length,
                                                                hu_wchar* output,
                                                                uint32_t* outputSize);
-/* UTF-16 to UTF-8, line by line; input length in code units, lines of the input end at the
-   code units CR LF; output size and result in bytes. */
+/* UTF-16 to UTF-8, line by line; input length in code units, its lines end at the code unit
+   CR; output size and result in bytes. */
 HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeUTF16ToUTF8_MultiLine(const hu_wchar* text,
                                                                uint32_t length, char* output,
                                                                uint32_t* outputSize);

@@ -3,7 +3,10 @@
 // line-by-number splitting step for step.
 #include "file/line_iterator.h"
 
+#include <algorithm>
 #include <cstring>
+
+#include "hostutil.h"
 
 namespace hostutil::file {
 namespace {
@@ -11,17 +14,29 @@ namespace {
 constexpr char cr = '\r';
 constexpr char form_feed = '\f';
 
+// Offset of the first `unit` in text[from, to), or `to`; bytes go through memchr.
+template <typename Unit>
+std::uint32_t find_unit(const Unit* text, std::uint32_t from, std::uint32_t to, Unit unit) {
+  if constexpr (sizeof(Unit) == 1) {
+    const void* found = std::memchr(text + from, unit, to - from);
+    return found != nullptr ? static_cast<std::uint32_t>(static_cast<const Unit*>(found) - text)
+                            : to;
+  } else {
+    return static_cast<std::uint32_t>(std::find(text + from, text + to, unit) - text);
+  }
+}
+
 }  // namespace
 
-line_iterator::line_iterator(const char* text, std::uint32_t textLength)
+template <typename Unit>
+basic_line_iterator<Unit>::basic_line_iterator(const Unit* text, std::uint32_t textLength)
     : text_(text), length_(textLength) {
-  const void* nul = text != nullptr ? std::memchr(text, '\0', textLength) : nullptr;
-  end_ = nul != nullptr ? static_cast<std::uint32_t>(static_cast<const char*>(nul) - text)
-                        : textLength;
+  end_ = text != nullptr ? find_unit(text, 0, textLength, Unit{0}) : textLength;
   done_ = text == nullptr || textLength == 0;
 }
 
-bool line_iterator::next(line_view& line) {
+template <typename Unit>
+bool basic_line_iterator<Unit>::next(basic_line_view<Unit>& line) {
   if (done_) return false;
   if (started_) {
     // Skip the CR that ended the previous line: the search for it ran from
@@ -31,20 +46,21 @@ bool line_iterator::next(line_view& line) {
       return false;
     }
     start_ = cr_ + 2;
-    if (start_ < end_ && text_[start_] == form_feed) ++start_;
+    if (start_ < end_ && text_[start_] == Unit{form_feed}) ++start_;
   }
   started_ = true;
   if (start_ >= end_) {
     done_ = true;
     return false;
   }
-  const void* found = std::memchr(text_ + start_, cr, end_ - start_);
-  cr_ =
-      found != nullptr ? static_cast<std::uint32_t>(static_cast<const char*>(found) - text_) : end_;
-  const std::uint32_t stop = found != nullptr ? cr_ : length_;
+  cr_ = find_unit(text_, start_, end_, Unit{cr});
+  const std::uint32_t stop = cr_ < end_ ? cr_ : length_;
   line.data = text_ + start_;
   line.length = stop - start_;
   return true;
 }
+
+template class basic_line_iterator<char>;
+template class basic_line_iterator<hu_wchar>;
 
 }  // namespace hostutil::file

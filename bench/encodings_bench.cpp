@@ -1,0 +1,232 @@
+// The line-by-line conversions on a 1 MiB multi-line text, both ways, against a
+// walk that fetches each line by its number (GetFileOneLine for 1, 2, 3, ...,
+// each line converted into the free end of a zero-filled accumulator) and against
+// one iconv call over the whole text. Prints the ratios after the timings.
+#include <benchmark/benchmark.h>
+#include <iconv.h>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "hostutil.h"
+
+namespace {
+
+// 1 MiB of UTF-8 lines of 40 to 120 bytes: ASCII, accented Latin and kana.
+const std::string& utf8_text() {
+  static const std::string text = [] {
+    const char* pieces[] = {"The quick brown fox ",
+                            "Gr\xC3\xBC\xC3\x9F"
+                            "e aus K\xC3\xB6ln ",
+                            "\xE3\x81\x93\xE3\x82\x93\xE3\x81\xAB\xE3\x81\xA1\xE3\x81\xAF ",
+                            "jumps over 13 lazy dogs ", "caf\xC3\xA9 cr\xC3\xA8me "};
+    std::string t;
+    unsigned seed = 1;
+    while (t.size() < (1u << 20) - 200) {
+      std::string line;
+      const std::size_t want = 40 + (seed = seed * 1103515245u + 12345u) % 81;
+      while (line.size() < want) line += pieces[(seed = seed * 1103515245u + 12345u) >> 16 & 3];
+      t += line + "\r\n";
+    }
+    return t;
+  }();
+  return text;
+}
+
+const std::vector<hu_wchar>& utf16_text() {
+  static const std::vector<hu_wchar> text = [] {
+    const std::string& u8 = utf8_text();
+    uint32_t size = 0;
+    ChangeUTF8ToUTF16_MultiLine(u8.c_str(), static_cast<uint32_t>(u8.size()), nullptr, &size);
+    std::vector<hu_wchar> t(std::size_t{size} + 1);
+    ChangeUTF8ToUTF16_MultiLine(u8.c_str(), static_cast<uint32_t>(u8.size()), t.data(), &size);
+    t.resize(size);
+    return t;
+  }();
+  return text;
+}
+
+// ---- the library: one pass with the shared line iterator -------------------
+
+void BM_OnePassUtf8ToUtf16(benchmark::State& state) {
+  const std::string& text = utf8_text();
+  std::vector<hu_wchar> out(text.size() + 1);
+  for (auto _ : state) {
+    uint32_t size = static_cast<uint32_t>(text.size());
+    benchmark::DoNotOptimize(ChangeUTF8ToUTF16_MultiLine(
+        text.c_str(), static_cast<uint32_t>(text.size()), out.data(), &size));
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
+}
+
+void BM_OnePassUtf16ToUtf8(benchmark::State& state) {
+  std::vector<hu_wchar> text = utf16_text();
+  const auto length = static_cast<uint32_t>(text.size());
+  text.push_back(0);
+  std::vector<char> out(utf8_text().size() + 1);
+  for (auto _ : state) {
+    uint32_t size = static_cast<uint32_t>(out.size() - 1);
+    benchmark::DoNotOptimize(ChangeUTF16ToUTF8_MultiLine(text.data(), length, out.data(), &size));
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(utf8_text().size()));
+}
+
+// ---- the reference: each line fetched by its number ------------------------
+
+// Line number `number` of a UTF-16 text by the same rules as GetFileOneLine,
+// searched from the start every time.
+bool utf16_line_by_number(const hu_wchar* text, uint32_t length, uint32_t number,
+                          std::vector<hu_wchar>& line) {
+  std::fill(line.begin(), line.end(), 0);
+  uint32_t at = 0;
+  for (uint32_t skip = 1; skip < number; ++skip) {
+    while (at < length && text[at] != 0 && text[at] != '\r') ++at;
+    if (at >= length || text[at] == 0 || at + 1 >= length || text[at + 1] == 0) return false;
+    at += 2;
+    if (at < length && text[at] == 0x0C) ++at;
+  }
+  if (at >= length || text[at] == 0) return false;
+  uint32_t n = 0;
+  while (at + n < length && text[at + n] != '\r' && n + 1 < line.size()) ++n;
+  std::copy(text + at, text + at + n, line.begin());
+  return true;
+}
+
+template <typename Unit>
+std::size_t measured(const Unit* text) {
+  std::size_t n = 0;
+  while (text[n] != 0) ++n;
+  return n;
+}
+
+void BM_ByNumberUtf8ToUtf16(benchmark::State& state) {
+  const std::string& text = utf8_text();
+  const auto length = static_cast<uint32_t>(text.size());
+  for (auto _ : state) {
+    std::vector<hu_wchar> accumulator(std::size_t{length} + 3);
+    std::vector<char> line(std::size_t{length} + 1);
+    for (uint32_t number = 1;; ++number) {
+      std::fill(line.begin(), line.end(), '\0');
+      if (GetFileOneLine(text.c_str(), length, number, line.data(), length + 1) == 0) break;
+      const auto n = static_cast<uint32_t>(std::strlen(line.data()));
+      if (n == 0) break;
+      const std::size_t used = measured(accumulator.data());
+      const std::size_t room = accumulator.size() - used;
+      const int32_t got =
+          ChangeUTF8ToUTF16(line.data(), n, accumulator.data() + used, static_cast<uint32_t>(room));
+      accumulator[used + got] = '\r';
+      accumulator[used + got + 1] = '\n';
+    }
+    benchmark::DoNotOptimize(accumulator.data());
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
+}
+
+void BM_ByNumberUtf16ToUtf8(benchmark::State& state) {
+  std::vector<hu_wchar> text = utf16_text();
+  const auto length = static_cast<uint32_t>(text.size());
+  text.push_back(0);
+  for (auto _ : state) {
+    std::vector<char> accumulator(4 * std::size_t{length} + 3);
+    std::vector<hu_wchar> line(std::size_t{length} + 1);
+    for (uint32_t number = 1;; ++number) {
+      if (!utf16_line_by_number(text.data(), length, number, line)) break;
+      const auto n = static_cast<uint32_t>(measured(line.data()));
+      if (n == 0) break;
+      const std::size_t used = std::strlen(accumulator.data());
+      const std::size_t room = accumulator.size() - used;
+      const int32_t got =
+          ChangeUTF16ToUTF8(line.data(), n, accumulator.data() + used, static_cast<uint32_t>(room));
+      accumulator[used + got] = '\r';
+      accumulator[used + got + 1] = '\n';
+    }
+    benchmark::DoNotOptimize(accumulator.data());
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(utf8_text().size()));
+}
+
+// ---- iconv over the whole text at once -------------------------------------
+
+void iconv_whole(benchmark::State& state, const char* to, const char* from, const char* in,
+                 std::size_t in_bytes, std::size_t out_bytes) {
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) {
+    state.SkipWithError("iconv_open failed");
+    return;
+  }
+  std::vector<char> out(out_bytes);
+  for (auto _ : state) {
+    char* src = const_cast<char*>(in);
+    std::size_t src_left = in_bytes;
+    char* dst = out.data();
+    std::size_t dst_left = out.size();
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    benchmark::DoNotOptimize(iconv(cd, &src, &src_left, &dst, &dst_left));
+  }
+  iconv_close(cd);
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(utf8_text().size()));
+}
+
+void BM_IconvUtf8ToUtf16(benchmark::State& state) {
+  const std::string& text = utf8_text();
+  iconv_whole(state, "UTF-16LE", "UTF-8", text.data(), text.size(), 2 * text.size());
+}
+
+void BM_IconvUtf16ToUtf8(benchmark::State& state) {
+  const std::vector<hu_wchar>& text = utf16_text();
+  iconv_whole(state, "UTF-8", "UTF-16LE", reinterpret_cast<const char*>(text.data()),
+              2 * text.size(), 3 * text.size());
+}
+
+// Keeps each benchmark's time per iteration, for the ratios at the end.
+class ratio_reporter : public benchmark::ConsoleReporter {
+ public:
+  ratio_reporter() : ConsoleReporter(OO_None) {}  // plain text for logs
+  void ReportRuns(const std::vector<Run>& runs) override {
+    // CPU time: the machine is shared, and no wait is involved. Names lose their
+    // "/iterations:1" suffix.
+    for (const auto& run : runs) {
+      const std::string name = run.benchmark_name();
+      times_[name.substr(0, name.find('/'))] = run.GetAdjustedCPUTime();
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    std::printf("\nratios (alternative CPU time / one-pass CPU time):\n");
+    for (const char* way : {"Utf8ToUtf16", "Utf16ToUtf8"}) {
+      const double one_pass = time(std::string("BM_OnePass") + way);
+      if (one_pass <= 0) continue;
+      std::printf("  %-12s line by number %8.1fx   whole-text iconv %5.2fx\n", way,
+                  time(std::string("BM_ByNumber") + way) / one_pass,
+                  time(std::string("BM_Iconv") + way) / one_pass);
+    }
+  }
+
+ private:
+  double time(const std::string& name) const {
+    const auto it = times_.find(name);
+    return it == times_.end() ? 0 : it->second;
+  }
+  std::map<std::string, double> times_;
+};
+
+}  // namespace
+
+BENCHMARK(BM_OnePassUtf8ToUtf16)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OnePassUtf16ToUtf8)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ByNumberUtf8ToUtf16)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_ByNumberUtf16ToUtf8)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_IconvUtf8ToUtf16)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IconvUtf16ToUtf8)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  ratio_reporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}

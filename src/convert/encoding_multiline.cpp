@@ -1,0 +1,151 @@
+// The four line-by-line conversions: the lines up to the first empty one, each
+// converted and followed by CR LF, handed back through the two-call size
+// protocol. Lines are walked once with the shared line iterator.
+#include <algorithm>
+#include <cstring>
+
+#include "file/line_iterator.h"
+#include "hostutil.h"
+#include "os/codepage.h"
+
+namespace {
+
+using hostutil::os::code_page;
+
+// A zero-filled block of the system's global memory, released on every path; a
+// size of 0 takes none.
+class work_block {
+ public:
+  explicit work_block(std::size_t bytes)
+      : data_(bytes != 0 ? hostutil::os::zeroed_block(bytes) : nullptr) {}
+  ~work_block() { hostutil::os::free_zeroed_block(data_); }
+  work_block(const work_block&) = delete;
+  work_block& operator=(const work_block&) = delete;
+  template <typename T>
+  T* as() const {
+    return static_cast<T*>(data_);
+  }
+
+ private:
+  void* data_;
+};
+
+// What the accumulator keeps free behind each converted line: its CR LF and,
+// after the last, the terminator.
+constexpr std::size_t reserved_units = 3;
+
+// The accumulator is counted in output units and sized for the worst case of its
+// conversion (at most `growth` output units per input unit, CR LF per line, the
+// terminator), never below `minimum` units. Refused (0) when the accumulated
+// length could pass what the signed result can report.
+std::size_t accumulator_units(uint32_t length, std::size_t growth, std::size_t minimum) {
+  const std::size_t units = std::max(growth * length + reserved_units, minimum);
+  return units <= INT32_MAX ? units : 0;
+}
+
+// One line converted into at most room units of out; the units written, 0 when it
+// gives nothing. middle is a UTF-16 area of at least the line's length in units.
+using line_converter = uint32_t (*)(const void* line, uint32_t length, void* out, uint32_t room,
+                                    hu_wchar* middle);
+
+uint32_t ansi_to_utf8(const void* line, uint32_t length, void* out, uint32_t room,
+                      hu_wchar* middle) {
+  const uint32_t n = hostutil::os::to_utf16(code_page::ansi, static_cast<const char*>(line), length,
+                                            middle, length);
+  return n == 0
+             ? 0
+             : hostutil::os::from_utf16(code_page::utf8, middle, n, static_cast<char*>(out), room);
+}
+
+uint32_t utf8_to_ansi(const void* line, uint32_t length, void* out, uint32_t room,
+                      hu_wchar* middle) {
+  const uint32_t n = hostutil::os::to_utf16(code_page::utf8, static_cast<const char*>(line), length,
+                                            middle, length);
+  return n == 0
+             ? 0
+             : hostutil::os::from_utf16(code_page::ansi, middle, n, static_cast<char*>(out), room);
+}
+
+uint32_t utf8_to_utf16(const void* line, uint32_t length, void* out, uint32_t room, hu_wchar*) {
+  return hostutil::os::to_utf16(code_page::utf8, static_cast<const char*>(line), length,
+                                static_cast<hu_wchar*>(out), room);
+}
+
+uint32_t utf16_to_utf8(const void* line, uint32_t length, void* out, uint32_t room, hu_wchar*) {
+  return hostutil::os::from_utf16(code_page::utf8, static_cast<const hu_wchar*>(line), length,
+                                  static_cast<char*>(out), room);
+}
+
+// How the line's text ends for the converter: at its first NUL, as a text would.
+template <typename Unit>
+uint32_t text_length(const Unit* data, uint32_t length) {
+  return static_cast<uint32_t>(std::find(data, data + length, Unit{0}) - data);
+}
+
+template <typename In, typename Out>
+int32_t convert_lines(const In* text, uint32_t length, Out* output, uint32_t* outputSize,
+                      std::size_t accumulator_size, bool chained, line_converter convert) {
+  if (text == nullptr || length == 0 || accumulator_size == 0) return 0;
+  work_block accumulator(accumulator_size * sizeof(Out));
+  // A line is at most length units long, and so is its UTF-16 form.
+  work_block middle(chained ? std::size_t{length} * sizeof(hu_wchar) : 0);
+  Out* const acc = accumulator.template as<Out>();
+  if (acc == nullptr || (chained && middle.as<void>() == nullptr)) return 0;
+
+  std::size_t used = 0;
+  hostutil::file::basic_line_iterator<In> lines(text, length);
+  hostutil::file::basic_line_view<In> line;
+  while (lines.next(line)) {
+    const uint32_t n = text_length(line.data, line.length);
+    if (n == 0) break;  // the first empty line ends the text
+    const std::size_t room = accumulator_size - used - reserved_units;
+    used += convert(line.data, n, acc + used, static_cast<uint32_t>(room), middle.as<hu_wchar>());
+    acc[used++] = Out{'\r'};
+    acc[used++] = Out{'\n'};
+  }
+  const auto total = static_cast<uint32_t>(used);
+
+  if (output == nullptr || *outputSize < total) {
+    *outputSize = total;
+    return 0;
+  }
+  std::memset(output, 0, std::size_t{*outputSize} * sizeof(Out));
+  std::memcpy(output, acc, used * sizeof(Out));
+  output[used] = Out{0};
+  return static_cast<int32_t>(total);
+}
+
+}  // namespace
+
+extern "C" {
+
+HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeAnsiToUTF8_MultiLine(const char* text, uint32_t length,
+                                                              char* output, uint32_t* outputSize) {
+  // Up to 3 bytes for an ANSI byte (a euro sign from 0x80, say).
+  return convert_lines(text, length, output, outputSize,
+                       accumulator_units(length, 3, 4 * std::size_t{length}), true, ansi_to_utf8);
+}
+
+HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeUTF8ToAnsi_MultiLine(const char* text, uint32_t length,
+                                                              char* output, uint32_t* outputSize) {
+  // An ill-formed byte is U+FFFD, 3 bytes in a UTF-8 and 4 in a GB18030 locale.
+  return convert_lines(text, length, output, outputSize,
+                       accumulator_units(length, 4, 2 * std::size_t{length}), true, utf8_to_ansi);
+}
+
+HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeUTF8ToUTF16_MultiLine(const char* text, uint32_t length,
+                                                               hu_wchar* output,
+                                                               uint32_t* outputSize) {
+  return convert_lines(text, length, output, outputSize,
+                       accumulator_units(length, 1, std::size_t{length}), false, utf8_to_utf16);
+}
+
+HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeUTF16ToUTF8_MultiLine(const hu_wchar* text,
+                                                               uint32_t length, char* output,
+                                                               uint32_t* outputSize) {
+  // A lone surrogate is U+FFFD, 3 bytes.
+  return convert_lines(text, length, output, outputSize,
+                       accumulator_units(length, 3, 4 * std::size_t{length}), false, utf16_to_utf8);
+}
+
+}  // extern "C"

@@ -1,0 +1,471 @@
+// The standard dialogs, help viewers and browser on a POSIX desktop. Dialogs
+// are zenity (kdialog where only it is present) run as a child and waited for,
+// so they are modal for the caller; help and URLs go to the desktop's handler,
+// xdg-open, started and left to run on its own.
+#include "os/dialog.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "os/posix/dialog_command.h"
+
+extern char** environ;
+
+namespace hostutil::os {
+
+// The desktop's handler, found on PATH at the first HTML Help call.
+struct help_viewer {
+  char program[PATH_MAX];
+};
+
+namespace desktop {
+namespace {
+
+constexpr std::uint32_t ofn_overwrite_prompt = 0x2;
+// X window ids use the low 29 bits; anything else is not a window we can attach to.
+constexpr std::uintptr_t largest_window_id = 0x1FFFFFFF;
+constexpr std::size_t output_limit = 1 << 16;
+constexpr char handler_name[] = "xdg-open";
+
+std::string text(const char* s) { return s != nullptr ? std::string(s) : std::string(); }
+
+// "*.*" means every file on Windows; the desktop's pattern for that is "*".
+std::string desktop_patterns(std::string patterns, char separator) {
+  for (char& c : patterns) {
+    if (c == ';') c = separator;
+  }
+  std::string out;
+  std::size_t start = 0;
+  while (start <= patterns.size()) {
+    std::size_t end = patterns.find(separator, start);
+    if (end == std::string::npos) end = patterns.size();
+    std::string one = patterns.substr(start, end - start);
+    if (one == "*.*") one = "*";
+    if (!one.empty()) {
+      if (!out.empty()) out += separator;
+      out += one;
+    }
+    start = end + 1;
+  }
+  return out;
+}
+
+struct filter_pair {
+  std::string description;
+  std::string patterns;
+};
+
+// The platform's list: description and pattern strings, ended by an empty one.
+std::vector<filter_pair> filter_pairs(const char* filter) {
+  std::vector<filter_pair> pairs;
+  if (filter == nullptr) return pairs;
+  const char* p = filter;
+  while (*p != '\0') {
+    const char* description = p;
+    p += std::strlen(p) + 1;
+    if (*p == '\0') break;  // a description without its pattern
+    const char* patterns = p;
+    p += std::strlen(p) + 1;
+    pairs.push_back({description, patterns});
+  }
+  return pairs;
+}
+
+// Where the dialog starts: the initial name, placed in the initial folder when
+// it is relative, or the folder alone (a trailing "/" says so).
+std::string start_path(const file_dialog_request& request) {
+  const std::string name(request.file, strnlen(request.file, request.file_size));
+  std::string folder = text(request.initial_directory);
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  if (name.empty()) return folder;
+  if (name.front() == '/' || folder.empty()) return name;
+  return folder + name;
+}
+
+bool attachable(hu_HWND owner) {
+  const auto id = reinterpret_cast<std::uintptr_t>(owner);
+  return id != 0 && id <= largest_window_id;
+}
+
+std::string window_id(hu_HWND owner) {
+  return std::to_string(reinterpret_cast<std::uintptr_t>(owner));
+}
+
+std::string base_name(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool find_program(const char* name, std::string& path) {
+  const char* search = std::getenv("PATH");
+  const std::string folders = search != nullptr ? search : "/usr/local/bin:/usr/bin:/bin";
+  std::size_t start = 0;
+  while (start <= folders.size()) {
+    std::size_t end = folders.find(':', start);
+    if (end == std::string::npos) end = folders.size();
+    std::string candidate = folders.substr(start, end - start);
+    if (candidate.empty()) candidate = ".";
+    candidate += '/';
+    candidate += name;
+    struct stat info;
+    if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+        access(candidate.c_str(), X_OK) == 0) {
+      path = candidate;
+      return true;
+    }
+    start = end + 1;
+  }
+  return false;
+}
+
+bool find_dialog_tool(dialog_tool& tool, std::string& program) {
+  if (find_program("zenity", program)) {
+    tool = dialog_tool::zenity;
+    return true;
+  }
+  if (find_program("kdialog", program)) {
+    tool = dialog_tool::kdialog;
+    return true;
+  }
+  return false;
+}
+
+std::vector<char*> argv_of(std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  return argv;
+}
+
+class file_descriptor {
+ public:
+  explicit file_descriptor(int fd = -1) : fd_(fd) {}
+  ~file_descriptor() { reset(); }
+  file_descriptor(const file_descriptor&) = delete;
+  file_descriptor& operator=(const file_descriptor&) = delete;
+  int get() const { return fd_; }
+  void reset(int fd = -1) {
+    if (fd_ >= 0) close(fd_);
+    fd_ = fd;
+  }
+
+ private:
+  int fd_;
+};
+
+class spawn_actions {
+ public:
+  spawn_actions() { ok_ = posix_spawn_file_actions_init(&actions_) == 0; }
+  ~spawn_actions() {
+    if (ok_) posix_spawn_file_actions_destroy(&actions_);
+  }
+  spawn_actions(const spawn_actions&) = delete;
+  spawn_actions& operator=(const spawn_actions&) = delete;
+  bool ok() const { return ok_; }
+  posix_spawn_file_actions_t* get() { return &actions_; }
+
+ private:
+  posix_spawn_file_actions_t actions_;
+  bool ok_;
+};
+
+int wait_for(pid_t pid) {
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) return -1;
+  }
+  return status;
+}
+
+// Runs the tool with no input and its messages discarded; collects what it
+// prints and waits for it. True when it ended with status 0 (the user confirmed).
+bool run_tool(std::vector<std::string> args, std::string& output) {
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) return false;
+  file_descriptor reader(fds[0]);
+  file_descriptor writer(fds[1]);
+  spawn_actions actions;
+  if (!actions.ok() ||
+      posix_spawn_file_actions_addopen(actions.get(), 0, "/dev/null", O_RDONLY, 0) != 0 ||
+      posix_spawn_file_actions_adddup2(actions.get(), writer.get(), 1) != 0 ||
+      posix_spawn_file_actions_addopen(actions.get(), 2, "/dev/null", O_WRONLY, 0) != 0) {
+    return false;
+  }
+  std::vector<char*> argv = argv_of(args);
+  pid_t pid = -1;
+  const int spawned = posix_spawn(&pid, argv[0], actions.get(), nullptr, argv.data(), environ);
+  writer.reset();
+  if (spawned != 0) {
+    errno = spawned;
+    return false;
+  }
+  char chunk[4096];
+  for (;;) {
+    const ssize_t n = read(reader.get(), chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    if (output.size() < output_limit) output.append(chunk, static_cast<std::size_t>(n));
+  }
+  const int status = wait_for(pid);
+  return status >= 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+struct launch_report {
+  int kind;  // 'P': the handler's process id; 'E': exec failed with the errno in value
+  int value;
+};
+
+// Starts program with one argument, detached: a middle process starts the
+// handler and exits at once, so the caller is left with no child to reap. The
+// handler reports its process id, and an exec failure, through a pipe that
+// closes on exec. The handler's process id; 0 when it did not start.
+pid_t start_detached(const std::string& program, const std::string& argument) {
+  std::vector<std::string> args{program, argument};
+  std::vector<char*> argv = argv_of(args);
+  file_descriptor null_device(open("/dev/null", O_RDWR | O_CLOEXEC));
+  if (null_device.get() < 0) return 0;
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) return 0;
+  file_descriptor reader(fds[0]);
+  file_descriptor writer(fds[1]);
+  const pid_t middle = fork();
+  if (middle < 0) return 0;
+  if (middle == 0) {
+    // Only async-signal-safe calls from here on.
+    const pid_t handler = fork();
+    if (handler == 0) {
+      setsid();
+      dup2(null_device.get(), 0);
+      dup2(null_device.get(), 1);
+      dup2(null_device.get(), 2);
+      execv(argv[0], argv.data());
+      const launch_report failed{'E', errno};
+      [[maybe_unused]] const ssize_t w = write(writer.get(), &failed, sizeof failed);
+      _exit(127);
+    }
+    if (handler > 0) {
+      const launch_report started{'P', static_cast<int>(handler)};
+      [[maybe_unused]] const ssize_t w = write(writer.get(), &started, sizeof started);
+    }
+    _exit(handler > 0 ? 0 : 1);
+  }
+  writer.reset();
+  null_device.reset();
+  const int middle_status = wait_for(middle);
+  pid_t handler = 0;
+  bool exec_failed = false;
+  launch_report report;
+  for (;;) {
+    const ssize_t n = read(reader.get(), &report, sizeof report);
+    if (n < 0 && errno == EINTR) continue;
+    if (n != static_cast<ssize_t>(sizeof report)) break;
+    if (report.kind == 'P') handler = report.value;
+    if (report.kind == 'E') {
+      exec_failed = true;
+      errno = report.value;
+    }
+  }
+  if (middle_status < 0 || !WIFEXITED(middle_status) || WEXITSTATUS(middle_status) != 0) return 0;
+  return exec_failed ? 0 : handler;
+}
+
+void copy_bounded(const std::string& from, char* to, std::size_t size) {
+  if (to == nullptr || from.size() + 1 > size) return;
+  std::memcpy(to, from.c_str(), from.size() + 1);
+}
+
+std::uint32_t run_file_dialog(file_dialog_kind kind, file_dialog_request& request) {
+  try {
+    dialog_tool tool;
+    std::string program;
+    if (!find_dialog_tool(tool, program)) return 0;
+    std::string output;
+    if (!run_tool(file_dialog_command(tool, program, kind, request), output)) return 0;
+    while (!output.empty() && (output.back() == '\n' || output.back() == '\r')) output.pop_back();
+    if (output.empty()) return 0;
+    return deliver_chosen_file(std::move(output), kind, request) ? 1 : 0;
+  } catch (...) {
+    return 0;
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> file_dialog_command(dialog_tool tool, const std::string& program,
+                                             file_dialog_kind kind,
+                                             const file_dialog_request& request) {
+  const bool save = kind == file_dialog_kind::save;
+  const std::string title = text(request.title);
+  const std::string start = start_path(request);
+  const std::vector<filter_pair> filters = filter_pairs(request.filter);
+  std::vector<std::string> args{program};
+  if (tool == dialog_tool::zenity) {
+    args.push_back("--file-selection");
+    if (save) args.push_back("--save");
+    if (save && (request.flags & ofn_overwrite_prompt) != 0) args.push_back("--confirm-overwrite");
+    if (!title.empty()) args.push_back("--title=" + title);
+    if (!start.empty()) args.push_back("--filename=" + start);
+    for (const auto& f : filters) {
+      args.push_back("--file-filter=" + f.description + " | " + desktop_patterns(f.patterns, ' '));
+    }
+    if (attachable(request.owner)) {
+      args.push_back("--modal");
+      args.push_back("--attach=" + window_id(request.owner));
+    }
+    return args;
+  }
+  // kdialog always asks before it overwrites; its filter lines read "patterns|description".
+  args.push_back(save ? "--getsavefilename" : "--getopenfilename");
+  args.push_back(start.empty() ? "." : start);
+  std::string filter_lines;
+  for (const auto& f : filters) {
+    if (!filter_lines.empty()) filter_lines += '\n';
+    filter_lines += desktop_patterns(f.patterns, ' ') + "|" + f.description;
+  }
+  if (!filter_lines.empty()) args.push_back(filter_lines);
+  if (!title.empty()) args.insert(args.end(), {"--title", title});
+  if (attachable(request.owner)) args.insert(args.end(), {"--attach", window_id(request.owner)});
+  return args;
+}
+
+std::vector<std::string> folder_dialog_command(dialog_tool tool, const std::string& program,
+                                               const folder_request& request) {
+  const std::string title = text(request.title);
+  std::vector<std::string> args{program};
+  if (tool == dialog_tool::zenity) {
+    args.insert(args.end(), {"--file-selection", "--directory"});
+    if (!title.empty()) args.push_back("--title=" + title);
+    if (attachable(request.owner)) {
+      args.push_back("--modal");
+      args.push_back("--attach=" + window_id(request.owner));
+    }
+    return args;
+  }
+  args.insert(args.end(), {"--getexistingdirectory", "."});
+  if (!title.empty()) args.insert(args.end(), {"--title", title});
+  if (attachable(request.owner)) args.insert(args.end(), {"--attach", window_id(request.owner)});
+  return args;
+}
+
+bool deliver_chosen_file(std::string path, file_dialog_kind kind, file_dialog_request& request) {
+  std::string name = base_name(path);
+  std::string extension = text(request.default_extension);
+  if (!extension.empty() && extension.front() == '.') extension.erase(0, 1);
+  if (kind == file_dialog_kind::save && !extension.empty() && !name.empty() &&
+      name.find('.') == std::string::npos) {
+    path += "." + extension;
+    name += "." + extension;
+  }
+  if (path.size() + 1 > request.file_size) return false;
+  std::memcpy(request.file, path.c_str(), path.size() + 1);
+  copy_bounded(name, request.file_title, request.file_title_size);
+  return true;
+}
+
+std::string help_document(const char* file) {
+  std::string document = text(file);
+  const std::size_t cut = std::min(document.find("::"), document.find('>'));
+  if (cut != std::string::npos) document.erase(cut);
+  return document;
+}
+
+}  // namespace desktop
+
+std::uint32_t open_file_dialog(file_dialog_request& request) {
+  return desktop::run_file_dialog(desktop::file_dialog_kind::open, request);
+}
+
+std::uint32_t save_file_dialog(file_dialog_request& request) {
+  return desktop::run_file_dialog(desktop::file_dialog_kind::save, request);
+}
+
+folder_result browse_for_folder(const folder_request& request, char* folder_path) {
+  try {
+    desktop::dialog_tool tool;
+    std::string program;
+    if (!desktop::find_dialog_tool(tool, program)) return folder_result::refused;
+    std::string output;
+    if (!desktop::run_tool(desktop::folder_dialog_command(tool, program, request), output)) {
+      return folder_result::cancelled;
+    }
+    while (!output.empty() && (output.back() == '\n' || output.back() == '\r')) output.pop_back();
+    if (output.empty()) return folder_result::cancelled;
+    // A path too long for the platform's 260 bytes leaves the buffers as they were.
+    desktop::copy_bounded(output, folder_path, 260);
+    desktop::copy_bounded(desktop::base_name(output), request.display_name, 260);
+    return folder_result::confirmed;
+  } catch (...) {
+    return folder_result::cancelled;
+  }
+}
+
+help_viewer* find_html_help() {
+  static help_viewer viewer;
+  try {
+    std::string program;
+    if (!desktop::find_program(desktop::handler_name, program) || program.size() >= PATH_MAX) {
+      return nullptr;
+    }
+    std::memcpy(viewer.program, program.c_str(), program.size() + 1);
+    return &viewer;
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+hu_HWND html_help(help_viewer* viewer, hu_HWND owner, const char* file, std::uint32_t command,
+                  std::uintptr_t data) {
+  (void)owner;
+  (void)command;  // the handler has no topics or panes: every command shows the document
+  (void)data;
+  try {
+    const std::string document = desktop::help_document(file);
+    if (document.empty()) return nullptr;
+    // There is no viewer window to hand back: the handler's process id stands
+    // for it, nonzero when the handler started.
+    const pid_t handler = desktop::start_detached(viewer->program, document);
+    return reinterpret_cast<hu_HWND>(static_cast<std::uintptr_t>(handler));
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+std::uint32_t win_help(hu_HWND owner, const char* file, std::uint32_t command,
+                       std::uintptr_t data) {
+  (void)owner;
+  (void)command;  // a topic and the contents both open the document
+  (void)data;
+  try {
+    if (file == nullptr || file[0] == '\0') return 0;
+    std::string program;
+    if (!desktop::find_program(desktop::handler_name, program)) return 0;
+    return desktop::start_detached(program, file) != 0 ? 1 : 0;
+  } catch (...) {
+    return 0;
+  }
+}
+
+bool open_url(const char* url) {
+  try {
+    std::string program;
+    if (!desktop::find_program(desktop::handler_name, program)) return false;
+    return desktop::start_detached(program, url) != 0;
+  } catch (...) {
+    return false;
+  }
+}
+
+}  // namespace hostutil::os

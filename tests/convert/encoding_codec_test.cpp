@@ -1,0 +1,103 @@
+// The library's own UTF-8 / UTF-16 codec: every scalar value both ways, the
+// replacement of each maximal ill-formed subpart, counting without writing,
+// and no unit written past any capacity.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "convert/encoding_samples.h"
+#include "os/utf_codec.h"
+
+namespace {
+
+using encoding_test::to_u16;
+using encoding_test::units;
+using hostutil::os::utf16_to_utf8;
+using hostutil::os::utf8_to_utf16;
+using hostutil::os::utf_overflow;
+
+units every_scalar_value() {
+  units all;
+  for (char32_t c = 0; c <= 0x10FFFF; ++c) {
+    if (c >= 0xD800 && c <= 0xDFFF) continue;
+    if (c < 0x10000) {
+      all.push_back(static_cast<hu_wchar>(c));
+    } else {
+      all.push_back(static_cast<hu_wchar>(0xD800 + ((c - 0x10000) >> 10)));
+      all.push_back(static_cast<hu_wchar>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+    }
+  }
+  return all;
+}
+
+TEST(EncodingCodec, EveryScalarValueRoundTrips) {
+  const units all = every_scalar_value();
+  // 128 one-byte, 1,920 two-byte, 61,440 three-byte and 1,048,576 four-byte forms.
+  const std::size_t bytes = 128 + 1920 * 2 + (0x10000 - 0x800 - 0x800) * 3 + 0x100000 * 4;
+  ASSERT_EQ(utf16_to_utf8(all.data(), all.size(), nullptr, 0), bytes);
+  std::string narrow(bytes, '\0');
+  ASSERT_EQ(utf16_to_utf8(all.data(), all.size(), narrow.data(), narrow.size()), bytes);
+  ASSERT_EQ(utf8_to_utf16(narrow.data(), narrow.size(), nullptr, 0), all.size());
+  units back(all.size());
+  ASSERT_EQ(utf8_to_utf16(narrow.data(), narrow.size(), back.data(), back.size()), all.size());
+  EXPECT_TRUE(back == all);
+}
+
+TEST(EncodingCodec, EachMaximalIllFormedSubpartIsOneReplacement) {
+  struct ill_formed {
+    std::string utf8;
+    std::u16string utf16;
+  };
+  const std::vector<ill_formed> cases{
+      {"\x80", u"\uFFFD"},
+      {"\xC0\xAF", u"\uFFFD\uFFFD"},            // C0 and C1 never lead
+      {"\xE0\x9F\x80", u"\uFFFD\uFFFD\uFFFD"},  // overlong three-byte form
+      {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},  // an encoded surrogate
+      {"\xF0\x8F\xBF\xBF", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
+      {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // above U+10FFFF
+      {"\xF5\x80", u"\uFFFD\uFFFD"},
+      {"\xE2\x82"
+       "A",
+       u"\uFFFDA"},                 // a good prefix cut short, then ASCII
+      {"\xF1\x80\x80", u"\uFFFD"},  // cut short by the end of the text
+      {"\xF1\x80\x80\xE2\x82\xAC", u"\uFFFD\u20AC"},
+      {"abcdefgh\xFFijklmnop", u"abcdefgh\uFFFDijklmnop"},  // inside the ASCII fast path
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.utf8));
+    units wide(32);
+    const std::size_t n = utf8_to_utf16(c.utf8.data(), c.utf8.size(), wide.data(), wide.size());
+    EXPECT_EQ(to_u16(wide.data(), n), c.utf16);
+    EXPECT_EQ(utf8_to_utf16(c.utf8.data(), c.utf8.size(), nullptr, 0), n);
+  }
+}
+
+TEST(EncodingCodec, NoCapacityIsEverExceeded) {
+  const std::string mixed =
+      "ab\xC3\xA9\xE3\x81\x82\xF0\x9F\x98\x80"
+      "cdefghijklmn\xFF";
+  const units wide_all{'a', 'b', 0xE9, 0x3042, 0xD83D, 0xDE00, 'c', 'd', 'e',   'f',
+                       'g', 'h', 'i',  'j',    'k',    'l',    'm', 'n', 0xFFFD};
+  const std::size_t n = wide_all.size();
+  for (std::size_t capacity = 0; capacity <= n; ++capacity) {
+    units wide(n + 4, 0x5A5A);
+    const std::size_t r = utf8_to_utf16(mixed.data(), mixed.size(), wide.data(), capacity);
+    EXPECT_EQ(r, capacity == n ? n : utf_overflow) << capacity;
+    for (std::size_t i = capacity; i < wide.size(); ++i) ASSERT_EQ(wide[i], 0x5A5A) << capacity;
+  }
+  const std::string back_all =
+      "ab\xC3\xA9\xE3\x81\x82\xF0\x9F\x98\x80"
+      "cdefghijklmn\xEF\xBF\xBD";
+  for (std::size_t size = 0; size <= back_all.size(); ++size) {
+    std::string narrow(back_all.size() + 4, 'Z');
+    const std::size_t r = utf16_to_utf8(wide_all.data(), n, narrow.data(), size);
+    EXPECT_EQ(r, size == back_all.size() ? size : utf_overflow) << size;
+    for (std::size_t i = size; i < narrow.size(); ++i) ASSERT_EQ(narrow[i], 'Z') << size;
+    if (r != utf_overflow) {
+      EXPECT_EQ(narrow.substr(0, r), back_all);
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,202 @@
+// The four line-by-line conversions: the size protocol to the unit (null
+// output, size L, size L - 1), the stop at the first empty line, CR LF after
+// every line, the line rules in UTF-8 and in UTF-16 input, and round trips.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "convert/encoding_samples.h"
+#include "hostutil.h"
+#include "support/child.h"
+
+namespace {
+
+using encoding_test::samples;
+using encoding_test::to_u16;
+using encoding_test::units;
+
+// Runs the protocol on a narrow-output function; checks it and returns the text.
+template <typename In>
+std::string narrow_protocol(int32_t(HOSTUTIL_CALL* convert)(const In*, uint32_t, char*, uint32_t*),
+                            const In* text, uint32_t length) {
+  uint32_t size = 12345;
+  EXPECT_EQ(convert(text, length, nullptr, &size), 0);
+  const uint32_t total = size;
+  std::vector<char> out(total + 4, 'Z');
+  if (total > 0) {
+    uint32_t one_short = total - 1;
+    EXPECT_EQ(convert(text, length, out.data(), &one_short), 0);
+    EXPECT_EQ(one_short, total);
+    EXPECT_EQ(std::string(out.data(), out.size()), std::string(out.size(), 'Z'));
+  }
+  uint32_t exact = total;
+  EXPECT_EQ(convert(text, length, out.data(), &exact), static_cast<int32_t>(total));
+  EXPECT_EQ(exact, total);  // left as it was
+  EXPECT_EQ(out[total], '\0');
+  EXPECT_EQ(std::string(out.data() + total + 1, 3), "ZZZ");
+  return std::string(out.data(), total);
+}
+
+units wide_protocol(const char* text, uint32_t length) {
+  uint32_t size = 12345;
+  EXPECT_EQ(ChangeUTF8ToUTF16_MultiLine(text, length, nullptr, &size), 0);
+  const uint32_t total = size;
+  units out(total + 4, 0x5A5A);
+  if (total > 0) {
+    uint32_t one_short = total - 1;
+    EXPECT_EQ(ChangeUTF8ToUTF16_MultiLine(text, length, out.data(), &one_short), 0);
+    EXPECT_EQ(one_short, total);
+    EXPECT_EQ(out, units(total + 4, 0x5A5A));
+  }
+  uint32_t exact = total;
+  EXPECT_EQ(ChangeUTF8ToUTF16_MultiLine(text, length, out.data(), &exact),
+            static_cast<int32_t>(total));
+  EXPECT_EQ(exact, total);
+  EXPECT_EQ(out[total], 0);
+  EXPECT_EQ(out[total + 1], 0x5A5A);
+  return units(out.begin(), out.begin() + total);
+}
+
+std::string ansi_to_utf8(const std::string& text) {
+  return narrow_protocol(ChangeAnsiToUTF8_MultiLine, text.c_str(),
+                         static_cast<uint32_t>(text.size()));
+}
+std::string utf8_to_ansi(const std::string& text) {
+  return narrow_protocol(ChangeUTF8ToAnsi_MultiLine, text.c_str(),
+                         static_cast<uint32_t>(text.size()));
+}
+std::u16string utf8_to_utf16(const std::string& text) {
+  const units u = wide_protocol(text.c_str(), static_cast<uint32_t>(text.size()));
+  return to_u16(u.data(), u.size());
+}
+std::string utf16_to_utf8(std::u16string_view text) {
+  units u(text.begin(), text.end());
+  const auto length = static_cast<uint32_t>(u.size());
+  u.push_back(0);
+  return narrow_protocol(ChangeUTF16ToUTF8_MultiLine, u.data(), length);
+}
+
+TEST(EncodingMultiLine, SizeProtocolToTheUnit) {
+  // "a CR LF b" gives "a CR LF b CR LF", L = 6, in every direction.
+  EXPECT_EQ(ansi_to_utf8("a\r\nb"), "a\r\nb\r\n");
+  EXPECT_EQ(utf8_to_ansi("a\r\nb"), "a\r\nb\r\n");
+  EXPECT_EQ(utf8_to_utf16("a\r\nb"), u"a\r\nb\r\n");
+  EXPECT_EQ(utf16_to_utf8(u"a\r\nb"), "a\r\nb\r\n");
+  // A size above L: the output is zero-filled over the whole size.
+  char out[16];
+  std::memset(out, 'Z', sizeof out);
+  uint32_t size = 12;
+  EXPECT_EQ(ChangeAnsiToUTF8_MultiLine("a\r\nb", 4, out, &size), 6);
+  EXPECT_EQ(size, 12u);
+  EXPECT_EQ(std::string(out, 16), std::string("a\r\nb\r\n\0\0\0\0\0\0ZZZZ", 16));
+  units wide(16, 0x5A5A);
+  size = 12;
+  EXPECT_EQ(ChangeUTF8ToUTF16_MultiLine("a\r\nb", 4, wide.data(), &size), 6);
+  EXPECT_EQ(to_u16(wide.data(), 16),
+            std::u16string(u"a\r\nb\r\n\0\0\0\0\0\0\x5A5A\x5A5A\x5A5A\x5A5A", 16));
+}
+
+TEST(EncodingMultiLine, FirstEmptyLineEndsTheText) {
+  EXPECT_EQ(ansi_to_utf8("a\r\n\r\nb"), "a\r\n");
+  EXPECT_EQ(utf8_to_utf16("a\r\n\r\nb"), u"a\r\n");
+  EXPECT_EQ(utf16_to_utf8(u"a\r\n\r\nb"), "a\r\n");
+  // Empty from the start: L = 0; a buffer is cleared and gets only the terminator.
+  for (auto convert : {ChangeAnsiToUTF8_MultiLine, ChangeUTF8ToAnsi_MultiLine}) {
+    uint32_t size = 99;
+    EXPECT_EQ(convert("\r\nabc", 5, nullptr, &size), 0);
+    EXPECT_EQ(size, 0u);
+    char out[6] = {'Z', 'Z', 'Z', 'Z', 'Z', 'Z'};
+    size = 4;
+    EXPECT_EQ(convert("\r\nabc", 5, out, &size), 0);
+    EXPECT_EQ(size, 4u);
+    EXPECT_EQ(std::string(out, 6), std::string("\0\0\0\0ZZ", 6));
+  }
+  const units empty_first{'\r', '\n', 'x', 0};
+  uint32_t size = 99;
+  EXPECT_EQ(ChangeUTF16ToUTF8_MultiLine(empty_first.data(), 3, nullptr, &size), 0);
+  EXPECT_EQ(size, 0u);
+}
+
+TEST(EncodingMultiLine, EveryLineEndsInCrLfAndTheLineRulesHold) {
+  EXPECT_EQ(ansi_to_utf8("no line end"), "no line end\r\n");
+  EXPECT_EQ(utf8_to_utf16("x"), u"x\r\n");
+  EXPECT_EQ(ansi_to_utf8("a\r\nb\r\n"), "a\r\nb\r\n");
+  // A lone LF stays in its line; a lone CR swallows the next character.
+  EXPECT_EQ(ansi_to_utf8("a\nb\rcd"), "a\nb\r\nd\r\n");
+  // A form feed right after CR LF belongs to the line break.
+  EXPECT_EQ(ansi_to_utf8("a\r\n\fb"), "a\r\nb\r\n");
+  // The text ends at its NUL, whatever the length says.
+  EXPECT_EQ(narrow_protocol(ChangeAnsiToUTF8_MultiLine, "ab\0cd", 5), "ab\r\n");
+  // The same rules on UTF-16 code units: the unit after CR goes, kana or not.
+  EXPECT_EQ(utf16_to_utf8(u"\u3042\r\u3044\u3046\r\n\f\U0001F600"),
+            "\xE3\x81\x82\r\n\xE3\x81\x86\r\n\xF0\x9F\x98\x80\r\n");
+  const units nul_inside{'a', 'b', 0, 'c', 0};
+  EXPECT_EQ(narrow_protocol(ChangeUTF16ToUTF8_MultiLine, nul_inside.data(), 4), "ab\r\n");
+}
+
+TEST(EncodingMultiLine, NothingToConvertTouchesNothing) {
+  char out[4] = {'Z', 'Z', 'Z', 'Z'};
+  uint32_t size = 77;
+  EXPECT_EQ(ChangeAnsiToUTF8_MultiLine(nullptr, 4, out, &size), 0);
+  EXPECT_EQ(ChangeUTF8ToAnsi_MultiLine("abc", 0, out, &size), 0);
+  EXPECT_EQ(ChangeUTF8ToUTF16_MultiLine(nullptr, 3, nullptr, &size), 0);
+  EXPECT_EQ(ChangeUTF16ToUTF8_MultiLine(nullptr, 3, out, &size), 0);
+  EXPECT_EQ(size, 77u);
+  EXPECT_EQ(std::string(out, 4), "ZZZZ");
+}
+
+TEST(EncodingMultiLine, Utf16FormsRoundTripAMultiLineText) {
+  std::string utf8;
+  std::u16string utf16;
+  for (const auto& s : samples()) {
+    utf8 += s.utf8 + "\r\n";
+    utf16 += s.utf16 + u"\r\n";
+  }
+  EXPECT_EQ(utf8_to_utf16(utf8), utf16);
+  EXPECT_EQ(utf16_to_utf8(utf16), utf8);
+  // Without the last CR LF, both still end in one.
+  EXPECT_EQ(utf8_to_utf16(utf8.substr(0, utf8.size() - 2)), utf16);
+  EXPECT_EQ(utf16_to_utf8(utf16.substr(0, utf16.size() - 2)), utf8);
+}
+
+TEST(EncodingMultiLine, ShortInputsLoseNothing) {
+  // One or two bytes whose conversion grows the most: each line is the single
+  // conversion and CR LF, however the code page expands it.
+  for (const std::string& text :
+       {std::string("\xFF"), std::string("\x80"), std::string("\xC3\xA9"), std::string("a")}) {
+    SCOPED_TRACE(testing::PrintToString(text));
+    char single[16] = {};
+    int32_t n = ChangeUTF8ToAnsi(text.data(), static_cast<uint32_t>(text.size()), single, 16);
+    ASSERT_GT(n, 0);
+    EXPECT_EQ(utf8_to_ansi(text), std::string(single, n) + "\r\n");
+    std::memset(single, 0, sizeof single);
+    n = ChangeAnsiToUTF8(text.data(), static_cast<uint32_t>(text.size()), single, 16);
+    ASSERT_GT(n, 0);
+    EXPECT_EQ(ansi_to_utf8(text), std::string(single, n) + "\r\n");
+  }
+  const units lone{0xD800};
+  EXPECT_EQ(narrow_protocol(ChangeUTF16ToUTF8_MultiLine, lone.data(), 1), "\xEF\xBF\xBD\r\n");
+}
+
+HOSTUTIL_CHILD_ROLE(encoding_multiline_before_begin) {
+  // Long lines need no registered allocation, so they convert before the table is set up.
+  const std::string line(300, 'w');
+  const std::string text = line + "\r\n" + line;
+  std::vector<char> out(2 * 302 + 1);
+  uint32_t size = static_cast<uint32_t>(out.size());
+  const int32_t n = ChangeAnsiToUTF8_MultiLine(text.c_str(), static_cast<uint32_t>(text.size()),
+                                               out.data(), &size);
+  const int32_t m = ChangeUTF8ToAnsi_MultiLine(text.c_str(), static_cast<uint32_t>(text.size()),
+                                               out.data(), &size);
+  return n == 604 && m == 604 && std::string(out.data()) == line + "\r\n" + line + "\r\n" ? 0 : 1;
+}
+
+TEST(EncodingMultiLine, LongLinesConvertBeforeSemaphoreControlBegin) {
+  hostutil::test::child_process child("encoding_multiline_before_begin");
+  ASSERT_TRUE(child.started());
+  EXPECT_EQ(child.wait(), 0);
+}
+
+}  // namespace

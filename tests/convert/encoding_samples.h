@@ -1,0 +1,53 @@
+// Sample texts of the encoding tests, each in UTF-8 and UTF-16, small helpers
+// to compare UTF-16 buffers whatever the platform's unit type is, and the
+// checks of the ANSI side that the locale tests run under each code page.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "hostutil.h"
+
+namespace encoding_test {
+
+using units = std::vector<hu_wchar>;
+
+inline units to_units(std::u16string_view text) { return units(text.begin(), text.end()); }
+
+inline std::u16string to_u16(const hu_wchar* text, std::size_t n) {
+  return std::u16string(text, text + n);
+}
+
+struct sample {
+  const char* name;
+  std::string utf8;
+  std::u16string utf16;
+};
+
+// ASCII, accented Latin, Japanese kana and a character beyond the BMP.
+inline const std::vector<sample>& samples() {
+  static const std::vector<sample> all{
+      {"ascii", "Hello, world", u"Hello, world"},
+      {"latin",
+       "Gr\xC3\xBC\xC3\x9F"
+       "e \xC3\xA0 \xC3\x89t\xC3\xA9",
+       u"Gr\u00FC\u00DFe \u00E0 \u00C9t\u00E9"},
+      {"kana", "\xE3\x81\x82\xE3\x81\x84\xE3\x82\xA2\xE3\x82\xA4", u"\u3042\u3044\u30A2\u30A4"},
+      {"pair", "a\xF0\x9F\x98\x80z", u"a\U0001F600z"},
+  };
+  return all;
+}
+
+// A text in the ANSI code page under test and its UTF-16 form.
+struct ansi_sample {
+  std::string ansi;
+  std::u16string utf16;
+};
+
+// Every ANSI conversion of each sample: both single ones (and one byte short),
+// both chained ones, and all samples as CR LF lines both ways. What failed, a
+// line each; empty when everything held.
+std::string check_ansi_samples(const std::vector<ansi_sample>& samples);
+
+}  // namespace encoding_test

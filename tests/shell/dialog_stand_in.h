@@ -1,0 +1,69 @@
+// A recording stand-in for the dialog, help and browser calls, installed
+// through the swappable call table: it keeps what the library handed over and
+// answers as the test scripts it, so no window opens.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "os/dialog.h"
+
+namespace hostutil::test {
+
+struct recorded_file_dialog {
+  bool save = false;
+  hu_HWND owner = nullptr;
+  std::optional<std::string> filter;  // the whole 260-byte filter buffer; none when null
+  char* file = nullptr;
+  std::uint32_t file_size = 0;
+  std::string file_at_call;         // the file buffer's text when the dialog opened
+  bool title_buffer_clear = false;  // 260 zero bytes when the dialog opened
+  std::uint32_t file_title_size = 0;
+  std::optional<std::string> initial_directory;
+  std::optional<std::string> title;
+  std::uint32_t flags = 0;
+  std::optional<std::string> default_extension;
+};
+
+struct recorded_help_call {
+  hu_HWND owner;
+  std::optional<std::string> file;
+  std::uint32_t command;
+  std::uintptr_t data;
+};
+
+class dialog_stand_in {
+ public:
+  dialog_stand_in();
+  ~dialog_stand_in();  // puts the system's calls back
+  dialog_stand_in(const dialog_stand_in&) = delete;
+  dialog_stand_in& operator=(const dialog_stand_in&) = delete;
+
+  // File dialogs: the answer, and what a nonzero answer writes (the title is
+  // written whatever the answer, as the system leaves it).
+  std::uint32_t answer = 1;
+  std::string chosen_path;
+  std::string chosen_title;
+  std::vector<recorded_file_dialog> file_dialogs;
+
+  // Folder picker.
+  os::folder_result folder_answer = os::folder_result::confirmed;
+  std::string chosen_folder;
+  std::vector<os::folder_request> folders;
+
+  // Help and browser.
+  bool viewer_found = true;
+  int find_calls = 0;
+  hu_HWND html_answer = nullptr;
+  std::uint32_t win_help_answer = 1;
+  std::vector<recorded_help_call> html_calls;
+  std::vector<recorded_help_call> win_help_calls;
+  std::vector<std::string> urls;
+
+ private:
+  os::dialog_calls saved_;
+};
+
+}  // namespace hostutil::test

@@ -1,0 +1,308 @@
+// The file and folder dialogs with the system's calls replaced by a recording
+// stand-in: refusals, the filter list byte for byte, the flags, the save
+// dialog's copy of the record, the proposed name and the title rule.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "dialog_stand_in.h"
+#include "hostutil.h"
+
+namespace {
+
+using hostutil::os::folder_result;
+using hostutil::test::dialog_stand_in;
+
+const hu_HWND no_owner = nullptr;
+const hu_HWND refused_owner = reinterpret_cast<hu_HWND>(~std::uintptr_t{0});
+const hu_HWND some_owner = reinterpret_cast<hu_HWND>(std::uintptr_t{0x2A0042});
+
+std::string zeros(std::size_t n) { return std::string(n, '\0'); }
+
+// The 260-byte filter buffer the dialog should see for a list.
+std::string filter_buffer(const std::string& list) { return list + zeros(260 - list.size()); }
+
+struct dialog_case {
+  char file[64] = {};
+  char title[32] = {};
+  FileDialogParameters p{};
+  dialog_case() {
+    p.file = file;
+    p.fileSize = sizeof file;
+    p.fileTitle = title;
+    p.fileTitleSize = sizeof title;
+  }
+};
+
+TEST(ShellDialogs, RefusalsOpenNoDialog) {
+  dialog_stand_in stand_in;
+  dialog_case c;
+  EXPECT_EQ(DisplayFileOpenDialogEx(refused_owner, &c.p), HOSTUTIL_DIALOG_CANCEL);
+  EXPECT_EQ(DisplayFileSaveDialogEx(refused_owner, &c.p), HOSTUTIL_DIALOG_CANCEL);
+  EXPECT_EQ(DisplayFileOpenDialogEx(no_owner, nullptr), HOSTUTIL_DIALOG_CANCEL);
+  EXPECT_EQ(DisplayFileSaveDialogEx(no_owner, nullptr), HOSTUTIL_DIALOG_CANCEL);
+  FileDialogParameters no_file = c.p;
+  no_file.file = nullptr;
+  EXPECT_EQ(DisplayFileOpenDialogEx(no_owner, &no_file), HOSTUTIL_DIALOG_CANCEL);
+  FileDialogParameters empty_file = c.p;
+  empty_file.fileSize = 0;
+  EXPECT_EQ(DisplayFileSaveDialogEx(no_owner, &empty_file), HOSTUTIL_DIALOG_CANCEL);
+
+  char file[16];
+  EXPECT_EQ(DisplayFileOpenDialog(refused_owner, "txt", nullptr, 0, "A|*.a|", file, sizeof file),
+            HOSTUTIL_DIALOG_CANCEL);
+  EXPECT_EQ(DisplayFileSaveDialog(refused_owner, "txt", "x", 0, "A|*.a|", file, sizeof file),
+            HOSTUTIL_DIALOG_CANCEL);
+  EXPECT_EQ(DisplayFileOpenDialog(no_owner, "txt", nullptr, 0, nullptr, nullptr, 16),
+            HOSTUTIL_DIALOG_CANCEL);
+  EXPECT_EQ(DisplayFileSaveDialog(no_owner, "txt", "name", 0, nullptr, file, 0),
+            HOSTUTIL_DIALOG_CANCEL);
+
+  char folder[260];
+  EXPECT_EQ(GetFolderName(no_owner, nullptr, nullptr, "t", 0, nullptr, 260),
+            HOSTUTIL_DIALOG_CANCEL);
+  EXPECT_EQ(DisplayFolderDialogAndGetOpenFolderName(no_owner, nullptr, folder, "t", 0, nullptr, 0,
+                                                    0, nullptr, nullptr),
+            HOSTUTIL_DIALOG_CANCEL);
+
+  EXPECT_TRUE(stand_in.file_dialogs.empty());
+  EXPECT_TRUE(stand_in.folders.empty());
+  // A refused save leaves the caller's file untouched by the proposed name.
+  c.p.initialFileName = "proposed.txt";
+  EXPECT_EQ(DisplayFileSaveDialogEx(refused_owner, &c.p), HOSTUTIL_DIALOG_CANCEL);
+  EXPECT_STREQ(c.file, "");
+}
+
+TEST(ShellDialogs, FilterBecomesTheNulSeparatedList) {
+  dialog_stand_in stand_in;
+  dialog_case c;
+  c.p.filter = "Text files|*.txt|";
+  ASSERT_EQ(DisplayFileOpenDialogEx(no_owner, &c.p), HOSTUTIL_DIALOG_OK);
+  char file[32] = {};
+  ASSERT_EQ(DisplayFileSaveDialog(no_owner, nullptr, nullptr, 0, "Text files|*.txt|All|*.*|", file,
+                                  sizeof file),
+            HOSTUTIL_DIALOG_OK);
+  // Record form without a filter: none at all; argument form: an empty list.
+  c.p.filter = nullptr;
+  ASSERT_EQ(DisplayFileOpenDialogEx(no_owner, &c.p), HOSTUTIL_DIALOG_OK);
+  ASSERT_EQ(DisplayFileOpenDialog(no_owner, nullptr, nullptr, 0, nullptr, file, sizeof file),
+            HOSTUTIL_DIALOG_OK);
+  // A filter missing its last "|" still ends in two NULs.
+  ASSERT_EQ(DisplayFileOpenDialog(no_owner, nullptr, nullptr, 0, "A|*.a", file, sizeof file),
+            HOSTUTIL_DIALOG_OK);
+
+  ASSERT_EQ(stand_in.file_dialogs.size(), 5u);
+  using namespace std::string_literals;
+  EXPECT_EQ(stand_in.file_dialogs[0].filter, filter_buffer("Text files\0*.txt\0"s));
+  EXPECT_EQ(stand_in.file_dialogs[1].filter, filter_buffer("Text files\0*.txt\0All\0*.*\0"s));
+  EXPECT_EQ(stand_in.file_dialogs[2].filter, std::nullopt);
+  EXPECT_EQ(stand_in.file_dialogs[3].filter, zeros(260));
+  EXPECT_EQ(stand_in.file_dialogs[4].filter, filter_buffer("A\0*.a"s));
+}
+
+TEST(ShellDialogs, OverlongFilterIsCutAndStillClosed) {
+  dialog_stand_in stand_in;
+  std::string long_filter;
+  while (long_filter.size() < 400) long_filter += "Some files|*.some|";
+  char file[32] = {};
+  ASSERT_EQ(
+      DisplayFileOpenDialog(no_owner, nullptr, nullptr, 0, long_filter.c_str(), file, sizeof file),
+      HOSTUTIL_DIALOG_OK);
+  dialog_case c;
+  c.p.filter = long_filter.c_str();
+  ASSERT_EQ(DisplayFileSaveDialogEx(no_owner, &c.p), HOSTUTIL_DIALOG_OK);
+  for (const auto& d : stand_in.file_dialogs) {
+    ASSERT_TRUE(d.filter.has_value());
+    const std::string& f = *d.filter;
+    EXPECT_EQ(f.substr(258), zeros(2));
+    std::string expected = long_filter.substr(0, 258);
+    for (char& ch : expected) {
+      if (ch == '|') ch = '\0';
+    }
+    EXPECT_EQ(f.substr(0, 258), expected);
+  }
+}
+
+TEST(ShellDialogs, FlagsAlwaysHideReadOnlyAndRequireExistingFiles) {
+  dialog_stand_in stand_in;
+  dialog_case c;
+  c.p.flags = 0;
+  DisplayFileOpenDialogEx(no_owner, &c.p);
+  c.p.flags = 0x200;  // OFN_ALLOWMULTISELECT passes through
+  DisplayFileOpenDialogEx(no_owner, &c.p);
+  DisplayFileSaveDialogEx(no_owner, &c.p);
+  EXPECT_EQ(c.p.flags, 0x200u) << "the caller's record keeps its own flags";
+  char file[16] = {};
+  DisplayFileSaveDialog(no_owner, nullptr, nullptr, 0, nullptr, file, sizeof file);
+  DisplayFileSaveDialog(no_owner, nullptr, nullptr, 0x2, nullptr, file, sizeof file);
+  DisplayFileOpenDialog(no_owner, nullptr, nullptr, 0x80000, nullptr, file, sizeof file);
+
+  ASSERT_EQ(stand_in.file_dialogs.size(), 6u);
+  EXPECT_EQ(stand_in.file_dialogs[0].flags, 0x1004u);
+  EXPECT_EQ(stand_in.file_dialogs[1].flags, 0x1204u);
+  EXPECT_EQ(stand_in.file_dialogs[2].flags, 0x1206u);  // Ex save asks before overwriting
+  EXPECT_EQ(stand_in.file_dialogs[3].flags, 0x1004u);  // the plain save does not add it
+  EXPECT_EQ(stand_in.file_dialogs[4].flags, 0x1006u);
+  EXPECT_EQ(stand_in.file_dialogs[5].flags, 0x81004u);
+  EXPECT_FALSE(stand_in.file_dialogs[0].save);
+  EXPECT_TRUE(stand_in.file_dialogs[2].save);
+  EXPECT_TRUE(stand_in.file_dialogs[3].save);
+  EXPECT_FALSE(stand_in.file_dialogs[5].save);
+}
+
+TEST(ShellDialogs, RecordAndArgumentFormsFillTheDialogRecord) {
+  dialog_stand_in stand_in;
+  dialog_case c;
+  c.p.title = "Pick one";
+  c.p.initialDirectory = "C:\\data";
+  c.p.defaultExtension = "csv";
+  DisplayFileOpenDialogEx(some_owner, &c.p);
+  char file[40] = {};
+  DisplayFileOpenDialog(some_owner, "txt", nullptr, 0, nullptr, file, sizeof file);
+
+  ASSERT_EQ(stand_in.file_dialogs.size(), 2u);
+  const auto& record = stand_in.file_dialogs[0];
+  EXPECT_EQ(record.owner, some_owner);
+  EXPECT_EQ(record.file, c.file);
+  EXPECT_EQ(record.file_size, sizeof c.file);
+  EXPECT_EQ(record.title, "Pick one");
+  EXPECT_EQ(record.initial_directory, "C:\\data");
+  EXPECT_EQ(record.default_extension, "csv");
+  // The library's own title buffer, cleared, whatever the caller's size.
+  EXPECT_EQ(record.file_title_size, 260u);
+  EXPECT_TRUE(record.title_buffer_clear);
+
+  const auto& plain = stand_in.file_dialogs[1];
+  EXPECT_EQ(plain.owner, some_owner);
+  EXPECT_EQ(plain.file, file);
+  EXPECT_EQ(plain.file_size, sizeof file);
+  EXPECT_EQ(plain.title, std::nullopt);
+  EXPECT_EQ(plain.initial_directory, std::nullopt);
+  EXPECT_EQ(plain.default_extension, "txt");
+  EXPECT_EQ(plain.file_title_size, 260u);
+  EXPECT_TRUE(plain.title_buffer_clear);
+}
+
+TEST(ShellDialogs, SaveProposesTheNameOpenStartsFromTheFileBuffer) {
+  dialog_stand_in stand_in;
+  stand_in.answer = 0;  // cancel: the proposal must still be in the buffer
+  dialog_case c;
+  std::strcpy(c.file, "start.txt");
+  c.p.initialFileName = "proposed.txt";
+  DisplayFileOpenDialogEx(no_owner, &c.p);
+  EXPECT_STREQ(c.file, "start.txt");
+  DisplayFileSaveDialogEx(no_owner, &c.p);
+  EXPECT_STREQ(c.file, "proposed.txt");
+
+  char file[8];
+  std::memset(file, 'x', sizeof file);
+  file[sizeof file - 1] = '\0';
+  DisplayFileOpenDialog(no_owner, nullptr, "ignored", 0, nullptr, file, sizeof file);
+  EXPECT_STREQ(file, "xxxxxxx");
+  // Cut to the buffer, never past it.
+  char small[8] = {};
+  DisplayFileSaveDialog(no_owner, nullptr, "much-too-long.txt", 0, nullptr, small, sizeof small);
+  EXPECT_STREQ(small, "much-to");
+
+  ASSERT_EQ(stand_in.file_dialogs.size(), 4u);
+  EXPECT_EQ(stand_in.file_dialogs[0].file_at_call, "start.txt");
+  EXPECT_EQ(stand_in.file_dialogs[1].file_at_call, "proposed.txt");
+  EXPECT_EQ(stand_in.file_dialogs[2].file_at_call, "xxxxxxx");
+  EXPECT_EQ(stand_in.file_dialogs[3].file_at_call, "much-to");
+}
+
+TEST(ShellDialogs, AnswersAndTheFileTitleRule) {
+  dialog_stand_in stand_in;
+  stand_in.chosen_path = "/data/report.txt";
+  stand_in.chosen_title = "report.txt";
+  dialog_case c;
+  std::memset(c.title, 0x55, sizeof c.title);
+  EXPECT_EQ(DisplayFileOpenDialogEx(no_owner, &c.p), HOSTUTIL_DIALOG_OK);
+  EXPECT_STREQ(c.file, "/data/report.txt");
+  // The whole caller's title buffer is cleared, then the title copied.
+  EXPECT_EQ(std::string(c.title, sizeof c.title),
+            "report.txt" + zeros(sizeof c.title - std::strlen("report.txt")));
+
+  // Exactly fits with its NUL: copied; one byte short: the buffer is left alone.
+  char exact[11];
+  char short_one[10];
+  std::memset(short_one, 0x55, sizeof short_one);
+  c.p.fileTitle = exact;
+  c.p.fileTitleSize = sizeof exact;
+  EXPECT_EQ(DisplayFileSaveDialogEx(no_owner, &c.p), HOSTUTIL_DIALOG_OK);
+  EXPECT_STREQ(exact, "report.txt");
+  c.p.fileTitle = short_one;
+  c.p.fileTitleSize = sizeof short_one;
+  EXPECT_EQ(DisplayFileOpenDialogEx(no_owner, &c.p), HOSTUTIL_DIALOG_OK);
+  EXPECT_EQ(std::string(short_one, sizeof short_one), std::string(sizeof short_one, '\x55'));
+
+  // After a cancel the title is empty, and the caller's buffer is cleared too.
+  stand_in.answer = 0;
+  stand_in.chosen_title.clear();
+  std::memset(c.title, 0x55, sizeof c.title);
+  c.p.fileTitle = c.title;
+  c.p.fileTitleSize = sizeof c.title;
+  EXPECT_EQ(DisplayFileOpenDialogEx(no_owner, &c.p), HOSTUTIL_DIALOG_CANCEL);
+  EXPECT_EQ(std::string(c.title, sizeof c.title), zeros(sizeof c.title));
+  // A size of 0 takes nothing; a missing title buffer is fine.
+  c.p.fileTitleSize = 0;
+  std::memset(c.title, 0x55, sizeof c.title);
+  EXPECT_EQ(DisplayFileSaveDialogEx(no_owner, &c.p), HOSTUTIL_DIALOG_CANCEL);
+  EXPECT_EQ(static_cast<unsigned char>(c.title[0]), 0x55);
+  c.p.fileTitle = nullptr;
+  EXPECT_EQ(DisplayFileSaveDialogEx(no_owner, &c.p), HOSTUTIL_DIALOG_CANCEL);
+
+  char file[32] = {};
+  EXPECT_EQ(DisplayFileSaveDialog(no_owner, nullptr, nullptr, 0, nullptr, file, sizeof file),
+            HOSTUTIL_DIALOG_CANCEL);
+  stand_in.answer = 1;
+  EXPECT_EQ(DisplayFileOpenDialog(no_owner, nullptr, nullptr, 0, nullptr, file, sizeof file),
+            HOSTUTIL_DIALOG_OK);
+  EXPECT_STREQ(file, "/data/report.txt");
+}
+
+TEST(ShellDialogs, FolderPickerPassesItsRecordAndMapsTheOutcome) {
+  dialog_stand_in stand_in;
+  stand_in.chosen_folder = "/data/projects";
+  char display[260] = {};
+  char folder[260] = {};
+  const auto root = reinterpret_cast<hu_PCIDLIST_ABSOLUTE>(std::uintptr_t{0x1000});
+  const auto callback = reinterpret_cast<hu_BFFCALLBACK>(std::uintptr_t{0x2000});
+  EXPECT_EQ(DisplayFolderDialogAndGetOpenFolderName(some_owner, root, display, "Choose", 0x10,
+                                                    callback, 77, -3, folder, nullptr),
+            HOSTUTIL_DIALOG_OK);
+  EXPECT_STREQ(folder, "/data/projects");
+  EXPECT_EQ(GetFolderNameEx(some_owner, root, display, "Choose", 5, folder, 1), HOSTUTIL_DIALOG_OK);
+  EXPECT_EQ(GetFolderName(some_owner, root, display, "Choose", 5, folder, 999), HOSTUTIL_DIALOG_OK);
+  stand_in.folder_answer = folder_result::cancelled;
+  EXPECT_EQ(GetFolderName(no_owner, nullptr, nullptr, nullptr, 0, folder, 0),
+            HOSTUTIL_DIALOG_CANCEL);
+  stand_in.folder_answer = folder_result::refused;
+  EXPECT_EQ(GetFolderNameEx(no_owner, nullptr, nullptr, nullptr, 0, folder, 0),
+            HOSTUTIL_DIALOG_CANCEL);
+
+  ASSERT_EQ(stand_in.folders.size(), 5u);
+  const auto& full = stand_in.folders[0];
+  EXPECT_EQ(full.owner, some_owner);
+  EXPECT_EQ(full.root, root);
+  EXPECT_EQ(full.display_name, display);
+  EXPECT_STREQ(full.title, "Choose");
+  EXPECT_EQ(full.flags, 0x10u);
+  EXPECT_EQ(full.callback, callback);
+  EXPECT_EQ(full.callback_data, 77);
+  EXPECT_EQ(full.image, -3);
+  // The two named forms are one operation: file-system folders, new style, no callback.
+  for (int i : {1, 2}) {
+    const auto& named = stand_in.folders[static_cast<std::size_t>(i)];
+    EXPECT_EQ(named.owner, some_owner);
+    EXPECT_EQ(named.root, root);
+    EXPECT_EQ(named.display_name, display);
+    EXPECT_EQ(named.flags, 0x41u);
+    EXPECT_EQ(named.callback, nullptr);
+    EXPECT_EQ(named.callback_data, 0);
+    EXPECT_EQ(named.image, 5);
+  }
+}
+
+}  // namespace
