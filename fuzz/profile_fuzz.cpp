@@ -39,7 +39,7 @@ bool same_ignoring_case(const std::string& a, const std::string& b) {
 
 std::string key_part(const std::string& line) { return line.substr(0, line.find('=')); }
 
-// The reader's lookup and list, step by step as they are specified.
+// The reader's lookup and list, literally, over the lines by number.
 std::string reference_read(const std::vector<std::string>& lines, const std::string& header,
                            const char* key, std::uint32_t& count) {
   std::string out;

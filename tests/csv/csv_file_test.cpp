@@ -4,42 +4,27 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "csv/csv_join.h"
-#include "heap/registry.h"
 #include "hostutil.h"
-#include "support/child.h"
+#include "profile/profile_fixture.h"
 
 namespace {
 
-void write_bytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+using hostutil::test::read_bytes;
+using hostutil::test::write_bytes;
 
-std::string read_bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return "<missing>";
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-class CsvFiles : public ::testing::Test {
+class CsvFiles : public hostutil::test::ScratchFiles {
  protected:
   void SetUp() override {
-    SemaphoreControlBegin();
-    folder_ = hostutil::test::scratch_folder("csv");
+    ScratchFiles::SetUp();
     path_ = folder_ + "out.csv";
   }
   void TearDown() override {
     FreeHeapArea(&area_);
-    EXPECT_EQ(hostutil::heap::allocation_registry(), nullptr) << "scratch left registered";
-    SemaphoreControlEnd();
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
+    ScratchFiles::TearDown();
   }
 
   void records(const std::vector<std::string>& texts) {
@@ -58,7 +43,6 @@ class CsvFiles : public ::testing::Test {
     return read_bytes(path_);
   }
 
-  std::string folder_;
   std::string path_;
   HeapAreaHead* area_ = nullptr;
 };
