@@ -11,7 +11,8 @@ if(XVFB_RUN)
     COMMAND ${XVFB_RUN} -a -s "-screen 0 1280x1024x24" ${system_run}
             --gtest_filter=DisplayUnderX.*)
   set_tests_properties(system_display PROPERTIES
-    ENVIRONMENT "HOSTUTIL_TEST_DISPLAY_SIZE=1280x1024" TIMEOUT 120)
+    ENVIRONMENT "HOSTUTIL_TEST_DISPLAY_SIZE=1280x1024" TIMEOUT 120
+    RESOURCE_LOCK virtual_x_server)
 endif()
 
 add_test(NAME system_japanese COMMAND ${system_run} --gtest_filter=StartedLocale.*)
