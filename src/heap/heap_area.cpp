@@ -126,6 +126,52 @@ bool names_an_area(HeapAreaHead* const* area) {
   return area != nullptr && *area != nullptr && is_head(*area);
 }
 
+enum class chain_end { first, last };
+
+// Takes the first or the last record out of the area into buffer. The head
+// goes with the last record, and the guard leaves the table after it.
+uint32_t take_record(HeapAreaHead** area, void* buffer, uint32_t bufferSize, chain_end end) {
+  if (buffer == nullptr || bufferSize == 0) return 0;
+  std::memset(buffer, 0, bufferSize);
+  if (!names_an_area(area)) return 0;
+  uint32_t delivered = 0;
+  {
+    heap_guard guard;
+    if (!guard.entered()) return 0;
+    HeapAreaHead* head = head_under_guard(area);
+    if (head == nullptr) return 0;
+
+    if (head->firstRecord == nullptr) {
+      free_head(area);
+    } else {
+      HeapAreaRecord* before = nullptr;
+      HeapAreaRecord* taken =
+          end == chain_end::first ? head->firstRecord : last_record(head, &before);
+      delivered = deliver(taken, buffer, bufferSize);
+      if (delivered == 0) return 0;  // too large: nothing changes
+      HeapAreaRecord* next = next_of(taken);
+      free_block(taken);
+      if (end == chain_end::first) {
+        if (next != nullptr) {
+          head->firstRecord = next;
+          --head->recordCount;
+        } else {
+          free_head(area);
+        }
+      } else {
+        --head->recordCount;
+        if (head->recordCount == 0) {
+          free_head(area);
+        } else if (before != nullptr) {
+          set_next(before, nullptr);
+        }
+      }
+    }
+  }
+  release_guard_if_empty(area);
+  return delivered;
+}
+
 }  // namespace
 
 extern "C" {
@@ -203,66 +249,12 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL FetchHeapLastData(HeapAreaHead** area, void*
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL FetchAndFreeHeapData(HeapAreaHead** area, void* buffer,
                                                          uint32_t bufferSize) {
-  if (buffer == nullptr || bufferSize == 0) return 0;
-  std::memset(buffer, 0, bufferSize);
-  if (!names_an_area(area)) return 0;
-  uint32_t delivered = 0;
-  {
-    heap_guard guard;
-    if (!guard.entered()) return 0;
-    HeapAreaHead* head = head_under_guard(area);
-    if (head == nullptr) return 0;
-
-    if (head->firstRecord == nullptr) {
-      free_head(area);
-    } else {
-      HeapAreaRecord* first = head->firstRecord;
-      delivered = deliver(first, buffer, bufferSize);
-      if (delivered == 0) return 0;  // too large: nothing changes
-      HeapAreaRecord* next = next_of(first);
-      free_block(first);
-      if (next != nullptr) {
-        head->firstRecord = next;
-        --head->recordCount;
-      } else {
-        free_head(area);
-      }
-    }
-  }
-  release_guard_if_empty(area);
-  return delivered;
+  return take_record(area, buffer, bufferSize, chain_end::first);
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL FetchAndFreeHeapLastData(HeapAreaHead** area, void* buffer,
                                                              uint32_t bufferSize) {
-  if (buffer == nullptr || bufferSize == 0) return 0;
-  std::memset(buffer, 0, bufferSize);
-  if (!names_an_area(area)) return 0;
-  uint32_t delivered = 0;
-  {
-    heap_guard guard;
-    if (!guard.entered()) return 0;
-    HeapAreaHead* head = head_under_guard(area);
-    if (head == nullptr) return 0;
-
-    if (head->firstRecord == nullptr) {
-      free_head(area);
-    } else {
-      HeapAreaRecord* before;
-      HeapAreaRecord* last = last_record(head, &before);
-      delivered = deliver(last, buffer, bufferSize);
-      if (delivered == 0) return 0;  // too large: nothing changes
-      free_block(last);
-      --head->recordCount;
-      if (head->recordCount == 0) {
-        free_head(area);
-      } else if (before != nullptr) {
-        set_next(before, nullptr);
-      }
-    }
-  }
-  release_guard_if_empty(area);
-  return delivered;
+  return take_record(area, buffer, bufferSize, chain_end::last);
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL SearchAndFreeHeapData(HeapAreaHead** area, const void* key,
