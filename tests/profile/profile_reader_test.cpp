@@ -32,42 +32,40 @@ answer read_str(const char* section, const char* key, const char* fallback, cons
 
 class ProfileReader : public ScratchFiles {};
 
-TEST_F(ProfileReader, SectionAndKeyIgnoreCase) {
+TEST_F(ProfileReader, CaseAndLineClasses) {
   const std::string path = file("net.ini", "[Net]\r\nPort=25");
   const answer a = read_str("net", "PORT", "none", path);
   EXPECT_EQ(a.count, 2u);
   EXPECT_EQ(a.text(), "25");
   EXPECT_EQ(a.bytes.substr(2), std::string(254, '\0'));
   EXPECT_EQ(GetPrivateProfileIntEx("NET", "port", 7, path.c_str()), 25u);
-}
 
-TEST_F(ProfileReader, LineClasses) {
-  const std::string path = file("classes.ini",
-                                "Top=0\r\n"          // above every header: never found
-                                "[Net] // main\r\n"  // a header compared as a prefix
-                                "//Port=1\r\n"       // a comment
-                                ";Port=2\r\n"        // a key line with key ;Port
-                                "\r\n"
-                                "Port = 25\r\n"  // key "Port ", value " 25"
-                                " [Other]\r\n"   // not a header: a key line
-                                "Host=a=b\r\n"
-                                "[Network]\r\n"  // another section
-                                "Deep=1\r\n");
-  EXPECT_EQ(read_str("Net", "Top", "d", path).text(), "d");
-  EXPECT_EQ(read_str("Net", "Port", "d", path).count, 0u);
-  EXPECT_EQ(read_str("Net", "//Port", "d", path).text(), "d");
-  EXPECT_EQ(read_str("Net", ";Port", "d", path).text(), "2");
-  const answer blank = read_str("Net", "Port ", "d", path);
+  const std::string classes = file("classes.ini",
+                                   "Top=0\r\n"          // above every header: never found
+                                   "[Net] // main\r\n"  // a header compared as a prefix
+                                   "//Port=1\r\n"       // a comment
+                                   ";Port=2\r\n"        // a key line with key ;Port
+                                   "\r\n"
+                                   "Port = 25\r\n"  // key "Port ", value " 25"
+                                   " [Other]\r\n"   // not a header: a key line
+                                   "Host=a=b\r\n"
+                                   "[Network]\r\n"  // another section
+                                   "Deep=1\r\n");
+  EXPECT_EQ(read_str("Net", "Top", "d", classes).text(), "d");
+  EXPECT_EQ(read_str("Net", "Port", "d", classes).count, 0u);
+  EXPECT_EQ(read_str("Net", "//Port", "d", classes).text(), "d");
+  EXPECT_EQ(read_str("Net", ";Port", "d", classes).text(), "2");
+  const answer blank = read_str("Net", "Port ", "d", classes);
   EXPECT_EQ(blank.count, 3u);
   EXPECT_EQ(blank.text(), " 25");
-  EXPECT_EQ(GetPrivateProfileIntEx("Net", "Port ", 9, path.c_str()), 9u);
-  EXPECT_EQ(read_str("Net", "Host", "d", path).text(), "a=b");
-  EXPECT_EQ(read_str("Net", "Deep", "d", path).text(), "d");
-  EXPECT_EQ(read_str("Network", "Deep", "d", path).text(), "1");
+  EXPECT_EQ(GetPrivateProfileIntEx("Net", "Port ", 9, classes.c_str()), 9u);
+  EXPECT_EQ(read_str("Net", "Host", "d", classes).text(), "a=b");
+  EXPECT_EQ(read_str("Net", "Deep", "d", classes).text(), "d");
+  EXPECT_EQ(read_str("Network", "Deep", "d", classes).text(), "1");
   // The key is compared over the longer length.
-  EXPECT_EQ(read_str("Net", "Hos", "d", path).text(), "d");
-  EXPECT_EQ(read_str("Net", "Hosts", "d", path).text(), "d");
-  EXPECT_EQ(read_str("Other", "x", "d", path).text(), "d");
+  EXPECT_EQ(read_str("Net", "Hos", "d", classes).text(), "d");
+  EXPECT_EQ(read_str("Net", "Hosts", "d", classes).text(), "d");
+  EXPECT_EQ(read_str("Other", "x", "d", classes).text(), "d");
 }
 
 TEST_F(ProfileReader, FirstMatchEndsTheSearch) {
@@ -109,7 +107,7 @@ TEST_F(ProfileReader, RepeatedSectionsAndKeyLists) {
   EXPECT_EQ(read_str("T2", nullptr, "none", path).text(), "none");
 }
 
-TEST_F(ProfileReader, DefaultText) {
+TEST_F(ProfileReader, DefaultTextAndValuesCutToTheBuffer) {
   const std::string gone = missing("absent.ini");
   answer a = read_str("S", "K", "abc", gone, 4);
   EXPECT_EQ(a.count, 0u);
@@ -119,6 +117,12 @@ TEST_F(ProfileReader, DefaultText) {
   a = read_str("S", "K", nullptr, file("empty.ini", ""));
   EXPECT_EQ(a.count, 0u);
   EXPECT_EQ(a.bytes, std::string(256, '\0'));
+  // A value is cut to the buffer.
+  const std::string cut = file("cut.ini", "[A]\r\nk=abcdef\r\n");
+  a = read_str("A", "k", "d", cut, 4);
+  EXPECT_EQ(a.count, 3u);
+  EXPECT_EQ(a.bytes, std::string("abc\0", 4));
+  EXPECT_EQ(read_str("A", "k", "d", cut, 7).bytes, std::string("abcdef\0", 7));
 }
 
 TEST_F(ProfileReader, LineRules) {
@@ -132,14 +136,6 @@ TEST_F(ProfileReader, LineRules) {
   const answer cut = read_str("A", "k", "d", file("long.ini", "[A]\r\nk=" + value + "\r\n"));
   EXPECT_EQ(cut.count, 253u);
   EXPECT_EQ(cut.text(), value.substr(0, 253));
-}
-
-TEST_F(ProfileReader, ValueCutToTheBuffer) {
-  const std::string path = file("cut.ini", "[A]\r\nk=abcdef\r\n");
-  const answer a = read_str("A", "k", "d", path, 4);
-  EXPECT_EQ(a.count, 3u);
-  EXPECT_EQ(a.bytes, std::string("abc\0", 4));
-  EXPECT_EQ(read_str("A", "k", "d", path, 7).bytes, std::string("abcdef\0", 7));
 }
 
 TEST_F(ProfileReader, BadArgumentsTouchNothing) {
