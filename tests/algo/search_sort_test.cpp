@@ -14,82 +14,72 @@
 
 namespace {
 
-uint32_t count_of(const std::vector<int32_t>& v) { return static_cast<uint32_t>(v.size()); }
+using values = std::vector<int32_t>;
 
-TEST(BinarySearch, AscendingAndDescendingExamples) {
-  const std::vector<int32_t> up{1, 3, 5, 7};
-  EXPECT_EQ(BinarySearch(up.data(), 4, 5), 2u);
-  EXPECT_EQ(BinarySearch(up.data(), 4, 4), HOSTUTIL_NOT_FOUND);
-  EXPECT_EQ(BinarySearch(up.data(), 4, 1), 0u);
-  EXPECT_EQ(BinarySearch(up.data(), 4, 7), 3u);
-  EXPECT_EQ(BinarySearch(up.data(), 4, 0), HOSTUTIL_NOT_FOUND);
-  EXPECT_EQ(BinarySearch(up.data(), 4, 8), HOSTUTIL_NOT_FOUND);
-  const std::vector<int32_t> down{7, 5, 3, 1};
-  EXPECT_EQ(BinarySearchDSC(down.data(), 4, 3), 2u);
-  EXPECT_EQ(BinarySearchDSC(down.data(), 4, 8), HOSTUTIL_NOT_FOUND);
-  EXPECT_EQ(BinarySearchDSC(down.data(), 4, 0), HOSTUTIL_NOT_FOUND);
-  EXPECT_EQ(BinarySearchDSC(down.data(), 4, 7), 0u);
-  EXPECT_EQ(BinarySearchDSC(down.data(), 4, 1), 3u);
-}
+uint32_t count_of(const values& v) { return static_cast<uint32_t>(v.size()); }
 
-TEST(BinarySearch, EmptyNullAndSingle) {
+constexpr uint32_t none = HOSTUTIL_NOT_FOUND;
+
+TEST(BinarySearch, ExamplesEdgesAndNothingToSearch) {
+  const values up{1, 3, 5, 7}, down{7, 5, 3, 1};
+  const struct {
+    int32_t key;
+    uint32_t up, down;
+  } cases[] = {{5, 2, 1}, {4, none, none}, {1, 0, 3}, {7, 3, 0}, {0, none, none}, {8, none, none}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(BinarySearch(up.data(), 4, c.key), c.up) << c.key;
+    EXPECT_EQ(BinarySearchDSC(down.data(), 4, c.key), c.down) << c.key;
+  }
   const int32_t one = -9;
-  EXPECT_EQ(BinarySearch(nullptr, 5, 1), HOSTUTIL_NOT_FOUND);
-  EXPECT_EQ(BinarySearchDSC(nullptr, 5, 1), HOSTUTIL_NOT_FOUND);
-  EXPECT_EQ(BinarySearch(&one, 0, -9), HOSTUTIL_NOT_FOUND);
+  EXPECT_EQ(BinarySearch(nullptr, 5, 1), none);
+  EXPECT_EQ(BinarySearchDSC(nullptr, 5, 1), none);
+  EXPECT_EQ(BinarySearch(&one, 0, -9), none);
   EXPECT_EQ(BinarySearch(&one, 1, -9), 0u);
   EXPECT_EQ(BinarySearchDSC(&one, 1, -9), 0u);
-  EXPECT_EQ(BinarySearch(&one, 1, -8), HOSTUTIL_NOT_FOUND);
-  EXPECT_EQ(BinarySearchDSC(&one, 1, -10), HOSTUTIL_NOT_FOUND);
+  EXPECT_EQ(BinarySearch(&one, 1, -8), none);
+  EXPECT_EQ(BinarySearchDSC(&one, 1, -10), none);
 }
 
 TEST(BinarySearch, EveryKeyOfRandomArraysWithDuplicates) {
   std::mt19937 gen(5);
   for (int round = 0; round < 200; ++round) {
-    std::vector<int32_t> v(gen() % 40 + 1);
+    values v(gen() % 40 + 1);
     for (auto& x : v) x = static_cast<int32_t>(gen() % 31) - 15;
     if (round % 10 == 0) v.front() = INT32_MIN, v.back() = INT32_MAX;
     std::sort(v.begin(), v.end());
-    std::vector<int32_t> down(v.rbegin(), v.rend());
-    std::vector<int32_t> keys{INT32_MIN, INT32_MAX};
+    const values down(v.rbegin(), v.rend());
+    values keys{INT32_MIN, INT32_MAX};
     for (int32_t k = -17; k <= 17; ++k) keys.push_back(k);
     for (int32_t key : keys) {
-      const bool present = std::binary_search(v.begin(), v.end(), key);
       const uint32_t a = BinarySearch(v.data(), count_of(v), key);
       const uint32_t d = BinarySearchDSC(down.data(), count_of(down), key);
-      if (present) {
+      if (std::binary_search(v.begin(), v.end(), key)) {
         ASSERT_LT(a, v.size());
         ASSERT_EQ(v[a], key);
         ASSERT_LT(d, down.size());
         ASSERT_EQ(down[d], key);
       } else {
-        ASSERT_EQ(a, HOSTUTIL_NOT_FOUND);
-        ASSERT_EQ(d, HOSTUTIL_NOT_FOUND);
+        ASSERT_EQ(a, none);
+        ASSERT_EQ(d, none);
       }
     }
   }
 }
 
-TEST(QuickSort, SignedInBothDirections) {
-  std::vector<int32_t> v{3, -1, 2};
-  QuickSort(v.data(), 3, 1);
-  EXPECT_EQ(v, (std::vector<int32_t>{-1, 2, 3}));
-  QuickSort(v.data(), 3, 0);
-  EXPECT_EQ(v, (std::vector<int32_t>{3, 2, -1}));
-  std::vector<int32_t> extremes{0, INT32_MAX, INT32_MIN, -1, INT32_MIN, INT32_MAX};
-  QuickSort(extremes.data(), count_of(extremes), 7);  // any non-zero flag is ascending
-  EXPECT_EQ(extremes, (std::vector<int32_t>{INT32_MIN, INT32_MIN, -1, 0, INT32_MAX, INT32_MAX}));
-}
-
-TEST(QuickSort, CountsThatSortNothing) {
+TEST(QuickSort, SignedExtremesAndCountsThatSortNothing) {
+  values v{0, INT32_MAX, INT32_MIN, -1, INT32_MIN, INT32_MAX};
+  QuickSort(v.data(), count_of(v), 7);  // any non-zero flag is ascending
+  EXPECT_EQ(v, (values{INT32_MIN, INT32_MIN, -1, 0, INT32_MAX, INT32_MAX}));
+  QuickSort(v.data(), count_of(v), 0);
+  EXPECT_EQ(v, (values{INT32_MAX, INT32_MAX, 0, -1, INT32_MIN, INT32_MIN}));
   QuickSort(nullptr, 0, 1);
   QuickSort(nullptr, 1, 0);
   // The upper bound count - 1 is read as signed: above 2^31 it is negative.
   QuickSort(nullptr, 0x80000001u, 1);
   QuickSort(nullptr, 0xFFFFFFFFu, 0);
-  std::vector<int32_t> v{2, 1};
-  QuickSort(v.data(), 1, 1);
-  EXPECT_EQ(v, (std::vector<int32_t>{2, 1}));  // only the first element is in the range
+  values two{2, 1};
+  QuickSort(two.data(), 1, 1);
+  EXPECT_EQ(two, (values{2, 1}));  // only the first element is in the range
 }
 
 TEST(QuickSort, MatchesStdSortOnRandomArrays) {
@@ -97,10 +87,10 @@ TEST(QuickSort, MatchesStdSortOnRandomArrays) {
   for (int round = 0; round < 600; ++round) {
     const size_t n = round < 300 ? static_cast<size_t>(round % 50) : gen() % 5000;
     const int32_t spread = round % 3 == 0 ? 4 : (round % 3 == 1 ? 1000 : INT32_MAX);
-    std::vector<int32_t> v(n);
+    values v(n);
     std::uniform_int_distribution<int32_t> dist(-spread, spread);
     for (auto& x : v) x = dist(gen);
-    std::vector<int32_t> up = v, down = v, want_up = v, want_down = v;
+    values up = v, down = v, want_up = v, want_down = v;
     std::sort(want_up.begin(), want_up.end());
     std::sort(want_down.begin(), want_down.end(), std::greater<>());
     QuickSort(up.data(), count_of(up), 1);
@@ -110,41 +100,33 @@ TEST(QuickSort, MatchesStdSortOnRandomArrays) {
   }
 }
 
-// A first-element pivot makes every partition one-sided on these; the sort
-// must finish with a shallow stack and the right order.
-TEST(QuickSort, HundredThousandSortedAndReversed) {
+// A first-element pivot makes every partition one-sided on these; the smaller
+// side is the one recursed into, so the sort finishes with a shallow stack.
+TEST(QuickSort, OneSidedPartitionsAllTheWayDown) {
   constexpr int32_t n = 100000;
-  std::vector<int32_t> ascending(n);
+  values ascending(n);
   std::iota(ascending.begin(), ascending.end(), -n / 2);
-  std::vector<int32_t> descending(ascending.rbegin(), ascending.rend());
-
+  values descending(ascending.rbegin(), ascending.rend());
   for (int direction : {1, 0}) {
-    const auto& want = direction ? ascending : descending;
     for (const auto* input : {&ascending, &descending}) {
-      std::vector<int32_t> v = *input;
+      values v = *input;
       QuickSort(v.data(), n, direction);
-      ASSERT_EQ(v, want) << "direction " << direction;
+      ASSERT_EQ(v, direction ? ascending : descending) << "direction " << direction;
     }
   }
-  std::vector<int32_t> all_equal(n, 42);
+  values all_equal(n, 42);
   QuickSort(all_equal.data(), n, 0);
-  EXPECT_EQ(all_equal, std::vector<int32_t>(n, 42));
-}
+  EXPECT_EQ(all_equal, values(n, 42));
 
-// Inputs that still drive this pivot to one-sided partitions at every level:
-// the smaller side is the one recursed into, so the depth stays small.
-TEST(QuickSort, OneSidedPartitionsAllTheWayDown) {
-  constexpr int32_t n = 10000;
-  std::vector<int32_t> rotated(n);
+  values rotated(10000);
   std::iota(rotated.begin(), rotated.end(), 0);
   std::rotate(rotated.begin(), rotated.begin() + 1, rotated.end());  // 1 2 ... n-1 0
-  std::vector<int32_t> v = rotated;
-  QuickSort(v.data(), n, 1);
-  EXPECT_TRUE(std::is_sorted(v.begin(), v.end()));
-  v = rotated;
-  std::reverse(v.begin(), v.end());  // 0 n-1 ... 2 1, descending requested
-  QuickSort(v.data(), n, 0);
-  EXPECT_TRUE(std::is_sorted(v.begin(), v.end(), std::greater<>()));
+  values r = rotated;
+  QuickSort(r.data(), count_of(r), 1);
+  EXPECT_TRUE(std::is_sorted(r.begin(), r.end()));
+  r.assign(rotated.rbegin(), rotated.rend());  // 0 n-1 ... 2 1, descending requested
+  QuickSort(r.data(), count_of(r), 0);
+  EXPECT_TRUE(std::is_sorted(r.begin(), r.end(), std::greater<>()));
 }
 
 }  // namespace

@@ -52,62 +52,51 @@ std::string random_text(std::mt19937& gen, size_t max, const char* alphabet) {
   return s;
 }
 
-TEST(Memstr, WindowRestartsAtEveryCandidate) {
-  const char* h = "aXaXab";
-  EXPECT_EQ(at(h, memstr(h, "ab", 2)), 4);
-  const char* g = "aXXXab";
-  EXPECT_EQ(at(g, memstr(g, "ab", 2)), -1);  // no a within two bytes of position 1
-  EXPECT_EQ(at(g, memstr(g, "ab", 4)), 4);
-  EXPECT_EQ(at(g, memstr(g, "ab", 0xFFFFFFFFu)), 4);  // a window past the end stops at it
-  EXPECT_EQ(at(g, memstr(g, "a", 0)), -1);
-}
-
-TEST(Memstr, ExamplesAndRefusals) {
-  const char* h = "abcabc";
-  EXPECT_EQ(at(h, memstr(h, "ca", 6)), 2);
-  EXPECT_EQ(at(h, memstr(h, "cx", 6)), -1);
-  EXPECT_EQ(at(h, memstr(h, "", 6)), -1);
-  EXPECT_EQ(at(h, memstr(h, nullptr, 6)), -1);
-  EXPECT_EQ(at(h, memstr(nullptr, "a", 6)), -1);
-  EXPECT_EQ(at(h, memstr("", "a", 6)), -1);
-  EXPECT_EQ(at(h, memstr("abc", "cde", 3)), -1);  // rest shorter than the needle
-  EXPECT_EQ(at(h, memstr("abc", "B", 3)), -1);    // exact bytes, no folding
-  const char* one = "ba";
-  EXPECT_EQ(at(one, memstr(one, "a", 2)), 1);  // a one-byte needle at the very end
-  const char* tail = "xxxxab";
-  EXPECT_EQ(at(tail, memstr(tail, "ab", 5)), 4);  // a match ending at the text's end
-  EXPECT_EQ(at(tail, memstr(tail, "ab", 4)), -1);
-}
-
-TEST(Strrstr, LastAndOverlappingMatches) {
-  const char* h = "abcabc";
-  EXPECT_EQ(at(h, strrstr(h, "bc")), 4);
-  EXPECT_EQ(at(h, strrstr(h, "abcabc")), 0);
-  EXPECT_EQ(at(h, strrstr(h, "abcabcd")), -1);
-  EXPECT_EQ(at("abc", strrstr("abc", "x")), -1);
-  EXPECT_EQ(at("", strrstr("", "a")), -1);
-  const char* a = "aaa";
-  EXPECT_EQ(at(a, strrstr(a, "aa")), 1);
-  EXPECT_EQ(strrstr(nullptr, "a"), nullptr);
-  EXPECT_EQ(strrstr(h, nullptr), nullptr);
-  EXPECT_EQ(strrstr(h, ""), nullptr);  // an empty needle finds nothing, as in memstr
-}
-
-TEST(Strnostr, AsciiLettersOnlyFold) {
-  const char* h = "Hello World";
-  EXPECT_EQ(at(h, strnostr(h, "WORLD")), 6);
-  EXPECT_EQ(at(h, strnostr(h, "worlds")), -1);
-  EXPECT_EQ(at(h, strnostr(h, "hello world")), 0);
-  EXPECT_EQ(at(h, strnostr(h, "")), -1);
-  EXPECT_EQ(strnostr("", "a"), nullptr);
-  EXPECT_EQ(strnostr(nullptr, "a"), nullptr);
-  EXPECT_EQ(strnostr(h, nullptr), nullptr);
-  // @ [ ` { and bytes from 0x80 differ from their neighbours by 0x20 but are not letters.
-  EXPECT_EQ(strnostr("x@y", "x`y"), nullptr);
-  EXPECT_EQ(strnostr("[a]", "{A}"), nullptr);
-  EXPECT_EQ(strnostr("\xC4pfel", "\xE4PFEL"), nullptr);
-  const char* hi = "\xC4pfel";
-  EXPECT_EQ(at(hi, strnostr(hi, "\xC4PFEL")), 0);
+TEST(StringSearch, ExamplesAndRefusals) {
+  // memstr's window restarts at every candidate and stops at the text's end.
+  const struct {
+    const char* h;
+    const char* k;
+    uint32_t window;
+    long at;
+  } windows[] = {{"aXaXab", "ab", 2, 4},   {"aXXXab", "ab", 2, -1}, {"aXXXab", "ab", 4, 4},
+                 {"aXXXab", "ab", ~0u, 4}, {"aXXXab", "a", 0, -1},  {"abcabc", "ca", 6, 2},
+                 {"abcabc", "cx", 6, -1},  {"abcabc", "", 6, -1},   {"abcabc", nullptr, 6, -1},
+                 {nullptr, "a", 6, -1},    {"", "a", 6, -1},        {"abc", "cde", 3, -1},
+                 {"abc", "B", 3, -1},      {"ba", "a", 2, 1},       {"xxxxab", "ab", 5, 4},
+                 {"xxxxab", "ab", 4, -1}};
+  for (const auto& c : windows) {
+    EXPECT_EQ(at(c.h, memstr(c.h, c.k, c.window)), c.at)
+        << (c.h ? c.h : "null") << " / " << (c.k ? c.k : "null") << " / " << c.window;
+  }
+  // strrstr's last match and strnostr's first, which folds ASCII letters only:
+  // @ [ ` { and bytes from 0x80 lie 0x20 from their neighbours but are not letters.
+  const struct {
+    const char* h;
+    const char* k;
+    long last, no_case;
+  } texts[] = {{"abcabc", "bc", 4, 1},
+               {"abcabc", "abcabc", 0, 0},
+               {"abcabc", "abcabcd", -1, -1},
+               {"abc", "x", -1, -1},
+               {"", "a", -1, -1},
+               {"aaa", "aa", 1, 0},
+               {nullptr, "a", -1, -1},
+               {"abcabc", nullptr, -1, -1},
+               {"abcabc", "", -1, -1},
+               {"Hello World", "o", 7, 4},
+               {"Hello World", "WORLD", -1, 6},
+               {"Hello World", "worlds", -1, -1},
+               {"Hello World", "hello world", -1, 0},
+               {"x@y", "x`y", -1, -1},
+               {"[a]", "{A}", -1, -1},
+               {"\xC4pfel", "\xE4PFEL", -1, -1},
+               {"\xC4pfel", "\xC4PFEL", -1, 0}};
+  for (const auto& c : texts) {
+    SCOPED_TRACE(testing::Message() << (c.h ? c.h : "null") << " / " << (c.k ? c.k : "null"));
+    EXPECT_EQ(at(c.h, strrstr(c.h, c.k)), c.last);
+    EXPECT_EQ(at(c.h, strnostr(c.h, c.k)), c.no_case);
+  }
 }
 
 TEST(StringSearch, AgreeWithTheStepByStepSearches) {
@@ -132,35 +121,24 @@ TEST(StringSearch, AgreeWithTheStepByStepSearches) {
   }
 }
 
-TEST(SprintfEx, CutsAndZeroFillsWithinTheBuffer) {
-  char buf[8];
-  std::memset(buf, 'x', sizeof buf);
-  sprintfEx(buf, 5, "%d", 123456);
-  EXPECT_EQ(std::string(buf, 5), std::string("1234\0", 5));
-  EXPECT_EQ(std::string(buf + 5, 3), "xxx");  // nothing past the given size
-
-  std::memset(buf, 'x', sizeof buf);
-  sprintfEx(buf, 7, "%s-%c", "ab", 'z');
-  EXPECT_EQ(std::string(buf, 8), std::string("ab-z\0\0\0x", 8));  // the tail zeroed
-
-  std::memset(buf, 'x', sizeof buf);
-  sprintfEx(buf, 7, "%d", -12345);  // exactly size - 1 characters
-  EXPECT_EQ(std::string(buf, 8), std::string("-12345\0x", 8));
-
-  std::memset(buf, 'x', sizeof buf);
-  sprintfEx(buf, 1, "%d", 5);
-  EXPECT_EQ(std::string(buf, 2), std::string("\0x", 2));
+// sprintfEx into a buffer of size bytes; the buffer and two guard bytes behind it.
+template <typename... Args>
+std::string printed(uint32_t size, const char* format, Args... args) {
+  std::string memory(size + 2, 'x');
+  sprintfEx(memory.data(), size, format, args...);
+  return memory;
 }
 
-TEST(SprintfEx, BadArgumentsLeaveTheBufferUntouched) {
-  char buf[8] = "keepme";
-  sprintfEx(buf, 0, "%d", 1);
-  EXPECT_STREQ(buf, "keepme");
-  sprintfEx(buf, sizeof buf, nullptr);
-  EXPECT_STREQ(buf, "keepme");
-  sprintfEx(buf, sizeof buf, "");
-  EXPECT_STREQ(buf, "keepme");
-  sprintfEx(nullptr, sizeof buf, "%d", 1);
+TEST(SprintfEx, CutsAndZeroFillsWithinTheBuffer) {
+  EXPECT_EQ(printed(5, "%d", 123456), std::string("1234\0xx", 7));
+  EXPECT_EQ(printed(7, "%s-%c", "ab", 'z'), std::string("ab-z\0\0\0xx", 9));
+  EXPECT_EQ(printed(7, "%d", -12345), std::string("-12345\0xx", 9));  // exactly size - 1
+  EXPECT_EQ(printed(1, "%d", 5), std::string("\0xx", 3));
+  // Bad arguments leave the buffer untouched.
+  EXPECT_EQ(printed(0, "%d", 1), "xx");
+  EXPECT_EQ(printed(4, nullptr), "xxxxxx");
+  EXPECT_EQ(printed(4, ""), "xxxxxx");
+  sprintfEx(nullptr, 8, "%d", 1);
 }
 
 TEST(SprintfEx, SizesFromTwoToThe31stAreClearedNotFormatted) {

@@ -12,6 +12,8 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 class DecimalText : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -37,42 +39,41 @@ std::pair<int32_t, uint32_t> bin_ex(const char* text, uint32_t length) {
 
 const std::pair<int32_t, uint32_t> failed{0, 0xDEADBEEFu};
 
-TEST_F(DecimalText, NumericCheckTakesHexDigits) {
-  EXPECT_EQ(NumericCheck("0123"), 1);
-  EXPECT_EQ(NumericCheck("12AF"), 1);
-  EXPECT_EQ(NumericCheck("abcdefABCDEF0123456789"), 1);
-  EXPECT_EQ(NumericCheck("12G"), 0);
-  EXPECT_EQ(NumericCheck("-1"), 0);
-  EXPECT_EQ(NumericCheck(" 1"), 0);
-  EXPECT_EQ(NumericCheck(""), 1);
-  EXPECT_EQ(NumericCheck(nullptr), 0);
-}
-
-TEST_F(DecimalText, RangeLimits) {
-  EXPECT_EQ(bin_ex("2147483647", 10), std::make_pair(1, 2147483647u));
-  EXPECT_EQ(bin_ex("2147483648", 10), failed);
-  EXPECT_EQ(bin_ex("4294967296", 10), failed);  // no wrap-around
-  EXPECT_EQ(bin_ex("99999999999999999999", 20), failed);
-  EXPECT_EQ(bin_ex("00000000000000000042", 20), std::make_pair(1, 42u));
-  EXPECT_EQ(bin_ex("2147483648", 9), std::make_pair(1, 214748364u));
-  EXPECT_EQ(bin_ex("0", 1), std::make_pair(1, 0u));
-}
-
-TEST_F(DecimalText, DigitsOnlyWithinTheLength) {
-  EXPECT_EQ(bin_ex("12a4", 2), std::make_pair(1, 12u));
-  EXPECT_EQ(bin_ex("12a4", 4), failed);
+TEST_F(DecimalText, DigitsRangeAndWhereTheTextEnds) {
+  for (const char* hex : {"0123", "12AF", "abcdefABCDEF0123456789", ""}) {
+    EXPECT_EQ(NumericCheck(hex), 1) << hex;
+  }
+  for (const char* other : {"12G", "-1", " 1", static_cast<const char*>(nullptr)}) {
+    EXPECT_EQ(NumericCheck(other), 0) << (other ? other : "null");
+  }
+  // Value 0xDEADBEEF: refused with the output untouched. There is no
+  // wrap-around; a length of 0 reads nothing, success with 0 from Ex only.
+  const struct {
+    const char* text;
+    uint32_t length;
+    uint32_t value;
+  } cases[] = {{"2147483647", 10, 2147483647u},
+               {"2147483648", 10, 0xDEADBEEFu},
+               {"4294967296", 10, 0xDEADBEEFu},
+               {"99999999999999999999", 20, 0xDEADBEEFu},
+               {"00000000000000000042", 20, 42},
+               {"2147483648", 9, 214748364},
+               {"0", 1, 0},
+               {"12a4", 2, 12},
+               {"12a4", 4, 0xDEADBEEFu},
+               {"12\00034", 5, 12},
+               {"42", 100, 42},
+               {"42", 0, 0},
+               {"", 5, 0xDEADBEEFu},
+               {nullptr, 5, 0xDEADBEEFu}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(bin_ex(c.text, c.length),
+              c.value == 0xDEADBEEFu ? failed : std::make_pair(1, c.value))
+        << (c.text ? c.text : "null") << " " << c.length;
+  }
   for (const char* bad : {" 12", "1 2", "-12", "+12", "1.2", "12\xB2", "1,2"}) {
     EXPECT_EQ(bin_ex(bad, 3), failed) << bad;
   }
-  const char with_nul[] =
-      "12\0"
-      "34";
-  EXPECT_EQ(bin_ex(with_nul, 5), std::make_pair(1, 12u));
-  EXPECT_EQ(bin_ex("42", 100), std::make_pair(1, 42u));
-  // A length of 0 reads nothing: success with 0 from the Ex form only.
-  EXPECT_EQ(bin_ex("42", 0), std::make_pair(1, 0u));
-  EXPECT_EQ(bin_ex("", 5), failed);
-  EXPECT_EQ(bin_ex(nullptr, 5), failed);
   EXPECT_EQ(ChangeAsciiToBinEx("42", 2, nullptr), 0);
 }
 
@@ -128,12 +129,12 @@ TEST_F(DecimalText, ZeroSuppression) {
   EXPECT_EQ(zero("00 1", 10, 0, 1), std::make_pair(1, padded(" 1", 10)));
   EXPECT_EQ(zero("123", 4, 0, 1), std::make_pair(1, padded("123", 4)));
   // The text and whatever stood behind its NUL: the whole buffer is rewritten.
-  std::string buffer = std::string("0042\0zzzz", 9);
+  std::string buffer = "0042\0zzzz"s;
   EXPECT_EQ(ZeroSuppressProc(buffer.data(), 9, 0, 1), 1);
   EXPECT_EQ(buffer, padded("42", 9));
 }
 
-TEST_F(DecimalText, ZeroPadding) {
+TEST_F(DecimalText, ZeroPaddingAndRefusals) {
   EXPECT_EQ(zero("42", 10, 5, 0), std::make_pair(1, padded("00042", 10)));
   EXPECT_EQ(zero("-42", 10, 5, 0), std::make_pair(1, padded("-00042", 10)));
   EXPECT_EQ(zero("12345", 10, 6, 0), std::make_pair(1, padded("012345", 10)));
@@ -145,17 +146,14 @@ TEST_F(DecimalText, ZeroPadding) {
   EXPECT_EQ(zero("-42", 7, 5, 0), std::make_pair(1, padded("-00042", 7)));
   EXPECT_EQ(zero("-42", 6, 5, 0), std::make_pair(0, untouched("-42", 6)));
   EXPECT_EQ(zero("42", 5, 5, 0), std::make_pair(0, untouched("42", 5)));
-}
-
-TEST_F(DecimalText, ZeroSuppressRefusals) {
   EXPECT_EQ(ZeroSuppressProc(nullptr, 10, 5, 0), 0);
   char text[8] = "007";
   EXPECT_EQ(ZeroSuppressProc(text, 0, 5, 1), 0);
   EXPECT_STREQ(text, "007");
   // "" and "-" grow to "0" and "-0": refused without the room.
   EXPECT_EQ(zero("", 1, 0, 1), std::make_pair(0, std::string(1, '\0')));
-  EXPECT_EQ(zero("-", 2, 0, 1), std::make_pair(0, std::string("-\0", 2)));
-  EXPECT_EQ(zero("-", 3, 0, 1), std::make_pair(1, std::string("-0\0", 3)));
+  EXPECT_EQ(zero("-", 2, 0, 1), std::make_pair(0, "-\0"s));
+  EXPECT_EQ(zero("-", 3, 0, 1), std::make_pair(1, "-0\0"s));
   // A text that does not end within its buffer is left alone.
   char unended[4] = {'0', '0', '1', '2'};
   EXPECT_EQ(ZeroSuppressProc(unended, 4, 0, 1), 0);
@@ -188,10 +186,7 @@ TEST_F(DecimalText, DecimalPoint) {
   // The two longest results need 13 bytes; in 12 they are refused, buffer untouched.
   EXPECT_EQ(point(-5, 12, 9), std::make_pair(0, std::string(12, 'x')));
   EXPECT_EQ(point(-5, 13, 9), std::make_pair(1, "-0.000000005" + std::string(1, '\0')));
-  EXPECT_EQ(point(INT32_MIN, 13, 9), std::make_pair(1, "-2.147483648" + std::string(1, '\0')));
-}
-
-TEST_F(DecimalText, DecimalPointRefusals) {
+  EXPECT_EQ(point(INT32_MIN, 13, 9), std::make_pair(1, "-2.147483648\0"s));
   EXPECT_EQ(point(1, 11, 2), std::make_pair(0, std::string(11, 'x')));
   EXPECT_EQ(point(1, 12, 10), std::make_pair(0, std::string(12, 'x')));
   EXPECT_EQ(ChangeBinToAsciiWithDecimalPoint(1, nullptr, 12, 2), 0);
@@ -211,16 +206,16 @@ std::string format_dec(uint32_t value, uint32_t width, int32_t suppress) {
 // Only the width bytes are cleared: a suppressed text ends early, and the byte
 // at width keeps what it had.
 TEST_F(DecimalText, FixedWidthDecimal) {
-  EXPECT_EQ(format_dec(1234, 6, 0), std::string("001234\0x", 8));
-  EXPECT_EQ(format_dec(1234, 6, 1), std::string("1234\0\0xx", 8));
-  EXPECT_EQ(format_dec(1234, 3, 0), std::string("234\0x", 5));
-  EXPECT_EQ(format_dec(0, 4, 1), std::string("0\0\0\0xx", 6));
-  EXPECT_EQ(format_dec(4294967295u, 10, 0), std::string("4294967295\0x", 12));
-  EXPECT_EQ(format_dec(4294967295u, 12, 1), std::string("4294967295\0\0xx", 14));
-  EXPECT_EQ(format_dec(4294967295u, 12, 0), std::string("004294967295\0x", 14));
+  EXPECT_EQ(format_dec(1234, 6, 0), "001234\0x"s);
+  EXPECT_EQ(format_dec(1234, 6, 1), "1234\0\0xx"s);
+  EXPECT_EQ(format_dec(1234, 3, 0), "234\0x"s);
+  EXPECT_EQ(format_dec(0, 4, 1), "0\0\0\0xx"s);
+  EXPECT_EQ(format_dec(4294967295u, 10, 0), "4294967295\0x"s);
+  EXPECT_EQ(format_dec(4294967295u, 12, 1), "4294967295\0\0xx"s);
+  EXPECT_EQ(format_dec(4294967295u, 12, 0), "004294967295\0x"s);
   EXPECT_EQ(format_dec(9, 0, 0), "xx");
   SemaphoreControlEnd();
-  EXPECT_EQ(format_dec(1234, 6, 0), std::string("\0\0\0\0\0\0xx", 8));
+  EXPECT_EQ(format_dec(1234, 6, 0), "\0\0\0\0\0\0xx"s);
   SemaphoreControlBegin();
 }
 
@@ -234,7 +229,7 @@ float to_float(const std::string& text) {
   return ChangeAsciiToFloat(text.c_str(), length_of(text));
 }
 
-TEST_F(DecimalText, FloatResultsOfTheSingleSteps) {
+TEST_F(DecimalText, FloatResultsOfTheSingleStepsAndLengths) {
   EXPECT_EQ(to_float("12.34"), steps(1234, 2));
   EXPECT_EQ(to_float(".5"), 0.5f);
   EXPECT_EQ(to_float("5."), 5.0f);
@@ -252,9 +247,6 @@ TEST_F(DecimalText, FloatResultsOfTheSingleSteps) {
   }
   // The digits without the point may be long: their parse takes a registered copy.
   EXPECT_EQ(to_float(std::string(600, '0') + "12.5"), steps(125, 1));
-}
-
-TEST_F(DecimalText, FloatLengthOtherThanTheText) {
   EXPECT_EQ(ChangeAsciiToFloat("1.5", 5), steps(15, 3));  // decimals counted from the length
   EXPECT_EQ(ChangeAsciiToFloat("12.5", 3), 0.0f);         // too short to hold the digits: refused
   EXPECT_EQ(ChangeAsciiToFloat("12.5", 0), 0.0f);

@@ -16,44 +16,41 @@
 
 namespace {
 
+using namespace std::string_literals;
 using encoding_test::samples;
 
 TEST(EncodingChained, AsciiAndLatinSurviveAnsiAndBack) {
   // Every ANSI code page the tests run under holds ASCII and these accented letters.
   for (const auto& s : samples()) {
     if (std::string(s.name) != "ascii" && std::string(s.name) != "latin") continue;
-    SCOPED_TRACE(s.name);
     char ansi[64] = {};
     const int32_t n =
         ChangeUTF8ToAnsi(s.utf8.data(), static_cast<uint32_t>(s.utf8.size()), ansi, sizeof ansi);
-    ASSERT_GT(n, 0);
-    char back[64];
-    std::memset(back, 'Z', sizeof back);
-    const int32_t m = ChangeAnsiToUTF8(ansi, static_cast<uint32_t>(n), back, 48);
-    ASSERT_EQ(m, static_cast<int32_t>(s.utf8.size()));
-    EXPECT_EQ(std::string(back, m), s.utf8);
-    EXPECT_EQ(std::string(back + m, 48 - m), std::string(48 - m, '\0'));
-    EXPECT_EQ(std::string(back + 48, 16), std::string(16, 'Z'));
+    ASSERT_GT(n, 0) << s.name;
+    std::string back(64, 'Z');
+    EXPECT_EQ(ChangeAnsiToUTF8(ansi, static_cast<uint32_t>(n), back.data(), 48),
+              static_cast<int32_t>(s.utf8.size()));
+    EXPECT_EQ(back, s.utf8 + std::string(48 - s.utf8.size(), '\0') + std::string(16, 'Z'));
   }
 }
 
+// The output and two guard bytes after one chained call.
+template <typename Convert>
+std::string chained(Convert convert, const char* text, uint32_t length, uint32_t size) {
+  std::string out(size + 2, 'Z');
+  EXPECT_EQ(convert(text, length, out.data(), size), size < length ? 0 : 3);
+  return out;
+}
+
 TEST(EncodingChained, EdgesOfTheArguments) {
-  char out[8];
-  std::memset(out, 'Z', sizeof out);
-  // Too small: the output is zero-filled over its size and nothing more.
-  EXPECT_EQ(ChangeAnsiToUTF8("abc", 3, out, 2), 0);
-  EXPECT_EQ(std::string(out, 3), std::string("\0\0Z", 3));
-  std::memset(out, 'Z', sizeof out);
-  EXPECT_EQ(ChangeUTF8ToAnsi("abc", 3, out, 2), 0);
-  EXPECT_EQ(std::string(out, 3), std::string("\0\0Z", 3));
-  // Exactly large enough: no terminator.
-  std::memset(out, 'Z', sizeof out);
-  EXPECT_EQ(ChangeUTF8ToAnsi("abc", 3, out, 3), 3);
-  EXPECT_EQ(std::string(out, 4), "abcZ");
-  // NULs inside the length are converted.
-  EXPECT_EQ(ChangeAnsiToUTF8("a\0b", 3, out, 8), 3);
-  EXPECT_EQ(std::string(out, 3), std::string("a\0b", 3));
+  // Too small: zero-filled over its size and nothing more. Exactly large
+  // enough: no terminator. NULs inside the length are converted.
+  EXPECT_EQ(chained(ChangeAnsiToUTF8, "abc", 3, 2), "\0\0ZZ"s);
+  EXPECT_EQ(chained(ChangeUTF8ToAnsi, "abc", 3, 2), "\0\0ZZ"s);
+  EXPECT_EQ(chained(ChangeUTF8ToAnsi, "abc", 3, 3), "abcZZ");
+  EXPECT_EQ(chained(ChangeAnsiToUTF8, "a\0b", 3, 4), "a\0b\0ZZ"s);
   // Nothing to do touches nothing.
+  char out[8];
   std::memset(out, 'Z', sizeof out);
   EXPECT_EQ(ChangeAnsiToUTF8("abc", 0, out, 8), 0);
   EXPECT_EQ(ChangeUTF8ToAnsi("abc", 0, out, 8), 0);

@@ -11,25 +11,12 @@
 
 namespace {
 
+using encoding_test::every_scalar_value;
 using encoding_test::to_u16;
 using encoding_test::units;
 using hostutil::os::utf16_to_utf8;
 using hostutil::os::utf8_to_utf16;
 using hostutil::os::utf_overflow;
-
-units every_scalar_value() {
-  units all;
-  for (char32_t c = 0; c <= 0x10FFFF; ++c) {
-    if (c >= 0xD800 && c <= 0xDFFF) continue;
-    if (c < 0x10000) {
-      all.push_back(static_cast<hu_wchar>(c));
-    } else {
-      all.push_back(static_cast<hu_wchar>(0xD800 + ((c - 0x10000) >> 10)));
-      all.push_back(static_cast<hu_wchar>(0xDC00 + ((c - 0x10000) & 0x3FF)));
-    }
-  }
-  return all;
-}
 
 TEST(EncodingCodec, EveryScalarValueRoundTrips) {
   const units all = every_scalar_value();

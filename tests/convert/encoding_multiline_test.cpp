@@ -1,6 +1,6 @@
-// The four line-by-line conversions: the size protocol to the unit (null
-// output, size L, size L - 1), the stop at the first empty line, CR LF after
-// every line, the line rules in UTF-8 and in UTF-16 input, and round trips.
+// The four line-by-line conversions: the size protocol to the unit, the stop at
+// the first empty line, CR LF after every line, the line rules in UTF-8 and
+// UTF-16 input, and round trips.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -13,69 +13,58 @@
 
 namespace {
 
+using namespace std::string_literals;
 using encoding_test::samples;
 using encoding_test::to_u16;
 using encoding_test::units;
 
-// Runs the protocol on a narrow-output function; checks it and returns the text.
-template <typename In>
-std::string narrow_protocol(int32_t(HOSTUTIL_CALL* convert)(const In*, uint32_t, char*, uint32_t*),
-                            const In* text, uint32_t length) {
+// Runs the size protocol on one conversion (null output, size L - 1, size L),
+// checks it and returns the text.
+template <typename In, typename Out>
+std::vector<Out> protocol(int32_t(HOSTUTIL_CALL* convert)(const In*, uint32_t, Out*, uint32_t*),
+                          const In* text, uint32_t length) {
+  const auto fence = static_cast<Out>(sizeof(Out) == 1 ? 'Z' : 0x5A5A);
   uint32_t size = 12345;
   EXPECT_EQ(convert(text, length, nullptr, &size), 0);
   const uint32_t total = size;
-  std::vector<char> out(total + 4, 'Z');
+  std::vector<Out> out(total + 4, fence);
   if (total > 0) {
     uint32_t one_short = total - 1;
     EXPECT_EQ(convert(text, length, out.data(), &one_short), 0);
     EXPECT_EQ(one_short, total);
-    EXPECT_EQ(std::string(out.data(), out.size()), std::string(out.size(), 'Z'));
+    EXPECT_EQ(out, std::vector<Out>(total + 4, fence));
   }
   uint32_t exact = total;
   EXPECT_EQ(convert(text, length, out.data(), &exact), static_cast<int32_t>(total));
   EXPECT_EQ(exact, total);  // left as it was
-  EXPECT_EQ(out[total], '\0');
-  EXPECT_EQ(std::string(out.data() + total + 1, 3), "ZZZ");
-  return std::string(out.data(), total);
+  EXPECT_EQ(out[total], Out{0});
+  EXPECT_EQ(std::vector<Out>(out.begin() + total + 1, out.end()), std::vector<Out>(3, fence));
+  out.resize(total);
+  return out;
 }
 
-units wide_protocol(const char* text, uint32_t length) {
-  uint32_t size = 12345;
-  EXPECT_EQ(ChangeUTF8ToUTF16_MultiLine(text, length, nullptr, &size), 0);
-  const uint32_t total = size;
-  units out(total + 4, 0x5A5A);
-  if (total > 0) {
-    uint32_t one_short = total - 1;
-    EXPECT_EQ(ChangeUTF8ToUTF16_MultiLine(text, length, out.data(), &one_short), 0);
-    EXPECT_EQ(one_short, total);
-    EXPECT_EQ(out, units(total + 4, 0x5A5A));
-  }
-  uint32_t exact = total;
-  EXPECT_EQ(ChangeUTF8ToUTF16_MultiLine(text, length, out.data(), &exact),
-            static_cast<int32_t>(total));
-  EXPECT_EQ(exact, total);
-  EXPECT_EQ(out[total], 0);
-  EXPECT_EQ(out[total + 1], 0x5A5A);
-  return units(out.begin(), out.begin() + total);
+template <typename In>
+std::string narrow(int32_t(HOSTUTIL_CALL* convert)(const In*, uint32_t, char*, uint32_t*),
+                   const In* text, uint32_t length) {
+  const std::vector<char> out = protocol(convert, text, length);
+  return std::string(out.begin(), out.end());
 }
 
+uint32_t length_of(const std::string& text) { return static_cast<uint32_t>(text.size()); }
 std::string ansi_to_utf8(const std::string& text) {
-  return narrow_protocol(ChangeAnsiToUTF8_MultiLine, text.c_str(),
-                         static_cast<uint32_t>(text.size()));
+  return narrow(ChangeAnsiToUTF8_MultiLine, text.c_str(), length_of(text));
 }
 std::string utf8_to_ansi(const std::string& text) {
-  return narrow_protocol(ChangeUTF8ToAnsi_MultiLine, text.c_str(),
-                         static_cast<uint32_t>(text.size()));
+  return narrow(ChangeUTF8ToAnsi_MultiLine, text.c_str(), length_of(text));
 }
 std::u16string utf8_to_utf16(const std::string& text) {
-  const units u = wide_protocol(text.c_str(), static_cast<uint32_t>(text.size()));
+  const auto u = protocol(ChangeUTF8ToUTF16_MultiLine, text.c_str(), length_of(text));
   return to_u16(u.data(), u.size());
 }
 std::string utf16_to_utf8(std::u16string_view text) {
   units u(text.begin(), text.end());
-  const auto length = static_cast<uint32_t>(u.size());
   u.push_back(0);
-  return narrow_protocol(ChangeUTF16ToUTF8_MultiLine, u.data(), length);
+  return narrow(ChangeUTF16ToUTF8_MultiLine, u.data(), static_cast<uint32_t>(text.size()));
 }
 
 TEST(EncodingMultiLine, SizeProtocolToTheUnit) {
@@ -90,12 +79,20 @@ TEST(EncodingMultiLine, SizeProtocolToTheUnit) {
   uint32_t size = 12;
   EXPECT_EQ(ChangeAnsiToUTF8_MultiLine("a\r\nb", 4, out, &size), 6);
   EXPECT_EQ(size, 12u);
-  EXPECT_EQ(std::string(out, 16), std::string("a\r\nb\r\n\0\0\0\0\0\0ZZZZ", 16));
+  EXPECT_EQ(std::string(out, 16), "a\r\nb\r\n\0\0\0\0\0\0ZZZZ"s);
   units wide(16, 0x5A5A);
   size = 12;
   EXPECT_EQ(ChangeUTF8ToUTF16_MultiLine("a\r\nb", 4, wide.data(), &size), 6);
-  EXPECT_EQ(to_u16(wide.data(), 16),
-            std::u16string(u"a\r\nb\r\n\0\0\0\0\0\0\x5A5A\x5A5A\x5A5A\x5A5A", 16));
+  EXPECT_EQ(to_u16(wide.data(), 16), u"a\r\nb\r\n\0\0\0\0\0\0\x5A5A\x5A5A\x5A5A\x5A5A"s);
+  // Nothing to convert touches nothing.
+  std::memset(out, 'Z', 4);
+  size = 77;
+  EXPECT_EQ(ChangeAnsiToUTF8_MultiLine(nullptr, 4, out, &size), 0);
+  EXPECT_EQ(ChangeUTF8ToAnsi_MultiLine("abc", 0, out, &size), 0);
+  EXPECT_EQ(ChangeUTF8ToUTF16_MultiLine(nullptr, 3, nullptr, &size), 0);
+  EXPECT_EQ(ChangeUTF16ToUTF8_MultiLine(nullptr, 3, out, &size), 0);
+  EXPECT_EQ(size, 77u);
+  EXPECT_EQ(std::string(out, 4), "ZZZZ");
 }
 
 TEST(EncodingMultiLine, FirstEmptyLineEndsTheText) {
@@ -111,7 +108,7 @@ TEST(EncodingMultiLine, FirstEmptyLineEndsTheText) {
     size = 4;
     EXPECT_EQ(convert("\r\nabc", 5, out, &size), 0);
     EXPECT_EQ(size, 4u);
-    EXPECT_EQ(std::string(out, 6), std::string("\0\0\0\0ZZ", 6));
+    EXPECT_EQ(std::string(out, 6), "\0\0\0\0ZZ"s);
   }
   const units empty_first{'\r', '\n', 'x', 0};
   uint32_t size = 99;
@@ -128,23 +125,12 @@ TEST(EncodingMultiLine, EveryLineEndsInCrLfAndTheLineRulesHold) {
   // A form feed right after CR LF belongs to the line break.
   EXPECT_EQ(ansi_to_utf8("a\r\n\fb"), "a\r\nb\r\n");
   // The text ends at its NUL, whatever the length says.
-  EXPECT_EQ(narrow_protocol(ChangeAnsiToUTF8_MultiLine, "ab\0cd", 5), "ab\r\n");
+  EXPECT_EQ(narrow(ChangeAnsiToUTF8_MultiLine, "ab\0cd", 5), "ab\r\n");
   // The same rules on UTF-16 code units: the unit after CR goes, kana or not.
   EXPECT_EQ(utf16_to_utf8(u"\u3042\r\u3044\u3046\r\n\f\U0001F600"),
             "\xE3\x81\x82\r\n\xE3\x81\x86\r\n\xF0\x9F\x98\x80\r\n");
   const units nul_inside{'a', 'b', 0, 'c', 0};
-  EXPECT_EQ(narrow_protocol(ChangeUTF16ToUTF8_MultiLine, nul_inside.data(), 4), "ab\r\n");
-}
-
-TEST(EncodingMultiLine, NothingToConvertTouchesNothing) {
-  char out[4] = {'Z', 'Z', 'Z', 'Z'};
-  uint32_t size = 77;
-  EXPECT_EQ(ChangeAnsiToUTF8_MultiLine(nullptr, 4, out, &size), 0);
-  EXPECT_EQ(ChangeUTF8ToAnsi_MultiLine("abc", 0, out, &size), 0);
-  EXPECT_EQ(ChangeUTF8ToUTF16_MultiLine(nullptr, 3, nullptr, &size), 0);
-  EXPECT_EQ(ChangeUTF16ToUTF8_MultiLine(nullptr, 3, out, &size), 0);
-  EXPECT_EQ(size, 77u);
-  EXPECT_EQ(std::string(out, 4), "ZZZZ");
+  EXPECT_EQ(narrow(ChangeUTF16ToUTF8_MultiLine, nul_inside.data(), 4), "ab\r\n");
 }
 
 TEST(EncodingMultiLine, Utf16FormsRoundTripAMultiLineText) {
@@ -162,22 +148,21 @@ TEST(EncodingMultiLine, Utf16FormsRoundTripAMultiLineText) {
 }
 
 TEST(EncodingMultiLine, ShortInputsLoseNothing) {
-  // One or two bytes whose conversion grows the most: each line is the single
-  // conversion and CR LF, however the code page expands it.
-  for (const std::string& text :
-       {std::string("\xFF"), std::string("\x80"), std::string("\xC3\xA9"), std::string("a")}) {
+  // Bytes whose conversion grows the most: each line is the single conversion
+  // and CR LF, however the code page expands it.
+  for (const std::string text : {"\xFF", "\x80", "\xC3\xA9", "a"}) {
     SCOPED_TRACE(testing::PrintToString(text));
     char single[16] = {};
-    int32_t n = ChangeUTF8ToAnsi(text.data(), static_cast<uint32_t>(text.size()), single, 16);
+    int32_t n = ChangeUTF8ToAnsi(text.data(), length_of(text), single, 16);
     ASSERT_GT(n, 0);
     EXPECT_EQ(utf8_to_ansi(text), std::string(single, n) + "\r\n");
     std::memset(single, 0, sizeof single);
-    n = ChangeAnsiToUTF8(text.data(), static_cast<uint32_t>(text.size()), single, 16);
+    n = ChangeAnsiToUTF8(text.data(), length_of(text), single, 16);
     ASSERT_GT(n, 0);
     EXPECT_EQ(ansi_to_utf8(text), std::string(single, n) + "\r\n");
   }
   const units lone{0xD800};
-  EXPECT_EQ(narrow_protocol(ChangeUTF16ToUTF8_MultiLine, lone.data(), 1), "\xEF\xBF\xBD\r\n");
+  EXPECT_EQ(narrow(ChangeUTF16ToUTF8_MultiLine, lone.data(), 1), "\xEF\xBF\xBD\r\n");
 }
 
 HOSTUTIL_CHILD_ROLE(encoding_multiline_before_begin) {
@@ -186,10 +171,8 @@ HOSTUTIL_CHILD_ROLE(encoding_multiline_before_begin) {
   const std::string text = line + "\r\n" + line;
   std::vector<char> out(2 * 302 + 1);
   uint32_t size = static_cast<uint32_t>(out.size());
-  const int32_t n = ChangeAnsiToUTF8_MultiLine(text.c_str(), static_cast<uint32_t>(text.size()),
-                                               out.data(), &size);
-  const int32_t m = ChangeUTF8ToAnsi_MultiLine(text.c_str(), static_cast<uint32_t>(text.size()),
-                                               out.data(), &size);
+  const int32_t n = ChangeAnsiToUTF8_MultiLine(text.c_str(), length_of(text), out.data(), &size);
+  const int32_t m = ChangeUTF8ToAnsi_MultiLine(text.c_str(), length_of(text), out.data(), &size);
   return n == 604 && m == 604 && std::string(out.data()) == line + "\r\n" + line + "\r\n" ? 0 : 1;
 }
 

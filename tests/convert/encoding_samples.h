@@ -1,6 +1,6 @@
-// Sample texts of the encoding tests, each in UTF-8 and UTF-16, small helpers
-// to compare UTF-16 buffers whatever the platform's unit type is, and the
-// checks of the ANSI side that the locale tests run under each code page.
+// Sample texts of the encoding tests in UTF-8 and UTF-16, helpers for UTF-16
+// buffers whatever the platform's unit type is, and the ANSI-side checks that
+// the locale tests run under each code page.
 #pragma once
 
 #include <string>
@@ -13,10 +13,23 @@ namespace encoding_test {
 
 using units = std::vector<hu_wchar>;
 
-inline units to_units(std::u16string_view text) { return units(text.begin(), text.end()); }
-
 inline std::u16string to_u16(const hu_wchar* text, std::size_t n) {
   return std::u16string(text, text + n);
+}
+
+// Every scalar value from first on, as UTF-16 code units.
+inline units every_scalar_value(char32_t first = 0) {
+  units all;
+  for (char32_t c = first; c <= 0x10FFFF; ++c) {
+    if (c >= 0xD800 && c <= 0xDFFF) continue;
+    if (c < 0x10000) {
+      all.push_back(static_cast<hu_wchar>(c));
+    } else {
+      all.push_back(static_cast<hu_wchar>(0xD800 + ((c - 0x10000) >> 10)));
+      all.push_back(static_cast<hu_wchar>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+    }
+  }
+  return all;
 }
 
 struct sample {

@@ -1,17 +1,19 @@
-// The four single conversions: exact units and bytes both ways, outputs that
-// are exactly large enough or one unit short (which leaves only zeros), NULs
-// inside the length, the length-0 rule of ChangeAnsiToUnicode and nothing
-// written past a buffer.
+// The four single conversions: exact units and bytes both ways, outputs exactly
+// large enough or one unit short, NULs inside the length, the length-0 rule of
+// ChangeAnsiToUnicode and nothing written past a buffer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "convert/encoding_samples.h"
 #include "hostutil.h"
 
 namespace {
 
+using namespace std::string_literals;
 using encoding_test::samples;
 using encoding_test::to_u16;
 using encoding_test::units;
@@ -19,46 +21,39 @@ using encoding_test::units;
 constexpr hu_wchar unit_fence = 0x5A5A;
 constexpr char byte_fence = 'Z';
 
-TEST(EncodingSingle, SamplesBothWaysZeroFillTheirCapacityOnly) {
-  for (const auto& s : samples()) {
-    SCOPED_TRACE(s.name);
-    units wide(64, unit_fence);
-    const int32_t n =
-        ChangeUTF8ToUTF16(s.utf8.data(), static_cast<uint32_t>(s.utf8.size()), wide.data(), 32);
-    ASSERT_EQ(n, static_cast<int32_t>(s.utf16.size()));
-    EXPECT_EQ(to_u16(wide.data(), n), s.utf16);
-    for (int i = n; i < 32; ++i) EXPECT_EQ(wide[i], 0) << i;
-    for (int i = 32; i < 64; ++i) EXPECT_EQ(wide[i], unit_fence) << i;
-
-    std::string narrow(64, byte_fence);
-    const int32_t m = ChangeUTF16ToUTF8(wide.data(), static_cast<uint32_t>(n), narrow.data(), 32);
-    ASSERT_EQ(m, static_cast<int32_t>(s.utf8.size()));
-    EXPECT_EQ(narrow.substr(0, m), s.utf8);
-    EXPECT_EQ(narrow.substr(m, 32 - m), std::string(32 - m, '\0'));
-    EXPECT_EQ(narrow.substr(32), std::string(32, byte_fence));
+// Converts into capacities n - 1, n and 32 with a fence behind them: a text
+// that fits is followed by zeros up to the capacity and has no terminator of
+// its own; one unit short gives 0 and zeros only; nothing past the capacity changes.
+template <typename In, typename Out>
+void expect_capacities(int32_t(HOSTUTIL_CALL* convert)(const In*, uint32_t, Out*, uint32_t),
+                       const std::vector<In>& text, const std::vector<Out>& want) {
+  const auto n = static_cast<uint32_t>(want.size());
+  const auto fence = static_cast<Out>(sizeof(Out) == 1 ? byte_fence : unit_fence);
+  for (uint32_t capacity : {n - 1, n, 32u}) {
+    SCOPED_TRACE(capacity);
+    std::vector<Out> out(capacity + 4, fence);
+    const bool fits = capacity >= n;
+    EXPECT_EQ(convert(text.data(), static_cast<uint32_t>(text.size()), out.data(), capacity),
+              fits ? static_cast<int32_t>(n) : 0);
+    std::vector<Out> expected(capacity, Out{0});
+    if (fits) std::copy(want.begin(), want.end(), expected.begin());
+    expected.insert(expected.end(), 4, fence);
+    EXPECT_EQ(out, expected);
   }
 }
 
-TEST(EncodingSingle, ExactOutputHasNoTerminatorAndOneShortFails) {
+TEST(EncodingSingle, SamplesBothWaysInEveryCapacity) {
   for (const auto& s : samples()) {
     SCOPED_TRACE(s.name);
-    const auto n = static_cast<uint32_t>(s.utf16.size());
-    const auto m = static_cast<uint32_t>(s.utf8.size());
-    units wide(n + 1, unit_fence);
-    EXPECT_EQ(ChangeUTF8ToUTF16(s.utf8.data(), m, wide.data(), n), static_cast<int32_t>(n));
-    EXPECT_EQ(wide[n], unit_fence);
-    std::fill(wide.begin(), wide.end(), unit_fence);
-    EXPECT_EQ(ChangeUTF8ToUTF16(s.utf8.data(), m, wide.data(), n - 1), 0);
-    EXPECT_EQ(to_u16(wide.data(), n + 1),
-              std::u16string(n - 1, u'\0') + char16_t{unit_fence} + char16_t{unit_fence});
-
-    const units source(s.utf16.begin(), s.utf16.end());
-    std::string narrow(m + 1, byte_fence);
-    EXPECT_EQ(ChangeUTF16ToUTF8(source.data(), n, narrow.data(), m), static_cast<int32_t>(m));
-    EXPECT_EQ(narrow[m], byte_fence);
-    std::fill(narrow.begin(), narrow.end(), byte_fence);
-    EXPECT_EQ(ChangeUTF16ToUTF8(source.data(), n, narrow.data(), m - 1), 0);
-    EXPECT_EQ(narrow, std::string(m - 1, '\0') + byte_fence + byte_fence);
+    const std::vector<char> utf8(s.utf8.begin(), s.utf8.end());
+    const units utf16(s.utf16.begin(), s.utf16.end());
+    expect_capacities(ChangeUTF8ToUTF16, utf8, utf16);
+    expect_capacities(ChangeUTF16ToUTF8, utf16, utf8);
+    // ASCII is the same in every ANSI code page.
+    if (std::string(s.name) == "ascii") {
+      expect_capacities(ChangeAnsiToUnicode, utf8, utf16);
+      expect_capacities(ChangeUnicodeToAnsi, utf16, utf8);
+    }
   }
   // Whether half a surrogate pair is kept is the system's affair (Wine keeps it), but
   // nothing goes past the capacity; a 4-byte character is written whole or not at all.
@@ -71,26 +66,44 @@ TEST(EncodingSingle, ExactOutputHasNoTerminatorAndOneShortFails) {
   EXPECT_EQ(narrow[3], byte_fence);
 }
 
-TEST(EncodingSingle, NulsInsideTheLengthAreConverted) {
-  hu_wchar wide[8] = {};
-  ASSERT_EQ(ChangeUTF8ToUTF16("a\0b\0", 4, wide, 8), 4);
-  EXPECT_EQ(to_u16(wide, 4), std::u16string(u"a\0b\0", 4));
-  char narrow[8] = {};
-  ASSERT_EQ(ChangeUTF16ToUTF8(wide, 3, narrow, 8), 3);
-  EXPECT_EQ(std::string(narrow, 3), std::string("a\0b", 3));
-  std::memset(wide, 0, sizeof wide);
-  ASSERT_EQ(ChangeAnsiToUnicode("x\0y", 3, wide, 8), 3);
-  EXPECT_EQ(to_u16(wide, 3), std::u16string(u"x\0y", 3));
-  std::memset(narrow, 0, sizeof narrow);
-  ASSERT_EQ(ChangeUnicodeToAnsi(wide, 3, narrow, 8), 3);
-  EXPECT_EQ(std::string(narrow, 3), std::string("x\0y", 3));
+// One conversion into a roomy buffer; the units or bytes it gave.
+std::u16string utf16_of(const std::string& utf8, bool ansi = false) {
+  units wide(32, unit_fence);
+  const auto n = static_cast<uint32_t>(utf8.size());
+  const int32_t r = ansi ? ChangeAnsiToUnicode(utf8.data(), n, wide.data(), 32)
+                         : ChangeUTF8ToUTF16(utf8.data(), n, wide.data(), 32);
+  return to_u16(wide.data(), static_cast<std::size_t>(std::max(r, 0)));
+}
+std::string utf8_of(std::u16string_view utf16, bool ansi = false) {
+  const units wide(utf16.begin(), utf16.end());
+  std::string narrow(32, byte_fence);
+  const auto n = static_cast<uint32_t>(wide.size());
+  const int32_t r = ansi ? ChangeUnicodeToAnsi(wide.data(), n, narrow.data(), 32)
+                         : ChangeUTF16ToUTF8(wide.data(), n, narrow.data(), 32);
+  return narrow.substr(0, static_cast<std::size_t>(std::max(r, 0)));
+}
+
+TEST(EncodingSingle, NulsInsideAndIllFormedInput) {
+  EXPECT_EQ(utf16_of("a\0b\0"s), u"a\0b\0"s);
+  EXPECT_EQ(utf8_of(u"a\0b"s), "a\0b"s);
+  EXPECT_EQ(utf16_of("x\0y"s, true), u"x\0y"s);
+  EXPECT_EQ(utf8_of(u"x\0y"s, true), "x\0y"s);
+  // A bad byte, a character cut short at the end and a lone surrogate are one
+  // replacement character each.
+  EXPECT_EQ(utf16_of("a\xFFz"), u"a\uFFFDz");
+  EXPECT_EQ(utf16_of("a\xE3\x81"), u"a\uFFFD");
+  const char16_t lone_high[] = {'a', 0xD800, 'z', 0}, lone_low[] = {0xDC00, 0};
+  const char16_t cut_pair[] = {'a', 0xD83D, 0};
+  EXPECT_EQ(utf8_of(lone_high), "a\xEF\xBF\xBDz");
+  EXPECT_EQ(utf8_of(lone_low), "\xEF\xBF\xBD");
+  EXPECT_EQ(utf8_of(cut_pair), "a\xEF\xBF\xBD");
 }
 
 TEST(EncodingSingle, LengthZeroAndMissingArguments) {
   units wide(4, unit_fence);
   // ChangeAnsiToUnicode alone takes length 0 as "up to the NUL".
   EXPECT_EQ(ChangeAnsiToUnicode("abc", 0, wide.data(), 4), 3);
-  EXPECT_EQ(to_u16(wide.data(), 4), std::u16string(u"abc\0", 4));
+  EXPECT_EQ(to_u16(wide.data(), 4), u"abc\0"s);
   std::fill(wide.begin(), wide.end(), unit_fence);
   EXPECT_EQ(ChangeAnsiToUnicode("", 0, wide.data(), 4), 0);
   EXPECT_EQ(wide[0], unit_fence);
@@ -110,43 +123,6 @@ TEST(EncodingSingle, LengthZeroAndMissingArguments) {
   EXPECT_EQ(ChangeUnicodeToAnsi(source.data(), 2, narrow, 0), 0);
   EXPECT_EQ(wide[0], unit_fence);
   EXPECT_EQ(std::string(narrow, 4), std::string(4, byte_fence));
-}
-
-TEST(EncodingSingle, IllFormedInputBecomesReplacementCharacters) {
-  hu_wchar wide[8] = {};
-  ASSERT_EQ(ChangeUTF8ToUTF16("a\xFF"
-                              "b",
-                              3, wide, 8),
-            3);
-  EXPECT_EQ(to_u16(wide, 3), u"a\uFFFDb");
-  // A character cut short at the end is one replacement.
-  ASSERT_EQ(ChangeUTF8ToUTF16("a\xE3\x81", 3, wide, 8), 2);
-  EXPECT_EQ(to_u16(wide, 2), u"a\uFFFD");
-
-  char narrow[16] = {};
-  const units lone_high{'a', 0xD800, 'b'};
-  ASSERT_EQ(ChangeUTF16ToUTF8(lone_high.data(), 3, narrow, 16), 5);
-  EXPECT_EQ(std::string(narrow, 5),
-            "a\xEF\xBF\xBD"
-            "b");
-  const units lone_low{0xDC00};
-  ASSERT_EQ(ChangeUTF16ToUTF8(lone_low.data(), 1, narrow, 16), 3);
-  EXPECT_EQ(std::string(narrow, 3), "\xEF\xBF\xBD");
-  const units cut_pair{'a', 0xD83D};
-  ASSERT_EQ(ChangeUTF16ToUTF8(cut_pair.data(), 2, narrow, 16), 4);
-  EXPECT_EQ(std::string(narrow, 4), "a\xEF\xBF\xBD");
-}
-
-TEST(EncodingSingle, AsciiIsTheSameInEveryAnsiCodePage) {
-  hu_wchar wide[16] = {};
-  ASSERT_EQ(ChangeAnsiToUnicode("Plain text 123", 14, wide, 16), 14);
-  EXPECT_EQ(to_u16(wide, 14), u"Plain text 123");
-  char narrow[16] = {};
-  ASSERT_EQ(ChangeUnicodeToAnsi(wide, 14, narrow, 16), 14);
-  EXPECT_STREQ(narrow, "Plain text 123");
-  // One byte short of the whole text fails.
-  EXPECT_EQ(ChangeUnicodeToAnsi(wide, 14, narrow, 13), 0);
-  EXPECT_EQ(ChangeAnsiToUnicode("Plain text 123", 14, wide, 13), 0);
 }
 
 }  // namespace

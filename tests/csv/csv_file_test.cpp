@@ -119,7 +119,7 @@ TEST_F(CsvFiles, TextLimit) {
   EXPECT_EQ(std::filesystem::file_size(path_), limit - 1);
 }
 
-TEST_F(CsvFiles, Refusals) {
+TEST_F(CsvFiles, RefusalsLeaveTheFileAlone) {
   records({"a"});
   EXPECT_EQ(MakeCSVFile(nullptr, area_, 1), 0u);
   EXPECT_EQ(MakeCSVFile(path_.c_str(), nullptr, 1), 0u);
@@ -129,11 +129,8 @@ TEST_F(CsvFiles, Refusals) {
   EXPECT_EQ(read_bytes(path_), "<missing>");
   // Nothing can be written to an empty path, and that is not reported.
   EXPECT_EQ(MakeCSVFile("", area_, 1), 1u);
-}
-
-TEST_F(CsvFiles, ScratchNeedsTheSemaphoreTable) {
+  // The scratch needs the semaphore table.
   write_bytes(path_, "old\r\n");
-  records({"a"});
   SemaphoreControlEnd();
   EXPECT_EQ(MakeCSVFile(path_.c_str(), area_, 0), 0u);
   EXPECT_EQ(MakeJBKFile(path_.c_str(), area_, 0), 0u);

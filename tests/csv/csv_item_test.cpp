@@ -85,7 +85,7 @@ class CsvItems : public ::testing::Test {
   }
 };
 
-TEST_F(CsvItems, Encoding) {
+TEST_F(CsvItems, EncodingAndWhatDoesNotFit) {
   EXPECT_EQ(make(comma_encoder, "abc"), "abc");
   EXPECT_EQ(make(comma_encoder, "a,b"), "\"a,b\"");
   EXPECT_EQ(make(comma_encoder, "a\"b"), "\"a\"\"b\"");
@@ -103,9 +103,7 @@ TEST_F(CsvItems, Encoding) {
   EXPECT_EQ(make(MakeCSVOneItemEx, "a\"b", ","), "\"a\"\"b\"");
   EXPECT_EQ(make(MakeCSVOneItemEx, "a\"b", ";"), "a\"b");
   EXPECT_EQ(make(MakeCSVOneItemEx, "a;b", ";"), "\"a;b\"");
-}
-
-TEST_F(CsvItems, EncodingThatDoesNotFit) {
+  // Exactly room for the item and its NUL; one byte less fails, leaving it empty.
   EXPECT_EQ(make(comma_encoder, "abc", ",", 4), "abc");
   EXPECT_EQ(make(comma_encoder, "abc", ",", 3, 0), "");
   EXPECT_EQ(make(comma_encoder, "a,b", ",", 6), "\"a,b\"");
@@ -124,7 +122,7 @@ TEST_F(CsvItems, EncodingThatDoesNotFit) {
   EXPECT_STREQ(buffer, "xyz");
 }
 
-TEST_F(CsvItems, DecodingExamples) {
+TEST_F(CsvItems, DecodingAndTruncation) {
   using V = std::vector<std::string>;
   EXPECT_EQ(split(plain_decoder, "a,b,c"), (V{"a", "b", "c"}));
   EXPECT_EQ(take(plain_decoder, "a,b,c", 8), (item{"a", 2}));
@@ -149,10 +147,8 @@ TEST_F(CsvItems, DecodingExamples) {
   EXPECT_EQ(take(GetCSVOneItem3, "\"a\"\"b\";c", 8, ";"), (item{"a\"b", 7}));
   EXPECT_EQ(take(GetCSVOneItemEx, "\"a\"\"b\",c", 8, ","), (item{"a\"b", 7}));
   EXPECT_EQ(take(GetCSVOneItemEx, "\"a\"\"b\";c", 8, ";"), (item{"a\"\"b", 7}));
-}
 
-TEST_F(CsvItems, TruncationTable) {
-  // Quoted, variant 1/3: empty buffer, same answer.
+  // Too long, quoted, variants 1 and 3: empty buffer, same answer.
   EXPECT_EQ(take(plain_decoder, "\"abcd\",e", 3), (item{"", 7}));
   EXPECT_EQ(take(plain_decoder, "\"abcd\"", 3), (item{"", -1}));
   EXPECT_EQ(take(plain_decoder, "\"ab\",e", 3), (item{"ab", 5}));

@@ -1,6 +1,5 @@
-// PreFileWrite: the codes that do not depend on the machine, the codes of a
-// failed test on every drive type, the read-only bit, what a failed step
-// leaves behind, and its scratch block given back on every path.
+// PreFileWrite: the codes of a failed test on every drive type, the read-only
+// bit, what a failed step leaves behind, and the scratch block given back.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -48,9 +47,7 @@ TEST_F(WriteTest, CodesThatDoNotDependOnTheMachine) {
   ASSERT_NE(FileAttributesSet(path(".hidden").c_str(), 0x2), 0u);
   EXPECT_EQ(PreFileWrite(path(".hidden").c_str()), HOSTUTIL_PREWRITE_OK);
   EXPECT_EQ(get(path(".hidden")), "hidden contents");
-}
-
-TEST_F(WriteTest, AWritableFileIsWrittenBackUnchanged) {
+  // A writable file is written back unchanged.
   const std::string p = path("data.bin");
   const std::string contents = pattern(5000) + std::string("\0\r\n", 3);
   put(p, contents);

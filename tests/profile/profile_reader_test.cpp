@@ -32,42 +32,40 @@ answer read_str(const char* section, const char* key, const char* fallback, cons
 
 class ProfileReader : public ScratchFiles {};
 
-TEST_F(ProfileReader, SectionAndKeyIgnoreCase) {
+TEST_F(ProfileReader, CaseAndLineClasses) {
   const std::string path = file("net.ini", "[Net]\r\nPort=25");
   const answer a = read_str("net", "PORT", "none", path);
   EXPECT_EQ(a.count, 2u);
   EXPECT_EQ(a.text(), "25");
   EXPECT_EQ(a.bytes.substr(2), std::string(254, '\0'));
   EXPECT_EQ(GetPrivateProfileIntEx("NET", "port", 7, path.c_str()), 25u);
-}
 
-TEST_F(ProfileReader, LineClasses) {
-  const std::string path = file("classes.ini",
-                                "Top=0\r\n"          // above every header: never found
-                                "[Net] // main\r\n"  // a header compared as a prefix
-                                "//Port=1\r\n"       // a comment
-                                ";Port=2\r\n"        // a key line with key ;Port
-                                "\r\n"
-                                "Port = 25\r\n"  // key "Port ", value " 25"
-                                " [Other]\r\n"   // not a header: a key line
-                                "Host=a=b\r\n"
-                                "[Network]\r\n"  // another section
-                                "Deep=1\r\n");
-  EXPECT_EQ(read_str("Net", "Top", "d", path).text(), "d");
-  EXPECT_EQ(read_str("Net", "Port", "d", path).count, 0u);
-  EXPECT_EQ(read_str("Net", "//Port", "d", path).text(), "d");
-  EXPECT_EQ(read_str("Net", ";Port", "d", path).text(), "2");
-  const answer blank = read_str("Net", "Port ", "d", path);
+  const std::string classes = file("classes.ini",
+                                   "Top=0\r\n"          // above every header: never found
+                                   "[Net] // main\r\n"  // a header compared as a prefix
+                                   "//Port=1\r\n"       // a comment
+                                   ";Port=2\r\n"        // a key line with key ;Port
+                                   "\r\n"
+                                   "Port = 25\r\n"  // key "Port ", value " 25"
+                                   " [Other]\r\n"   // not a header: a key line
+                                   "Host=a=b\r\n"
+                                   "[Network]\r\n"  // another section
+                                   "Deep=1\r\n");
+  EXPECT_EQ(read_str("Net", "Top", "d", classes).text(), "d");
+  EXPECT_EQ(read_str("Net", "Port", "d", classes).count, 0u);
+  EXPECT_EQ(read_str("Net", "//Port", "d", classes).text(), "d");
+  EXPECT_EQ(read_str("Net", ";Port", "d", classes).text(), "2");
+  const answer blank = read_str("Net", "Port ", "d", classes);
   EXPECT_EQ(blank.count, 3u);
   EXPECT_EQ(blank.text(), " 25");
-  EXPECT_EQ(GetPrivateProfileIntEx("Net", "Port ", 9, path.c_str()), 9u);
-  EXPECT_EQ(read_str("Net", "Host", "d", path).text(), "a=b");
-  EXPECT_EQ(read_str("Net", "Deep", "d", path).text(), "d");
-  EXPECT_EQ(read_str("Network", "Deep", "d", path).text(), "1");
+  EXPECT_EQ(GetPrivateProfileIntEx("Net", "Port ", 9, classes.c_str()), 9u);
+  EXPECT_EQ(read_str("Net", "Host", "d", classes).text(), "a=b");
+  EXPECT_EQ(read_str("Net", "Deep", "d", classes).text(), "d");
+  EXPECT_EQ(read_str("Network", "Deep", "d", classes).text(), "1");
   // The key is compared over the longer length.
-  EXPECT_EQ(read_str("Net", "Hos", "d", path).text(), "d");
-  EXPECT_EQ(read_str("Net", "Hosts", "d", path).text(), "d");
-  EXPECT_EQ(read_str("Other", "x", "d", path).text(), "d");
+  EXPECT_EQ(read_str("Net", "Hos", "d", classes).text(), "d");
+  EXPECT_EQ(read_str("Net", "Hosts", "d", classes).text(), "d");
+  EXPECT_EQ(read_str("Other", "x", "d", classes).text(), "d");
 }
 
 TEST_F(ProfileReader, FirstMatchEndsTheSearch) {
@@ -109,7 +107,7 @@ TEST_F(ProfileReader, RepeatedSectionsAndKeyLists) {
   EXPECT_EQ(read_str("T2", nullptr, "none", path).text(), "none");
 }
 
-TEST_F(ProfileReader, DefaultText) {
+TEST_F(ProfileReader, DefaultTextAndValuesCutToTheBuffer) {
   const std::string gone = missing("absent.ini");
   answer a = read_str("S", "K", "abc", gone, 4);
   EXPECT_EQ(a.count, 0u);
@@ -119,6 +117,12 @@ TEST_F(ProfileReader, DefaultText) {
   a = read_str("S", "K", nullptr, file("empty.ini", ""));
   EXPECT_EQ(a.count, 0u);
   EXPECT_EQ(a.bytes, std::string(256, '\0'));
+  // A value is cut to the buffer.
+  const std::string cut = file("cut.ini", "[A]\r\nk=abcdef\r\n");
+  a = read_str("A", "k", "d", cut, 4);
+  EXPECT_EQ(a.count, 3u);
+  EXPECT_EQ(a.bytes, std::string("abc\0", 4));
+  EXPECT_EQ(read_str("A", "k", "d", cut, 7).bytes, std::string("abcdef\0", 7));
 }
 
 TEST_F(ProfileReader, LineRules) {
@@ -132,14 +136,6 @@ TEST_F(ProfileReader, LineRules) {
   const answer cut = read_str("A", "k", "d", file("long.ini", "[A]\r\nk=" + value + "\r\n"));
   EXPECT_EQ(cut.count, 253u);
   EXPECT_EQ(cut.text(), value.substr(0, 253));
-}
-
-TEST_F(ProfileReader, ValueCutToTheBuffer) {
-  const std::string path = file("cut.ini", "[A]\r\nk=abcdef\r\n");
-  const answer a = read_str("A", "k", "d", path, 4);
-  EXPECT_EQ(a.count, 3u);
-  EXPECT_EQ(a.bytes, std::string("abc\0", 4));
-  EXPECT_EQ(read_str("A", "k", "d", path, 7).bytes, std::string("abcdef\0", 7));
 }
 
 TEST_F(ProfileReader, BadArgumentsTouchNothing) {
@@ -168,22 +164,16 @@ TEST_F(ProfileReader, Integers) {
                                 "Def=Default\r\nx=0x\r\nz=0000001f\r\nmax=2147483647\r\n"
                                 "over=2147483648\r\nsp= 1\r\nc=1 //\r\nzero=0\r\nbad=0xG\r\n");
   const char* p = path.c_str();
-  auto get = [&](const char* key) { return GetPrivateProfileIntEx("N", key, 77, p); };
-  EXPECT_EQ(get("h1"), 31u);
-  EXPECT_EQ(get("h2"), 31u);
-  EXPECT_EQ(get("d"), 31u);
-  EXPECT_EQ(get("neg"), 77u);
-  EXPECT_EQ(get("def"), 77u);
-  EXPECT_EQ(get("Def"), 77u);
-  EXPECT_EQ(get("x"), 77u);
-  EXPECT_EQ(get("z"), 77u);
-  EXPECT_EQ(get("max"), 2147483647u);
-  EXPECT_EQ(get("over"), 77u);
-  EXPECT_EQ(get("sp"), 77u);
-  EXPECT_EQ(get("c"), 77u);
-  EXPECT_EQ(get("zero"), 0u);
-  EXPECT_EQ(get("bad"), 77u);
-  EXPECT_EQ(get("nokey"), 77u);
+  // 77 is the default: only decimal digits and a 0x prefix, up to 2147483647.
+  const struct {
+    const char* key;
+    uint32_t value;
+  } cases[] = {{"h1", 31},  {"h2", 31}, {"d", 31},   {"neg", 77},          {"def", 77},
+               {"Def", 77}, {"x", 77},  {"z", 77},   {"max", 2147483647u}, {"over", 77},
+               {"sp", 77},  {"c", 77},  {"zero", 0}, {"bad", 77},          {"nokey", 77}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(GetPrivateProfileIntEx("N", c.key, 77, p), c.value) << c.key;
+  }
   EXPECT_EQ(GetPrivateProfileIntEx("N", "d", 5, missing("none.ini").c_str()), 5u);
   EXPECT_EQ(GetPrivateProfileIntEx("N", "", 5, p), 5u);
   EXPECT_EQ(GetPrivateProfileIntEx(nullptr, "d", 5, p), 5u);
@@ -207,19 +197,6 @@ TEST_F(ProfileReader, ReadersOnSeveralThreads) {
   }
   for (auto& t : threads) t.join();
   EXPECT_EQ(wrong, std::vector<int>(4, 0));
-}
-
-TEST(ProfileReaderUnset, ScratchNeedsTheSemaphoreTable) {
-  SemaphoreControlEnd();
-  const std::string folder = hostutil::test::scratch_folder("profile-unset");
-  const std::string path = folder + "a.ini";
-  hostutil::test::write_bytes(path, "[A]\r\nk=1\r\n");
-  char buffer[16];
-  EXPECT_EQ(GetPrivateProfileStrEx("A", "k", "dflt", buffer, sizeof buffer, path.c_str()), 0u);
-  EXPECT_STREQ(buffer, "dflt");
-  EXPECT_EQ(GetPrivateProfileIntEx("A", "k", 3, path.c_str()), 3u);
-  std::error_code ignored;
-  std::filesystem::remove_all(folder, ignored);
 }
 
 }  // namespace

@@ -79,19 +79,22 @@ TEST_F(ProfileWriter, LinesAreWrittenBackAsRead) {
             "[A]\r\nx=2\r\n[B]\r\n" + longer.substr(0, 255) + "\r\nq=1\r\nr=2");
 }
 
-TEST_F(ProfileWriter, TextThatOutgrowsItsFirstBlock) {
-  // Many short matching lines, each replaced by a long one: far more than the
-  // file size plus 512 bytes.
-  std::string before = "[A]\r\n";
-  std::string expected = "[A]\r\n";
-  const std::string value(250, 'v');
-  for (int i = 0; i < 200; ++i) {
+// Section A with n bare keys k, before and after each gets the long value.
+const std::string value(250, 'v');
+std::pair<std::string, std::string> growing(int n) {
+  std::string before = "[A]\r\n", expected = "[A]\r\n";
+  for (int i = 0; i < n; ++i) {
     before += "k\r\n";
     expected += "k=" + value + "\r\n";
   }
-  before += "[B]\r\nb=1";
-  expected += "[B]\r\nb=1";
-  EXPECT_EQ(after("A", "k", value.c_str(), before), expected);
+  return {before, expected};
+}
+
+TEST_F(ProfileWriter, TextThatOutgrowsItsFirstBlock) {
+  // Many short matching lines, each replaced by a long one: far more than the
+  // file size plus 512 bytes.
+  const auto [before, expected] = growing(200);
+  EXPECT_EQ(after("A", "k", value.c_str(), before + "[B]\r\nb=1"), expected + "[B]\r\nb=1");
 }
 
 TEST_F(ProfileWriter, RefusalsLeaveTheFileUntouched) {
@@ -160,13 +163,7 @@ struct failing_heap {
 
 TEST_F(ProfileWriter, FailedAllocationsLeaveTheFileWholeOrUntouched) {
   // The output moves to larger blocks several times on the way.
-  std::string before = "[A]\r\n";
-  std::string expected = "[A]\r\n";
-  const std::string value(250, 'v');
-  for (int i = 0; i < 40; ++i) {
-    before += "k\r\n";
-    expected += "k=" + value + "\r\n";
-  }
+  const auto [before, expected] = growing(40);
   int refused = 0;
   int written = 0;
   for (int n = 0; n < 60; ++n) {
@@ -184,13 +181,17 @@ TEST_F(ProfileWriter, FailedAllocationsLeaveTheFileWholeOrUntouched) {
   EXPECT_GT(written, 0);
 }
 
-TEST(ProfileWriterUnset, ScratchNeedsTheSemaphoreTable) {
+TEST(ProfileUnset, ScratchNeedsTheSemaphoreTable) {
   SemaphoreControlEnd();
   const std::string folder = hostutil::test::scratch_folder("profile-unset");
   const std::string path = folder + "a.ini";
   hostutil::test::write_bytes(path, base);
   EXPECT_EQ(WritePrivateProfileStrEx("A", "x", "5", path.c_str()), 0u);
   EXPECT_EQ(read_bytes(path), base);
+  char buffer[16];
+  EXPECT_EQ(GetPrivateProfileStrEx("A", "x", "dflt", buffer, sizeof buffer, path.c_str()), 0u);
+  EXPECT_STREQ(buffer, "dflt");
+  EXPECT_EQ(GetPrivateProfileIntEx("A", "x", 3, path.c_str()), 3u);
   std::error_code ignored;
   std::filesystem::remove_all(folder, ignored);
 }

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "hostutil.h"
@@ -11,6 +12,7 @@
 
 namespace {
 
+using namespace std::string_literals;
 using hostutil::test::read_bytes;
 using hostutil::test::write_bytes;
 
@@ -58,21 +60,19 @@ TEST_F(ValueFiles, ReadAndWriteBesideTheProgram) {
   EXPECT_EQ(read_bytes(path_), "[Setup]\r\nLow=-5\r\nMode=safe\r\nCount=7");
 }
 
-TEST_F(ValueFiles, MissingFileIsNotCreated) {
+TEST_F(ValueFiles, MissingFileIsNotCreatedNorNamed) {
   EXPECT_EQ(WriteFileValueString(name_.c_str(), "S", "k", "v"), 1u);
   EXPECT_EQ(read_bytes(path_), "<missing>");
   char buffer[8];
   EXPECT_EQ(GetFileValueString(name_.c_str(), "S", "k", "dflt", buffer, sizeof buffer), 0u);
   EXPECT_STREQ(buffer, "dflt");
   EXPECT_EQ(GetFileValueInt(name_.c_str(), "S", "k", 9), 9u);
-}
-
-TEST_F(ValueFiles, NullFileName) {
-  char buffer[8] = "xxxxxxx";
+  // No file name: the default only.
+  std::memset(buffer, 'x', sizeof buffer);
   EXPECT_EQ(WriteFileValueString(nullptr, "S", "k", "v"), 0u);
   EXPECT_EQ(WriteFileValueInt(nullptr, "S", "k", 1), 0u);
   EXPECT_EQ(GetFileValueString(nullptr, "S", "k", "abc", buffer, sizeof buffer), 0u);
-  EXPECT_EQ(std::string(buffer, sizeof buffer), std::string("abc\0\0\0\0\0", 8));
+  EXPECT_EQ(std::string(buffer, sizeof buffer), "abc\0\0\0\0\0"s);
   EXPECT_EQ(GetFileValueString(nullptr, "S", "k", "abc", buffer, 3), 0u);
   EXPECT_EQ(std::string(buffer, 3), std::string(3, '\0'));
   EXPECT_EQ(GetFileValueString(nullptr, "S", "k", nullptr, buffer, sizeof buffer), 0u);

@@ -115,22 +115,20 @@ int run_locale(const std::vector<std::string>& args) {
   return child.started() ? child.wait() : -1;
 }
 
-TEST(EncodingLocale, CharsetNamedInTheLocaleNeedsNoInstalledLocale) {
-  EXPECT_EQ(run_locale({"de_DE.ISO-8859-1", "-", "-", "ISO-8859-1"}), 0);
-  EXPECT_EQ(run_locale({"ja_JP.eucJP@x", "-", "-", "eucJP"}), 0);
-}
-
-TEST(EncodingLocale, CAndPosixCountAsUtf8) {
-  EXPECT_EQ(run_locale({"C", "-", "-", "UTF-8"}), 0);
-  EXPECT_EQ(run_locale({"-", "-", "POSIX", "UTF-8"}), 0);
-  EXPECT_EQ(run_locale({"-", "-", "-", "UTF-8"}), 0);
-  EXPECT_EQ(run_locale({"", "", "C.UTF-8", "UTF-8"}), 0);
-}
-
-TEST(EncodingLocale, LcAllThenLcCtypeThenLang) {
-  EXPECT_EQ(run_locale({"-", "de_DE.ISO-8859-1", "ja_JP.EUC-JP", "ISO-8859-1"}), 0);
-  EXPECT_EQ(run_locale({"", "", "ja_JP.EUC-JP", "EUC-JP"}), 0);
-  EXPECT_EQ(run_locale({"C.UTF-8", "de_DE.ISO-8859-1", "-", "UTF-8"}), 0);
+// LC_ALL, then LC_CTYPE, then LANG; C and POSIX count as UTF-8, and a charset
+// named in the locale needs no installed locale.
+TEST(EncodingLocale, WhichVariableAndWhichCharset) {
+  const std::vector<std::vector<std::string>> cases{
+      {"de_DE.ISO-8859-1", "-", "-", "ISO-8859-1"},
+      {"ja_JP.eucJP@x", "-", "-", "eucJP"},
+      {"C", "-", "-", "UTF-8"},
+      {"-", "-", "POSIX", "UTF-8"},
+      {"-", "-", "-", "UTF-8"},
+      {"", "", "C.UTF-8", "UTF-8"},
+      {"-", "de_DE.ISO-8859-1", "ja_JP.EUC-JP", "ISO-8859-1"},
+      {"", "", "ja_JP.EUC-JP", "EUC-JP"},
+      {"C.UTF-8", "de_DE.ISO-8859-1", "-", "UTF-8"}};
+  for (const auto& c : cases) EXPECT_EQ(run_locale(c), 0) << testing::PrintToString(c);
 }
 
 TEST(EncodingLocale, LocaleWithoutCharsetAsksTheSystem) {

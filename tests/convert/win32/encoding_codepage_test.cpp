@@ -22,16 +22,7 @@ using encoding_test::units;
 constexpr int unavailable = 77;
 
 TEST(EncodingPlatform, SystemAndOwnCodecAgreeOnEveryScalarValue) {
-  units all;
-  for (char32_t c = 1; c <= 0x10FFFF; ++c) {
-    if (c >= 0xD800 && c <= 0xDFFF) continue;
-    if (c < 0x10000) {
-      all.push_back(static_cast<hu_wchar>(c));
-    } else {
-      all.push_back(static_cast<hu_wchar>(0xD800 + ((c - 0x10000) >> 10)));
-      all.push_back(static_cast<hu_wchar>(0xDC00 + ((c - 0x10000) & 0x3FF)));
-    }
-  }
+  const units all = encoding_test::every_scalar_value(1);
   const auto n = static_cast<uint32_t>(all.size());
   std::string own(n * 3, '\0'), system(n * 3, '\0');
   const std::size_t own_bytes = hostutil::os::utf16_to_utf8(all.data(), n, own.data(), own.size());
@@ -87,27 +78,24 @@ bool under_wine() {
   return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
+// LANG and LC_ALL set to ja_JP.UTF-8 while it lives, then put back.
 class JapaneseEnvironment {
  public:
   JapaneseEnvironment() {
-    for (const char* name : {"LANG", "LC_ALL"}) {
-      char old[256] = {};
-      const DWORD n = GetEnvironmentVariableA(name, old, sizeof old);
-      saved_.push_back({name, std::string(old, n < sizeof old ? n : 0), n != 0});
-      SetEnvironmentVariableA(name, "ja_JP.UTF-8");
+    for (int i = 0; i < 2; ++i) {
+      had_[i] =
+          GetEnvironmentVariableA(names_[i], old_[i], sizeof old_[i]) - 1 < sizeof old_[i] - 1;
+      SetEnvironmentVariableA(names_[i], "ja_JP.UTF-8");
     }
   }
   ~JapaneseEnvironment() {
-    for (const auto& s : saved_) SetEnvironmentVariableA(s.name, s.had ? s.value.c_str() : nullptr);
+    for (int i = 0; i < 2; ++i) SetEnvironmentVariableA(names_[i], had_[i] ? old_[i] : nullptr);
   }
 
  private:
-  struct saved {
-    const char* name;
-    std::string value;
-    bool had;
-  };
-  std::vector<saved> saved_;
+  const char* names_[2] = {"LANG", "LC_ALL"};
+  char old_[2][256] = {};
+  bool had_[2] = {};
 };
 
 // Runs the role under Wine with a Japanese locale; the result file's text, or "".
