@@ -20,6 +20,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <new>
@@ -30,6 +31,7 @@
 
 #include "os/os.h"
 
+namespace fs = std::filesystem;
 namespace os = hostutil::os;
 using namespace std::chrono_literals;
 using clock_type = std::chrono::steady_clock;
@@ -51,17 +53,10 @@ handle open_sem(const std::string& name, std::uint32_t initial = 1, std::uint32_
   return handle(os::semaphore_open(name.c_str(), initial, maximum));
 }
 
-// Wait results as words, so that failures read well.
+// Wait results as words (in the order wait_status lists them), so that failures read well.
 std::string wait_on(os::semaphore* s, std::uint32_t ms) {
-  switch (os::semaphore_wait(s, ms)) {
-    case os::wait_status::acquired:
-      return "acquired";
-    case os::wait_status::timed_out:
-      return "timed_out";
-    case os::wait_status::failed:
-      return "failed";
-  }
-  return "?";
+  static const char* const words[] = {"acquired", "timed_out", "failed"};
+  return words[static_cast<int>(os::semaphore_wait(s, ms))];
 }
 
 bool acquire(os::semaphore* s, std::uint32_t ms) {
@@ -110,11 +105,6 @@ handle open_and_locate(const std::string& name, std::string& file) {
                       std::back_inserter(added));
   file = added.size() == 1 ? added[0] : std::string();
   return h;
-}
-
-bool path_exists(const std::string& path) {
-  struct stat st;
-  return ::lstat(path.c_str(), &st) == 0;
 }
 
 // A forked child running body, its result the exit status; killed and reaped
@@ -186,13 +176,6 @@ void run_then_kill(const std::function<bool()>& body) {
 }
 
 }  // namespace
-
-#define REQUIRE_DEV_SHM()                                       \
-  do {                                                          \
-    struct stat st_;                                            \
-    if (::stat("/dev/shm", &st_) != 0 || !S_ISDIR(st_.st_mode)) \
-      GTEST_SKIP() << "no /dev/shm here";                       \
-  } while (0)
 
 TEST(PosixSemaphoreCount, FromTheInitialCountUpToTheMaximum) {
   const std::pair<std::uint32_t, std::uint32_t> shapes[] = {{0, 2}, {1, 2}, {2, 2}, {1, 1}};
@@ -321,7 +304,7 @@ TEST(PosixSemaphoreNames, DistinctNamesAreDistinctObjects) {
 }
 
 TEST(PosixSemaphoreNames, AnObjectHoldingAnotherNameIsRefused) {
-  REQUIRE_DEV_SHM();
+  if (!fs::is_directory("/dev/shm")) GTEST_SKIP() << "no /dev/shm here";
   // A long name is stored by its hash: stand in for a collision by changing
   // the full name the live object keeps.
   const std::string name = unique_name("clash") + std::string(300, 'c');
@@ -347,14 +330,14 @@ TEST(PosixSemaphoreNames, AnObjectHoldingAnotherNameIsRefused) {
   // The refusal harmed nothing: the holder works, and its close removes the file.
   EXPECT_EQ(wait_on(holder.get(), 0), "acquired");
   EXPECT_TRUE(os::semaphore_close(holder.release()));
-  EXPECT_FALSE(path_exists(file));
+  EXPECT_FALSE(fs::exists(file));
   handle fresh = open_sem(name);
   ASSERT_TRUE(fresh);
   EXPECT_EQ(drain_count(fresh.get()), 1);
 }
 
 TEST(PosixSemaphoreLifetime, LastCloseRemovesTheObjectKilledHoldersAside) {
-  REQUIRE_DEV_SHM();
+  if (!fs::is_directory("/dev/shm")) GTEST_SKIP() << "no /dev/shm here";
   for (const bool killed : {false, true}) {
     for (const std::string& name :
          {unique_name("life"), unique_name("life") + std::string(300, 'z')}) {
@@ -373,13 +356,13 @@ TEST(PosixSemaphoreLifetime, LastCloseRemovesTheObjectKilledHoldersAside) {
         ASSERT_TRUE(other);
         ASSERT_EQ(wait_on(other.get(), 0), "acquired");
         EXPECT_TRUE(os::semaphore_close(other.release()));
-        EXPECT_TRUE(path_exists(file));  // still held here
+        EXPECT_TRUE(fs::exists(file));  // still held here
       }
       // The count taken stays taken, by a dead process too as on Windows...
       EXPECT_EQ(wait_on(mine.get(), 0), "timed_out");
       // ...but neither holds the object any more: this close is the last.
       EXPECT_TRUE(os::semaphore_close(mine.release()));
-      EXPECT_FALSE(path_exists(file));
+      EXPECT_FALSE(fs::exists(file));
       if (name.size() < 100) {  // a short name shows verbatim in its file's name
         EXPECT_TRUE(shm_entries_with(name).empty());
       }
@@ -388,13 +371,13 @@ TEST(PosixSemaphoreLifetime, LastCloseRemovesTheObjectKilledHoldersAside) {
       ASSERT_TRUE(again);
       EXPECT_EQ(drain_count(again.get()), 1);
       EXPECT_TRUE(os::semaphore_close(again.release()));
-      EXPECT_FALSE(path_exists(file));
+      EXPECT_FALSE(fs::exists(file));
     }
   }
 }
 
 TEST(PosixSemaphoreLifetime, ObjectWhoseEveryHolderDiedStartsAfresh) {
-  REQUIRE_DEV_SHM();
+  if (!fs::is_directory("/dev/shm")) GTEST_SKIP() << "no /dev/shm here";
   // Drained to nothing, or posted to its maximum, by holders all killed since.
   for (const int left : {0, 2}) {
     SCOPED_TRACE(left);
