@@ -41,15 +41,15 @@ std::string dump(const std::vector<unsigned char>& data, uint32_t bufferSize, ui
   std::vector<char> buffer(bufferSize + 16, '#');
   const uint32_t n = CreateBinDataDumpFile(data.data(), static_cast<uint32_t>(data.size()),
                                            buffer.data(), bufferSize, b);
-  for (size_t i = bufferSize; i < buffer.size(); ++i) {
-    EXPECT_EQ(buffer[i], '#') << "written past bufferSize at " << i;
-  }
+  EXPECT_EQ(std::string(buffer.begin() + bufferSize, buffer.end()), std::string(16, '#'))
+      << "written past bufferSize";
   if (result != nullptr) *result = n;
   if (n == 0) return std::string();
   EXPECT_LT(n, bufferSize);
-  EXPECT_EQ(buffer[n], '\0');
+  if (n >= bufferSize) return "<overrun>";
+  // NUL-terminated, and cleared up to bufferSize.
   EXPECT_EQ(std::strlen(buffer.data()), n);
-  for (size_t i = n; i < bufferSize; ++i) EXPECT_EQ(buffer[i], '\0') << i;
+  EXPECT_EQ(std::string(buffer.data() + n, bufferSize - n), std::string(bufferSize - n, '\0'));
   return std::string(buffer.data(), n);
 }
 

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <memory>
+#include <optional>
 #include <string>
 
 #include "file_test_util.h"
@@ -31,11 +31,7 @@ class TraceLog : public scratch_test {
  protected:
   void SetUp() override {
     scratch_test::SetUp();
-    program_ = std::make_unique<hostutil::test::fake_program_path>(path("prog.exe"));
-  }
-  void TearDown() override {
-    program_.reset();
-    scratch_test::TearDown();
+    program_.emplace(path("prog.exe"));
   }
   std::string trace_file() const { return path("trace.txt"); }
 
@@ -68,7 +64,7 @@ class TraceLog : public scratch_test {
   }
 
  private:
-  std::unique_ptr<hostutil::test::fake_program_path> program_;
+  std::optional<hostutil::test::fake_program_path> program_;
 };
 
 TEST_F(TraceLog, MessagesAreCutAndPaddedValuesHaveEightDigits) {

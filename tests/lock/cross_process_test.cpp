@@ -1,6 +1,5 @@
-// Named semaphores shared by real processes: a holder keeps another process
-// out, several processes bump one file counter under one name, and the value
-// semaphore serialises value operations across processes.
+// Named semaphores shared by real processes: holders keep others out, counters
+// bumped under one name, value operations serialised across processes.
 #include <gtest/gtest.h>
 
 #include <chrono>
