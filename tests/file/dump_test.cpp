@@ -41,15 +41,15 @@ std::string dump(const std::vector<unsigned char>& data, uint32_t bufferSize, ui
   std::vector<char> buffer(bufferSize + 16, '#');
   const uint32_t n = CreateBinDataDumpFile(data.data(), static_cast<uint32_t>(data.size()),
                                            buffer.data(), bufferSize, b);
-  for (size_t i = bufferSize; i < buffer.size(); ++i) {
-    EXPECT_EQ(buffer[i], '#') << "written past bufferSize at " << i;
-  }
+  EXPECT_EQ(std::string(buffer.begin() + bufferSize, buffer.end()), std::string(16, '#'))
+      << "written past bufferSize";
   if (result != nullptr) *result = n;
   if (n == 0) return std::string();
   EXPECT_LT(n, bufferSize);
-  EXPECT_EQ(buffer[n], '\0');
+  if (n >= bufferSize) return "<overrun>";
+  // NUL-terminated, and cleared up to bufferSize.
   EXPECT_EQ(std::strlen(buffer.data()), n);
-  for (size_t i = n; i < bufferSize; ++i) EXPECT_EQ(buffer[i], '\0') << i;
+  EXPECT_EQ(std::string(buffer.data() + n, bufferSize - n), std::string(bufferSize - n, '\0'));
   return std::string(buffer.data(), n);
 }
 
@@ -57,11 +57,11 @@ TEST(DumpSize, ReportedSizes) {
   EXPECT_EQ(GetSizeOfBinDataDumpFile(0, 16), 112u);
   EXPECT_EQ(GetSizeOfBinDataDumpFile(17, 16), 224u);
   EXPECT_EQ(GetSizeOfBinDataDumpFile(256, 16), 1008u);
-  EXPECT_EQ(GetSizeOfBinDataDumpFile(5, 4), 20u * 2 + 20u * 2);
+  EXPECT_EQ(GetSizeOfBinDataDumpFile(5, 4), 80u);
   EXPECT_EQ(GetSizeOfBinDataDumpFile(100, 0), 0u);
   // Unsigned 32-bit arithmetic, wrapping as it always has.
   EXPECT_EQ(GetSizeOfBinDataDumpFile(0xFFFFFFFFu, 1), 11u);
-  EXPECT_EQ(GetSizeOfBinDataDumpFile(0xFFFFFFFFu, 2), 14u * 2 + 14u * 0u);
+  EXPECT_EQ(GetSizeOfBinDataDumpFile(0xFFFFFFFFu, 2), 28u);
 }
 
 TEST(DumpText, TheExample) {
@@ -106,9 +106,6 @@ TEST(DumpText, LongerThanTheReportedSizeIsCutNeverOverrun) {
   const uint32_t big_size = GetSizeOfBinDataDumpFile(static_cast<uint32_t>(big.size()), 16);
   ASSERT_EQ(big_full.size(), big_size + 1u + 3u);
   EXPECT_NE(big_full.find("\r\n10000 : a5"), std::string::npos);
-  std::string last_line = "\r\n10020 :";
-  for (int i = 0; i < 16; ++i) last_line += " a5";
-  EXPECT_EQ(big_full.substr(big_full.size() - last_line.size() - 2), last_line + "\r\n");
   EXPECT_EQ(dump(big, big_size, 16), big_full.substr(0, big_size - 1));
   EXPECT_EQ(dump(big, static_cast<uint32_t>(big_full.size() + 1), 16), big_full);
   // With an exactly sized heap buffer, as a sanitizer sees it.

@@ -1,6 +1,5 @@
 // Helpers of the file tests: a scratch folder per test, removed afterwards even
-// when it holds read-only files, and whole-file reads and writes that do not
-// go through the library.
+// when it holds read-only files, and whole-file reads and writes outside the library.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,7 +17,12 @@
 
 namespace hostutil::test::files {
 
-inline std::string sep() { return std::string(1, os::path_separator()); }
+// The separator spelt out, not taken from the library.
+#ifdef _WIN32
+inline std::string sep() { return "\\"; }
+#else
+inline std::string sep() { return "/"; }
+#endif
 
 inline void put(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -1,4 +1,4 @@
-// Line splitting: every edge of GetFileOneLine, and the one-pass line iterator
+// Line splitting: the edges of GetFileOneLine, and the one-pass line iterator
 // against line-by-number splitting on random texts.
 #include <gtest/gtest.h>
 
@@ -24,86 +24,76 @@ std::string line_of(const std::string& text, uint32_t textLength, uint32_t n,
   return std::string(line.data());
 }
 
-std::string line_of(const std::string& text, uint32_t n) {
-  return line_of(text, static_cast<uint32_t>(text.size()), n);
+TEST(GetFileOneLine, Breaks) {
+  std::string padded = "k=v\r\nlast";
+  padded.resize(padded.size() + 256, '\0');  // zero-filled behind, as the profile reader passes
+  const std::string q300 = std::string(300, 'q') + "\r\nnext";
+  const struct {
+    std::string text;
+    uint32_t length, n, lineSize;  // length 0: the whole text
+    std::string expected;
+  } cases[] = {
+      // A form feed right behind CR LF belongs to the break; only one, only there.
+      {"a\r\n\fb\r\n", 0, 1, 512, "a"},
+      {"a\r\n\fb\r\n", 0, 2, 512, "b"},
+      {"a\r\n\fb\r\n", 0, 3, 512, "<none>"},
+      {"a\r\n\f\fb", 0, 2, 512, "\fb"},
+      {"a\fb\r\nc", 0, 1, 512, "a\fb"},
+      // Empty lines; no empty last line after a final break, none in an empty text.
+      {"x\r\n\r\ny", 0, 2, 512, ""},
+      {"x\r\n\r\ny", 0, 3, 512, "y"},
+      {"x\r\n\r\ny", 0, 4, 512, "<none>"},
+      {"x\r\n", 0, 2, 512, "<none>"},
+      {"x\r\n\f", 0, 2, 512, "<none>"},
+      {"", 1, 1, 512, "<none>"},
+      // A CR as the very last byte ends the text.
+      {"x\r", 0, 1, 512, "x"},
+      {"x\r", 0, 2, 512, "<none>"},
+      // A lone LF stays inside the line; a lone CR swallows the next byte.
+      {"a\nb\nc", 0, 1, 512, "a\nb\nc"},
+      {"a\nb\nc", 0, 2, 512, "<none>"},
+      {"one\rtwo\r\nthree", 0, 2, 512, "wo"},
+      {"one\rtwo\r\nthree", 0, 3, 512, "three"},
+      {"a\r\rb", 0, 2, 512, "b"},
+      // The last line runs to textLength; nothing behind textLength is read.
+      {padded, 0, 2, 512, "last"},
+      {"abc\r\ndef", 3, 1, 512, "abc"},
+      {"abc\r\ndef", 3, 2, 512, "<none>"},
+      {"abc\r\ndef", 4, 2, 512, "<none>"},
+      {"abc\r\ndef", 6, 2, 512, "d"},
+      // Lines cut to lineSize - 1; one that fills it exactly keeps its NUL.
+      {q300, 0, 1, 256, std::string(255, 'q')},
+      {q300, 0, 2, 256, "next"},
+      {q300, 0, 1, 1, ""},
+      {"abcd\r\n", 0, 1, 5, "abcd"},
+      {"abcd\r\n", 0, 1, 4, "abc"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.text.substr(0, 20)) + " line " + std::to_string(c.n) +
+                 " of " + std::to_string(c.length) + " into " + std::to_string(c.lineSize));
+    const auto length = c.length != 0 ? c.length : static_cast<uint32_t>(c.text.size());
+    EXPECT_EQ(line_of(c.text, length, c.n, c.lineSize), c.expected);
+  }
 }
 
-TEST(GetFileOneLine, FormFeedAfterCrLfBelongsToTheBreak) {
-  const std::string text = "a\r\n\fb\r\n";
-  ASSERT_EQ(text.size(), 7u);
-  EXPECT_EQ(line_of(text, 1), "a");
-  EXPECT_EQ(line_of(text, 2), "b");
-  EXPECT_EQ(line_of(text, 3), "<none>");
-  // Only one form feed is skipped, and only right behind the break.
-  EXPECT_EQ(line_of("a\r\n\f\fb", 2), "\fb");
-  EXPECT_EQ(line_of("a\fb\r\nc", 1), "a\fb");
-}
-
-TEST(GetFileOneLine, EmptyLinesAndTheEnd) {
-  const std::string text = "x\r\n\r\ny";
-  EXPECT_EQ(line_of(text, 1), "x");
-  EXPECT_EQ(line_of(text, 2), "");
-  EXPECT_EQ(line_of(text, 3), "y");
-  EXPECT_EQ(line_of(text, 4), "<none>");
-  // No empty last line after a final CR LF, and no line in an empty text.
-  EXPECT_EQ(line_of("x\r\n", 2), "<none>");
-  EXPECT_EQ(line_of("x\r\n\f", 2), "<none>");
-  EXPECT_EQ(line_of("", 1, 1), "<none>");
-  // A CR as the very last byte: the text ends there, no further line.
-  EXPECT_EQ(line_of("x\r", 1), "x");
-  EXPECT_EQ(line_of("x\r", 2), "<none>");
-}
-
-TEST(GetFileOneLine, LoneCrAndLoneLf) {
-  // A lone LF stays inside the line; a lone CR swallows the next byte.
-  EXPECT_EQ(line_of("a\nb\nc", 1), "a\nb\nc");
-  EXPECT_EQ(line_of("a\nb\nc", 2), "<none>");
-  EXPECT_EQ(line_of("one\rtwo\r\nthree", 2), "wo");
-  EXPECT_EQ(line_of("one\rtwo\r\nthree", 3), "three");
-  EXPECT_EQ(line_of("a\r\rb", 2), "b");
-}
-
-TEST(GetFileOneLine, LastLineRunsToTheEndOfTheBuffer) {
-  // Zero-filled buffer 256 bytes longer than the text, as the profile reader passes.
-  std::string buffer = "k=v\r\nlast";
-  const size_t contents = buffer.size();
-  buffer.resize(contents + 256, '\0');
-  EXPECT_EQ(line_of(buffer, static_cast<uint32_t>(buffer.size()), 2), "last");
-  // The bytes behind the NUL are copied raw as far as textLength reaches.
+TEST(GetFileOneLine, RawBytesAndRefusals) {
+  // The bytes behind a NUL are copied raw as far as textLength reaches.
   const std::string tail("ab\0XY", 5);
   char line[16];
   std::memset(line, '#', sizeof line);
   ASSERT_EQ(GetFileOneLine(tail.data(), 5, 1, line, sizeof line), 1u);
-  EXPECT_EQ(std::string(line, 6), std::string("ab\0XY\0", 6));
-  EXPECT_EQ(line[6], 0);
-  // A textLength shorter than the text ends the text: nothing behind it is read.
-  EXPECT_EQ(line_of("abc\r\ndef", 3, 1), "abc");
-  EXPECT_EQ(line_of("abc\r\ndef", 3, 2), "<none>");
-  EXPECT_EQ(line_of("abc\r\ndef", 4, 2), "<none>");
-  EXPECT_EQ(line_of("abc\r\ndef", 6, 2), "d");
-}
+  EXPECT_EQ(std::string(line, 7), std::string("ab\0XY\0\0", 7));
 
-TEST(GetFileOneLine, CutLinesAndRefusals) {
-  const std::string text = std::string(300, 'q') + "\r\nnext";
-  EXPECT_EQ(line_of(text, static_cast<uint32_t>(text.size()), 1, 256), std::string(255, 'q'));
-  EXPECT_EQ(line_of(text, static_cast<uint32_t>(text.size()), 2, 256), "next");
-  EXPECT_EQ(line_of(text, static_cast<uint32_t>(text.size()), 1, 1), "");
-  // A line that fills lineSize - 1 exactly keeps its NUL.
-  EXPECT_EQ(line_of("abcd\r\n", 6, 1, 5), "abcd");
-  EXPECT_EQ(line_of("abcd\r\n", 6, 1, 4), "abc");
-
-  char line[8];
   std::memcpy(line, "keep me", 8);
-  EXPECT_EQ(GetFileOneLine("a\r\nb", 4, 0, line, sizeof line), 0u);
-  EXPECT_STREQ(line, "keep me");
-  EXPECT_EQ(GetFileOneLine(nullptr, 4, 1, line, sizeof line), 0u);
-  EXPECT_EQ(GetFileOneLine("a\r\nb", 0, 1, line, sizeof line), 0u);
+  EXPECT_EQ(GetFileOneLine("a\r\nb", 4, 0, line, 8), 0u);
+  EXPECT_EQ(GetFileOneLine(nullptr, 4, 1, line, 8), 0u);
+  EXPECT_EQ(GetFileOneLine("a\r\nb", 0, 1, line, 8), 0u);
   EXPECT_EQ(GetFileOneLine("a\r\nb", 4, 1, nullptr, 8), 0u);
   EXPECT_EQ(GetFileOneLine("a\r\nb", 4, 1, line, 0), 0u);
   EXPECT_STREQ(line, "keep me");
   // A missing line clears the buffer all the same: the checks passed.
-  EXPECT_EQ(GetFileOneLine("a\r\nb", 4, 9, line, sizeof line), 0u);
-  EXPECT_EQ(line[0], 0);
+  EXPECT_EQ(GetFileOneLine("a\r\nb", 4, 9, line, 8), 0u);
+  EXPECT_EQ(std::string(line, 8), std::string(8, '\0'));
 }
 
 // The splitting written out step by step as the applications know it, with

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <memory>
+#include <optional>
 #include <string>
 
 #include "file_test_util.h"
@@ -31,11 +31,7 @@ class TraceLog : public scratch_test {
  protected:
   void SetUp() override {
     scratch_test::SetUp();
-    program_ = std::make_unique<hostutil::test::fake_program_path>(path("prog.exe"));
-  }
-  void TearDown() override {
-    program_.reset();
-    scratch_test::TearDown();
+    program_.emplace(path("prog.exe"));
   }
   std::string trace_file() const { return path("trace.txt"); }
 
@@ -68,17 +64,13 @@ class TraceLog : public scratch_test {
   }
 
  private:
-  std::unique_ptr<hostutil::test::fake_program_path> program_;
+  std::optional<hostutil::test::fake_program_path> program_;
 };
 
-TEST_F(TraceLog, FirstRecordInAFreshFile) {
-  trace_and_check("hello", 42, 0);
-  expect_nuls_from(get(trace_file()), record_size);
-}
-
 TEST_F(TraceLog, MessagesAreCutAndPaddedValuesHaveEightDigits) {
-  const std::string longer(100, 'L');
-  trace_and_check(longer.c_str(), 0xFFFFFFFFu, 0);
+  ASSERT_FALSE(std::filesystem::exists(trace_file()));
+  trace_and_check(std::string(100, 'L').c_str(), 0xFFFFFFFFu, 0);
+  expect_nuls_from(get(trace_file()), record_size);
   trace_and_check(nullptr, 0, record_size);
   trace_and_check("", 0xABCu, 2 * record_size);
   trace_and_check(std::string(86, 'x').c_str(), 1, 3 * record_size);
@@ -103,46 +95,37 @@ TEST_F(TraceLog, HoldsAtMost161RecordsThenStartsAfresh) {
   expect_nuls_from(get(trace_file()), record_size);
 }
 
-TEST_F(TraceLog, ForeignFiles) {
-  // Shorter than the log, two finished lines: appended behind them.
-  put(trace_file(), "a\r\nb\r\n");
-  trace_and_check("after", 7, 6);
-  std::string log = get(trace_file());
-  EXPECT_EQ(log.substr(0, 6), "a\r\nb\r\n");
-  expect_nuls_from(log, 6 + record_size);
-  // Larger than the log: replaced by a fresh one.
-  put(trace_file(), std::string(log_size + 1, 'x'));
-  trace_and_check("fresh", 1, 0);
-  expect_nuls_from(get(trace_file()), record_size);
-  // Empty: a fresh log as well.
-  put(trace_file(), "");
-  trace_and_check("from empty", 2, 0);
-  expect_nuls_from(get(trace_file()), record_size);
-}
-
-TEST_F(TraceLog, AnUnfinishedLastLineIsOverwritten) {
-  std::string start = "line one\r\npartial";
-  start.resize(log_size, '\0');
-  put(trace_file(), start);
-  trace_and_check("over partial", 3, 10);
-  expect_nuls_from(get(trace_file()), 10 + record_size);
-  // A long unfinished line keeps its tail behind the record.
-  put(trace_file(), "line\r\n" + std::string(200, 'z'));
-  trace_and_check("over long", 4, 6);
-  const std::string log = get(trace_file());
-  EXPECT_EQ(log.substr(6 + record_size, 200 - record_size), std::string(200 - record_size, 'z'));
-  expect_nuls_from(log, 206);
-}
-
-TEST_F(TraceLog, AFullFileWithoutNul) {
-  // No NUL and no LF: the record goes to the start, the rest stays.
-  put(trace_file(), std::string(log_size, 'q'));
-  trace_and_check("no line end", 5, 0);
-  EXPECT_EQ(get(trace_file()).substr(record_size), std::string(log_size - record_size, 'q'));
-  // No NUL, an LF as the very last byte: no room behind it, a fresh log.
-  put(trace_file(), std::string(log_size - 1, 'q') + "\n");
-  trace_and_check("full", 6, 0);
-  expect_nuls_from(get(trace_file()), record_size);
+TEST_F(TraceLog, FilesFoundInPlace) {
+  std::string partial = "line one\r\npartial";
+  partial.resize(log_size, '\0');
+  const struct {
+    std::string start;  // the file before the call
+    size_t offset;      // where the record goes; the bytes before it stay
+    std::string after;  // the bytes behind the record, NULs behind them
+  } cases[] = {
+      // Shorter than the log, two finished lines: appended behind them.
+      {"a\r\nb\r\n", 6, ""},
+      // Larger than the log, or empty: a fresh log.
+      {std::string(log_size + 1, 'x'), 0, ""},
+      {"", 0, ""},
+      // An unfinished last line is overwritten; a long one keeps its tail.
+      {partial, 10, ""},
+      {"line\r\n" + std::string(200, 'z'), 6, std::string(200 - record_size, 'z')},
+      // Full, no NUL and no LF: the record goes to the start, the rest stays.
+      {std::string(log_size, 'q'), 0, std::string(log_size - record_size, 'q')},
+      // Full, no NUL, an LF as the very last byte: no room behind it, a fresh log.
+      {std::string(log_size - 1, 'q') + "\n", 0, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.start.substr(0, 12));
+    put(trace_file(), c.start);
+    trace_and_check("found", 7, c.offset);
+    const std::string log = get(trace_file());
+    EXPECT_EQ(log.substr(0, c.offset), c.start.substr(0, c.offset));
+    const size_t end = c.offset + record_size;
+    EXPECT_EQ(log.substr(end, c.after.size()), c.after);
+    expect_nuls_from(log, end + c.after.size());
+  }
 }
 
 TEST_F(TraceLog, FailuresLoseTheLogButNothingElse) {

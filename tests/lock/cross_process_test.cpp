@@ -1,6 +1,5 @@
-// Named semaphores shared by real processes: a holder keeps another process
-// out, several processes bump one file counter under one name, and the value
-// semaphore serialises value operations across processes.
+// Named semaphores shared by real processes: holders keep others out, counters
+// bumped under one name, value operations serialised across processes.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -36,16 +35,19 @@ long read_counter(const fs::path& p) {
   return v;
 }
 
-// args: name, folder. Holds the name until folder/release appears.
+// args: name, folder, linger ms. Holds the name until folder/release appears,
+// and lingers that long before it leaves.
 HOSTUTIL_CHILD_ROLE(hold_semaphore) {
   SemaphoreControlBegin();
+  const char* name = args.at(0).c_str();
   const fs::path folder(args.at(1));
-  if (SemaphoreCreate(args.at(0).c_str(), 0) != 1) return 2;
-  if (SemaphoreEntry(args.at(0).c_str(), 0, 0) != 1) return 3;
+  if (SemaphoreCreate(name, 0) != 1) return 2;
+  if (SemaphoreEntry(name, 0, 0) != 1) return 3;
   touch(folder / "held");
   if (!wait_for_file(folder / "release", 60s)) return 4;
-  SemaphoreLeave(args.at(0).c_str(), 0);
-  SemaphoreRelease(args.at(0).c_str(), 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(args.at(2))));
+  SemaphoreLeave(name, 0);
+  SemaphoreRelease(name, 0);
   SemaphoreControlEnd();
   return 0;
 }
@@ -68,20 +70,6 @@ HOSTUTIL_CHILD_ROLE(bump_counter) {
   return 0;
 }
 
-// args: folder. Holds the value semaphore until folder/release appears.
-HOSTUTIL_CHILD_ROLE(hold_value_semaphore) {
-  SemaphoreControlBegin();
-  const fs::path folder(args.at(0));
-  if (SemaphoreCreate("VALUE_OP_SEMAPHORE_CONTROL", 0) != 1) return 2;
-  if (SemaphoreEntry("VALUE_OP_SEMAPHORE_CONTROL", 0, 0) != 1) return 3;
-  touch(folder / "held");
-  if (!wait_for_file(folder / "release", 60s)) return 4;
-  std::this_thread::sleep_for(300ms);
-  SemaphoreLeave("VALUE_OP_SEMAPHORE_CONTROL", 0);
-  SemaphoreControlEnd();
-  return 0;
-}
-
 class CrossProcess : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -95,14 +83,15 @@ class CrossProcess : public ::testing::Test {
     fs::remove_all(folder_, ec);
   }
   std::string name(const char* tag) const {
-    return std::string("hostutil-xp-") + tag + "-" + fs::path(folder_).parent_path().filename().string();
+    return std::string("hostutil-xp-") + tag + "-" +
+           fs::path(folder_).parent_path().filename().string();
   }
   std::string folder_;
 };
 
 TEST_F(CrossProcess, HolderKeepsAnotherProcessOut) {
   const std::string n = name("hold");
-  hostutil::test::child_process child("hold_semaphore", {n, folder_});
+  hostutil::test::child_process child("hold_semaphore", {n, folder_, "0"});
   ASSERT_TRUE(child.started());
   ASSERT_TRUE(wait_for_file(fs::path(folder_) / "held"));
   ASSERT_EQ(SemaphoreCreate(n.c_str(), 0), 1u);
@@ -130,7 +119,8 @@ TEST_F(CrossProcess, ProcessesBumpOneCounterExactly) {
 }
 
 TEST_F(CrossProcess, ValueOperationsWaitForAnotherProcess) {
-  hostutil::test::child_process child("hold_value_semaphore", {folder_});
+  hostutil::test::child_process child("hold_semaphore",
+                                      {"VALUE_OP_SEMAPHORE_CONTROL", folder_, "300"});
   ASSERT_TRUE(wait_for_file(fs::path(folder_) / "held"));
   const auto t0 = std::chrono::steady_clock::now();
   std::thread releaser([&] {

@@ -1,5 +1,7 @@
-// The named semaphore table: names, counts, attempts and pauses, the table's
-// life cycle and its limits, threads of one process.
+// The named semaphore table: names, counts, attempts and pauses, its life cycle
+// and limits, threads of one process.
+#include "lock/semaphore_table.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -9,12 +11,12 @@
 #include <vector>
 
 #include "hostutil.h"
-#include "lock/semaphore_table.h"
 #include "support/fake_semaphores.h"
 
 namespace {
 
 using clock_type = std::chrono::steady_clock;
+using namespace std::chrono_literals;
 
 std::string unique(const char* tag) {
   static int n = 0;
@@ -54,14 +56,6 @@ TEST_F(SemaphoreTable, NothingWorksBeforeBeginOrAfterEnd) {
 }
 
 TEST_F(SemaphoreTable, NumberedNames) {
-  char text[17];
-  hostutil::lock::numbered_name(255, text);
-  EXPECT_STREQ(text, "00000000000000ff");
-  hostutil::lock::numbered_name(0, text);
-  EXPECT_STREQ(text, "0000000000000000");
-  hostutil::lock::numbered_name(0xFEDCBA9876543210ull, text);
-  EXPECT_STREQ(text, "fedcba9876543210");
-
   SemaphoreControlBegin();
   ASSERT_EQ(SemaphoreCreate(nullptr, 1), 1u);
   EXPECT_EQ(SemaphoreIsExist(nullptr, 1), 1u);
@@ -81,25 +75,28 @@ TEST_F(SemaphoreTable, NumberedNames) {
   EXPECT_EQ(hostutil::lock::occupied_slots(), 0u);
 }
 
-TEST_F(SemaphoreTable, CreateTwiceKeepsOneSlot) {
+TEST_F(SemaphoreTable, OneSlotPerNameUnknownNamesAreFreeLongNamesRefused) {
   SemaphoreControlBegin();
   const std::string n = unique("twice");
   EXPECT_EQ(SemaphoreCreate(n.c_str(), 0), 1u);
   EXPECT_EQ(SemaphoreCreate(n.c_str(), 0), 1u);
   EXPECT_EQ(hostutil::lock::occupied_slots(), 1u);
-  // A second Begin changes nothing.
-  SemaphoreControlBegin();
+  SemaphoreControlBegin();  // a second Begin changes nothing
   EXPECT_EQ(SemaphoreIsExist(n.c_str(), 0), 1u);
   SemaphoreRelease(n.c_str(), 0);
   EXPECT_EQ(SemaphoreIsExist(n.c_str(), 0), 0u);
   EXPECT_EQ(hostutil::lock::occupied_slots(), 0u);
-}
 
-TEST_F(SemaphoreTable, EntryOnAnUnknownNameIsFree) {
-  SemaphoreControlBegin();
   EXPECT_EQ(SemaphoreEntry("hostutil-test-not-there", 0, 1), 1u);
   EXPECT_EQ(SemaphoreIsEntry("hostutil-test-not-there", 0), 0u);
   EXPECT_EQ(SemaphoreIsExist("hostutil-test-not-there", 0), 0u);
+
+  // 63 characters fit a slot; 64 are refused, never cut to fit.
+  const std::string longest(63, 'n'), too_long(64, 'n');
+  EXPECT_EQ(SemaphoreCreate(longest.c_str(), 0), 1u);
+  EXPECT_EQ(SemaphoreCreate(too_long.c_str(), 0), 0u);
+  EXPECT_EQ(SemaphoreIsExist(too_long.c_str(), 0), 0u);
+  SemaphoreRelease(longest.c_str(), 0);
 }
 
 TEST_F(SemaphoreTable, CountsUpToTwo) {
@@ -123,63 +120,49 @@ TEST_F(SemaphoreTable, CountsUpToTwo) {
   SemaphoreRelease(name, 0);
 }
 
-TEST_F(SemaphoreTable, AttemptsArePausedHalfASecondApart) {
+TEST_F(SemaphoreTable, AttemptsArePausedHalfASecondApartOrWaitForTheHolder) {
   SemaphoreControlBegin();
   const std::string n = unique("pause");
   ASSERT_EQ(SemaphoreCreate(n.c_str(), 0), 1u);
   ASSERT_EQ(SemaphoreEntry(n.c_str(), 0, 1), 1u);
-
   auto t0 = clock_type::now();
   EXPECT_EQ(SemaphoreEntry(n.c_str(), 0, 1), 0u);
   const auto one = clock_type::now() - t0;
   t0 = clock_type::now();
   EXPECT_EQ(SemaphoreEntry(n.c_str(), 0, 3), 0u);
   const auto three = clock_type::now() - t0;
-  EXPECT_LT(one, std::chrono::milliseconds(400));  // a single attempt never pauses
-  EXPECT_GE(three, std::chrono::milliseconds(990));  // three attempts, two pauses
-  EXPECT_LT(three, std::chrono::milliseconds(2500));
+  EXPECT_LT(one, 400ms);    // a single attempt never pauses
+  EXPECT_GE(three, 990ms);  // three attempts, two pauses
+  EXPECT_LT(three, 2500ms);
 
-  // With no bound, it waits until another thread leaves.
+  // An unbounded entry, and then a release, each wait until another thread leaves.
+  std::atomic<int> stage{0};
   std::thread leaver([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::this_thread::sleep_for(100ms);
+    stage = 1;
+    SemaphoreLeave(n.c_str(), 0);
+    while (stage != 2) std::this_thread::yield();
+    std::this_thread::sleep_for(200ms);
+    stage = 3;
     SemaphoreLeave(n.c_str(), 0);
   });
   EXPECT_EQ(SemaphoreEntry(n.c_str(), 0, 0), 1u);
-  leaver.join();
-  SemaphoreLeave(n.c_str(), 0);
+  EXPECT_EQ(stage.load(), 1);
+  stage = 2;
   SemaphoreRelease(n.c_str(), 0);
-}
-
-TEST_F(SemaphoreTable, ReleaseWaitsForTheHolder) {
-  SemaphoreControlBegin();
-  const std::string n = unique("release");
-  ASSERT_EQ(SemaphoreCreate(n.c_str(), 0), 1u);
-  ASSERT_EQ(SemaphoreEntry(n.c_str(), 0, 1), 1u);
-  std::atomic<bool> left{false};
-  std::thread leaver([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    left = true;
-    SemaphoreLeave(n.c_str(), 0);
-  });
-  SemaphoreRelease(n.c_str(), 0);
-  EXPECT_TRUE(left.load());
+  EXPECT_EQ(stage.load(), 3);
   EXPECT_EQ(SemaphoreIsExist(n.c_str(), 0), 0u);
   leaver.join();
 }
 
-TEST_F(SemaphoreTable, LongNamesAreRefusedNotCut) {
-  SemaphoreControlBegin();
-  const std::string longest(63, 'n');
-  const std::string too_long(64, 'n');
-  EXPECT_EQ(SemaphoreCreate(longest.c_str(), 0), 1u);
-  EXPECT_EQ(SemaphoreCreate(too_long.c_str(), 0), 0u);
-  EXPECT_EQ(SemaphoreIsExist(too_long.c_str(), 0), 0u);
-  SemaphoreRelease(longest.c_str(), 0);
-}
-
-TEST_F(SemaphoreTable, FullTableAndLowestFreeSlot) {
+TEST_F(SemaphoreTable, RefusedObjectsFullTableAndLowestFreeSlot) {
   hostutil::test::fake_semaphores fake;
   SemaphoreControlBegin();
+  fake.refuse_open = true;
+  EXPECT_EQ(SemaphoreCreate("refused", 0), 0u);
+  EXPECT_EQ(SemaphoreIsExist("refused", 0), 0u);
+  EXPECT_EQ(hostutil::lock::occupied_slots(), 0u);
+  fake.refuse_open = false;
   for (uint64_t i = 0; i < 102400; ++i) ASSERT_EQ(SemaphoreCreate(nullptr, i), 1u) << i;
   EXPECT_EQ(SemaphoreCreate(nullptr, 102400), 0u);
   EXPECT_EQ(fake.opened, 102400u);
@@ -194,17 +177,6 @@ TEST_F(SemaphoreTable, FullTableAndLowestFreeSlot) {
   EXPECT_EQ(SemaphoreIsExist(nullptr, 5), 0u);
   SemaphoreControlEnd();
   EXPECT_EQ(fake.closed, fake.opened);
-}
-
-TEST_F(SemaphoreTable, RefusedObjectLeavesTheSlotFree) {
-  hostutil::test::fake_semaphores fake;
-  SemaphoreControlBegin();
-  fake.refuse_open = true;
-  EXPECT_EQ(SemaphoreCreate("refused", 0), 0u);
-  EXPECT_EQ(SemaphoreIsExist("refused", 0), 0u);
-  fake.refuse_open = false;
-  EXPECT_EQ(SemaphoreCreate("accepted", 0), 1u);
-  EXPECT_EQ(hostutil::lock::occupied_slots(), 1u);
 }
 
 TEST_F(SemaphoreTable, EndStopsItsSweepWhereAGiveBackFails) {

@@ -1,6 +1,5 @@
-// The POSIX port's mapping of the file facility: attributes from the file
-// system, the find rules, exact time stamps, drive types from statfs, the
-// temporary folder from TMPDIR, the program's own path and multi-byte paths.
+// The POSIX port's file facility: attributes from the file system, the find
+// rules, exact time stamps, drive types, TMPDIR and multi-byte paths.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -22,8 +21,6 @@ using namespace hostutil::test::files;
 
 class PosixFiles : public scratch_test {};
 
-uint32_t attributes(const std::string& p) { return FileAttributesGet(p.c_str()); }
-
 TEST_F(PosixFiles, AttributesFromTheFileSystem) {
   put(path("plain"), "x");
   put(path(".hidden"), "x");
@@ -35,17 +32,12 @@ TEST_F(PosixFiles, AttributesFromTheFileSystem) {
   ASSERT_EQ(symlink("dir", path("to_dir").c_str()), 0);
   ASSERT_EQ(symlink("nowhere", path("dangling").c_str()), 0);
   ASSERT_EQ(mkfifo(path("fifo").c_str(), 0644), 0);
-
-  EXPECT_EQ(attributes(path("plain")), 0x20u);
-  EXPECT_EQ(attributes(path(".hidden")), 0x22u);
-  EXPECT_EQ(attributes(path("readonly")), 0x21u);
-  EXPECT_EQ(attributes(path("dir")), 0x10u);
-  EXPECT_EQ(attributes(path(".dotdir")), 0x12u);
-  EXPECT_EQ(attributes(path("to_file")), 0x420u);
-  EXPECT_EQ(attributes(path("to_dir")), 0x410u);
-  EXPECT_EQ(attributes(path("dangling")), 0x404u);
-  EXPECT_EQ(attributes(path("fifo")), 0x4u);
-  EXPECT_EQ(attributes("/dev/null"), 0x4u);
+  const std::pair<std::string, uint32_t> expected[] = {
+      {path("plain"), 0x20},   {path(".hidden"), 0x22},   {path("readonly"), 0x21},
+      {path("dir"), 0x10},     {path(".dotdir"), 0x12},   {path("to_file"), 0x420},
+      {path("to_dir"), 0x410}, {path("dangling"), 0x404}, {path("fifo"), 0x4},
+      {"/dev/null", 0x4}};
+  for (const auto& [p, bits] : expected) EXPECT_EQ(FileAttributesGet(p.c_str()), bits) << p;
   hu_WIN32_FIND_DATAA record;
   ASSERT_EQ(FindAndGetInformationOfFile(path("to_file").c_str(), &record), 1u);
   EXPECT_EQ(record.dwReserved0, 0xA000000Cu);  // the symbolic link's reparse tag
@@ -55,17 +47,6 @@ TEST_F(PosixFiles, AttributesFromTheFileSystem) {
   char buffer[8];
   EXPECT_EQ(FileRead(path("fifo").c_str(), buffer, sizeof buffer), 0u);
   EXPECT_EQ(FileSizeGet(path("fifo").c_str()), 0u);
-}
-
-TEST_F(PosixFiles, ReadOnlyRefusesWritersTheSuperuserToo) {
-  const std::string p = path("ro");
-  put(p, "original");
-  ASSERT_EQ(chmod(p.c_str(), 0444), 0);
-  EXPECT_EQ(FileWrite(p.c_str(), "changed", 7), 0u);
-  EXPECT_EQ(FileDelete(p.c_str()), 0u);
-  EXPECT_EQ(get(p), "original");
-  char buffer[16];
-  EXPECT_EQ(FileRead(p.c_str(), buffer, sizeof buffer), 8u);
 }
 
 TEST(PosixCalendar, DaysWithinTheMonthAndTheLastYear) {
@@ -81,14 +62,18 @@ TEST(PosixCalendar, DaysWithinTheMonthAndTheLastYear) {
   EXPECT_NE(CalculateSystemTimeToFileTime(&leap, &out), 0u);
 }
 
-TEST_F(PosixFiles, AttributesSetHonoursTheReadOnlyBitAlone) {
+TEST_F(PosixFiles, ReadOnlyBitAloneAndWritersRefusedTheSuperuserToo) {
   const std::string p = path("file");
-  put(p, "x");
+  put(p, "original");
   ASSERT_EQ(chmod(p.c_str(), 0664), 0);
   struct stat st;
   ASSERT_NE(FileAttributesSet(p.c_str(), 0x21), 0u);
   ASSERT_EQ(stat(p.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0444u);
+  EXPECT_EQ(FileWrite(p.c_str(), "changed", 7), 0u);
+  EXPECT_EQ(get(p), "original");
+  char buffer[16];
+  EXPECT_EQ(FileRead(p.c_str(), buffer, sizeof buffer), 8u);
   // Clearing it gives the owner write permission back.
   ASSERT_NE(FileAttributesSet(p.c_str(), 0x20), 0u);
   ASSERT_EQ(stat(p.c_str(), &st), 0);
@@ -97,35 +82,38 @@ TEST_F(PosixFiles, AttributesSetHonoursTheReadOnlyBitAlone) {
   ASSERT_NE(FileAttributesSet(p.c_str(), 0x2 | 0x4 | 0x100), 0u);
   ASSERT_EQ(stat(p.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0644u);
-  EXPECT_EQ(attributes(p), 0x20u);
+  EXPECT_EQ(FileAttributesGet(p.c_str()), 0x20u);
 }
 
 TEST_F(PosixFiles, FindRules) {
   for (const char* name : {"b.c", "Makefile", "a.c", "foo", ".rc"}) put(path(name), "x");
-  hu_WIN32_FIND_DATAA record;
-  auto first = [&](const std::string& pattern) -> std::string {
-    if (FindAndGetInformationOfFile(pattern.c_str(), &record) == 0) return "<none>";
-    return record.cFileName;
-  };
-  // Name order, byte by byte; "*.*" is everything and "foo.*" takes "foo".
-  EXPECT_EQ(first(path("*")), ".rc");
-  EXPECT_EQ(first(path("*.c")), "a.c");
-  EXPECT_EQ(first(path("*.*")), ".rc");
-  EXPECT_EQ(first(path("M*.*")), "Makefile");
-  EXPECT_EQ(first(path("foo.*")), "foo");
-  EXPECT_EQ(first(path("?.c")), "a.c");
-  EXPECT_EQ(first(path("??.c")), "<none>");
-  EXPECT_EQ(first(path("m*")), "<none>");  // case counts here
-  // "." and ".." never match, nor does a root or a path ending in "/".
-  EXPECT_EQ(first(path(".*")), ".rc");
-  EXPECT_EQ(first(path(".")), "<none>");
-  EXPECT_EQ(first(path("..")), "<none>");
-  EXPECT_EQ(first(folder()), "<none>");
-  EXPECT_EQ(first("/"), "<none>");
-  EXPECT_EQ(attributes("/"), HOSTUTIL_FILE_MISSING);
   ASSERT_EQ(mkdir(path("empty").c_str(), 0755), 0);
-  EXPECT_EQ(first(path("empty/*")), "<none>");
-  EXPECT_EQ(first(path("missing/*")), "<none>");
+  // Name order, byte by byte; "*.*" is everything and "foo.*" takes "foo"; case
+  // counts. "." and ".." never match, nor does a root or a path ending in "/".
+  const std::pair<std::string, const char*> first[] = {{path("*"), ".rc"},
+                                                       {path("*.c"), "a.c"},
+                                                       {path("*.*"), ".rc"},
+                                                       {path("M*.*"), "Makefile"},
+                                                       {path("foo.*"), "foo"},
+                                                       {path("?.c"), "a.c"},
+                                                       {path("??.c"), nullptr},
+                                                       {path("m*"), nullptr},
+                                                       {path(".*"), ".rc"},
+                                                       {path("."), nullptr},
+                                                       {path(".."), nullptr},
+                                                       {folder(), nullptr},
+                                                       {"/", nullptr},
+                                                       {path("empty/*"), nullptr},
+                                                       {path("missing/*"), nullptr}};
+  for (const auto& [pattern, name] : first) {
+    hu_WIN32_FIND_DATAA record;
+    const uint32_t found = FindAndGetInformationOfFile(pattern.c_str(), &record);
+    ASSERT_EQ(found, name != nullptr ? 1u : 0u) << pattern;
+    if (found != 0) {
+      EXPECT_STREQ(record.cFileName, name) << pattern;
+    }
+  }
+  EXPECT_EQ(FileAttributesGet("/"), HOSTUTIL_FILE_MISSING);
 }
 
 TEST_F(PosixFiles, ExactTimeStamps) {
@@ -168,60 +156,24 @@ TEST_F(PosixFiles, DriveTypesFromStatfs) {
   }
 }
 
-class saved_tmpdir {
- public:
-  saved_tmpdir() {
-    const char* v = std::getenv("TMPDIR");
-    had_ = v != nullptr;
-    if (had_) value_ = v;
-  }
-  ~saved_tmpdir() {
-    if (had_) {
-      setenv("TMPDIR", value_.c_str(), 1);
+TEST(PosixTempDir, FromTmpdirElseTmp) {
+  const char* saved = std::getenv("TMPDIR");
+  const std::string saved_value = saved != nullptr ? saved : "";
+  const std::pair<const char*, const char*> cases[] = {{"/some/where", "/some/where/"},
+                                                       {"/already/", "/already/"},
+                                                       {"", "/tmp/"},
+                                                       {nullptr, "/tmp/"}};
+  for (const auto& [value, expected] : cases) {
+    if (value != nullptr) {
+      setenv("TMPDIR", value, 1);
     } else {
       unsetenv("TMPDIR");
     }
+    char buffer[512];
+    EXPECT_EQ(GetTempDirPath(buffer, sizeof buffer), 1u);
+    EXPECT_STREQ(buffer, expected);
   }
-
- private:
-  bool had_ = false;
-  std::string value_;
-};
-
-std::string temp_dir() {
-  char buffer[512];
-  if (GetTempDirPath(buffer, sizeof buffer) != 1) return "<refused>";
-  return buffer;
-}
-
-TEST(PosixTempDir, FromTmpdirElseTmp) {
-  saved_tmpdir keep;
-  setenv("TMPDIR", "/some/where", 1);
-  EXPECT_EQ(temp_dir(), "/some/where/");
-  setenv("TMPDIR", "/already/", 1);
-  EXPECT_EQ(temp_dir(), "/already/");
-  setenv("TMPDIR", "", 1);
-  EXPECT_EQ(temp_dir(), "/tmp/");
-  unsetenv("TMPDIR");
-  EXPECT_EQ(temp_dir(), "/tmp/");
-  char small[6];
-  EXPECT_EQ(GetTempDirPath(small, 5), 0u);
-  EXPECT_EQ(GetTempDirPath(small, 6), 1u);
-  EXPECT_STREQ(small, "/tmp/");
-}
-
-TEST(PosixProgramPath, TheFolderOfProcSelfExe) {
-  char exe[4096];
-  const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-  ASSERT_GT(n, 0);
-  exe[n] = '\0';
-  std::string expected(exe);
-  expected.resize(expected.rfind('/'));
-  char buffer[4096];
-  GetFilePath(nullptr, buffer, sizeof buffer);
-  EXPECT_EQ(std::string(buffer), expected);
-  GetFilePath("value.ini", buffer, sizeof buffer);
-  EXPECT_EQ(std::string(buffer), expected + "/value.ini");
+  if (saved != nullptr) setenv("TMPDIR", saved_value.c_str(), 1);
 }
 
 class saved_locale {
@@ -245,7 +197,7 @@ TEST_F(PosixFiles, MultiByteFolderNames) {
   const std::string parent = path("\xE6\x97\xA5\xE6\x9C\xAC");
   ASSERT_EQ(mkdir(parent.c_str(), 0755), 0);
   EXPECT_EQ(CreateFolder(parent.c_str(), "\xE8\xAA\x9E"), 1u);
-  EXPECT_EQ(attributes(parent + "/\xE8\xAA\x9E"), 0x10u);
+  EXPECT_EQ(FileAttributesGet((parent + "/\xE8\xAA\x9E").c_str()), 0x10u);
   if (std::setlocale(LC_CTYPE, "ja_JP.eucjp") != nullptr) {
     const std::string euc = "x/\xC6\xFC/\xCB\xDC";
     EXPECT_EQ(hostutil::os::last_separator_multibyte(euc.c_str()), euc.c_str() + 4);

@@ -1,5 +1,5 @@
-// The Windows build's paths: drive roots, drive letters, the program path
-// joined with a backslash, and the double-byte-aware search of CreateFolder.
+// The Windows build's drive roots, read-only files, and the double-byte-aware
+// separator search of CreateFolder.
 #include <windows.h>
 // after windows.h
 #include <gtest/gtest.h>
@@ -7,44 +7,41 @@
 
 #include <string>
 
+#include "../file_test_util.h"
 #include "hostutil.h"
 #include "os/file.h"
 #include "support/file_faults.h"
 
 namespace {
 
+using namespace hostutil::test::files;
+
+class Win32ScratchFiles : public scratch_test {};
+
 TEST(Win32Files, ProgramPathAndDriveRoots) {
   hostutil::test::fake_program_path fake("C:\\App\\prog.exe");
   char buffer[260];
   GetFilePath("trace.txt", buffer, sizeof buffer);
   EXPECT_STREQ(buffer, "C:\\App\\trace.txt");
-  GetFilePath(nullptr, buffer, sizeof buffer);
-  EXPECT_STREQ(buffer, "C:\\App");
   // The find interface reports no root.
   EXPECT_EQ(FileAttributesGet("C:\\"), HOSTUTIL_FILE_MISSING);
   EXPECT_EQ(FindAndGetInformationOfFile("C:\\", nullptr), 0u);
   EXPECT_EQ(GetDriveTypeEx("C:\\"), 3u);
 }
 
-TEST(Win32Files, ReadOnlyFilesRefuseWriters) {
-  char folder[MAX_PATH];
-  ASSERT_NE(GetTempPathA(MAX_PATH, folder), 0u);
-  const std::string p =
-      std::string(folder) + "hostutil-readonly-" + std::to_string(GetCurrentProcessId()) + ".txt";
-  ASSERT_EQ(FileWrite(p.c_str(), "original", 8), 8u);
+TEST_F(Win32ScratchFiles, ReadOnlyFilesRefuseWriters) {
+  const std::string p = path("readonly.txt");
+  put(p, "original");
   ASSERT_NE(FileAttributesSet(p.c_str(), FILE_ATTRIBUTE_READONLY), 0u);
   HANDLE probe = CreateFileA(p.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   const bool enforced = probe == INVALID_HANDLE_VALUE;
-  if (!enforced) CloseHandle(probe);
   if (enforced) {
     EXPECT_EQ(FileWrite(p.c_str(), "changed", 7), 0u);
-    char buffer[16] = {};
-    EXPECT_EQ(FileRead(p.c_str(), buffer, sizeof buffer), 8u);
-    EXPECT_STREQ(buffer, "original");
+    EXPECT_EQ(get(p), "original");
+  } else {
+    CloseHandle(probe);
   }
-  EXPECT_EQ(FileDelete(p.c_str()), 0u);
   ASSERT_NE(FileAttributesSet(p.c_str(), FILE_ATTRIBUTE_NORMAL), 0u);
-  EXPECT_NE(FileDelete(p.c_str()), 0u);
   if (!enforced) GTEST_SKIP() << "this system lets writers into read-only files (Wine as root)";
 }
 
