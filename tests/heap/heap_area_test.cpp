@@ -1,16 +1,9 @@
-// Heap areas: the byte layout read back through raw memory, queue, stack, cursor
-// and search behaviour at their edges, heads left without a record, the guard
-// semaphore's life in the table, and blocks zeroed before they are given back.
-#include <gtest/gtest.h>
-
+// Heap areas: the raw byte layout, queue, stack, cursor and search at their
+// edges, heads without a record, the guard's life, and blocks zeroed on release.
 #include <cstdint>
 #include <cstring>
-#include <string>
-#include <vector>
 
 #include "heap_spy.h"
-#include "hostutil.h"
-#include "os/heap.h"
 
 namespace {
 
@@ -50,8 +43,7 @@ uint32_t append(HeapAreaHead** area, const std::string& data) {
   return AllocHeapAreaAndSetData(area, data.data(), static_cast<uint32_t>(data.size()));
 }
 
-// What a fetch delivers into a buffer of the given size, which must come back
-// cleared past the delivered bytes.
+// What a fetch delivers; the buffer must come back cleared past it.
 std::string take(taker fn, HeapAreaHead** area, uint32_t size = 8) {
   std::string buffer(size, 'x');
   const uint32_t n = fn(area, buffer.data(), size);
@@ -59,15 +51,11 @@ std::string take(taker fn, HeapAreaHead** area, uint32_t size = 8) {
   return buffer.substr(0, n);
 }
 
-class HeapArea : public ::testing::Test {
+class HeapArea : public hostutil::test::fresh_table {
  protected:
-  void SetUp() override {
-    SemaphoreControlEnd();
-    SemaphoreControlBegin();
-  }
   void TearDown() override {
     FreeHeapArea(&area);
-    SemaphoreControlEnd();
+    fresh_table::TearDown();
   }
   void fill_abc() {
     for (const char* s : {"a", "bb", "ccc"}) ASSERT_EQ(append(&area, s), 1u);
