@@ -1,5 +1,4 @@
-// The display size on a real display: the suite runs this case a second time
-// under a virtual X server of a known size (xvfb-run), which it names in
+// The display size under a virtual X server whose size ctest names in
 // HOSTUTIL_TEST_DISPLAY_SIZE as WIDTHxHEIGHT.
 #include <gtest/gtest.h>
 

@@ -1,6 +1,5 @@
-// Prints what every system query answers on the machine the suite runs on:
-// the answers depend on the machine and cannot be asserted, but every CI log
-// should show them. Only the calls that must succeed are checked.
+// Prints every system query's answer into the log (they depend on the machine);
+// only the calls that must succeed are checked.
 #include <gtest/gtest.h>
 
 #include <cstdio>

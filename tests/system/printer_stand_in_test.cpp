@@ -1,6 +1,6 @@
-// The printer search against a stand-in system, for what a real spooler will
-// not do on demand: listings that fail, allocations that fail, driver paths
-// without a folder, and the count of everything opened and given back.
+// The printer search against a stand-in system, for what a real spooler will not
+// do on demand: failing listings and allocations, driver paths without a folder,
+// and everything opened given back.
 #include <gtest/gtest.h>
 
 #include <cstring>

@@ -1,8 +1,6 @@
-// The language tests in a process started under a Japanese locale. The locale
-// is taken when a process starts (under Wine even a child keeps its parent's,
-// whatever LANG its environment holds), so ctest starts the suite once more
-// with LANG=ja_JP.UTF-8 and names the expected answers in
-// HOSTUTIL_TEST_LANGUAGE: LanguageIs2Byte then LanguageIsJapanese, as "11".
+// The language tests in a process started under LANG=ja_JP.UTF-8 (under Wine a
+// child keeps its parent's locale, so ctest starts the suite so); the expected
+// answers of LanguageIs2Byte and LanguageIsJapanese are in HOSTUTIL_TEST_LANGUAGE.
 #include <gtest/gtest.h>
 
 #include <cstdlib>

@@ -1,7 +1,6 @@
-// A printer driver's address plug-in for the tests. It answers the address
-// that HOSTUTIL_TEST_ADDRESSES ("printer=address;...") gives the printer, and
-// 0 for a printer it does not list or lists as "0". Built a second time
-// without the GetIPAddress export, as a plug-in the search must pass over.
+// A printer driver's address plug-in: answers the address HOSTUTIL_TEST_ADDRESSES
+// ("printer=address;...") gives the printer, 0 for one unlisted or listed as "0".
+// Built a second time without the GetIPAddress export.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>

@@ -1,6 +1,5 @@
-// What is particular to CUPS queues: a queue without a PPD has no driver
-// file and so no driver folder, and the ports are device URIs, which the
-// name search matches by any part.
+// CUPS queues: one without a PPD has no driver folder, and the name search
+// matches any part of the device URIs.
 #include <gtest/gtest.h>
 
 #include <cstring>

@@ -1,5 +1,4 @@
-// Without an X display the port answers a display of 0 by 0, and it runs
-// whether libX11 is installed or not (it is loaded only for the query).
+// Without an X display the port answers 0 by 0 (libX11 is loaded only to ask).
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
