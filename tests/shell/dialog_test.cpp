@@ -3,6 +3,7 @@
 // dialog's copy of the record, the proposed name and the title rule.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -32,6 +33,13 @@ struct dialog_case {
     p.fileSize = sizeof file;
     p.fileTitle = title;
     p.fileTitleSize = sizeof title;
+  }
+  // The dialog in its record (Ex) or argument form, with the record's settings.
+  std::uint32_t show(bool record_form, bool save) {
+    if (record_form)
+      return (save ? DisplayFileSaveDialogEx : DisplayFileOpenDialogEx)(no_owner, &p);
+    return (save ? DisplayFileSaveDialog : DisplayFileOpenDialog)(
+        no_owner, p.defaultExtension, p.initialFileName, p.flags, p.filter, file, sizeof file);
   }
 };
 
@@ -75,80 +83,55 @@ TEST(ShellDialogs, RefusalsOpenNoDialog) {
 }
 
 TEST(ShellDialogs, FilterBecomesTheNulSeparatedList) {
-  dialog_stand_in stand_in;
-  dialog_case c;
-  c.p.filter = "Text files|*.txt|";
-  ASSERT_EQ(DisplayFileOpenDialogEx(no_owner, &c.p), HOSTUTIL_DIALOG_OK);
-  char file[32] = {};
-  ASSERT_EQ(DisplayFileSaveDialog(no_owner, nullptr, nullptr, 0, "Text files|*.txt|All|*.*|", file,
-                                  sizeof file),
-            HOSTUTIL_DIALOG_OK);
-  // Record form without a filter: none at all; argument form: an empty list.
-  c.p.filter = nullptr;
-  ASSERT_EQ(DisplayFileOpenDialogEx(no_owner, &c.p), HOSTUTIL_DIALOG_OK);
-  ASSERT_EQ(DisplayFileOpenDialog(no_owner, nullptr, nullptr, 0, nullptr, file, sizeof file),
-            HOSTUTIL_DIALOG_OK);
-  // A filter missing its last "|" still ends in two NULs.
-  ASSERT_EQ(DisplayFileOpenDialog(no_owner, nullptr, nullptr, 0, "A|*.a", file, sizeof file),
-            HOSTUTIL_DIALOG_OK);
-
-  ASSERT_EQ(stand_in.file_dialogs.size(), 5u);
   using namespace std::string_literals;
-  EXPECT_EQ(stand_in.file_dialogs[0].filter, filter_buffer("Text files\0*.txt\0"s));
-  EXPECT_EQ(stand_in.file_dialogs[1].filter, filter_buffer("Text files\0*.txt\0All\0*.*\0"s));
-  EXPECT_EQ(stand_in.file_dialogs[2].filter, std::nullopt);
-  EXPECT_EQ(stand_in.file_dialogs[3].filter, zeros(260));
-  EXPECT_EQ(stand_in.file_dialogs[4].filter, filter_buffer("A\0*.a"s));
-}
-
-TEST(ShellDialogs, OverlongFilterIsCutAndStillClosed) {
-  dialog_stand_in stand_in;
   std::string long_filter;
   while (long_filter.size() < 400) long_filter += "Some files|*.some|";
-  char file[32] = {};
-  ASSERT_EQ(
-      DisplayFileOpenDialog(no_owner, nullptr, nullptr, 0, long_filter.c_str(), file, sizeof file),
-      HOSTUTIL_DIALOG_OK);
-  dialog_case c;
-  c.p.filter = long_filter.c_str();
-  ASSERT_EQ(DisplayFileSaveDialogEx(no_owner, &c.p), HOSTUTIL_DIALOG_OK);
-  for (const auto& d : stand_in.file_dialogs) {
-    ASSERT_TRUE(d.filter.has_value());
-    const std::string& f = *d.filter;
-    EXPECT_EQ(f.substr(258), zeros(2));
-    std::string expected = long_filter.substr(0, 258);
-    for (char& ch : expected) {
-      if (ch == '|') ch = '\0';
-    }
-    EXPECT_EQ(f.substr(0, 258), expected);
+  std::string long_list = long_filter.substr(0, 258);  // cut, and still closed by two NULs
+  std::replace(long_list.begin(), long_list.end(), '|', '\0');
+  const struct {
+    bool record_form, save;
+    const char* filter;
+    std::optional<std::string> expected;
+  } cases[] = {
+      {true, false, "Text files|*.txt|", filter_buffer("Text files\0*.txt\0"s)},
+      {false, true, "Text files|*.txt|All|*.*|", filter_buffer("Text files\0*.txt\0All\0*.*\0"s)},
+      // Record form without a filter: none at all; argument form: an empty list.
+      {true, false, nullptr, std::nullopt},
+      {false, false, nullptr, zeros(260)},
+      {false, false, "A|*.a", filter_buffer("A\0*.a"s)},  // still ends in two NULs
+      {false, false, long_filter.c_str(), filter_buffer(long_list)},
+      {true, true, long_filter.c_str(), filter_buffer(long_list)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.filter != nullptr ? c.filter : "(null)");
+    dialog_stand_in stand_in;
+    dialog_case d;
+    d.p.filter = c.filter;
+    ASSERT_EQ(d.show(c.record_form, c.save), HOSTUTIL_DIALOG_OK);
+    ASSERT_EQ(stand_in.file_dialogs.size(), 1u);
+    EXPECT_EQ(stand_in.file_dialogs[0].filter, c.expected);
   }
 }
 
 TEST(ShellDialogs, FlagsAlwaysHideReadOnlyAndRequireExistingFiles) {
-  dialog_stand_in stand_in;
-  dialog_case c;
-  c.p.flags = 0;
-  DisplayFileOpenDialogEx(no_owner, &c.p);
-  c.p.flags = 0x200;  // OFN_ALLOWMULTISELECT passes through
-  DisplayFileOpenDialogEx(no_owner, &c.p);
-  DisplayFileSaveDialogEx(no_owner, &c.p);
-  EXPECT_EQ(c.p.flags, 0x200u) << "the caller's record keeps its own flags";
-  char file[16] = {};
-  DisplayFileSaveDialog(no_owner, nullptr, nullptr, 0, nullptr, file, sizeof file);
-  DisplayFileSaveDialog(no_owner, nullptr, nullptr, 0x2, nullptr, file, sizeof file);
-  DisplayFileOpenDialog(no_owner, nullptr, nullptr, 0x80000, nullptr, file, sizeof file);
-
-  ASSERT_EQ(stand_in.file_dialogs.size(), 6u);
-  EXPECT_EQ(stand_in.file_dialogs[0].flags, 0x1004u);
-  EXPECT_EQ(stand_in.file_dialogs[1].flags, 0x1204u);
-  EXPECT_EQ(stand_in.file_dialogs[2].flags, 0x1206u);  // Ex save asks before overwriting
-  EXPECT_EQ(stand_in.file_dialogs[3].flags, 0x1004u);  // the plain save does not add it
-  EXPECT_EQ(stand_in.file_dialogs[4].flags, 0x1006u);
-  EXPECT_EQ(stand_in.file_dialogs[5].flags, 0x81004u);
-  EXPECT_FALSE(stand_in.file_dialogs[0].save);
-  EXPECT_TRUE(stand_in.file_dialogs[2].save);
-  EXPECT_TRUE(stand_in.file_dialogs[3].save);
-  EXPECT_FALSE(stand_in.file_dialogs[5].save);
+  // 0x200 (OFN_ALLOWMULTISELECT) passes through; only the Ex save asks before overwriting.
+  const struct {
+    bool record_form, save;
+    std::uint32_t flags, expected;
+  } cases[] = {{true, false, 0, 0x1004},    {true, false, 0x200, 0x1204},
+               {true, true, 0x200, 0x1206}, {false, true, 0, 0x1004},
+               {false, true, 0x2, 0x1006},  {false, false, 0x80000, 0x81004}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.flags);
+    dialog_stand_in stand_in;
+    dialog_case d;
+    d.p.flags = c.flags;
+    d.show(c.record_form, c.save);
+    EXPECT_EQ(d.p.flags, c.flags) << "the caller's record keeps its own flags";
+    ASSERT_EQ(stand_in.file_dialogs.size(), 1u);
+    EXPECT_EQ(stand_in.file_dialogs[0].flags, c.expected);
+    EXPECT_EQ(stand_in.file_dialogs[0].save, c.save);
+  }
 }
 
 TEST(ShellDialogs, RecordAndArgumentFormsFillTheDialogRecord) {

@@ -1,6 +1,5 @@
-// Classic help, HTML Help and the browser with the system's calls replaced by
-// a recording stand-in. The HTML Help viewer is process-wide state kept for
-// good, so its cases run in fresh child processes.
+// Classic help, HTML Help and the browser against the recording stand-in. The
+// HTML Help viewer is kept for good, so its cases run in fresh child processes.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -27,19 +26,20 @@ TEST(ShellHelp, WinHelpShowsATopicOrTheContentsForAllOnes) {
   stand_in.win_help_answer = 0;
   EXPECT_EQ(DisplayWinHelp(nullptr, "missing.hlp", 0), 0u);
 
+  // HELP_CONTEXT (1) with the topic, or HELP_FINDER (0x0B) with 0 for all ones.
+  const hostutil::test::recorded_help_call expected[] = {{some_owner, "app.hlp", 0x01, 42},
+                                                         {some_owner, "app.hlp", 0x0B, 0},
+                                                         {nullptr, "app.hlp", 0x01, 0xFFFFFFFEu},
+                                                         {nullptr, "missing.hlp", 0x01, 0}};
   ASSERT_EQ(stand_in.win_help_calls.size(), 4u);
-  const auto& topic = stand_in.win_help_calls[0];
-  EXPECT_EQ(topic.owner, some_owner);
-  EXPECT_EQ(topic.file, "app.hlp");
-  EXPECT_EQ(topic.command, 0x01u);  // HELP_CONTEXT
-  EXPECT_EQ(topic.data, 42u);
-  const auto& finder = stand_in.win_help_calls[1];
-  EXPECT_EQ(finder.owner, some_owner);
-  EXPECT_EQ(finder.command, 0x0Bu);  // HELP_FINDER
-  EXPECT_EQ(finder.data, 0u);
-  EXPECT_EQ(stand_in.win_help_calls[2].command, 0x01u);
-  EXPECT_EQ(stand_in.win_help_calls[2].data, 0xFFFFFFFEu);
-  EXPECT_EQ(stand_in.win_help_calls[3].file, "missing.hlp");
+  for (std::size_t i = 0; i < 4; ++i) {
+    const auto& call = stand_in.win_help_calls[i];
+    SCOPED_TRACE(i);
+    EXPECT_EQ(call.owner, expected[i].owner);
+    EXPECT_EQ(call.file, expected[i].file);
+    EXPECT_EQ(call.command, expected[i].command);
+    EXPECT_EQ(call.data, expected[i].data);
+  }
 }
 
 TEST(ShellHelp, BrowserOpensTheUrlAndNothingForAMissingOne) {
@@ -53,8 +53,7 @@ TEST(ShellHelp, BrowserOpensTheUrlAndNothingForAMissingOne) {
   EXPECT_EQ(stand_in.urls[1], "");
 }
 
-// Exit status of the HTML Help roles: 0 when every check held, else the
-// number of the first that failed.
+// The HTML Help roles exit with 0, or the number of the first check that failed.
 HOSTUTIL_CHILD_ROLE(html_help_found_once) {
   dialog_stand_in stand_in;
   stand_in.html_answer = reinterpret_cast<hu_HWND>(std::uintptr_t{0x5150});
