@@ -102,26 +102,25 @@ TEST_F(HeapArea, CursorQueueAndStack) {
   EXPECT_EQ(cursor, nullptr);
   EXPECT_EQ(area->recordCount, 3u);
 
-  EXPECT_EQ(take(FetchAndFreeHeapData, &area), "a");
-  EXPECT_EQ(raw_records(area), (strings{"bb", "ccc"}));
-  EXPECT_EQ(take(FetchAndFreeHeapData, &area), "bb");
-  EXPECT_TRUE(guard_in_table());
-  EXPECT_EQ(take(FetchAndFreeHeapData, &area), "ccc");
-  EXPECT_EQ(area, nullptr);
-  EXPECT_FALSE(guard_in_table());
-  EXPECT_EQ(take(FetchAndFreeHeapData, &area), "");
-
-  fill_abc();
-  EXPECT_TRUE(guard_in_table());
   EXPECT_EQ(take(FetchHeapLastData, &area), "ccc");
   EXPECT_EQ(area->recordCount, 3u);
-  EXPECT_EQ(take(FetchAndFreeHeapLastData, &area), "ccc");
-  EXPECT_EQ(raw_records(area), (strings{"a", "bb"}));  // the chain is cut before it
-  EXPECT_EQ(take(FetchAndFreeHeapLastData, &area), "bb");
-  EXPECT_EQ(raw_records(area), strings{"a"});
-  EXPECT_EQ(take(FetchAndFreeHeapLastData, &area), "a");
-  EXPECT_EQ(area, nullptr);
-  EXPECT_FALSE(guard_in_table());
+
+  // Taken as a queue, then as a stack: the chain left is read back after each,
+  // and the last record takes the area and its guard with it.
+  for (const bool queue : {true, false}) {
+    SCOPED_TRACE(queue ? "queue" : "stack");
+    if (area == nullptr) fill_abc();
+    strings left{"a", "bb", "ccc"};
+    while (!left.empty()) {
+      const std::string next = queue ? left.front() : left.back();
+      EXPECT_EQ(take(queue ? FetchAndFreeHeapData : FetchAndFreeHeapLastData, &area), next);
+      left.erase(queue ? left.begin() : left.end() - 1);
+      EXPECT_EQ(area == nullptr ? strings{} : raw_records(area), left);
+      EXPECT_EQ(area == nullptr, left.empty());
+      EXPECT_EQ(guard_in_table(), !left.empty());
+    }
+    EXPECT_EQ(take(queue ? FetchAndFreeHeapData : FetchAndFreeHeapLastData, &area), "");
+  }
 }
 
 TEST_F(HeapArea, RecordLargerThanTheBufferIsLeftInPlace) {

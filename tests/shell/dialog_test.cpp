@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "dialog_stand_in.h"
 #include "hostutil.h"
@@ -144,27 +145,20 @@ TEST(ShellDialogs, RecordAndArgumentFormsFillTheDialogRecord) {
   char file[40] = {};
   DisplayFileOpenDialog(some_owner, "txt", nullptr, 0, nullptr, file, sizeof file);
 
+  // The title buffer is the library's own, 260 bytes and cleared, whatever the caller's.
+  using text = std::optional<std::string>;
+  const auto fields = [](const hostutil::test::recorded_file_dialog& d) {
+    return std::make_tuple(d.owner, static_cast<void*>(d.file), d.file_size, d.title,
+                           d.initial_directory, d.default_extension, d.file_title_size,
+                           d.title_buffer_clear);
+  };
   ASSERT_EQ(stand_in.file_dialogs.size(), 2u);
-  const auto& record = stand_in.file_dialogs[0];
-  EXPECT_EQ(record.owner, some_owner);
-  EXPECT_EQ(record.file, c.file);
-  EXPECT_EQ(record.file_size, sizeof c.file);
-  EXPECT_EQ(record.title, "Pick one");
-  EXPECT_EQ(record.initial_directory, "C:\\data");
-  EXPECT_EQ(record.default_extension, "csv");
-  // The library's own title buffer, cleared, whatever the caller's size.
-  EXPECT_EQ(record.file_title_size, 260u);
-  EXPECT_TRUE(record.title_buffer_clear);
-
-  const auto& plain = stand_in.file_dialogs[1];
-  EXPECT_EQ(plain.owner, some_owner);
-  EXPECT_EQ(plain.file, file);
-  EXPECT_EQ(plain.file_size, sizeof file);
-  EXPECT_EQ(plain.title, std::nullopt);
-  EXPECT_EQ(plain.initial_directory, std::nullopt);
-  EXPECT_EQ(plain.default_extension, "txt");
-  EXPECT_EQ(plain.file_title_size, 260u);
-  EXPECT_TRUE(plain.title_buffer_clear);
+  EXPECT_EQ(fields(stand_in.file_dialogs[0]),
+            std::make_tuple(some_owner, static_cast<void*>(c.file), 64u, text("Pick one"),
+                            text("C:\\data"), text("csv"), 260u, true));
+  EXPECT_EQ(fields(stand_in.file_dialogs[1]),
+            std::make_tuple(some_owner, static_cast<void*>(file), 40u, text(), text(), text("txt"),
+                            260u, true));
 }
 
 TEST(ShellDialogs, SaveProposesTheNameOpenStartsFromTheFileBuffer) {
@@ -265,26 +259,19 @@ TEST(ShellDialogs, FolderPickerPassesItsRecordAndMapsTheOutcome) {
   EXPECT_EQ(GetFolderNameEx(no_owner, nullptr, nullptr, nullptr, 0, folder, 0),
             HOSTUTIL_DIALOG_CANCEL);
 
+  const auto fields = [](const hostutil::os::folder_request& r) {
+    return std::make_tuple(r.owner, r.root, static_cast<void*>(r.display_name),
+                           std::string(r.title), r.flags, r.callback, r.callback_data, r.image);
+  };
   ASSERT_EQ(stand_in.folders.size(), 5u);
-  const auto& full = stand_in.folders[0];
-  EXPECT_EQ(full.owner, some_owner);
-  EXPECT_EQ(full.root, root);
-  EXPECT_EQ(full.display_name, display);
-  EXPECT_STREQ(full.title, "Choose");
-  EXPECT_EQ(full.flags, 0x10u);
-  EXPECT_EQ(full.callback, callback);
-  EXPECT_EQ(full.callback_data, 77);
-  EXPECT_EQ(full.image, -3);
+  EXPECT_EQ(fields(stand_in.folders[0]),
+            std::make_tuple(some_owner, root, static_cast<void*>(display), std::string("Choose"),
+                            0x10u, callback, hu_LPARAM{77}, -3));
   // The two named forms are one operation: file-system folders, new style, no callback.
-  for (int i : {1, 2}) {
-    const auto& named = stand_in.folders[static_cast<std::size_t>(i)];
-    EXPECT_EQ(named.owner, some_owner);
-    EXPECT_EQ(named.root, root);
-    EXPECT_EQ(named.display_name, display);
-    EXPECT_EQ(named.flags, 0x41u);
-    EXPECT_EQ(named.callback, nullptr);
-    EXPECT_EQ(named.callback_data, 0);
-    EXPECT_EQ(named.image, 5);
+  for (std::size_t i : {1u, 2u}) {
+    EXPECT_EQ(fields(stand_in.folders[i]),
+              std::make_tuple(some_owner, root, static_cast<void*>(display), std::string("Choose"),
+                              0x41u, hu_BFFCALLBACK{}, hu_LPARAM{0}, 5));
   }
 }
 
