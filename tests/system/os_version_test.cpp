@@ -115,16 +115,4 @@ TEST_F(VersionStandIn, GetOSVerAndTheGroupCheckOnlyOnTheNtPlatform) {
   }
 }
 
-TEST(UserGroup, ThisSystemsAnswer) {
-  const std::uint32_t platform = HOSTUTIL_OSVER_PLATFORM(GetOSVer());
-  const std::uint32_t group = GetCurrentUserGroup();
-  if (platform == HOSTUTIL_OSVER_PLATFORM_NT) {
-    EXPECT_TRUE(group == HOSTUTIL_GROUP_ADMINISTRATORS || group == HOSTUTIL_GROUP_USERS) << group;
-    EXPECT_EQ(group == HOSTUTIL_GROUP_ADMINISTRATORS,
-              hostutil::system::IsCurrentUserAdministrator() != 0);
-  } else {
-    EXPECT_EQ(group, HOSTUTIL_GROUP_NONE);
-  }
-}
-
 }  // namespace

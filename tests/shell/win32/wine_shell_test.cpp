@@ -64,8 +64,8 @@ TEST(ShellWine, BrowserUrlReachesTheHostHandler) {
     urls = read_all(dos_dir + "\\urls");
   }
   EXPECT_EQ(urls, url + "\n");
-  for (const char* name : {"xdg-open", "urls", "done"})
-    DeleteFileA((dos_dir + "\\" + name).c_str());
+  for (const char* file : {"xdg-open", "urls", "done"})
+    DeleteFileA((dos_dir + "\\" + file).c_str());
   RemoveDirectoryA(dos_dir.c_str());
 }
 

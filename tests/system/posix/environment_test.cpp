@@ -1,5 +1,5 @@
-// The POSIX port's language names: Windows' three-letter names from locale
-// names, the precedence of LC_ALL, LC_MESSAGES and LANG, and the language tests.
+// What the POSIX port reads from the environment: Windows' three-letter language
+// names from the locale variables, their precedence, and DISPLAY.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -45,26 +45,29 @@ TEST(LanguageNames, FromLocaleNames) {
   }
 }
 
-// Sets LC_ALL, LC_MESSAGES and LANG (null: unset) for the life of the object.
-class locale_environment {
+// Sets a variable (null: unsets it) for the life of the object.
+class env_override {
  public:
-  locale_environment(const char* all, const char* messages, const char* lang) {
-    const char* values[3] = {all, messages, lang};
-    for (int i = 0; i < 3; ++i) {
-      if (const char* old = getenv(names_[i])) saved_[i] = old;
-      set(names_[i], values[i]);
-    }
+  env_override(const char* name, const char* value) : name_(name) {
+    if (const char* old = getenv(name)) saved_ = old;
+    set(name, value);
   }
-  ~locale_environment() {
-    for (int i = 0; i < 3; ++i) set(names_[i], saved_[i] ? saved_[i]->c_str() : nullptr);
-  }
+  ~env_override() { set(name_, saved_ ? saved_->c_str() : nullptr); }
+  env_override(const env_override&) = delete;
+  env_override& operator=(const env_override&) = delete;
 
  private:
   static void set(const char* name, const char* value) {
     value != nullptr ? setenv(name, value, 1) : unsetenv(name);
   }
-  static constexpr const char* names_[3] = {"LC_ALL", "LC_MESSAGES", "LANG"};
-  std::optional<std::string> saved_[3];
+  const char* name_;
+  std::optional<std::string> saved_;
+};
+
+struct locale_environment {
+  locale_environment(const char* all, const char* messages, const char* lang)
+      : all_("LC_ALL", all), messages_("LC_MESSAGES", messages), lang_("LANG", lang) {}
+  env_override all_, messages_, lang_;
 };
 
 TEST(LanguageNames, PrecedenceOfTheVariables) {
@@ -98,6 +101,20 @@ TEST(LanguageTests, UnderSeveralLangValues) {
   }
   const locale_environment env(nullptr, "ja_JP.UTF-8", "en_US.UTF-8");
   EXPECT_EQ(LanguageIsJapanese(), 1u);
+}
+
+// Without an X display the port answers 0 by 0 (libX11 is loaded only to ask).
+TEST(Display, NoDisplayOrNoServerGivesZero) {
+  {
+    const env_override none("DISPLAY", nullptr);
+    std::uint32_t width = 7, height = 7;
+    EXPECT_EQ(GetDisplaySize(&width, &height), 1u);
+    EXPECT_EQ(width, 0u);
+    EXPECT_EQ(height, 0u);
+  }
+  const env_override nowhere("DISPLAY", ":4093");
+  EXPECT_EQ(GetDisplayWidth(), 0u);
+  EXPECT_EQ(GetDisplayHeight(), 0u);
 }
 
 }  // namespace
