@@ -1,5 +1,4 @@
-// Heap areas: the raw byte layout, queue, stack, cursor and search at their
-// edges, heads without a record, the guard's life, and blocks zeroed on release.
+// Heap areas: raw layout, queue, stack, cursor and search edges, the guard's life.
 #include <cstdint>
 #include <cstring>
 

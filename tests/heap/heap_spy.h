@@ -1,5 +1,4 @@
-// Shared by the heap tests: a spy round the heap calls (single-threaded tests
-// only), a fixture with a fresh semaphore table, and a block's registry text.
+// Shared by the heap tests: a heap call spy, a fresh-table fixture, registry text.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -1,6 +1,4 @@
-// The registered allocator: zero-filled blocks known by their text in the
-// registry and the table, claims and the frees that wait for them, scrubbing,
-// large blocks, the lump free, and every failure path.
+// The registered allocator: registry and table entries, claims, scrubbing, failures.
 #include <algorithm>
 #include <atomic>
 #include <chrono>

@@ -1,5 +1,4 @@
-// Heap areas and registered blocks shared by threads and processes: no record
-// lost or taken twice, the registry intact, another process's holds respected.
+// Heap areas and registered blocks shared by threads and by another process.
 #include <atomic>
 #include <chrono>
 #include <cstring>

@@ -1,5 +1,4 @@
-// Playing the user of a real dialog under X with xdotool, per platform (zenity
-// on POSIX, Wine's common dialogs on Windows).
+// Playing the user of a real dialog under X with xdotool, per platform.
 #pragma once
 
 #include <string>

@@ -1,5 +1,4 @@
-// A recording stand-in for the dialog, help and browser calls: it keeps what
-// the library handed over and answers as the test says, so no window opens.
+// A recording stand-in for the dialog, help and browser calls; no window opens.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,4 @@
-// The real dialogs under X, played with xdotool: a typed path and Enter
-// confirms, Escape cancels, and only the Ex save asks before overwriting.
-// Skipped without a display (ctest runs them as shell_x11 under xvfb-run).
+// The real dialogs under X, played with xdotool (ctest's shell_x11; skipped elsewhere).
 #include <gtest/gtest.h>
 
 #include <atomic>

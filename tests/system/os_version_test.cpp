@@ -1,5 +1,4 @@
-// The operating-system code decided from version records, row by row, and the
-// user group check that rests on its platform field.
+// The operating-system code from version records, and the user group check on it.
 #include <gtest/gtest.h>
 
 #include <cstring>

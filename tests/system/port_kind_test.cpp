@@ -1,5 +1,4 @@
-// GetPortKind: USB and LPT anywhere in any case (the first to begin decides),
-// and the dotted address test with its empty parts and its one trailing dot.
+// GetPortKind: USB and LPT anywhere in any case, and the dotted address test.
 #include <gtest/gtest.h>
 
 #include <vector>

@@ -1,5 +1,4 @@
-// The printer facility on the real print server (under Wine, through Wine's
-// spooler): the listing, driver records, file search and plug-in exports.
+// The printer facility on the real print server (under Wine, through its spooler).
 #include <gtest/gtest.h>
 
 #include <cstring>

@@ -1,6 +1,4 @@
-// The printer search on the real print server, natively and under Wine: the
-// network search end to end, the printers it must pass over, and the name
-// search by substring in listing order.
+// The printer search on the real print server, natively and under Wine.
 #include <gtest/gtest.h>
 
 #include <cstring>

@@ -1,6 +1,4 @@
-// The printer search against a stand-in system, for what a real spooler will not
-// do on demand: failing listings and allocations, driver paths without a folder,
-// and everything opened given back.
+// The printer search against a stand-in system, for failures a spooler will not make.
 #include <gtest/gtest.h>
 
 #include <cstring>

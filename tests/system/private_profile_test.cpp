@@ -1,5 +1,4 @@
-// Capability files read alike on both ports: one table of answers asserted for
-// our reader here and for Wine's GetPrivateProfileStringA in the Windows build.
+// One table of capability-file answers for our reader and Wine's GetPrivateProfileStringA.
 #include "os/private_profile.h"
 
 #include <gtest/gtest.h>

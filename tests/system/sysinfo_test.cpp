@@ -1,5 +1,4 @@
-// The machine queries against a stand-in system: argument checks, buffer
-// clearing, size protocols and the sockets interface ended on every path.
+// The machine queries against a stand-in system: checks, clearing, sizes, socket balance.
 #include "os/sysinfo.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,4 @@
-// The POSIX port's desktop side without a display: the zenity and kdialog
-// command lines, the chosen path put back, a scripted zenity run for real, and
-// xdg-open replaced by a recording script first in PATH.
+// The POSIX desktop side: zenity and kdialog command lines, scripted zenity and xdg-open.
 #include <gtest/gtest.h>
 
 #include <chrono>

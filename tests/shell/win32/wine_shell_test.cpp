@@ -1,5 +1,4 @@
-// Against Wine's own shell: the HTML Help control found through the registry,
-// and a URL reaching the host's xdg-open (a recording script) via winebrowser.
+// Against Wine's own shell: HTML Help found in the registry, URLs reaching xdg-open.
 #include <gtest/gtest.h>
 #include <windows.h>
 

@@ -1,5 +1,4 @@
-// CUPS queues: one without a PPD has no driver folder, and the name search
-// matches any part of the device URIs.
+// CUPS queues: no PPD, no driver folder; the name search matches any part of a URI.
 #include <gtest/gtest.h>
 
 #include <cstring>

@@ -1,5 +1,4 @@
-// What the POSIX port reads from the environment: Windows' three-letter language
-// names from the locale variables, their precedence, and DISPLAY.
+// What the POSIX port reads from the environment: locale variables and DISPLAY.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 

@@ -1,5 +1,4 @@
-// The print server on POSIX: the one ctest started (HOSTUTIL_TEST_CUPS), or,
-// for a test program run by hand, one of its own that stops when it ends.
+// The print server on POSIX: ctest's (HOSTUTIL_TEST_CUPS), or one of its own.
 #include "system/print_server.h"
 
 #include <stdlib.h>
