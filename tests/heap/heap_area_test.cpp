@@ -1,16 +1,8 @@
-// Heap areas: the byte layout read back through raw memory, queue, stack, cursor
-// and search behaviour at their edges, heads left without a record, the guard
-// semaphore's life in the table, and blocks zeroed before they are given back.
-#include <gtest/gtest.h>
-
+// Heap areas: raw layout, queue, stack, cursor and search edges, the guard's life.
 #include <cstdint>
 #include <cstring>
-#include <string>
-#include <vector>
 
 #include "heap_spy.h"
-#include "hostutil.h"
-#include "os/heap.h"
 
 namespace {
 
@@ -50,8 +42,7 @@ uint32_t append(HeapAreaHead** area, const std::string& data) {
   return AllocHeapAreaAndSetData(area, data.data(), static_cast<uint32_t>(data.size()));
 }
 
-// What a fetch delivers into a buffer of the given size, which must come back
-// cleared past the delivered bytes.
+// What a fetch delivers; the buffer must come back cleared past it.
 std::string take(taker fn, HeapAreaHead** area, uint32_t size = 8) {
   std::string buffer(size, 'x');
   const uint32_t n = fn(area, buffer.data(), size);
@@ -59,15 +50,11 @@ std::string take(taker fn, HeapAreaHead** area, uint32_t size = 8) {
   return buffer.substr(0, n);
 }
 
-class HeapArea : public ::testing::Test {
+class HeapArea : public hostutil::test::fresh_table {
  protected:
-  void SetUp() override {
-    SemaphoreControlEnd();
-    SemaphoreControlBegin();
-  }
   void TearDown() override {
     FreeHeapArea(&area);
-    SemaphoreControlEnd();
+    fresh_table::TearDown();
   }
   void fill_abc() {
     for (const char* s : {"a", "bb", "ccc"}) ASSERT_EQ(append(&area, s), 1u);
@@ -114,26 +101,25 @@ TEST_F(HeapArea, CursorQueueAndStack) {
   EXPECT_EQ(cursor, nullptr);
   EXPECT_EQ(area->recordCount, 3u);
 
-  EXPECT_EQ(take(FetchAndFreeHeapData, &area), "a");
-  EXPECT_EQ(raw_records(area), (strings{"bb", "ccc"}));
-  EXPECT_EQ(take(FetchAndFreeHeapData, &area), "bb");
-  EXPECT_TRUE(guard_in_table());
-  EXPECT_EQ(take(FetchAndFreeHeapData, &area), "ccc");
-  EXPECT_EQ(area, nullptr);
-  EXPECT_FALSE(guard_in_table());
-  EXPECT_EQ(take(FetchAndFreeHeapData, &area), "");
-
-  fill_abc();
-  EXPECT_TRUE(guard_in_table());
   EXPECT_EQ(take(FetchHeapLastData, &area), "ccc");
   EXPECT_EQ(area->recordCount, 3u);
-  EXPECT_EQ(take(FetchAndFreeHeapLastData, &area), "ccc");
-  EXPECT_EQ(raw_records(area), (strings{"a", "bb"}));  // the chain is cut before it
-  EXPECT_EQ(take(FetchAndFreeHeapLastData, &area), "bb");
-  EXPECT_EQ(raw_records(area), strings{"a"});
-  EXPECT_EQ(take(FetchAndFreeHeapLastData, &area), "a");
-  EXPECT_EQ(area, nullptr);
-  EXPECT_FALSE(guard_in_table());
+
+  // Taken as a queue, then as a stack: the chain left is read back after each,
+  // and the last record takes the area and its guard with it.
+  for (const bool queue : {true, false}) {
+    SCOPED_TRACE(queue ? "queue" : "stack");
+    if (area == nullptr) fill_abc();
+    strings left{"a", "bb", "ccc"};
+    while (!left.empty()) {
+      const std::string next = queue ? left.front() : left.back();
+      EXPECT_EQ(take(queue ? FetchAndFreeHeapData : FetchAndFreeHeapLastData, &area), next);
+      left.erase(queue ? left.begin() : left.end() - 1);
+      EXPECT_EQ(area == nullptr ? strings{} : raw_records(area), left);
+      EXPECT_EQ(area == nullptr, left.empty());
+      EXPECT_EQ(guard_in_table(), !left.empty());
+    }
+    EXPECT_EQ(take(queue ? FetchAndFreeHeapData : FetchAndFreeHeapLastData, &area), "");
+  }
 }
 
 TEST_F(HeapArea, RecordLargerThanTheBufferIsLeftInPlace) {

@@ -1,8 +1,9 @@
-// The heap spy's wrappers, installed in the heap call table for the length of a
-// test and put back by its destructor.
+// The heap spy's wrappers, installed in the heap call table for its lifetime.
 #include "heap_spy.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
 
 namespace hostutil::test {
 namespace {
@@ -52,6 +53,13 @@ heap_spy::~heap_spy() {
   os::heap_syscalls() = saved_;
   g_spy = nullptr;
   for (void* block : stranded) saved_.release(block);  // no-op for blocks freed since
+}
+
+std::string text_of(const void* block) {
+  char text[17];
+  std::snprintf(text, sizeof text, "%016llx",
+                static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(block)));
+  return text;
 }
 
 }  // namespace hostutil::test

@@ -1,15 +1,19 @@
-// A wrapper round the heap calls for single-threaded tests: counts them, makes
-// a chosen allocation fail or every size come back as 0, and notes whether each
-// small block was all zeros when it was given back.
+// Shared by the heap tests: a heap call spy, a fresh-table fixture, registry text.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstddef>
+#include <string>
 #include <vector>
 
+#include "hostutil.h"
 #include "os/heap.h"
 
 namespace hostutil::test {
 
+// Counts the heap calls, makes a chosen allocation fail or every size come back
+// as 0, and notes whether each small block was all zeros when given back.
 class heap_spy {
  public:
   heap_spy();
@@ -29,5 +33,20 @@ class heap_spy {
  private:
   os::heap_calls saved_;
 };
+
+class fresh_table : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SemaphoreControlEnd();
+    SemaphoreControlBegin();
+  }
+  void TearDown() override {
+    GlobalAreaLumpFree();
+    SemaphoreControlEnd();
+  }
+};
+
+// The text a registered block is known by: its address in 16 hex digits.
+std::string text_of(const void* block);
 
 }  // namespace hostutil::test

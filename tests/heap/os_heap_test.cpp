@@ -1,5 +1,4 @@
-// The heap facility: alignment, the exact size it reports, zero-filling, pages
-// of their own from 1 MiB up, and addresses it does not know.
+// The heap facility: alignment, exact sizes, zero-filling, mapped blocks, strangers.
 #include <gtest/gtest.h>
 
 #include <cstdint>

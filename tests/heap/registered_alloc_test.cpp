@@ -1,35 +1,20 @@
-// The scratch allocator: zero-filled blocks, their registry text in the registry
-// and as a semaphore in the table, claims and the frees that wait for them,
-// scrubbing, large blocks, the lump free, and every failure path.
-#include <gtest/gtest.h>
-
+// The registered allocator: registry and table entries, claims, scrubbing, failures.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "heap/registry.h"
 #include "heap_spy.h"
-#include "hostutil.h"
 #include "lock/semaphore_table.h"
-#include "os/heap.h"
 #include "support/fake_semaphores.h"
 
 using namespace std::chrono_literals;
+using hostutil::test::text_of;
 
 namespace {
-
-std::string text_of(const void* block) {
-  char text[17];
-  std::snprintf(text, sizeof text, "%016llx",
-                static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(block)));
-  return text;
-}
 
 // The registry's records, read with the cursor.
 std::vector<std::string> registered() {
@@ -52,17 +37,7 @@ bool all_zero(const void* p, std::size_t n) {
   return std::all_of(b, b + n, [](unsigned char c) { return c == 0; });
 }
 
-class RegisteredAlloc : public ::testing::Test {
- protected:
-  void SetUp() override {
-    SemaphoreControlEnd();
-    SemaphoreControlBegin();
-  }
-  void TearDown() override {
-    GlobalAreaLumpFree();
-    SemaphoreControlEnd();
-  }
-};
+using RegisteredAlloc = hostutil::test::fresh_table;
 
 TEST_F(RegisteredAlloc, BlocksAreZeroFilledRegisteredAndGivenASemaphore) {
   EXPECT_EQ(GlobalAllocEx(64, 0), nullptr);

@@ -1,23 +1,14 @@
-// Heap areas and registered blocks used by several threads and processes at
-// once: no record lost or taken twice, the registry intact under concurrent
-// allocations, and the guard and block semaphores keeping another process out.
-#include <gtest/gtest.h>
-
-#include <algorithm>
+// Heap areas and registered blocks shared by threads and by another process.
 #include <atomic>
 #include <chrono>
-#include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <map>
-#include <string>
+#include <set>
 #include <thread>
-#include <vector>
 
 #include "heap/registry.h"
-#include "hostutil.h"
+#include "heap_spy.h"
 #include "lock/semaphore_table.h"
 #include "support/child.h"
 
@@ -45,20 +36,9 @@ bool wait_for_file(const fs::path& p, std::chrono::milliseconds limit = 20s) {
 
 void touch(const fs::path& p) { std::ofstream(p) << "x"; }
 
-class SharedUse : public ::testing::Test {
- protected:
-  void SetUp() override {
-    SemaphoreControlEnd();
-    SemaphoreControlBegin();
-  }
-  void TearDown() override {
-    GlobalAreaLumpFree();
-    SemaphoreControlEnd();
-  }
-};
+using SharedUse = hostutil::test::fresh_table;
 
-// A 40-byte sentinel stays at the bottom, too large for the takers' buffers, so
-// the area never empties and the guard stays in the table throughout.
+// A 40-byte sentinel, too large for the takers, keeps the area and its guard alive.
 TEST_F(SharedUse, TakersAndProducersNeverLoseOrDuplicateARecord) {
   constexpr int producers = 3, per_producer = 80, large_ones = 40;
   HeapAreaHead* area = nullptr;
@@ -112,17 +92,15 @@ TEST_F(SharedUse, TakersAndProducersNeverLoseOrDuplicateARecord) {
   for (auto& th : pool) th.join();
 
   EXPECT_EQ(failed.load(), 0);
-  std::map<std::string, int> count;
-  for (const auto& list : taken) {
-    for (const auto& s : list) ++count[s];
-  }
-  EXPECT_EQ(count.size(), static_cast<std::size_t>(producers * per_producer + large_ones));
-  for (const auto& [s, n] : count) EXPECT_EQ(n, 1) << s;
+  std::multiset<std::string> all_taken, all_made;
+  for (const auto& list : taken) all_taken.insert(list.begin(), list.end());
   for (int p = 0; p < producers; ++p) {
-    for (int i = 0; i < per_producer; ++i) {
-      EXPECT_EQ(count.count("p" + std::to_string(p) + "-" + std::to_string(i)), 1u);
-    }
+    for (int i = 0; i < per_producer; ++i)
+      all_made.insert("p" + std::to_string(p) + "-" + std::to_string(i));
   }
+  for (int i = 0; i < large_ones; ++i) all_made.insert(padded("large-" + std::to_string(i), 24));
+  EXPECT_TRUE(all_taken == all_made)
+      << all_taken.size() << " taken of " << all_made.size() << ": records lost or taken twice";
 
   ASSERT_NE(area, nullptr);
   EXPECT_EQ(area->recordCount, 1u);
@@ -166,32 +144,18 @@ TEST_F(SharedUse, ThreadsAllocatingAndFreeingKeepTheRegistryWhole) {
   EXPECT_EQ(hostutil::lock::occupied_slots(), 0u);  // every block semaphore and the guard
 }
 
-// args: folder. Holds the heap guard until folder/release appears.
-HOSTUTIL_CHILD_ROLE(hold_heap_guard) {
+// args: a semaphore name (the heap guard or a block's registry text), folder.
+// Holds it from another process until folder/release appears.
+HOSTUTIL_CHILD_ROLE(hold_semaphore) {
   SemaphoreControlBegin();
-  const fs::path folder(args.at(0));
-  if (SemaphoreCreate(guard, 0) != 1) return 2;
-  if (SemaphoreEntry(guard, 0, 0) != 1) return 3;
-  touch(folder / "held");
-  if (!wait_for_file(folder / "release", 60s)) return 4;
-  SemaphoreLeave(guard, 0);
-  SemaphoreRelease(guard, 0);
-  SemaphoreControlEnd();
-  return 0;
-}
-
-// args: the block's registry text, folder. Claims it like a holder in another
-// process whose block had the same address.
-HOSTUTIL_CHILD_ROLE(claim_block) {
-  SemaphoreControlBegin();
+  const char* name = args.at(0).c_str();
   const fs::path folder(args.at(1));
-  const char* text = args.at(0).c_str();
-  if (SemaphoreCreate(text, 0) != 1) return 2;
-  if (SemaphoreEntry(text, 0, 0) != 1) return 3;
+  if (SemaphoreCreate(name, 0) != 1) return 2;
+  if (SemaphoreEntry(name, 0, 0) != 1) return 3;
   touch(folder / "held");
   if (!wait_for_file(folder / "release", 60s)) return 4;
-  SemaphoreLeave(text, 0);
-  SemaphoreRelease(text, 0);
+  SemaphoreLeave(name, 0);
+  SemaphoreRelease(name, 0);
   SemaphoreControlEnd();
   return 0;
 }
@@ -225,7 +189,7 @@ class CrossProcess : public SharedUse {
 };
 
 TEST_F(CrossProcess, HeapAreaCallsWaitForTheGuardHeldElsewhere) {
-  hostutil::test::child_process child("hold_heap_guard", {folder_});
+  hostutil::test::child_process child("hold_semaphore", {guard, folder_});
   ASSERT_TRUE(child.started());
   ASSERT_TRUE(wait_for_file(fs::path(folder_) / "held"));
   HeapAreaHead* area = nullptr;
@@ -239,18 +203,16 @@ TEST_F(CrossProcess, HeapAreaCallsWaitForTheGuardHeldElsewhere) {
 }
 
 TEST_F(CrossProcess, FreeWaitsForAHolderInAnotherProcess) {
-  auto* block = static_cast<char*>(GlobalAllocEx(64, 32));
+  void* block = GlobalAllocEx(64, 32);
   ASSERT_NE(block, nullptr);
-  char text[17];
-  std::snprintf(text, sizeof text, "%016llx",
-                static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(block)));
-  hostutil::test::child_process child("claim_block", {text, folder_});
+  const std::string text = hostutil::test::text_of(block);
+  hostutil::test::child_process child("hold_semaphore", {text, folder_});
   ASSERT_TRUE(child.started());
   ASSERT_TRUE(wait_for_file(fs::path(folder_) / "held"));
   EXPECT_EQ(GlobalAreaIsEntry(block), 0u);  // held by the other process, not this one
   const auto took = released_after(300ms, [&] { GlobalFreeExEx(block); });
   EXPECT_GE(took, 300ms);
-  EXPECT_EQ(SemaphoreIsExist(text, 0), 0u);
+  EXPECT_EQ(SemaphoreIsExist(text.c_str(), 0), 0u);
   EXPECT_EQ(hostutil::heap::allocation_registry(), nullptr);
   EXPECT_EQ(child.wait(), 0);
 }

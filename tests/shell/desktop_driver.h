@@ -1,6 +1,4 @@
-// Playing the user of a real dialog under an X server with xdotool: what each
-// build needs to find the dialog's window and type into it. Implemented per
-// platform (zenity on POSIX, Wine's common dialogs on Windows).
+// Playing the user of a real dialog under X with xdotool, per platform.
 #pragma once
 
 #include <string>
@@ -13,16 +11,14 @@ using xdotool_command = std::vector<std::string>;
 // Empty when the real dialogs can be shown and driven here; else the reason.
 std::string real_dialogs_unavailable();
 
-// Runs xdotool with the arguments, bounded in time, and waits for it. Its exit
-// status where the platform can tell (0 under Wine), -1 when it did not run;
-// the lines it printed go to output when given.
+// Runs xdotool, bounded in time; its exit status (0 under Wine), -1 when it did
+// not run. The lines it printed go to output when given.
 int xdotool(const xdotool_command& args, std::vector<std::string>* output = nullptr);
 
 // The X window class of the windows the dialogs open (regular expression).
 std::string dialog_window_class();
 
-// The xdotool commands that type a path into the focused dialog and confirm
-// it; repeating them from the start must do no harm.
+// Types a path into the focused dialog and confirms it; safe to repeat.
 std::vector<xdotool_command> type_path_steps(const std::string& path);
 
 // Captions of the dialogs shown without one of the caller's.
@@ -31,5 +27,12 @@ std::string folder_caption(const std::string& title);
 
 // Whether the folder picker takes a typed path (Wine's shows only a tree).
 bool folder_path_can_be_typed();
+
+#if defined(_WIN32)
+// Starts a host program under Wine, which cannot wait for it: true once the
+// program has made the file dos_marker, false if it did not start or in time.
+bool run_host_program(const std::vector<std::string>& argv, const std::string& dos_marker,
+                      unsigned timeout_ms);
+#endif
 
 }  // namespace hostutil::test

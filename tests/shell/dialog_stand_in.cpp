@@ -1,5 +1,4 @@
-// The recording dialog stand-in. One at a time; dialogs from one thread, help
-// calls from any number.
+// The recording dialog stand-in: one at a time; help calls from any thread.
 #include "dialog_stand_in.h"
 
 #include <cstring>
@@ -28,8 +27,7 @@ std::uint32_t record_file_dialog(bool save, os::file_dialog_request& r) {
   recorded_file_dialog d;
   d.save = save;
   d.owner = r.owner;
-  // The library hands over its own 260-byte buffer; reading all of it also
-  // shows that the zeros after the list are there.
+  // The library's own 260-byte buffer, read whole to see the zeros after the list.
   if (r.filter != nullptr) d.filter = std::string(r.filter, work_buffer_size);
   d.file = r.file;
   d.file_size = r.file_size;

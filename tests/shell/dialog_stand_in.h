@@ -1,6 +1,4 @@
-// A recording stand-in for the dialog, help and browser calls, installed
-// through the swappable call table: it keeps what the library handed over and
-// answers as the test scripts it, so no window opens.
+// A recording stand-in for the dialog, help and browser calls; no window opens.
 #pragma once
 
 #include <cstdint>
@@ -41,8 +39,7 @@ class dialog_stand_in {
   dialog_stand_in(const dialog_stand_in&) = delete;
   dialog_stand_in& operator=(const dialog_stand_in&) = delete;
 
-  // File dialogs: the answer, and what a nonzero answer writes (the title is
-  // written whatever the answer, as the system leaves it).
+  // File dialogs: the answer and what a nonzero one writes (the title always).
   std::uint32_t answer = 1;
   std::string chosen_path;
   std::string chosen_title;

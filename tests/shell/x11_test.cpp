@@ -1,10 +1,6 @@
-// The real dialogs under an X server, played like a person with xdotool:
-// a typed path and Enter confirms, Escape cancels, and the Ex save dialog asks
-// before it overwrites an existing file while the plain one does not. Skipped
-// without a display (ctest runs them as shell_x11 under xvfb-run).
+// The real dialogs under X, played with xdotool (ctest's shell_x11; skipped elsewhere).
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -144,74 +140,65 @@ class ShellX11 : public ::testing::Test {
     return path;
   }
   static std::string contents(const std::string& path) {
-    std::ifstream in(path);
     std::string s;
-    std::getline(in, s);
+    std::getline(std::ifstream(path), s);
     return s;
   }
+  FileDialogParameters params(const char* caption) {
+    FileDialogParameters p{};
+    p.file = file_;
+    p.fileSize = sizeof file_;
+    p.fileTitle = title_;
+    p.fileTitleSize = sizeof title_;
+    p.title = caption;
+    return p;
+  }
   std::string folder_;
+  char file_[260] = {};
+  char title_[64] = {};
 };
 
 TEST_F(ShellX11, TypedPathAndEnterChoosesTheFile) {
   const std::string path = make_file("chosen.txt");
-  char file[260] = {};
-  char title[64] = {};
-  FileDialogParameters p{};
+  FileDialogParameters p = params("hostutil open test");
   p.filter = "Text files|*.txt|All files|*.*|";
-  p.file = file;
-  p.fileSize = sizeof file;
-  p.fileTitle = title;
-  p.fileTitleSize = sizeof title;
-  p.title = "hostutil open test";
   const auto r =
       play(p.title, type_path_steps(path), [&] { return DisplayFileOpenDialogEx(nullptr, &p); });
   EXPECT_EQ(r.answer, HOSTUTIL_DIALOG_OK);
-  EXPECT_STREQ(file, path.c_str());
-  EXPECT_STREQ(title, "chosen.txt");
+  EXPECT_STREQ(file_, path.c_str());
+  EXPECT_STREQ(title_, "chosen.txt");
 }
 
 TEST_F(ShellX11, EscapeCancels) {
-  char file[260] = {};
-  char title[64];
-  std::memset(title, 'x', sizeof title);
-  FileDialogParameters p{};
-  p.file = file;
-  p.fileSize = sizeof file;
-  p.fileTitle = title;
-  p.fileTitleSize = sizeof title;
-  p.title = "hostutil cancel test";
+  std::memset(title_, 'x', sizeof title_);
+  FileDialogParameters p = params("hostutil cancel test");
   const auto r =
       play(p.title, {{"key", "Escape"}}, [&] { return DisplayFileOpenDialogEx(nullptr, &p); });
   EXPECT_EQ(r.answer, HOSTUTIL_DIALOG_CANCEL);
-  EXPECT_EQ(std::string(title, sizeof title), std::string(sizeof title, '\0'));
+  EXPECT_EQ(std::string(title_, sizeof title_), std::string(sizeof title_, '\0'));
 }
 
 TEST_F(ShellX11, ExSaveAsksBeforeOverwritingAnExistingFile) {
   const std::string path = make_file("existing.txt");
-  char file[260] = {};
-  FileDialogParameters p{};
-  p.file = file;
-  p.fileSize = sizeof file;
+  FileDialogParameters p = params("hostutil overwrite test");
   p.initialFileName = path.c_str();
-  p.title = "hostutil overwrite test";
   const auto r =
       play(p.title, {{"key", "Return"}}, [&] { return DisplayFileSaveDialogEx(nullptr, &p); });
   EXPECT_EQ(r.answer, HOSTUTIL_DIALOG_OK);
   EXPECT_TRUE(r.asked) << "no overwrite question came up";
-  EXPECT_STREQ(file, path.c_str());
+  EXPECT_STREQ(file_, path.c_str());
   EXPECT_EQ(contents(path), "kept") << "the dialog itself writes nothing";
 }
 
 TEST_F(ShellX11, PlainSaveDoesNotAsk) {
   const std::string path = make_file("existing.txt");
-  char file[260] = {};
   const auto r = play(default_save_caption(), {{"key", "Return"}}, [&] {
-    return DisplayFileSaveDialog(nullptr, nullptr, path.c_str(), 0, "Text files|*.txt|", file,
-                                 sizeof file);
+    return DisplayFileSaveDialog(nullptr, nullptr, path.c_str(), 0, "Text files|*.txt|", file_,
+                                 sizeof file_);
   });
   EXPECT_EQ(r.answer, HOSTUTIL_DIALOG_OK);
   EXPECT_FALSE(r.asked);
-  EXPECT_STREQ(file, path.c_str());
+  EXPECT_STREQ(file_, path.c_str());
 }
 
 TEST_F(ShellX11, FolderPicker) {

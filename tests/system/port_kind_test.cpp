@@ -1,56 +1,29 @@
-// GetPortKind's whole table: USB and LPT anywhere in any case, the first to
-// begin deciding, and the dotted address test with its empty parts and its
-// one trailing dot.
+// GetPortKind: USB and LPT anywhere in any case, and the dotted address test.
 #include <gtest/gtest.h>
+
+#include <vector>
 
 #include "hostutil.h"
 
 namespace {
 
 TEST(PortKind, WholeTable) {
-  const struct {
-    const char* name;
-    std::uint32_t kind;
-  } cases[] = {
-      {"", HOSTUTIL_PORT_UNKNOWN},
-      // USB and LPT: anywhere, any case; the one that begins first decides
-      {"USB001", HOSTUTIL_PORT_USB},
-      {"WSD-usb-printer", HOSTUTIL_PORT_USB},
-      {"xUsB", HOSTUTIL_PORT_USB},
-      {"1.2.usb", HOSTUTIL_PORT_USB},
-      {"US", HOSTUTIL_PORT_UNKNOWN},
-      {"U S B", HOSTUTIL_PORT_UNKNOWN},
-      {"LPT1:", HOSTUTIL_PORT_PARALLEL},
-      {"lpt", HOSTUTIL_PORT_PARALLEL},
-      {"LPTUSB", HOSTUTIL_PORT_PARALLEL},
-      {"xxLPTUSB", HOSTUTIL_PORT_PARALLEL},
-      {"USBLPT", HOSTUTIL_PORT_USB},
-      {"ULPT", HOSTUTIL_PORT_PARALLEL},
-      // dotted IPv4 addresses
-      {"192.168.0.10", HOSTUTIL_PORT_NETWORK},
-      {"0.0.0.0", HOSTUTIL_PORT_NETWORK},
-      {"255.255.255.255", HOSTUTIL_PORT_NETWORK},
-      {"001.002.003.004", HOSTUTIL_PORT_NETWORK},
-      {"1..2.3", HOSTUTIL_PORT_NETWORK},  // an empty part counts as 0
-      {"...", HOSTUTIL_PORT_NETWORK},
-      {"1.2.3.", HOSTUTIL_PORT_NETWORK},
-      {"1.2.3.4.", HOSTUTIL_PORT_NETWORK},  // one dot after the fourth part
-      {"1.2.3.4..", HOSTUTIL_PORT_UNKNOWN},
-      {"1.2.3", HOSTUTIL_PORT_UNKNOWN},
-      {"1.2.3.4.5", HOSTUTIL_PORT_UNKNOWN},
-      {"256.1.1.1", HOSTUTIL_PORT_UNKNOWN},
-      {"1.2.3.256", HOSTUTIL_PORT_UNKNOWN},
-      {"1234.1.1.1", HOSTUTIL_PORT_UNKNOWN},
-      {"1.2.3.0255", HOSTUTIL_PORT_UNKNOWN},
-      {"1.2.3.-1", HOSTUTIL_PORT_UNKNOWN},
-      {"1.2.3.4 ", HOSTUTIL_PORT_UNKNOWN},
-      {"192.168.0.10:9100", HOSTUTIL_PORT_UNKNOWN},
-      {"IP_192.168.0.10", HOSTUTIL_PORT_UNKNOWN},
-      {"COM1", HOSTUTIL_PORT_UNKNOWN},
-      {"FILE:", HOSTUTIL_PORT_UNKNOWN},
+  const std::vector<std::pair<std::uint32_t, std::vector<const char*>>> cases = {
+      {HOSTUTIL_PORT_USB, {"USB001", "WSD-usb-printer", "xUsB", "1.2.usb", "USBLPT"}},
+      {HOSTUTIL_PORT_PARALLEL, {"LPT1:", "lpt", "LPTUSB", "xxLPTUSB", "ULPT"}},
+      // An empty part counts as 0; one dot may follow the fourth part.
+      {HOSTUTIL_PORT_NETWORK,
+       {"192.168.0.10", "0.0.0.0", "255.255.255.255", "001.002.003.004", "1..2.3", "...", "1.2.3.",
+        "1.2.3.4."}},
+      {HOSTUTIL_PORT_UNKNOWN,
+       {"", "US", "U S B", "COM1", "FILE:", "1.2.3.4..", "1.2.3", "1.2.3.4.5", "256.1.1.1",
+        "1.2.3.256", "1234.1.1.1", "1.2.3.0255", "1.2.3.-1", "1.2.3.4 ", "192.168.0.10:9100",
+        "IP_192.168.0.10"}},
   };
   EXPECT_EQ(GetPortKind(nullptr), HOSTUTIL_PORT_UNKNOWN);
-  for (const auto& c : cases) EXPECT_EQ(GetPortKind(c.name), c.kind) << '"' << c.name << '"';
+  for (const auto& [kind, names] : cases) {
+    for (const char* name : names) EXPECT_EQ(GetPortKind(name), kind) << '"' << name << '"';
+  }
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// The tests' private print server (cups-server.sh) as the printer tests see
-// it: six printers, and the addresses the test plug-in reports for them.
+// The tests' private print server (cups-server.sh) as the printer tests see it.
 #pragma once
 
 #include <string>

@@ -1,8 +1,4 @@
-// The printer search on a real print server: the network search end to end
-// (capability file found by pattern, support code under either key, plug-in
-// from the driver folder or beside the program, address compared exactly),
-// every printer it must pass over, and the name search by substring in the
-// order of the listing. The same cases run natively and under Wine.
+// The printer search on the real print server, natively and under Wine.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -100,6 +96,15 @@ class PrinterSearch : public testing::Test {
     written_.push_back(path);
   }
 
+  // The plug-in the matching capability files name for hu-net's driver.
+  static std::uint32_t hu_net_plugin(const char* pattern, const char* code, std::string& plugin) {
+    char name[256];
+    const std::uint32_t found = hostutil::system::GetCapabilityDllName(
+        "hu-net", drivers_["hu-net"].c_str(), pattern, code, name, sizeof name);
+    plugin = name;
+    return found;
+  }
+
   static inline bool ready_ = false;
   static inline std::string reason_;
   static inline std::map<std::string, std::string> drivers_, ports_;
@@ -108,44 +113,33 @@ class PrinterSearch : public testing::Test {
 };
 
 TEST_F(PrinterSearch, NetworkSearchEndToEnd) {
-  capability_file("hu_a_1.cap", {
-                                    "[Capability]",
-                                    "@hu-net=NetSection",
-                                    "@hu-net2=Net2Section",
-                                    "@hu-usb=UsbSection",
-                                    "@hu-usb2=Usb2Section",
-                                    "[NetSection]",
-                                    "ZentorraSupportCode=ZX-100",
-                                    "GetIPDll=" + in_driver_folder,
-                                    "[Net2Section]",
-                                    "ZentorraSupportCode=OTHER",
-                                    "ZNTSupportCode=ZX-100",
-                                    "GetIPDll=" + beside_program,
-                                    "[UsbSection]",
-                                    "ZNTSupportCode = ZX-100",
-                                    "GetIPDll=\"" + beside_program + "\"",
-                                    "[Usb2Section]",
-                                    "zentorrasupportcode=ZX-100",
-                                    "getipdll=" + beside_program,
-                                });
-  // First key, plug-in from the driver folder.
-  found_printer f = search("127.0.0.10", "hu_a_*.cap", "ZX-100");
-  EXPECT_EQ(f.result, 1u);
-  EXPECT_EQ(f.name, "hu-net");
-  EXPECT_EQ(f.port, ports_["hu-net"]);
-  // Second key, plug-in beside the program.
-  f = search("127.0.0.11", "hu_a_*.cap", "ZX-100");
-  EXPECT_EQ(f.result, 1u);
-  EXPECT_EQ(f.name, "hu-net2");
-  EXPECT_EQ(f.port, ports_["hu-net2"]);
-  // The address text is compared exactly: 127.0.0.010 is hu-usb's, not hu-net's.
-  EXPECT_EQ(search("127.0.0.010", "hu_a_*.cap", "ZX-100").name, "hu-usb");
-  EXPECT_EQ(search("127.0.0.13", "hu_a_*.cap", "ZX-100").name, "hu-usb2");
+  capability_file("hu_a_1.cap",
+                  {"[Capability]", "@hu-net=NetSection", "@hu-net2=Net2Section",
+                   "@hu-usb=UsbSection", "@hu-usb2=Usb2Section",
+                   // first key, plug-in from the driver folder
+                   "[NetSection]", "ZentorraSupportCode=ZX-100", "GetIPDll=" + in_driver_folder,
+                   // second key, plug-in beside the program
+                   "[Net2Section]", "ZentorraSupportCode=OTHER", "ZNTSupportCode=ZX-100",
+                   "GetIPDll=" + beside_program,
+                   // blanks, quotes and case in the keys and values
+                   "[UsbSection]", "ZNTSupportCode = ZX-100", "GetIPDll=\"" + beside_program + "\"",
+                   "[Usb2Section]", "zentorrasupportcode=ZX-100", "getipdll=" + beside_program});
+  // 127.0.0.010 is hu-usb's, not hu-net's: the address text is compared exactly.
+  const std::pair<const char*, const char*> found[] = {{"127.0.0.10", "hu-net"},
+                                                       {"127.0.0.11", "hu-net2"},
+                                                       {"127.0.0.010", "hu-usb"},
+                                                       {"127.0.0.13", "hu-usb2"}};
+  for (const auto& [address, printer] : found) {
+    const found_printer f = search(address, "hu_a_*.cap", "ZX-100");
+    EXPECT_EQ(f.result, 1u) << address;
+    EXPECT_EQ(f.name, printer);
+    EXPECT_EQ(f.port, ports_[printer]);
+  }
   EXPECT_EQ(DeviceDriverIsExist("127.0.0.10", "hu_a_*.cap", "ZX-100"), 1u);
 
   // No printer reports it: 0 and both buffers empty.
   for (const char* address : {"127.0.0.12", "127.000.0.10", "127.0.0.10.", "10.0.0.127"}) {
-    f = search(address, "hu_a_*.cap", "ZX-100");
+    const found_printer f = search(address, "hu_a_*.cap", "ZX-100");
     EXPECT_EQ(f.result, 0u) << address;
     EXPECT_EQ(f.name, "") << address;
     EXPECT_EQ(f.port, "") << address;
@@ -170,30 +164,22 @@ TEST_F(PrinterSearch, CapabilityFilesInPatternOrder) {
   capability_file("hu_c_2.cap", {"[Capability]", "@hu-net=S", "[S]", "ZentorraSupportCode=C",
                                  "GetIPDll=" + beside_program});
   EXPECT_EQ(search("127.0.0.10", "hu_c_*.cap", "C").result, 0u);
-  char plugin[256];
-  EXPECT_EQ(hostutil::system::GetCapabilityDllName("hu-net", drivers_["hu-net"].c_str(),
-                                                   "hu_c_*.cap", "C", plugin, sizeof plugin),
-            0u);
-  EXPECT_EQ(hostutil::system::GetCapabilityDllName("hu-net", drivers_["hu-net"].c_str(),
-                                                   "hu_c_2.cap", "C", plugin, sizeof plugin),
-            1u);
-  EXPECT_EQ(std::string(plugin), beside_program);
+  std::string plugin;
+  EXPECT_EQ(hu_net_plugin("hu_c_*.cap", "C", plugin), 0u);
+  EXPECT_EQ(hu_net_plugin("hu_c_2.cap", "C", plugin), 1u);
+  EXPECT_EQ(plugin, beside_program);
   // A value of NONE is no value.
   capability_file("hu_c_3.cap",
                   {"[Capability]", "@hu-net=NONE", "[NONE]", "ZentorraSupportCode=C"});
-  EXPECT_EQ(hostutil::system::GetCapabilityDllName("hu-net", drivers_["hu-net"].c_str(),
-                                                   "hu_c_3.cap", "C", plugin, sizeof plugin),
-            0u);
+  EXPECT_EQ(hu_net_plugin("hu_c_3.cap", "C", plugin), 0u);
 }
 
 TEST_F(PrinterSearch, PrintersPassedOver) {
   // A section without GetIPDll names the plug-in "NONE", which does not load.
   capability_file("hu_d_1.cap", {"[Capability]", "@hu-net=S", "[S]", "ZentorraSupportCode=D"});
-  char plugin[256];
-  EXPECT_EQ(hostutil::system::GetCapabilityDllName("hu-net", drivers_["hu-net"].c_str(),
-                                                   "hu_d_*.cap", "D", plugin, sizeof plugin),
-            1u);
-  EXPECT_STREQ(plugin, "NONE");
+  std::string plugin;
+  EXPECT_EQ(hu_net_plugin("hu_d_*.cap", "D", plugin), 1u);
+  EXPECT_EQ(plugin, "NONE");
   EXPECT_EQ(search("127.0.0.10", "hu_d_*.cap", "D").result, 0u);
 
   // hu-lpt is listed first: its plug-in is missing, lacks the export, or

@@ -1,7 +1,4 @@
-// Capability files read alike on both ports: one table of cases with the
-// answers asserted here and in the Windows build, where the reader is the
-// platform's GetPrivateProfileStringA (under Wine). Blanks, quotes, case,
-// duplicate sections, lines without "=", CR or LF line ends, cut buffers.
+// One table of capability-file answers for our reader and Wine's GetPrivateProfileStringA.
 #include "os/private_profile.h"
 
 #include <gtest/gtest.h>
@@ -60,53 +57,41 @@ struct profile_case {
 };
 
 const profile_case cases[] = {
+    // clang-format off
     // names: blanks round them and case do not count
     {"Capability", "Model X", "NONE", 64, "SectionX"},
     {"capability", " model x ", "NONE", 64, "SectionX"},
-    {"Capability", "MODEL Y", "NONE", 64, "SectionY"},
-    {"Capability", "Tabbed", "NONE", 64, "T1"},
-    {"Spaced", "S", "NONE", 64, "1"},
-    {" Spaced ", "s", "NONE", 64, "1"},
+    {"Capability", "MODEL Y", "NONE", 64, "SectionY"}, {"Capability", "Tabbed", "NONE", 64, "T1"},
+    {"Spaced", "S", "NONE", 64, "1"}, {" Spaced ", "s", "NONE", 64, "1"},
     // the first of two sections of one name is the only one read
-    {"Capability", "Model Z", "NONE", 64, "NONE"},
-    {"SectionX", "Late", "NONE", 64, "NONE"},
+    {"Capability", "Model Z", "NONE", 64, "NONE"}, {"SectionX", "Late", "NONE", 64, "NONE"},
     {"Capability", "Spare", "default", 64, "NONE"},
     // quotes: one matching pair round the value goes
     {"SectionX", "ZentorraSupportCode", "NONE", 64, "ABC"},
     {"SectionX", "GetIPDll", "NONE", 64, "plugin.dll"},
     {"SectionX", "Quoted", "NONE", 64, "\"only leading"},
-    {"SectionX", "Mixed", "NONE", 64, "\"abc'"},
-    {"SectionX", "EmptyQuotes", "NONE", 64, ""},
-    {"SectionX", "OneQuote", "NONE", 64, "\""},
-    {"SectionX", "Inner", "NONE", 64, "a \"b\" c"},
+    {"SectionX", "Mixed", "NONE", 64, "\"abc'"}, {"SectionX", "EmptyQuotes", "NONE", 64, ""},
+    {"SectionX", "OneQuote", "NONE", 64, "\""}, {"SectionX", "Inner", "NONE", 64, "a \"b\" c"},
     // values
     {"SectionX", "NoValue", "NONE", 64, "NONE"},  // the first key wins, and it has none
-    {"SectionX", "Empty", "NONE", 64, ""},
-    {"SectionX", "Dup", "NONE", 64, "first"},
+    {"SectionX", "Empty", "NONE", 64, ""}, {"SectionX", "Dup", "NONE", 64, "first"},
     {"SectionX", "Eq", "NONE", 64, "a=b=c"},
     // headers: text after "]" is ignored; without "]" the line is a key
-    {"Junk", "J", "NONE", 64, "1"},
-    {"Open", "A", "NONE", 64, "NONE"},
-    {"Junk", "[Open", "NONE", 64, "NONE"},
-    {"Junk", "; comment", "NONE", 64, "1"},
+    {"Junk", "J", "NONE", 64, "1"}, {"Open", "A", "NONE", 64, "NONE"},
+    {"Junk", "[Open", "NONE", 64, "NONE"}, {"Junk", "; comment", "NONE", 64, "1"},
     // line ends: CR, LF, blank lines, the last line without one
-    {"Junk", "A", "NONE", 64, "1"},
-    {"Junk", "B", "NONE", 64, "2"},
-    {"Junk", "C", "NONE", 64, "3"},
-    {"Junk", "D", "NONE", 64, "4"},
-    {"Junk", "Last", "NONE", 64, "no line end"},
+    {"Junk", "A", "NONE", 64, "1"}, {"Junk", "B", "NONE", 64, "2"}, {"Junk", "C", "NONE", 64, "3"},
+    {"Junk", "D", "NONE", 64, "4"}, {"Junk", "Last", "NONE", 64, "no line end"},
     // defaults: trailing spaces go, leading ones stay, quotes go; null is empty
     {"SectionX", "Missing", "  def  ", 64, "  def"},
-    {"SectionX", "Missing", "\"qdef\"", 64, "qdef"},
-    {"SectionX", "Missing", nullptr, 64, ""},
+    {"SectionX", "Missing", "\"qdef\"", 64, "qdef"}, {"SectionX", "Missing", nullptr, 64, ""},
     {"Nowhere", "S", "NONE", 64, "NONE"},
     // cut to size - 1 characters
-    {"SectionX", "Dup", "NONE", 3, "fi"},
-    {"SectionX", "Dup", "NONE", 1, ""},
-    {"SectionX", "Eq", "NONE", 2, "a"},
-    {"SectionX", "Missing", "defaulttext", 4, "def"},
+    {"SectionX", "Dup", "NONE", 3, "fi"}, {"SectionX", "Dup", "NONE", 1, ""},
+    {"SectionX", "Eq", "NONE", 2, "a"}, {"SectionX", "Missing", "defaulttext", 4, "def"},
     {"SectionX", "ZentorraSupportCode", "NONE", 3, "AB"},
     {"SectionX", "ZentorraSupportCode", "NONE", 5, "ABC"},
+    // clang-format on
 };
 
 class CapabilityFile : public testing::Test {

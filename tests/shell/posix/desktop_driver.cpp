@@ -1,16 +1,13 @@
 // Driving zenity's dialogs with xdotool on POSIX.
 #include "../desktop_driver.h"
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
-
-extern char** environ;
 
 namespace hostutil::test {
 
@@ -38,38 +35,20 @@ std::string real_dialogs_unavailable() {
 }
 
 int xdotool(const xdotool_command& args, std::vector<std::string>* output) {
-  std::vector<std::string> all{"timeout", "20", "xdotool"};
-  all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (auto& a : all) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  int fds[2];
-  if (pipe2(fds, O_CLOEXEC) != 0) return -1;
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  pid_t pid = -1;
-  const int spawned = posix_spawnp(&pid, "timeout", &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  close(fds[1]);
-  std::string text;
-  char chunk[512];
-  for (ssize_t n; (n = read(fds[0], chunk, sizeof chunk)) != 0;) {
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) break;
-    text.append(chunk, static_cast<std::size_t>(n));
+  std::string command = "timeout 20 xdotool";
+  for (const std::string& a : args) {
+    command += " '";
+    for (char c : a) command += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    command += "'";
   }
-  close(fds[0]);
-  if (spawned != 0) return -1;
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
+  if (pipe == nullptr) return -1;
+  char line[512];
+  while (std::fgets(line, sizeof line, pipe) != nullptr) {
+    if (output != nullptr) output->push_back(std::string(line, std::strcspn(line, "\n")));
   }
-  if (output != nullptr) {
-    std::stringstream lines(text);
-    for (std::string line; std::getline(lines, line);) output->push_back(line);
-  }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  const int status = pclose(pipe);
+  return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 std::string dialog_window_class() { return "^zenity$"; }

@@ -1,8 +1,5 @@
-// The POSIX port's desktop side without a display: the zenity and kdialog
-// command lines, the chosen path put back, a scripted zenity run for real, and
-// xdg-open replaced by a recording script first in PATH.
+// The POSIX desktop side: zenity and kdialog command lines, scripted zenity and xdg-open.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -10,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,6 +21,7 @@ using hostutil::os::file_dialog_request;
 using hostutil::os::folder_request;
 using namespace hostutil::os::desktop;
 using strings = std::vector<std::string>;
+using lines = std::multiset<std::string>;
 
 namespace {
 
@@ -33,162 +30,120 @@ void write_script(const fs::path& path, const std::string& body) {
   fs::permissions(path, fs::perms::owner_all);
 }
 
-std::string read_all(const fs::path& path) {
+strings lines_in(const fs::path& path) {
   std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-std::multiset<std::string> lines_of(const std::string& text) {
-  std::multiset<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.insert(line);
-  return lines;
+  strings out;
+  for (std::string line; std::getline(in, line);) out.push_back(line);
+  return out;
 }
 
 // The detached handler writes on its own time: wait for the expected lines.
-std::multiset<std::string> wait_for_lines(const fs::path& log, std::size_t count) {
+lines wait_for_lines(const fs::path& log, std::size_t count) {
   const auto end = std::chrono::steady_clock::now() + 10s;
-  std::multiset<std::string> lines;
-  while (std::chrono::steady_clock::now() < end) {
-    lines = lines_of(read_all(log));
-    if (lines.size() >= count) break;
+  strings found;
+  while (std::chrono::steady_clock::now() < end && (found = lines_in(log)).size() < count)
     std::this_thread::sleep_for(10ms);
-  }
-  return lines;
+  return lines(found.begin(), found.end());
 }
 
 // PATH for the length of one test.
-class path_override {
- public:
-  explicit path_override(const std::string& path) {
-    const char* old = std::getenv("PATH");
-    had_ = old != nullptr;
-    if (had_) saved_ = old;
-    setenv("PATH", path.c_str(), 1);
-  }
-  ~path_override() {
-    if (had_) {
-      setenv("PATH", saved_.c_str(), 1);
-    } else {
-      unsetenv("PATH");
-    }
-  }
-
- private:
-  bool had_ = false;
-  std::string saved_;
+struct path_override {
+  const std::string saved = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+  explicit path_override(const std::string& path) { setenv("PATH", path.c_str(), 1); }
+  ~path_override() { setenv("PATH", saved.c_str(), 1); }
 };
 
-file_dialog_request request_for(char* file, std::uint32_t size) {
-  file_dialog_request r{};
-  r.file = file;
-  r.file_size = size;
-  return r;
-}
+TEST(ShellDesktop, DialogCommandLines) {
+  static const char two_types[] = "Text files\0*.txt;*.log\0All files\0*.*\0";
+  static const char kde_types[] = "Text files\0*.txt\0All files\0*.*\0";
+  const auto save = file_dialog_kind::save, open = file_dialog_kind::open;
+  const auto zenity = dialog_tool::zenity, kdialog = dialog_tool::kdialog;
+  const struct {
+    dialog_tool tool;
+    file_dialog_kind kind;
+    const char *file, *filter, *title, *directory;
+    std::uintptr_t owner;
+    std::uint32_t flags;
+    strings expected;
+  } cases[] = {
+      // clang-format off
+      {zenity, open, "notes.txt", two_types, "Open notes", "/srv/data", 0, 0x1004,
+       {"z", "--file-selection", "--title=Open notes", "--filename=/srv/data/notes.txt",
+        "--file-filter=Text files | *.txt *.log", "--file-filter=All files | *"}},
+      // Save: the overwrite question exactly when the flags carry it; an X window attaches.
+      {zenity, save, "notes.txt", nullptr, nullptr, "/srv/data", 0x400007, 0x1006,
+       {"z", "--file-selection", "--save", "--confirm-overwrite", "--filename=/srv/data/notes.txt",
+        "--modal", "--attach=4194311"}},
+      {zenity, save, "/abs/name.txt", nullptr, nullptr, "/srv/data", 0x7F0000001000, 0x1004,
+       {"z", "--file-selection", "--save", "--filename=/abs/name.txt"}},
+      // Open never asks; an empty name starts in the folder.
+      {zenity, open, "", nullptr, nullptr, "/srv/data", 0, 0x1006,
+       {"z", "--file-selection", "--filename=/srv/data/"}},
+      {zenity, open, "", nullptr, nullptr, nullptr, 0, 0x1006, {"z", "--file-selection"}},
+      // A description without its pattern is dropped.
+      {zenity, open, "", "Only a description\0", nullptr, nullptr, 0, 0, {"z", "--file-selection"}},
+      {kdialog, save, "a.txt", kde_types, "T", "/d", 77, 0,
+       {"k", "--getsavefilename", "/d/a.txt", "*.txt|Text files\n*|All files", "--title", "T",
+        "--attach", "77"}},
+      {kdialog, open, "", nullptr, nullptr, nullptr, 0, 0, {"k", "--getopenfilename", "."}},
+      // clang-format on
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.expected.back());
+    char file[64];
+    std::strcpy(file, c.file);
+    file_dialog_request r{};
+    r.file = file;
+    r.file_size = sizeof file;
+    r.filter = c.filter;
+    r.title = c.title;
+    r.initial_directory = c.directory;
+    r.owner = reinterpret_cast<hu_HWND>(c.owner);
+    r.flags = c.flags;
+    const char* program = c.tool == zenity ? "z" : "k";
+    EXPECT_EQ(file_dialog_command(c.tool, program, c.kind, r), c.expected);
+  }
 
-TEST(ShellDesktop, ZenityCommandLines) {
-  static const char filter[] = "Text files\0*.txt;*.log\0All files\0*.*\0";
-  char file[64] = "notes.txt";
-  file_dialog_request r = request_for(file, sizeof file);
-  r.filter = filter;
-  r.title = "Open notes";
-  r.initial_directory = "/srv/data";
-  r.flags = 0x1004;
-  EXPECT_EQ(file_dialog_command(dialog_tool::zenity, "/usr/bin/zenity", file_dialog_kind::open, r),
-            (strings{"/usr/bin/zenity", "--file-selection", "--title=Open notes",
-                     "--filename=/srv/data/notes.txt", "--file-filter=Text files | *.txt *.log",
-                     "--file-filter=All files | *"}));
-
-  // Save: the overwrite question exactly when the flags carry it; an X window
-  // owner attaches the dialog.
-  r.owner = reinterpret_cast<hu_HWND>(std::uintptr_t{0x400007});
-  r.filter = nullptr;
-  r.title = nullptr;
-  r.flags = 0x1006;
-  EXPECT_EQ(file_dialog_command(dialog_tool::zenity, "z", file_dialog_kind::save, r),
-            (strings{"z", "--file-selection", "--save", "--confirm-overwrite",
-                     "--filename=/srv/data/notes.txt", "--modal", "--attach=4194311"}));
-  r.flags = 0x1004;
-  std::strcpy(file, "/abs/name.txt");
-  r.owner = reinterpret_cast<hu_HWND>(std::uintptr_t{0x7F0000001000});  // not an X window id
-  EXPECT_EQ(file_dialog_command(dialog_tool::zenity, "z", file_dialog_kind::save, r),
-            (strings{"z", "--file-selection", "--save", "--filename=/abs/name.txt"}));
-  // Open never asks, whatever the flags; an empty name starts in the folder.
-  file[0] = '\0';
-  r.owner = nullptr;
-  r.flags = 0x1006;
-  EXPECT_EQ(file_dialog_command(dialog_tool::zenity, "z", file_dialog_kind::open, r),
-            (strings{"z", "--file-selection", "--filename=/srv/data/"}));
-  r.initial_directory = nullptr;
-  EXPECT_EQ(file_dialog_command(dialog_tool::zenity, "z", file_dialog_kind::open, r),
-            (strings{"z", "--file-selection"}));
-  // A description without its pattern is dropped.
-  static const char odd[] = "Only a description\0";
-  r.filter = odd;
-  EXPECT_EQ(file_dialog_command(dialog_tool::zenity, "z", file_dialog_kind::open, r),
-            (strings{"z", "--file-selection"}));
-
-  folder_request f{};
-  f.title = "Where to";
-  f.owner = reinterpret_cast<hu_HWND>(std::uintptr_t{1234});
-  EXPECT_EQ(folder_dialog_command(dialog_tool::zenity, "z", f),
-            (strings{"z", "--file-selection", "--directory", "--title=Where to", "--modal",
-                     "--attach=1234"}));
-}
-
-TEST(ShellDesktop, KdialogCommandLines) {
-  static const char filter[] = "Text files\0*.txt\0All files\0*.*\0";
-  char file[64] = "a.txt";
-  file_dialog_request r = request_for(file, sizeof file);
-  r.filter = filter;
-  r.title = "T";
-  r.initial_directory = "/d";
-  r.owner = reinterpret_cast<hu_HWND>(std::uintptr_t{77});
-  EXPECT_EQ(file_dialog_command(dialog_tool::kdialog, "k", file_dialog_kind::save, r),
-            (strings{"k", "--getsavefilename", "/d/a.txt", "*.txt|Text files\n*|All files",
-                     "--title", "T", "--attach", "77"}));
-  file[0] = '\0';
-  r.initial_directory = nullptr;
-  r.filter = nullptr;
-  r.title = nullptr;
-  r.owner = nullptr;
-  EXPECT_EQ(file_dialog_command(dialog_tool::kdialog, "k", file_dialog_kind::open, r),
-            (strings{"k", "--getopenfilename", "."}));
   folder_request f{};
   EXPECT_EQ(folder_dialog_command(dialog_tool::kdialog, "k", f),
             (strings{"k", "--getexistingdirectory", "."}));
+  f.title = "Where to";
+  f.owner = reinterpret_cast<hu_HWND>(std::uintptr_t{1234});
+  EXPECT_EQ(folder_dialog_command(dialog_tool::zenity, "/usr/bin/zenity", f),
+            (strings{"/usr/bin/zenity", "--file-selection", "--directory", "--title=Where to",
+                     "--modal", "--attach=1234"}));
 }
 
 TEST(ShellDesktop, ChosenPathDefaultExtensionAndFit) {
-  char file[16];
-  char title[260] = {};
-  file_dialog_request r = request_for(file, sizeof file);
-  r.file_title = title;
-  r.file_title_size = sizeof title;
-  r.default_extension = "txt";
-  EXPECT_TRUE(deliver_chosen_file("/d/report", file_dialog_kind::save, r));
-  EXPECT_STREQ(file, "/d/report.txt");
-  EXPECT_STREQ(title, "report.txt");
-  // A typed extension stays; the open dialog never adds one; ".csv" counts as "csv".
-  EXPECT_TRUE(deliver_chosen_file("/d/r.md", file_dialog_kind::save, r));
-  EXPECT_STREQ(file, "/d/r.md");
-  EXPECT_TRUE(deliver_chosen_file("/d/README", file_dialog_kind::open, r));
-  EXPECT_STREQ(file, "/d/README");
-  r.default_extension = ".csv";
-  EXPECT_TRUE(deliver_chosen_file("/d/x", file_dialog_kind::save, r));
-  EXPECT_STREQ(file, "/d/x.csv");
-  // 15 characters and the NUL fit; 16 do not, and nothing is written.
-  std::strcpy(file, "kept");
-  title[0] = '\0';
-  EXPECT_TRUE(deliver_chosen_file("/abcdefghijklmn", file_dialog_kind::open, r));
-  EXPECT_STREQ(file, "/abcdefghijklmn");
-  std::strcpy(file, "kept");
-  EXPECT_FALSE(deliver_chosen_file("/abcdefghijklmno", file_dialog_kind::open, r));
-  EXPECT_STREQ(file, "kept");
-  EXPECT_FALSE(deliver_chosen_file("/d/abcdefghijk", file_dialog_kind::save, r));
-  EXPECT_STREQ(file, "kept");
+  const auto save = file_dialog_kind::save, open = file_dialog_kind::open;
+  const struct {
+    const char *path, *extension;
+    file_dialog_kind kind;
+    const char *file, *title;  // "kept": nothing written
+  } cases[] = {
+      {"/d/report", "txt", save, "/d/report.txt", "report.txt"},
+      {"/d/r.md", "txt", save, "/d/r.md", "r.md"},        // a typed extension stays
+      {"/d/README", "txt", open, "/d/README", "README"},  // open never adds one
+      {"/d/x", ".csv", save, "/d/x.csv", "x.csv"},
+      // 15 characters and the NUL fit the 16 bytes; 16 do not
+      {"/abcdefghijklmn", "txt", open, "/abcdefghijklmn", "abcdefghijklmn"},
+      {"/abcdefghijklmno", "txt", open, "kept", "kept"},
+      {"/d/abcdefghijk", "txt", save, "kept", "kept"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    char file[16] = "kept";
+    char title[260] = "kept";
+    file_dialog_request r{};
+    r.file = file;
+    r.file_size = sizeof file;
+    r.file_title = title;
+    r.file_title_size = sizeof title;
+    r.default_extension = c.extension;
+    EXPECT_EQ(deliver_chosen_file(c.path, c.kind, r), std::strcmp(c.file, "kept") != 0);
+    EXPECT_STREQ(file, c.file);
+    EXPECT_STREQ(title, c.title);
+  }
 
   EXPECT_EQ(help_document("/h/guide.chm::/topics/a.htm"), "/h/guide.chm");
   EXPECT_EQ(help_document("/h/guide.chm>main"), "/h/guide.chm");
@@ -196,8 +151,7 @@ TEST(ShellDesktop, ChosenPathDefaultExtensionAndFit) {
   EXPECT_EQ(help_document(nullptr), "");
 }
 
-// A zenity of our own, first in PATH: it records its arguments and answers as
-// the files beside it say.
+// A zenity of our own, first in PATH: records its arguments, answers as told.
 class scripted_zenity : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -213,12 +167,7 @@ class scripted_zenity : public ::testing::Test {
     std::ofstream(dir_ / "reply") << reply;
     std::ofstream(dir_ / "status") << status;
   }
-  strings arguments() {
-    strings args;
-    std::istringstream in(read_all(dir_ / "args"));
-    for (std::string line; std::getline(in, line);) args.push_back(line);
-    return args;
-  }
+  strings arguments() { return lines_in(dir_ / "args"); }
   fs::path dir_;
 };
 
@@ -274,18 +223,14 @@ TEST_F(scripted_zenity, ConfirmCancelAndFailureAnswers) {
   answer("", 1);
   EXPECT_EQ(GetFolderName(nullptr, nullptr, display, "Pick", 0, folder, 260),
             HOSTUTIL_DIALOG_CANCEL);
-}
 
-TEST(ShellDesktop, NoDialogProgramAnswersCancel) {
-  const std::string empty = hostutil::test::scratch_folder("shell-empty");
-  path_override path(empty);
-  char file[16] = {};
-  char folder[260] = {};
+  // No dialog program at all: cancel.
+  fs::create_directory(dir_ / "empty");
+  path_override nothing((dir_ / "empty").string());
   EXPECT_EQ(DisplayFileOpenDialog(nullptr, nullptr, nullptr, 0, nullptr, file, sizeof file),
             HOSTUTIL_DIALOG_CANCEL);
   EXPECT_EQ(GetFolderName(nullptr, nullptr, nullptr, nullptr, 0, folder, 260),
             HOSTUTIL_DIALOG_CANCEL);
-  fs::remove_all(empty);
 }
 
 // args: first handler folder, second handler folder, a file to open.
@@ -346,11 +291,9 @@ TEST_F(recording_handler, BrowserAndHelpReachXdgOpen) {
       "desktop_handler_calls", {(dir_ / "first").string(), (dir_ / "second").string(), help});
   ASSERT_TRUE(child.started());
   EXPECT_EQ(child.wait(), 0);
-  EXPECT_EQ(
-      wait_for_lines(dir_ / "first.log", 5),
-      (std::multiset<std::string>{"https://example.org/a b?x=1&y=2", help, help, help, help}));
-  EXPECT_EQ(wait_for_lines(dir_ / "second.log", 1),
-            (std::multiset<std::string>{"https://example.org/second"}));
+  EXPECT_EQ(wait_for_lines(dir_ / "first.log", 5),
+            (lines{"https://example.org/a b?x=1&y=2", help, help, help, help}));
+  EXPECT_EQ(wait_for_lines(dir_ / "second.log", 1), lines{"https://example.org/second"});
 }
 
 TEST_F(recording_handler, MissingHandlerAnswersZeroAndHtmlHelpRemembersIt) {
@@ -359,7 +302,7 @@ TEST_F(recording_handler, MissingHandlerAnswersZeroAndHtmlHelpRemembersIt) {
       {(dir_ / "empty").string(), (dir_ / "first").string(), (dir_ / "broken").string()});
   ASSERT_TRUE(child.started());
   EXPECT_EQ(child.wait(), 0);
-  EXPECT_EQ(wait_for_lines(dir_ / "first.log", 1), (std::multiset<std::string>{"/tmp/late.hlp"}));
+  EXPECT_EQ(wait_for_lines(dir_ / "first.log", 1), lines{"/tmp/late.hlp"});
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// Driving Wine's common dialogs with the host's xdotool: Wine starts a Unix
-// program named by its Unix path like any other, and its windows are X windows.
+// Driving Wine's common dialogs with the host's xdotool (Wine's windows are X windows).
 #include "../desktop_driver.h"
 
 #include <windows.h>
@@ -19,6 +18,26 @@ bool host_program(const char* dos_path) {
 }
 
 }  // namespace
+
+bool run_host_program(const std::vector<std::string>& argv, const std::string& dos_marker,
+                      unsigned timeout_ms) {
+  std::string cmd = hostutil::tools::command_line(argv);
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                      &pi)) {
+    return false;
+  }
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  const ULONGLONG end = GetTickCount64() + timeout_ms;
+  while (GetFileAttributesA(dos_marker.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    if (GetTickCount64() > end) return false;
+    Sleep(10);
+  }
+  return true;
+}
 
 std::string real_dialogs_unavailable() {
   char display[256];
@@ -44,21 +63,7 @@ int xdotool(const xdotool_command& args, std::vector<std::string>* output) {
       "mv \"$0.part\" \"$0\"",
       unix_result};
   argv.insert(argv.end(), args.begin(), args.end());
-  std::string cmd = hostutil::tools::command_line(argv);
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                      &pi)) {
-    return -1;
-  }
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
-  const ULONGLONG end = GetTickCount64() + 30000;
-  while (GetFileAttributesA(dos_result.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    if (GetTickCount64() > end) return -1;
-    Sleep(10);
-  }
+  if (!run_host_program(argv, dos_result, 30000)) return -1;
   if (output != nullptr) {
     std::ifstream in(dos_result);
     for (std::string line; std::getline(in, line);) {

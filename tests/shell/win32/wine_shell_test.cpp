@@ -1,6 +1,4 @@
-// The Windows side against Wine's own shell: the HTML Help control is found
-// through the registry, and a URL handed to ShellExecuteA travels through
-// winebrowser to the host's xdg-open (a recording script first in PATH).
+// Against Wine's own shell: HTML Help found in the registry, URLs reaching xdg-open.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -10,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "common/command_line.h"
+#include "../desktop_driver.h"
 #include "hostutil.h"
 #include "os/dialog.h"
 #include "support/child.h"
@@ -21,37 +19,14 @@ using namespace std::chrono_literals;
 
 bool under_wine() { return GetFileAttributesA("Z:\\bin\\sh") != INVALID_FILE_ATTRIBUTES; }
 
-// Runs a host command line through /bin/sh; Wine cannot wait for host
-// programs, so the script touches done_marker (a Unix path) when it ends.
-bool run_host_shell(const std::string& script, const std::string& dos_done_marker) {
-  std::string cmd = hostutil::tools::command_line({"/bin/sh", "-c", script});
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                      &pi)) {
-    return false;
-  }
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
-  const auto end = std::chrono::steady_clock::now() + 60s;
-  while (GetFileAttributesA(dos_done_marker.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(20ms);
-  }
-  return true;
-}
-
 std::string read_all(const std::string& path) {
-  std::ifstream in(path);
   std::stringstream s;
-  s << in.rdbuf();
+  s << std::ifstream(path).rdbuf();
   return s.str();
 }
 
 TEST(ShellWine, HtmlHelpControlIsFoundThroughTheRegistry) {
-  // The real look-up, outside the library's kept state: it must find the
-  // control and its export 14.
+  // The real look-up of the control and its export 14, outside the kept state.
   EXPECT_NE(hostutil::os::find_html_help(), nullptr);
 }
 
@@ -79,7 +54,7 @@ TEST(ShellWine, BrowserUrlReachesTheHostHandler) {
       "\"$P\" --child-role open_url_in_wine \"$U\"; touch \"$D/done\"";
   const std::string full =
       "D='" + unix_dir + "' P='" + hostutil::test::self_path() + "' U='" + url + "'; " + script;
-  ASSERT_TRUE(run_host_shell(full, dos_dir + "\\done"));
+  ASSERT_TRUE(hostutil::test::run_host_program({"/bin/sh", "-c", full}, dos_dir + "\\done", 60000));
   // winebrowser runs on its own time.
   std::string urls;
   const auto end = std::chrono::steady_clock::now() + 20s;
@@ -88,9 +63,8 @@ TEST(ShellWine, BrowserUrlReachesTheHostHandler) {
     urls = read_all(dos_dir + "\\urls");
   }
   EXPECT_EQ(urls, url + "\n");
-  DeleteFileA((dos_dir + "\\xdg-open").c_str());
-  DeleteFileA((dos_dir + "\\urls").c_str());
-  DeleteFileA((dos_dir + "\\done").c_str());
+  for (const char* file : {"xdg-open", "urls", "done"})
+    DeleteFileA((dos_dir + "\\" + file).c_str());
   RemoveDirectoryA(dos_dir.c_str());
 }
 

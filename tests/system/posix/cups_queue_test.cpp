@@ -1,6 +1,4 @@
-// What is particular to CUPS queues: a queue without a PPD has no driver
-// file and so no driver folder, and the ports are device URIs, which the
-// name search matches by any part.
+// CUPS queues: no PPD, no driver folder; the name search matches any part of a URI.
 #include <gtest/gtest.h>
 
 #include <cstring>

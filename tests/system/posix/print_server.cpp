@@ -1,37 +1,24 @@
-// The print server on POSIX: the one ctest started (HOSTUTIL_TEST_CUPS), or,
-// for a test program run by hand, one of its own that stops when it ends.
+// The print server on POSIX: ctest's (HOSTUTIL_TEST_CUPS), or one of its own.
 #include "system/print_server.h"
 
-#include <spawn.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <vector>
 
 #include "support/child.h"
-
-extern char** environ;
 
 namespace hostutil::test {
 
 namespace {
 
-// Runs the script; its exit status, or -1.
-int run_script(const std::vector<std::string>& args) {
-  std::vector<std::string> all{"/bin/sh", HOSTUTIL_TEST_CUPS_SCRIPT};
-  all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (auto& a : all) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  pid_t pid = -1;
-  if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0) {
-  }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+// Runs the script with the arguments (quoted for the shell); its exit status, or -1.
+int run_script(const std::string& args) {
+  const int status = std::system(("/bin/sh '" HOSTUTIL_TEST_CUPS_SCRIPT "' " + args).c_str());
+  return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 // The server this program started, stopped at exit.
@@ -39,7 +26,7 @@ struct own_server {
   std::string dir;
   ~own_server() {
     if (dir.empty()) return;
-    run_script({"stop", dir});
+    run_script("stop '" + dir + "'");
     rmdir(dir.substr(0, dir.rfind('/')).c_str());
   }
 };
@@ -58,7 +45,8 @@ bool use_print_server(std::string& reason) {
     std::string scratch = scratch_folder("cups");
     if (scratch.empty()) return scratch;
     scratch += "server";
-    if (run_script({"start", scratch, std::to_string(getpid())}) != 0) return std::string();
+    if (run_script("start '" + scratch + "' " + std::to_string(getpid())) != 0)
+      return std::string();
     own.dir = scratch;
     setenv("CUPS_SERVER", (scratch + "/cups.sock").c_str(), 1);
     setenv("CUPS_SERVERROOT", (scratch + "/root").c_str(), 1);

@@ -1,6 +1,4 @@
-// The print server under Wine: the one ctest started on the Unix side
-// (HOSTUTIL_TEST_CUPS), whose printers Wine's spooler lists. Wine shows the
-// Unix file system as drive Z:.
+// The print server under Wine: ctest's, whose printers Wine's spooler lists (Unix as Z:).
 #include "system/print_server.h"
 
 #include <stdlib.h>

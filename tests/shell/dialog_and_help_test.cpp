@@ -1,17 +1,21 @@
-// The file and folder dialogs with the system's calls replaced by a recording
-// stand-in: refusals, the filter list byte for byte, the flags, the save
-// dialog's copy of the record, the proposed name and the title rule.
+// Dialogs, help and browser against the recording stand-in (no window opens).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <thread>
+#include <tuple>
+#include <vector>
 
 #include "dialog_stand_in.h"
 #include "hostutil.h"
+#include "support/child.h"
 
 namespace {
 
 using hostutil::os::folder_result;
+using hostutil::test::child_process;
 using hostutil::test::dialog_stand_in;
 
 const hu_HWND no_owner = nullptr;
@@ -32,6 +36,13 @@ struct dialog_case {
     p.fileSize = sizeof file;
     p.fileTitle = title;
     p.fileTitleSize = sizeof title;
+  }
+  // The dialog in its record (Ex) or argument form, with the record's settings.
+  std::uint32_t show(bool record_form, bool save) {
+    if (record_form)
+      return (save ? DisplayFileSaveDialogEx : DisplayFileOpenDialogEx)(no_owner, &p);
+    return (save ? DisplayFileSaveDialog : DisplayFileOpenDialog)(
+        no_owner, p.defaultExtension, p.initialFileName, p.flags, p.filter, file, sizeof file);
   }
 };
 
@@ -75,80 +86,55 @@ TEST(ShellDialogs, RefusalsOpenNoDialog) {
 }
 
 TEST(ShellDialogs, FilterBecomesTheNulSeparatedList) {
-  dialog_stand_in stand_in;
-  dialog_case c;
-  c.p.filter = "Text files|*.txt|";
-  ASSERT_EQ(DisplayFileOpenDialogEx(no_owner, &c.p), HOSTUTIL_DIALOG_OK);
-  char file[32] = {};
-  ASSERT_EQ(DisplayFileSaveDialog(no_owner, nullptr, nullptr, 0, "Text files|*.txt|All|*.*|", file,
-                                  sizeof file),
-            HOSTUTIL_DIALOG_OK);
-  // Record form without a filter: none at all; argument form: an empty list.
-  c.p.filter = nullptr;
-  ASSERT_EQ(DisplayFileOpenDialogEx(no_owner, &c.p), HOSTUTIL_DIALOG_OK);
-  ASSERT_EQ(DisplayFileOpenDialog(no_owner, nullptr, nullptr, 0, nullptr, file, sizeof file),
-            HOSTUTIL_DIALOG_OK);
-  // A filter missing its last "|" still ends in two NULs.
-  ASSERT_EQ(DisplayFileOpenDialog(no_owner, nullptr, nullptr, 0, "A|*.a", file, sizeof file),
-            HOSTUTIL_DIALOG_OK);
-
-  ASSERT_EQ(stand_in.file_dialogs.size(), 5u);
   using namespace std::string_literals;
-  EXPECT_EQ(stand_in.file_dialogs[0].filter, filter_buffer("Text files\0*.txt\0"s));
-  EXPECT_EQ(stand_in.file_dialogs[1].filter, filter_buffer("Text files\0*.txt\0All\0*.*\0"s));
-  EXPECT_EQ(stand_in.file_dialogs[2].filter, std::nullopt);
-  EXPECT_EQ(stand_in.file_dialogs[3].filter, zeros(260));
-  EXPECT_EQ(stand_in.file_dialogs[4].filter, filter_buffer("A\0*.a"s));
-}
-
-TEST(ShellDialogs, OverlongFilterIsCutAndStillClosed) {
-  dialog_stand_in stand_in;
   std::string long_filter;
   while (long_filter.size() < 400) long_filter += "Some files|*.some|";
-  char file[32] = {};
-  ASSERT_EQ(
-      DisplayFileOpenDialog(no_owner, nullptr, nullptr, 0, long_filter.c_str(), file, sizeof file),
-      HOSTUTIL_DIALOG_OK);
-  dialog_case c;
-  c.p.filter = long_filter.c_str();
-  ASSERT_EQ(DisplayFileSaveDialogEx(no_owner, &c.p), HOSTUTIL_DIALOG_OK);
-  for (const auto& d : stand_in.file_dialogs) {
-    ASSERT_TRUE(d.filter.has_value());
-    const std::string& f = *d.filter;
-    EXPECT_EQ(f.substr(258), zeros(2));
-    std::string expected = long_filter.substr(0, 258);
-    for (char& ch : expected) {
-      if (ch == '|') ch = '\0';
-    }
-    EXPECT_EQ(f.substr(0, 258), expected);
+  std::string long_list = long_filter.substr(0, 258);  // cut, and still closed by two NULs
+  std::replace(long_list.begin(), long_list.end(), '|', '\0');
+  const struct {
+    bool record_form, save;
+    const char* filter;
+    std::optional<std::string> expected;
+  } cases[] = {
+      {true, false, "Text files|*.txt|", filter_buffer("Text files\0*.txt\0"s)},
+      {false, true, "Text files|*.txt|All|*.*|", filter_buffer("Text files\0*.txt\0All\0*.*\0"s)},
+      // Record form without a filter: none at all; argument form: an empty list.
+      {true, false, nullptr, std::nullopt},
+      {false, false, nullptr, zeros(260)},
+      {false, false, "A|*.a", filter_buffer("A\0*.a"s)},  // still ends in two NULs
+      {false, false, long_filter.c_str(), filter_buffer(long_list)},
+      {true, true, long_filter.c_str(), filter_buffer(long_list)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.filter != nullptr ? c.filter : "(null)");
+    dialog_stand_in stand_in;
+    dialog_case d;
+    d.p.filter = c.filter;
+    ASSERT_EQ(d.show(c.record_form, c.save), HOSTUTIL_DIALOG_OK);
+    ASSERT_EQ(stand_in.file_dialogs.size(), 1u);
+    EXPECT_EQ(stand_in.file_dialogs[0].filter, c.expected);
   }
 }
 
 TEST(ShellDialogs, FlagsAlwaysHideReadOnlyAndRequireExistingFiles) {
-  dialog_stand_in stand_in;
-  dialog_case c;
-  c.p.flags = 0;
-  DisplayFileOpenDialogEx(no_owner, &c.p);
-  c.p.flags = 0x200;  // OFN_ALLOWMULTISELECT passes through
-  DisplayFileOpenDialogEx(no_owner, &c.p);
-  DisplayFileSaveDialogEx(no_owner, &c.p);
-  EXPECT_EQ(c.p.flags, 0x200u) << "the caller's record keeps its own flags";
-  char file[16] = {};
-  DisplayFileSaveDialog(no_owner, nullptr, nullptr, 0, nullptr, file, sizeof file);
-  DisplayFileSaveDialog(no_owner, nullptr, nullptr, 0x2, nullptr, file, sizeof file);
-  DisplayFileOpenDialog(no_owner, nullptr, nullptr, 0x80000, nullptr, file, sizeof file);
-
-  ASSERT_EQ(stand_in.file_dialogs.size(), 6u);
-  EXPECT_EQ(stand_in.file_dialogs[0].flags, 0x1004u);
-  EXPECT_EQ(stand_in.file_dialogs[1].flags, 0x1204u);
-  EXPECT_EQ(stand_in.file_dialogs[2].flags, 0x1206u);  // Ex save asks before overwriting
-  EXPECT_EQ(stand_in.file_dialogs[3].flags, 0x1004u);  // the plain save does not add it
-  EXPECT_EQ(stand_in.file_dialogs[4].flags, 0x1006u);
-  EXPECT_EQ(stand_in.file_dialogs[5].flags, 0x81004u);
-  EXPECT_FALSE(stand_in.file_dialogs[0].save);
-  EXPECT_TRUE(stand_in.file_dialogs[2].save);
-  EXPECT_TRUE(stand_in.file_dialogs[3].save);
-  EXPECT_FALSE(stand_in.file_dialogs[5].save);
+  // 0x200 (OFN_ALLOWMULTISELECT) passes through; only the Ex save asks before overwriting.
+  const struct {
+    bool record_form, save;
+    std::uint32_t flags, expected;
+  } cases[] = {{true, false, 0, 0x1004},    {true, false, 0x200, 0x1204},
+               {true, true, 0x200, 0x1206}, {false, true, 0, 0x1004},
+               {false, true, 0x2, 0x1006},  {false, false, 0x80000, 0x81004}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.flags);
+    dialog_stand_in stand_in;
+    dialog_case d;
+    d.p.flags = c.flags;
+    d.show(c.record_form, c.save);
+    EXPECT_EQ(d.p.flags, c.flags) << "the caller's record keeps its own flags";
+    ASSERT_EQ(stand_in.file_dialogs.size(), 1u);
+    EXPECT_EQ(stand_in.file_dialogs[0].flags, c.expected);
+    EXPECT_EQ(stand_in.file_dialogs[0].save, c.save);
+  }
 }
 
 TEST(ShellDialogs, RecordAndArgumentFormsFillTheDialogRecord) {
@@ -161,27 +147,20 @@ TEST(ShellDialogs, RecordAndArgumentFormsFillTheDialogRecord) {
   char file[40] = {};
   DisplayFileOpenDialog(some_owner, "txt", nullptr, 0, nullptr, file, sizeof file);
 
+  // The title buffer is the library's own, 260 bytes and cleared, whatever the caller's.
+  using text = std::optional<std::string>;
+  const auto fields = [](const hostutil::test::recorded_file_dialog& d) {
+    return std::make_tuple(d.owner, static_cast<void*>(d.file), d.file_size, d.title,
+                           d.initial_directory, d.default_extension, d.file_title_size,
+                           d.title_buffer_clear);
+  };
   ASSERT_EQ(stand_in.file_dialogs.size(), 2u);
-  const auto& record = stand_in.file_dialogs[0];
-  EXPECT_EQ(record.owner, some_owner);
-  EXPECT_EQ(record.file, c.file);
-  EXPECT_EQ(record.file_size, sizeof c.file);
-  EXPECT_EQ(record.title, "Pick one");
-  EXPECT_EQ(record.initial_directory, "C:\\data");
-  EXPECT_EQ(record.default_extension, "csv");
-  // The library's own title buffer, cleared, whatever the caller's size.
-  EXPECT_EQ(record.file_title_size, 260u);
-  EXPECT_TRUE(record.title_buffer_clear);
-
-  const auto& plain = stand_in.file_dialogs[1];
-  EXPECT_EQ(plain.owner, some_owner);
-  EXPECT_EQ(plain.file, file);
-  EXPECT_EQ(plain.file_size, sizeof file);
-  EXPECT_EQ(plain.title, std::nullopt);
-  EXPECT_EQ(plain.initial_directory, std::nullopt);
-  EXPECT_EQ(plain.default_extension, "txt");
-  EXPECT_EQ(plain.file_title_size, 260u);
-  EXPECT_TRUE(plain.title_buffer_clear);
+  EXPECT_EQ(fields(stand_in.file_dialogs[0]),
+            std::make_tuple(some_owner, static_cast<void*>(c.file), 64u, text("Pick one"),
+                            text("C:\\data"), text("csv"), 260u, true));
+  EXPECT_EQ(fields(stand_in.file_dialogs[1]),
+            std::make_tuple(some_owner, static_cast<void*>(file), 40u, text(), text(), text("txt"),
+                            260u, true));
 }
 
 TEST(ShellDialogs, SaveProposesTheNameOpenStartsFromTheFileBuffer) {
@@ -282,27 +261,111 @@ TEST(ShellDialogs, FolderPickerPassesItsRecordAndMapsTheOutcome) {
   EXPECT_EQ(GetFolderNameEx(no_owner, nullptr, nullptr, nullptr, 0, folder, 0),
             HOSTUTIL_DIALOG_CANCEL);
 
+  const auto fields = [](const hostutil::os::folder_request& r) {
+    return std::make_tuple(r.owner, r.root, static_cast<void*>(r.display_name),
+                           std::string(r.title), r.flags, r.callback, r.callback_data, r.image);
+  };
   ASSERT_EQ(stand_in.folders.size(), 5u);
-  const auto& full = stand_in.folders[0];
-  EXPECT_EQ(full.owner, some_owner);
-  EXPECT_EQ(full.root, root);
-  EXPECT_EQ(full.display_name, display);
-  EXPECT_STREQ(full.title, "Choose");
-  EXPECT_EQ(full.flags, 0x10u);
-  EXPECT_EQ(full.callback, callback);
-  EXPECT_EQ(full.callback_data, 77);
-  EXPECT_EQ(full.image, -3);
+  EXPECT_EQ(fields(stand_in.folders[0]),
+            std::make_tuple(some_owner, root, static_cast<void*>(display), std::string("Choose"),
+                            0x10u, callback, hu_LPARAM{77}, -3));
   // The two named forms are one operation: file-system folders, new style, no callback.
-  for (int i : {1, 2}) {
-    const auto& named = stand_in.folders[static_cast<std::size_t>(i)];
-    EXPECT_EQ(named.owner, some_owner);
-    EXPECT_EQ(named.root, root);
-    EXPECT_EQ(named.display_name, display);
-    EXPECT_EQ(named.flags, 0x41u);
-    EXPECT_EQ(named.callback, nullptr);
-    EXPECT_EQ(named.callback_data, 0);
-    EXPECT_EQ(named.image, 5);
+  for (std::size_t i : {1u, 2u}) {
+    EXPECT_EQ(fields(stand_in.folders[i]),
+              std::make_tuple(some_owner, root, static_cast<void*>(display), std::string("Choose"),
+                              0x41u, hu_BFFCALLBACK{}, hu_LPARAM{0}, 5));
   }
+}
+
+TEST(ShellHelp, WinHelpShowsATopicOrTheContentsForAllOnes) {
+  dialog_stand_in stand_in;
+  stand_in.win_help_answer = 7;
+  EXPECT_EQ(DisplayWinHelp(some_owner, "app.hlp", 42), 7u);
+  EXPECT_EQ(DisplayWinHelp(some_owner, "app.hlp", 0xFFFFFFFFu), 7u);
+  EXPECT_EQ(DisplayWinHelp(nullptr, "app.hlp", 0xFFFFFFFEu), 7u);
+  stand_in.win_help_answer = 0;
+  EXPECT_EQ(DisplayWinHelp(nullptr, "missing.hlp", 0), 0u);
+
+  // HELP_CONTEXT (1) with the topic, or HELP_FINDER (0x0B) with 0 for all ones.
+  const hostutil::test::recorded_help_call expected[] = {{some_owner, "app.hlp", 0x01, 42},
+                                                         {some_owner, "app.hlp", 0x0B, 0},
+                                                         {nullptr, "app.hlp", 0x01, 0xFFFFFFFEu},
+                                                         {nullptr, "missing.hlp", 0x01, 0}};
+  ASSERT_EQ(stand_in.win_help_calls.size(), 4u);
+  for (std::size_t i = 0; i < 4; ++i) {
+    const auto& call = stand_in.win_help_calls[i];
+    SCOPED_TRACE(i);
+    EXPECT_EQ(call.owner, expected[i].owner);
+    EXPECT_EQ(call.file, expected[i].file);
+    EXPECT_EQ(call.command, expected[i].command);
+    EXPECT_EQ(call.data, expected[i].data);
+  }
+}
+
+TEST(ShellHelp, BrowserOpensTheUrlAndNothingForAMissingOne) {
+  dialog_stand_in stand_in;
+  ExecuteDefaultBrowser(nullptr);
+  EXPECT_TRUE(stand_in.urls.empty());
+  ExecuteDefaultBrowser("https://example.org/a b?x=1&y=2");
+  ExecuteDefaultBrowser("");
+  ASSERT_EQ(stand_in.urls.size(), 2u);
+  EXPECT_EQ(stand_in.urls[0], "https://example.org/a b?x=1&y=2");
+  EXPECT_EQ(stand_in.urls[1], "");
+}
+
+// The HTML Help roles exit with 0, or the number of the first check that failed.
+HOSTUTIL_CHILD_ROLE(html_help_found_once) {
+  dialog_stand_in stand_in;
+  stand_in.html_answer = reinterpret_cast<hu_HWND>(std::uintptr_t{0x5150});
+  // Several threads race for the first look-up; it still happens once.
+  std::vector<std::thread> threads;
+  std::vector<hu_HWND> answers(4);
+  for (std::size_t i = 0; i < answers.size(); ++i) {
+    threads.emplace_back([&answers, i] {
+      answers[i] = DisplayHtmlHelp(some_owner, "guide.chm", 0x0F, static_cast<uint32_t>(i));
+    });
+  }
+  for (auto& t : threads) t.join();
+  if (stand_in.find_calls != 1) return 1;
+  for (hu_HWND a : answers) {
+    if (a != stand_in.html_answer) return 2;
+  }
+  // data is widened without a sign: all ones stays 0x00000000FFFFFFFF.
+  stand_in.html_answer = nullptr;
+  if (DisplayHtmlHelp(nullptr, "guide.chm::/topic.htm", 0, 0xFFFFFFFFu) != nullptr) return 3;
+  if (stand_in.find_calls != 1 || stand_in.html_calls.size() != 5) return 4;
+  const auto& last = stand_in.html_calls.back();
+  if (last.owner != nullptr || last.file != "guide.chm::/topic.htm" || last.command != 0 ||
+      last.data != std::uintptr_t{0xFFFFFFFFu}) {
+    return 5;
+  }
+  for (std::size_t i = 0; i < 4; ++i) {
+    const auto& call = stand_in.html_calls[i];
+    if (call.owner != some_owner || call.command != 0x0F || call.file != "guide.chm") return 6;
+  }
+  return 0;
+}
+
+HOSTUTIL_CHILD_ROLE(html_help_missing_for_good) {
+  dialog_stand_in stand_in;
+  stand_in.viewer_found = false;
+  if (DisplayHtmlHelp(some_owner, "guide.chm", 0, 0) != nullptr) return 1;
+  // The failure is remembered: found now, it is still not looked for again.
+  stand_in.viewer_found = true;
+  if (DisplayHtmlHelp(some_owner, "guide.chm", 0, 0) != nullptr) return 2;
+  if (DisplayHtmlHelp(some_owner, "guide.chm", 1, 0) != nullptr) return 3;
+  if (stand_in.find_calls != 1) return 4;
+  if (!stand_in.html_calls.empty()) return 5;
+  return 0;
+}
+
+TEST(ShellHelp, HtmlHelpViewerIsLookedForOnceAndKept) {
+  child_process found("html_help_found_once");
+  ASSERT_TRUE(found.started());
+  EXPECT_EQ(found.wait(), 0);
+  child_process missing("html_help_missing_for_good");
+  ASSERT_TRUE(missing.started());
+  EXPECT_EQ(missing.wait(), 0);
 }
 
 }  // namespace
