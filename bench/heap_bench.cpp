@@ -76,8 +76,8 @@ void BM_LargeZeroedBlockHeapAndClear(benchmark::State& state) {
   state.counters["peak_rss_growth_MiB"] = static_cast<double>(peak_rss_kib() - before) / 1024.0;
 }
 
-void BM_RegisteredRoundTrip(benchmark::State& state) {
-  fresh_table();
+// Allocates and frees 256 registered bytes with range(0) other blocks live.
+void registered_round_trips(benchmark::State& state) {
   std::vector<void*> live;
   for (int64_t i = 0; i < state.range(0); ++i) live.push_back(GlobalAllocEx(64, 256));
   for (auto _ : state) {
@@ -86,6 +86,11 @@ void BM_RegisteredRoundTrip(benchmark::State& state) {
     GlobalFreeExEx(block);
   }
   for (void* b : live) GlobalFreeExEx(b);
+}
+
+void BM_RegisteredRoundTrip(benchmark::State& state) {
+  fresh_table();
+  registered_round_trips(state);
 }
 
 void BM_MallocRoundTrip(benchmark::State& state) {
@@ -128,14 +133,7 @@ void BM_RegisteredRoundTripCounters(benchmark::State& state) {
   const hostutil::os::semaphore_calls saved = hostutil::os::semaphore_syscalls();
   hostutil::os::semaphore_syscalls() = {counter_open, counter_wait, counter_post, counter_close};
   fresh_table();
-  std::vector<void*> live;
-  for (int64_t i = 0; i < state.range(0); ++i) live.push_back(GlobalAllocEx(64, 256));
-  for (auto _ : state) {
-    void* block = GlobalAllocEx(64, 256);
-    benchmark::DoNotOptimize(block);
-    GlobalFreeExEx(block);
-  }
-  for (void* b : live) GlobalFreeExEx(b);
+  registered_round_trips(state);
   SemaphoreControlEnd();
   hostutil::os::semaphore_syscalls() = saved;
 }
