@@ -27,7 +27,7 @@ bool on_path(const std::string& name) {
 std::string real_dialogs_unavailable() {
   const char* display = std::getenv("DISPLAY");
   if (display == nullptr || *display == '\0')
-    return "no DISPLAY: run under xvfb-run (ctest shell_x11)";
+    return "no DISPLAY: run under a virtual X server (ctest shell_x11)";
   if (!on_path("xdotool")) return "xdotool not found";
   if (!on_path("zenity")) return "zenity not found";
   if (!on_path("timeout")) return "timeout not found";

@@ -42,7 +42,7 @@ bool run_host_program(const std::vector<std::string>& argv, const std::string& d
 std::string real_dialogs_unavailable() {
   char display[256];
   if (GetEnvironmentVariableA("DISPLAY", display, sizeof display) == 0) {
-    return "no DISPLAY: run under xvfb-run (ctest shell_x11)";
+    return "no DISPLAY: run under a virtual X server (ctest shell_x11)";
   }
   if (!host_program("Z:\\usr\\bin\\xdotool")) return "xdotool not found (not under Wine?)";
   if (!host_program("Z:\\usr\\bin\\timeout")) return "timeout not found";
