@@ -108,7 +108,7 @@ std::string os_words(uint32_t code) {
       {0x03050000u, "Windows NT 4.0"},
       {0x03060000u, "Windows 2000"},
       {0x03070000u, "Windows XP"},
-      {0x03000000u, "NT platform, release not recognised (Windows XP or later)"},
+      {0x03000000u, "NT platform, a release the table does not name (later than XP)"},
   };
   if (code >= 0x03050008u && code <= 0x0305000Du) {
     return "Windows NT 4.0 Service Pack " + std::to_string(code - 0x03050007u);
@@ -237,7 +237,8 @@ const bool system_step = host::add_tour_step(
     {100, "System queries", [](host::tour_context& t) {
        bool ok = true;
        for (const auto& [what, answer] : system_answers(ok)) t.say(what + ": " + answer);
-       ok = t.check(ok, "the system folder, names, address and display queries succeed");
+       ok = t.check(
+           ok, "the system folder, names and address queries succeed; the display size answers");
        uint32_t width = 7;
        ok &= t.check(GetDisplaySize(&width, nullptr) == 0 && width == 7,
                      "a missing display pointer is refused, nothing written");
