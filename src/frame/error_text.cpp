@@ -1,10 +1,9 @@
 // The text of a system error code, copied into the caller's buffer. The words
 // are the operating system's own; this file only sizes and copies them.
-#include "hostutil.h"
-
 #include <cstring>
 #include <string>
 
+#include "hostutil.h"
 #include "os/os.h"
 
 namespace {

@@ -15,15 +15,15 @@ inline constexpr std::uint32_t no_slot = 0xFFFFFFFFu;
 // Which slots are free, with the lowest free one found in a few word scans.
 class free_slot_map {
  public:
-  void reset();  // every slot free
+  void reset();                  // every slot free
   std::uint32_t lowest() const;  // no_slot when the table is full
   void take(std::uint32_t slot);
   void give(std::uint32_t slot);
 
  private:
-  static constexpr std::uint32_t words = table_slots / 64;  // 1,600
+  static constexpr std::uint32_t words = table_slots / 64;           // 1,600
   static constexpr std::uint32_t summary_words = (words + 63) / 64;  // 25
-  std::array<std::uint64_t, words> free_{};  // bit set = slot free
+  std::array<std::uint64_t, words> free_{};                          // bit set = slot free
   std::array<std::uint64_t, summary_words> nonempty_{};  // bit set = word has a free slot
 };
 
@@ -35,7 +35,7 @@ class name_index {
   explicit name_index(name_of_fn name_of) : name_of_(name_of) {}
 
   void reset();
-  std::uint32_t find(const char* name) const;  // no_slot when absent
+  std::uint32_t find(const char* name) const;         // no_slot when absent
   void insert(const char* name, std::uint32_t slot);  // name must be absent
   void erase(const char* name);
 

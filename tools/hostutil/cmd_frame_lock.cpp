@@ -75,7 +75,8 @@ const bool error_step = host::add_tour_step(
        const uint32_t cut = GetLastErrorString(2, small, sizeof small);
        t.say("into a 5-byte buffer: \"" + std::string(small) + "\", result " + std::to_string(cut));
        return t.check(n > 0 && n < sizeof text, "the system has a text for error 2") &
-              t.check(cut == 5 && std::string(small).size() == 4, "a short buffer is cut, NUL-ended");
+              t.check(cut == 5 && std::string(small).size() == 4,
+                      "a short buffer is cut, NUL-ended");
      }});
 
 const bool lock_step = host::add_tour_step(
@@ -84,12 +85,12 @@ const bool lock_step = host::add_tour_step(
        SemaphoreControlBegin();
        bool ok = t.check(SemaphoreCreate(name.c_str(), 0) == 1, "created \"" + name + "\"");
        ok &= t.check(SemaphoreEntry(name.c_str(), 0, 1) == 1, "this process holds it");
-       const std::vector<std::string> probe{t.self, "lock", name, "--retries", "2", "--",
-                                            t.self, "error", "0"};
+       const std::vector<std::string> probe{t.self, "lock", name,    "--retries", "2",
+                                            "--",   t.self, "error", "0"};
        t.say("a second process asks for it twice, 500 ms apart...");
        const int kept_out = host::run_process(probe);
-       ok &= t.check(kept_out == lock_unavailable, "it is kept out (status " +
-                                                       std::to_string(kept_out) + ")");
+       ok &= t.check(kept_out == lock_unavailable,
+                     "it is kept out (status " + std::to_string(kept_out) + ")");
        SemaphoreLeave(name.c_str(), 0);
        const int let_in = host::run_process(probe);
        ok &= t.check(let_in == 0, "after we leave, it gets in and runs its command");

@@ -1,7 +1,7 @@
 // Starting processes and scratch folders for the host program.
 #include <cstdlib>
-#include <iostream>
 #include <filesystem>
+#include <iostream>
 #include <random>
 
 #include "common/command_line.h"

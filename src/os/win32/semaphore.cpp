@@ -10,7 +10,8 @@ HANDLE as_handle(semaphore* sem) { return reinterpret_cast<HANDLE>(sem); }
 }  // namespace
 
 semaphore* semaphore_open(const char* name, std::uint32_t initial, std::uint32_t maximum) {
-  HANDLE h = CreateSemaphoreA(nullptr, static_cast<LONG>(initial), static_cast<LONG>(maximum), name);
+  HANDLE h =
+      CreateSemaphoreA(nullptr, static_cast<LONG>(initial), static_cast<LONG>(maximum), name);
   return reinterpret_cast<semaphore*>(h);
 }
 
