@@ -113,6 +113,8 @@ std::uint32_t private_profile_string(const char* section, const char* key, const
     // Only spaces leave the end of a default.
     while (!value.empty() && value.back() == ' ') value.remove_suffix(1);
   }
+  // A NUL byte inside a line ends the value there, as it ends any C text.
+  value = value.substr(0, value.find('\0'));
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
       value.back() == value.front()) {
     value = value.substr(1, value.size() - 2);
