@@ -12,6 +12,7 @@
 namespace hostutil::test {
 
 enum class file_call {
+  open_read,
   open_write,
   size,
   read,
@@ -21,6 +22,7 @@ enum class file_call {
   find_first,
   set_attributes,
   create_folder,
+  drive_type,
   move,
   program_path,
   temp_folder
@@ -39,8 +41,7 @@ class file_calls_guard {
 };
 
 // The nth call (from 1) of one kind fails as the system's would; 0 = none
-// fails, only counted. Calls of the other kinds, and of kinds no test fails
-// (opening for reading, the drive type), pass through.
+// fails, only counted. Calls of the other kinds pass through.
 class file_fault : file_calls_guard {
  public:
   file_fault(file_call which, int nth) {
@@ -49,6 +50,9 @@ class file_fault : file_calls_guard {
     nth_() = nth;
     seen_() = 0;
     auto& t = os::file_syscalls();
+    t.open_read = [](const char* p) {
+      return hit(file_call::open_read) ? nullptr : real().open_read(p);
+    };
     t.open_write = [](const char* p) {
       return hit(file_call::open_write) ? nullptr : real().open_write(p);
     };
@@ -74,6 +78,9 @@ class file_fault : file_calls_guard {
     };
     t.create_folder = [](const char* p) {
       return hit(file_call::create_folder) ? os::folder_result::failed : real().create_folder(p);
+    };
+    t.drive_type = [](const char* p) -> std::uint32_t {
+      return hit(file_call::drive_type) ? 1 : real().drive_type(p);
     };
     t.move = [](const char* s, const char* d) {
       return !hit(file_call::move) && real().move(s, d);
