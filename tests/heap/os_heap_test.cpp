@@ -27,11 +27,6 @@ TEST(OsHeap, BlocksAreAlignedAndReportTheirExactSize) {
     EXPECT_EQ(b[size - 1], size >= heap_mapped_threshold ? 0xC3 : 0);
     EXPECT_TRUE(heap_release(b));
   }
-  // Fresh pages read as zero whatever was asked.
-  auto* b = static_cast<unsigned char*>(heap_allocate(heap_mapped_threshold * 2, false));
-  ASSERT_NE(b, nullptr);
-  for (std::size_t i = 0; i < heap_mapped_threshold * 2; i += 4096) ASSERT_EQ(b[i], 0) << i;
-  EXPECT_TRUE(heap_release(b));
 }
 
 TEST(OsHeap, AddressesItDoesNotKnowAreLeftAlone) {

@@ -51,7 +51,6 @@ class dialog_stand_in {
   std::vector<os::folder_request> folders;
 
   // Help and browser.
-  bool viewer_found = true;
   int find_calls = 0;
   hu_HWND html_answer = nullptr;
   std::uint32_t win_help_answer = 1;
