@@ -39,6 +39,9 @@ const char capability_text[] =
     "dup=second\r\n"
     "Eq=a=b=c\r\n"
     "Inner=a \"b\" c\r\n"
+    "Nul=ab\0cd\r\n"
+    "NulQuoted=\"x\0y\"\r\n"
+    "NulBlank=ab \0cd \r\n"
     "[sectionx]\r\n"
     "Late=yes\r\n"
     "[Junk]after\r\n"
@@ -72,6 +75,9 @@ const profile_case cases[] = {
     {"SectionX", "Quoted", "NONE", 64, "\"only leading"},
     {"SectionX", "Mixed", "NONE", 64, "\"abc'"}, {"SectionX", "EmptyQuotes", "NONE", 64, ""},
     {"SectionX", "OneQuote", "NONE", 64, "\""}, {"SectionX", "Inner", "NONE", 64, "a \"b\" c"},
+    // a NUL byte ends the value; the quotes are judged on what is left
+    {"SectionX", "Nul", "NONE", 64, "ab"}, {"SectionX", "NulQuoted", "NONE", 64, "\"x"},
+    {"SectionX", "NulBlank", "NONE", 64, "ab "},
     // values
     {"SectionX", "NoValue", "NONE", 64, "NONE"},  // the first key wins, and it has none
     {"SectionX", "Empty", "NONE", 64, ""}, {"SectionX", "Dup", "NONE", 64, "first"},
