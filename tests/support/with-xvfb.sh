@@ -1,7 +1,9 @@
 #!/bin/sh
 # Runs a command under a virtual X server of its own. Xvfb picks a free display
 # number itself (-displayfd), so runs side by side never race for one or share
-# one, and the server ends with the command.
+# one, and the server ends with the command. -noreset: a bare X server resets
+# when its last client leaves and refuses connections meanwhile; a desktop
+# always has clients, so one query right after another must find it there.
 #   with-xvfb.sh WIDTHxHEIGHTxDEPTH COMMAND [ARGS...]
 set -eu
 screen=$1
@@ -15,7 +17,7 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 1' INT TERM
 mkfifo "$dir/number"
-Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$dir/number" >"$dir/log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset 3>"$dir/number" >"$dir/log" 2>&1 &
 pid=$!
 number=""
 read -r number <"$dir/number" || true
