@@ -131,7 +131,8 @@ bool counter_close(hostutil::os::semaphore* s) {
 void BM_RegisteredRoundTripCounters(benchmark::State& state) {
   fresh_table();
   const hostutil::os::semaphore_calls saved = hostutil::os::semaphore_syscalls();
-  hostutil::os::semaphore_syscalls() = {counter_open, counter_wait, counter_post, counter_close};
+  hostutil::os::semaphore_syscalls() = {counter_open, counter_wait, counter_post, counter_close,
+                                        hostutil::os::pause_ms};
   fresh_table();
   registered_round_trips(state);
   SemaphoreControlEnd();

@@ -37,7 +37,8 @@ bool fake_close(hostutil::os::semaphore* s) {
 }
 
 void fill_table(int names) {
-  hostutil::os::semaphore_syscalls() = {fake_open, fake_wait, fake_post, fake_close};
+  hostutil::os::semaphore_syscalls() = {fake_open, fake_wait, fake_post, fake_close,
+                                        hostutil::os::pause_ms};
   SemaphoreControlEnd();
   SemaphoreControlBegin();
   for (int i = 0; i < names; ++i) SemaphoreCreate(nullptr, static_cast<uint64_t>(i));

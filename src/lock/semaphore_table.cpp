@@ -115,7 +115,7 @@ void clear_slot(std::uint32_t slot) {
 // Waits without a bound: 1 ms attempts, 500 ms apart.
 void take_unbounded(os::semaphore* h) {
   while (os::semaphore_syscalls().wait(h, attempt_wait_ms) == os::wait_status::timed_out) {
-    os::pause_ms(retry_pause_ms);
+    os::semaphore_syscalls().pause(retry_pause_ms);
   }
 }
 
@@ -221,7 +221,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL SemaphoreEntry(const char* name, uint64_t nu
     if (status != os::wait_status::timed_out) break;
     if (retryCount == 0) continue;
     if (attempts >= retryCount) break;
-    os::pause_ms(retry_pause_ms);
+    os::semaphore_syscalls().pause(retry_pause_ms);
   }
 
   lock.lock();

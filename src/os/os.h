@@ -50,6 +50,7 @@ struct semaphore_calls {
   wait_status (*wait)(semaphore* sem, std::uint32_t timeout_ms);
   bool (*post)(semaphore* sem);
   bool (*close)(semaphore* sem);
+  void (*pause)(std::uint32_t ms);  // between two attempts to enter
 };
 semaphore_calls& semaphore_syscalls();
 

@@ -5,7 +5,8 @@
 namespace hostutil::os {
 
 semaphore_calls& semaphore_syscalls() {
-  static semaphore_calls calls{semaphore_open, semaphore_wait, semaphore_post, semaphore_close};
+  static semaphore_calls calls{semaphore_open, semaphore_wait, semaphore_post, semaphore_close,
+                               pause_ms};
   return calls;
 }
 

@@ -35,6 +35,8 @@ bool fake_post(os::semaphore* s) {
   return true;
 }
 
+void fake_pause(std::uint32_t ms) { g_fake->pauses.push_back(ms); }
+
 bool fake_close(os::semaphore* s) {
   ++g_fake->closed;
   return s != nullptr;
@@ -44,7 +46,7 @@ bool fake_close(os::semaphore* s) {
 
 fake_semaphores::fake_semaphores() : saved_(os::semaphore_syscalls()) {
   g_fake = this;
-  os::semaphore_syscalls() = {fake_open, fake_wait, fake_post, fake_close};
+  os::semaphore_syscalls() = {fake_open, fake_wait, fake_post, fake_close, fake_pause};
 }
 
 fake_semaphores::~fake_semaphores() {

@@ -19,9 +19,10 @@ class fake_semaphores {
 
   std::uint32_t opened = 0;
   std::uint32_t closed = 0;
-  bool refuse_open = false;     // open fails
-  bool refuse_post = false;     // every post fails
+  bool refuse_open = false;                     // open fails
+  bool refuse_post = false;                     // every post fails
   std::map<std::string, std::uint32_t> counts;  // name -> count
+  std::vector<std::uint32_t> pauses;            // between attempts, in ms; nobody sleeps
 
   // Every handle ever opened; kept until the end, since a table may forget some.
   std::vector<std::unique_ptr<std::string>> handles;
