@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <thread>
+#include <vector>
 
 #include "heap/registry.h"
 #include "heap_spy.h"
@@ -125,6 +126,21 @@ TEST_F(RegisteredAlloc, ClaimsAreThisProcesssOwn) {
   EXPECT_EQ(GlobalAreaIsEntry(block), 0u);
   EXPECT_EQ(GlobalAreaEntry(&local), 1u);  // an address without a semaphore
   GlobalFreeExEx(block);
+}
+
+TEST_F(RegisteredAlloc, TheHoldersSecondClaimFailsAfterSixtyAttempts) {
+  // Stand-in semaphores count the pauses instead of sleeping 59 x 500 ms.
+  hostutil::test::fake_semaphores fake;
+  void* block = GlobalAllocEx(64, 16);
+  ASSERT_NE(block, nullptr);
+  ASSERT_EQ(GlobalAreaEntry(block), 1u);
+  fake.pauses.clear();
+  EXPECT_EQ(GlobalAreaEntry(block), 0u);
+  EXPECT_EQ(fake.pauses, std::vector<std::uint32_t>(59, 500));
+  EXPECT_EQ(GlobalAreaIsEntry(block), 1u);  // the first claim still stands
+  GlobalAreaLeave(block);
+  GlobalFreeExEx(block);
+  EXPECT_EQ(hostutil::heap::allocation_registry(), nullptr);
 }
 
 TEST_F(RegisteredAlloc, FreeWaitsWhileAnotherThreadHoldsTheBlock) {
