@@ -17,6 +17,9 @@ using namespace std::chrono_literals;
 
 namespace {
 
+using hostutil::test::touch;
+using hostutil::test::wait_for_file;
+
 constexpr const char* guard = "HEAP_SEMAPHORE_CONTROL";
 
 std::string padded(const std::string& s, std::size_t width) {
@@ -24,17 +27,6 @@ std::string padded(const std::string& s, std::size_t width) {
   out.resize(width, '.');
   return out;
 }
-
-bool wait_for_file(const fs::path& p, std::chrono::milliseconds limit = 20s) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (!fs::exists(p)) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(5ms);
-  }
-  return true;
-}
-
-void touch(const fs::path& p) { std::ofstream(p) << "x"; }
 
 using SharedUse = hostutil::test::fresh_table;
 

@@ -17,16 +17,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
-bool wait_for_file(const fs::path& p, std::chrono::milliseconds limit = 20s) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (!fs::exists(p)) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(5ms);
-  }
-  return true;
-}
-
-void touch(const fs::path& p) { std::ofstream(p) << "x"; }
+using hostutil::test::touch;
+using hostutil::test::wait_for_file;
 
 long read_counter(const fs::path& p) {
   std::ifstream in(p);

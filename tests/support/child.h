@@ -2,8 +2,12 @@
 // own program with a role name; main() runs the role instead of the tests.
 #pragma once
 
+#include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace hostutil::test {
@@ -40,10 +44,24 @@ std::string self_path();
 // platform's separator.
 std::string scratch_folder(const std::string& tag);
 
+// Marker files by which a test and its children tell each other a step is done.
+inline void touch(const std::filesystem::path& p) { std::ofstream(p) << "x"; }
+
+// True once the file exists; false when limit passes first.
+inline bool wait_for_file(const std::filesystem::path& p,
+                          std::chrono::milliseconds limit = std::chrono::seconds(20)) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (!std::filesystem::exists(p)) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
 }  // namespace hostutil::test
 
-#define HOSTUTIL_CHILD_ROLE(name)                                                             \
-  static int name##_role(const std::vector<std::string>& args);                              \
-  [[maybe_unused]] static const bool name##_registered =                                      \
-      ::hostutil::test::register_child_role(#name, name##_role);                              \
+#define HOSTUTIL_CHILD_ROLE(name)                                \
+  static int name##_role(const std::vector<std::string>& args);  \
+  [[maybe_unused]] static const bool name##_registered =         \
+      ::hostutil::test::register_child_role(#name, name##_role); \
   static int name##_role([[maybe_unused]] const std::vector<std::string>& args)
