@@ -48,22 +48,13 @@ std::size_t accumulator_units(uint32_t length, std::size_t growth, std::size_t m
 using line_converter = uint32_t (*)(const void* line, uint32_t length, void* out, uint32_t room,
                                     hu_wchar* middle);
 
-uint32_t ansi_to_utf8(const void* line, uint32_t length, void* out, uint32_t room,
-                      hu_wchar* middle) {
-  const uint32_t n = hostutil::os::to_utf16(code_page::ansi, static_cast<const char*>(line), length,
-                                            middle, length);
-  return n == 0
-             ? 0
-             : hostutil::os::from_utf16(code_page::utf8, middle, n, static_cast<char*>(out), room);
-}
-
-uint32_t utf8_to_ansi(const void* line, uint32_t length, void* out, uint32_t room,
-                      hu_wchar* middle) {
-  const uint32_t n = hostutil::os::to_utf16(code_page::utf8, static_cast<const char*>(line), length,
-                                            middle, length);
-  return n == 0
-             ? 0
-             : hostutil::os::from_utf16(code_page::ansi, middle, n, static_cast<char*>(out), room);
+// Between two byte encodings, by way of UTF-16 in middle.
+template <code_page from, code_page to>
+uint32_t through_utf16(const void* line, uint32_t length, void* out, uint32_t room,
+                       hu_wchar* middle) {
+  const uint32_t n =
+      hostutil::os::to_utf16(from, static_cast<const char*>(line), length, middle, length);
+  return n == 0 ? 0 : hostutil::os::from_utf16(to, middle, n, static_cast<char*>(out), room);
 }
 
 uint32_t utf8_to_utf16(const void* line, uint32_t length, void* out, uint32_t room, hu_wchar*) {
@@ -123,14 +114,16 @@ HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeAnsiToUTF8_MultiLine(const char* text, 
                                                               char* output, uint32_t* outputSize) {
   // Up to 3 bytes for an ANSI byte (a euro sign from 0x80, say).
   return convert_lines(text, length, output, outputSize,
-                       accumulator_units(length, 3, 4 * std::size_t{length}), true, ansi_to_utf8);
+                       accumulator_units(length, 3, 4 * std::size_t{length}), true,
+                       through_utf16<code_page::ansi, code_page::utf8>);
 }
 
 HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeUTF8ToAnsi_MultiLine(const char* text, uint32_t length,
                                                               char* output, uint32_t* outputSize) {
   // An ill-formed byte is U+FFFD, 3 bytes in a UTF-8 and 4 in a GB18030 locale.
   return convert_lines(text, length, output, outputSize,
-                       accumulator_units(length, 4, 2 * std::size_t{length}), true, utf8_to_ansi);
+                       accumulator_units(length, 4, 2 * std::size_t{length}), true,
+                       through_utf16<code_page::utf8, code_page::ansi>);
 }
 
 HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeUTF8ToUTF16_MultiLine(const char* text, uint32_t length,
