@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "convert/fixed_width.h"
-#include "convert/work_area.h"
+#include "heap/scratch_block.h"
 #include "hostutil.h"
 
 namespace hostutil::convert {
@@ -45,7 +45,7 @@ bool parse_decimal(const char* text, std::uint32_t length, std::uint32_t& value)
     std::memcpy(copy, text, n);
     in_range = within_range(copy);
   } else {
-    work_area copy(n + 1);
+    heap::scratch_block copy(n + 1);
     if (!copy) return false;
     std::memcpy(copy.get(), text, n);
     in_range = within_range(copy.get());
@@ -63,7 +63,7 @@ bool parse_decimal(const char* text, std::uint32_t length, std::uint32_t& value)
 }  // namespace hostutil::convert
 
 using hostutil::convert::parse_decimal;
-using hostutil::convert::work_area;
+using hostutil::heap::scratch_block;
 
 extern "C" {
 
@@ -83,7 +83,7 @@ HOSTUTIL_API int32_t HOSTUTIL_CALL ZeroSuppressProc(char* text, uint32_t bufferS
   const uint32_t sign = text[0] == '-' ? 1 : 0;
   char* digits = text + sign;
   const uint32_t size = bufferSize - sign;
-  work_area area(size + 1);
+  scratch_block area(size + 1);
   if (!area) return 0;
   // The text must end within its buffer; one that does not is left alone.
   const auto* end = static_cast<const char*>(std::memchr(digits, '\0', size));
@@ -172,7 +172,7 @@ HOSTUTIL_API float HOSTUTIL_CALL ChangeAsciiToFloat(const char* text, uint32_t l
   // included; a length shorter than the text cannot hold them.
   const std::size_t after = std::strlen(point + 1);
   if (before + after + 1 > length) return 0.0f;
-  work_area area(static_cast<uint32_t>(before + after + 1));
+  scratch_block area(static_cast<uint32_t>(before + after + 1));
   if (!area) return 0.0f;
   char* digits = area.get();
   std::memcpy(digits, text, before);

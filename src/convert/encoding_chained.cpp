@@ -3,6 +3,7 @@
 // registered allocation, which is why these fail before SemaphoreControlBegin.
 #include <cstring>
 
+#include "heap/scratch_block.h"
 #include "hostutil.h"
 
 namespace {
@@ -18,13 +19,10 @@ class utf16_area {
     if (bytes <= scratch_bytes) {
       units_ = scratch_;
     } else if (bytes <= UINT32_MAX) {
-      block_ = GlobalAllocEx(HOSTUTIL_ZEROINIT, static_cast<uint32_t>(bytes));
-      units_ = static_cast<hu_wchar*>(block_);
+      block_ = hostutil::heap::scratch_block(static_cast<uint32_t>(bytes));
+      units_ = reinterpret_cast<hu_wchar*>(block_.get());
     }
     capacity_ = static_cast<uint32_t>(bytes / sizeof(hu_wchar));
-  }
-  ~utf16_area() {
-    if (block_ != nullptr) GlobalFreeExEx(block_);
   }
   utf16_area(const utf16_area&) = delete;
   utf16_area& operator=(const utf16_area&) = delete;
@@ -34,7 +32,7 @@ class utf16_area {
 
  private:
   hu_wchar scratch_[scratch_bytes / sizeof(hu_wchar)] = {};
-  void* block_ = nullptr;
+  hostutil::heap::scratch_block block_;
   hu_wchar* units_ = nullptr;
   uint32_t capacity_ = 0;
 };

@@ -44,25 +44,24 @@ std::size_t accumulator_units(uint32_t length, std::size_t growth, std::size_t m
 }
 
 // One line converted into at most room units of out; the units written, 0 when it
-// gives nothing. middle is a UTF-16 area of at least the line's length in units.
-using line_converter = uint32_t (*)(const void* line, uint32_t length, void* out, uint32_t room,
-                                    hu_wchar* middle);
+// gives nothing.
+using line_converter = uint32_t (*)(const void* line, uint32_t length, void* out, uint32_t room);
 
-// Between two byte encodings, by way of UTF-16 in middle.
-template <code_page from, code_page to>
-uint32_t through_utf16(const void* line, uint32_t length, void* out, uint32_t room,
-                       hu_wchar* middle) {
-  const uint32_t n =
-      hostutil::os::to_utf16(from, static_cast<const char*>(line), length, middle, length);
-  return n == 0 ? 0 : hostutil::os::from_utf16(to, middle, n, static_cast<char*>(out), room);
+// The byte-to-byte lines go through the exported chained conversion, with its
+// scratch rules: a line above 128 bytes needs a registered allocation, so before
+// SemaphoreControlBegin it gives nothing (and still gets its CR LF).
+template <int32_t (*chained)(const char*, uint32_t, char*, uint32_t)>
+uint32_t through_chained(const void* line, uint32_t length, void* out, uint32_t room) {
+  const int32_t n = chained(static_cast<const char*>(line), length, static_cast<char*>(out), room);
+  return n > 0 ? static_cast<uint32_t>(n) : 0;
 }
 
-uint32_t utf8_to_utf16(const void* line, uint32_t length, void* out, uint32_t room, hu_wchar*) {
+uint32_t utf8_to_utf16(const void* line, uint32_t length, void* out, uint32_t room) {
   return hostutil::os::to_utf16(code_page::utf8, static_cast<const char*>(line), length,
                                 static_cast<hu_wchar*>(out), room);
 }
 
-uint32_t utf16_to_utf8(const void* line, uint32_t length, void* out, uint32_t room, hu_wchar*) {
+uint32_t utf16_to_utf8(const void* line, uint32_t length, void* out, uint32_t room) {
   return hostutil::os::from_utf16(code_page::utf8, static_cast<const hu_wchar*>(line), length,
                                   static_cast<char*>(out), room);
 }
@@ -75,13 +74,11 @@ uint32_t text_length(const Unit* data, uint32_t length) {
 
 template <typename In, typename Out>
 int32_t convert_lines(const In* text, uint32_t length, Out* output, uint32_t* outputSize,
-                      std::size_t accumulator_size, bool chained, line_converter convert) {
+                      std::size_t accumulator_size, line_converter convert) {
   if (text == nullptr || length == 0 || accumulator_size == 0) return 0;
   work_block accumulator(accumulator_size * sizeof(Out));
-  // A line is at most length units long, and so is its UTF-16 form.
-  work_block middle(chained ? std::size_t{length} * sizeof(hu_wchar) : 0);
   Out* const acc = accumulator.template as<Out>();
-  if (acc == nullptr || (chained && middle.as<void>() == nullptr)) return 0;
+  if (acc == nullptr) return 0;
 
   std::size_t used = 0;
   hostutil::file::basic_line_iterator<In> lines(text, length);
@@ -90,7 +87,7 @@ int32_t convert_lines(const In* text, uint32_t length, Out* output, uint32_t* ou
     const uint32_t n = text_length(line.data, line.length);
     if (n == 0) break;  // the first empty line ends the text
     const std::size_t room = accumulator_size - used - reserved_units;
-    used += convert(line.data, n, acc + used, static_cast<uint32_t>(room), middle.as<hu_wchar>());
+    used += convert(line.data, n, acc + used, static_cast<uint32_t>(room));
     acc[used++] = Out{'\r'};
     acc[used++] = Out{'\n'};
   }
@@ -114,23 +111,23 @@ HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeAnsiToUTF8_MultiLine(const char* text, 
                                                               char* output, uint32_t* outputSize) {
   // Up to 3 bytes for an ANSI byte (a euro sign from 0x80, say).
   return convert_lines(text, length, output, outputSize,
-                       accumulator_units(length, 3, 4 * std::size_t{length}), true,
-                       through_utf16<code_page::ansi, code_page::utf8>);
+                       accumulator_units(length, 3, 4 * std::size_t{length}),
+                       through_chained<ChangeAnsiToUTF8>);
 }
 
 HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeUTF8ToAnsi_MultiLine(const char* text, uint32_t length,
                                                               char* output, uint32_t* outputSize) {
   // An ill-formed byte is U+FFFD, 3 bytes in a UTF-8 and 4 in a GB18030 locale.
   return convert_lines(text, length, output, outputSize,
-                       accumulator_units(length, 4, 2 * std::size_t{length}), true,
-                       through_utf16<code_page::utf8, code_page::ansi>);
+                       accumulator_units(length, 4, 2 * std::size_t{length}),
+                       through_chained<ChangeUTF8ToAnsi>);
 }
 
 HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeUTF8ToUTF16_MultiLine(const char* text, uint32_t length,
                                                                hu_wchar* output,
                                                                uint32_t* outputSize) {
   return convert_lines(text, length, output, outputSize,
-                       accumulator_units(length, 1, std::size_t{length}), false, utf8_to_utf16);
+                       accumulator_units(length, 1, std::size_t{length}), utf8_to_utf16);
 }
 
 HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeUTF16ToUTF8_MultiLine(const hu_wchar* text,
@@ -138,7 +135,7 @@ HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeUTF16ToUTF8_MultiLine(const hu_wchar* t
                                                                uint32_t* outputSize) {
   // A lone surrogate is U+FFFD, 3 bytes.
   return convert_lines(text, length, output, outputSize,
-                       accumulator_units(length, 3, 4 * std::size_t{length}), false, utf16_to_utf8);
+                       accumulator_units(length, 3, 4 * std::size_t{length}), utf16_to_utf8);
 }
 
 }  // extern "C"

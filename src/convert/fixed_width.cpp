@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "convert/work_area.h"
+#include "heap/scratch_block.h"
 
 namespace hostutil::convert {
 
@@ -15,7 +15,7 @@ void write_fixed_width(std::uint32_t value, char* output, std::uint32_t width, b
                        std::uint32_t radix) {
   if (output == nullptr) return;
   if (width > 0) std::memset(output, 0, width);
-  work_area area(width);
+  heap::scratch_block area(width);
   if (!area) return;
   char* digits = area.get();
   for (std::uint32_t i = width; i-- > 0;) {

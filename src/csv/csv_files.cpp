@@ -5,13 +5,12 @@
 
 #include "csv/csv_join.h"
 #include "hostutil.h"
-#include "profile/text_builder.h"
+#include "file/whole_file.h"
 
 namespace {
 
 namespace csv = hostutil::csv;
-using hostutil::profile::registered_scratch;
-using hostutil::profile::scratch_block;
+using hostutil::heap::scratch_block;
 
 constexpr char heap_guard[] = "HEAP_SEMAPHORE_CONTROL";
 constexpr std::uint32_t guard_attempts = 60;
@@ -67,12 +66,12 @@ uint32_t make_file(const char* path, const HeapAreaHead* head, uint32_t replace,
   } else if (size >= limits.text) {
     return 0;
   }
-  scratch_block text(registered_scratch(), limits.text);
+  const scratch_block text =
+      size > 0 ? hostutil::file::read_whole_file(path, size, limits.text) : scratch_block(limits.text);
   if (!text) return 0;
-  if (size > 0 && FileRead(path, text.get(), limits.text) != size) return 0;
   csv::joined_text joined(text.get(), limits.text, size);
   if (size > 0) joined.close_existing_line();
-  scratch_block record(registered_scratch(), limits.record);
+  scratch_block record(limits.record);
   if (!record) return 0;
   record_walk records(head);
   std::uint32_t length = 0;

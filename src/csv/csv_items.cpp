@@ -5,13 +5,12 @@
 
 #include "csv/csv_item.h"
 #include "hostutil.h"
-#include "profile/text_builder.h"
+#include "heap/scratch_block.h"
 
 namespace {
 
 namespace csv = hostutil::csv;
-using hostutil::profile::registered_scratch;
-using hostutil::profile::scratch_block;
+using hostutil::heap::scratch_block;
 
 // Calls work(scratch) with scratch of at least bufferSize bytes. False when
 // the scratch cannot be had.
@@ -22,7 +21,7 @@ bool with_scratch(std::uint32_t bufferSize, Work work) {
     work(small);
     return true;
   }
-  scratch_block block(registered_scratch(), bufferSize);
+  scratch_block block(bufferSize);
   if (!block) return false;
   work(block.get());
   return true;

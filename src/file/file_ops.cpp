@@ -4,16 +4,17 @@
 #include <cstring>
 
 #include "file/line_iterator.h"
+#include "frame/text.h"
 #include "hostutil.h"
 #include "os/file.h"
 
 namespace {
 
+using hostutil::empty;
+
 namespace os = hostutil::os;
 
 constexpr std::uint32_t create_folder_limit = 248;  // the joined path and its NUL
-
-bool empty(const char* text) { return text == nullptr || text[0] == '\0'; }
 
 // The find that FileRead and FileSizeGet make first: a pattern or a folder
 // passes it, and then fails to open.

@@ -3,17 +3,19 @@
 // in a NUL, and walked once from the top. Nothing is kept between calls.
 #include <cstring>
 
+#include "file/whole_file.h"
+#include "frame/text.h"
 #include "hostutil.h"
 #include "profile/profile_text.h"
 
 namespace {
 
+using hostutil::empty;
+
 namespace profile = hostutil::profile;
 
 constexpr std::uint32_t text_margin = 256;  // zeros behind the file's contents
 constexpr std::uint32_t value_capacity = 256;
-
-bool empty(const char* text) { return text == nullptr || text[0] == '\0'; }
 
 // The count taken from the file: 0 when it is missing, empty, cannot be read
 // whole, or has nothing for the call.
@@ -22,10 +24,8 @@ std::uint32_t read_from_file(const char* path, const char* header, const char* k
   const std::uint32_t size = FileSizeGet(path);
   if (size == 0 || size > UINT32_MAX - text_margin) return 0;
   const std::uint32_t text_length = size + text_margin;
-  profile::scratch_block text(profile::registered_scratch(), text_length);
+  const auto text = hostutil::file::read_whole_file(path, size, text_length);
   if (!text) return 0;
-  // A count other than the size means the file changed in between.
-  if (FileRead(path, text.get(), text_length) != size) return 0;
   if (key == nullptr)
     return profile::list_keys(text.get(), text_length, header, buffer, bufferSize);
   return profile::find_value(text.get(), text_length, header, key, buffer, bufferSize);

@@ -4,17 +4,19 @@
 #include <cstdio>
 #include <cstring>
 
+#include "file/whole_file.h"
+#include "frame/text.h"
 #include "hostutil.h"
 #include "profile/profile_text.h"
 
 namespace {
 
+using hostutil::empty;
+
 namespace profile = hostutil::profile;
 
 constexpr std::uint32_t text_margin = 256;    // zeros behind the file's contents
 constexpr std::uint32_t output_margin = 512;  // room for the new line and its line ends
-
-bool empty(const char* text) { return text == nullptr || text[0] == '\0'; }
 
 // "key=value", or the bare key when there is no value; false when it does not
 // fit in a line of 255 characters.
@@ -47,12 +49,10 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL WritePrivateProfileStrEx(const char* section
   const std::uint32_t size = FileSizeGet(path);
   if (size == 0 || size > UINT32_MAX - output_margin) return 0;
   const std::uint32_t text_length = size + text_margin;
-  const auto& scratch = profile::registered_scratch();
-  profile::scratch_block text(scratch, text_length);
-  profile::text_builder output(scratch);
+  const auto text = hostutil::file::read_whole_file(path, size, text_length);
+  profile::text_builder output;
   if (!text || !output.reserve(size + output_margin)) return 0;
-  if (FileRead(path, text.get(), text_length) != size) return 0;
-  profile::text_builder body(scratch);
+  profile::text_builder body;
   if (!profile::rebuild(text.get(), text_length, header, key, new_line, output, body)) return 0;
   // An empty text is refused by FileWrite, and the file stays as it was.
   return FileWrite(path, output.data(), output.size()) != 0 ? 1 : 0;

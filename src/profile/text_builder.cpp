@@ -4,22 +4,16 @@
 #include "profile/text_builder.h"
 
 #include <cstring>
+#include <utility>
 
 namespace hostutil::profile {
 
-text_builder::~text_builder() {
-  if (block_ != nullptr) from_->release(block_);
-}
-
 bool text_builder::reserve(std::uint32_t capacity) {
   if (capacity <= capacity_) return true;
-  char* bigger = static_cast<char*>(from_->allocate(capacity));
-  if (bigger == nullptr) return false;
-  if (block_ != nullptr) {
-    std::memcpy(bigger, block_, size_);
-    from_->release(block_);
-  }
-  block_ = bigger;
+  heap::scratch_block bigger(capacity);
+  if (!bigger) return false;
+  if (size_ != 0) std::memcpy(bigger.get(), block_.get(), size_);
+  block_ = std::move(bigger);
   capacity_ = capacity;
   return true;
 }
@@ -34,9 +28,9 @@ bool text_builder::append(const char* data, std::size_t length) {
     if (grown > most) grown = most;
     if (!reserve(static_cast<std::uint32_t>(grown))) return false;
   }
-  if (length != 0) std::memcpy(block_ + size_, data, length);
+  if (length != 0) std::memcpy(block_.get() + size_, data, length);
   size_ += static_cast<std::uint32_t>(length);
-  block_[size_] = '\0';
+  block_.get()[size_] = '\0';
   return true;
 }
 

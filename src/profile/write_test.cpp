@@ -1,6 +1,7 @@
 // PreFileWrite: finds out whether a file can be written before it is changed,
 // by writing it back with its own contents. The answer is a code; a failed
 // test says only on what kind of drive it failed.
+#include "file/whole_file.h"
 #include "hostutil.h"
 #include "os/file.h"
 
@@ -36,23 +37,6 @@ uint32_t failure_code(uint32_t drive_type) {
   }
 }
 
-// A zero-filled registered allocation, freed on every path.
-class registered_block {
- public:
-  explicit registered_block(uint32_t size) : block_(GlobalAllocEx(HOSTUTIL_ZEROINIT, size)) {}
-  ~registered_block() { free(); }
-  registered_block(const registered_block&) = delete;
-  registered_block& operator=(const registered_block&) = delete;
-  void* get() const { return block_; }
-  void free() {
-    if (block_ != nullptr) GlobalFreeExEx(block_);
-    block_ = nullptr;
-  }
-
- private:
-  void* block_;
-};
-
 }  // namespace
 
 extern "C" {
@@ -75,11 +59,10 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL PreFileWrite(const char* path) {
 
   const uint32_t size = FileSizeGet(path);
   if (size == 0 || size > 0xFFFFFFFFu - read_slack) return failed;
-  registered_block contents(size + read_slack);
-  if (contents.get() == nullptr) return failed;
-  if (FileRead(path, contents.get(), size + read_slack) != size) return failed;
+  auto contents = hostutil::file::read_whole_file(path, size, size + read_slack);
+  if (!contents) return failed;
   const uint32_t written = FileWrite(path, contents.get(), size);
-  contents.free();
+  contents.release();
   return written == size ? HOSTUTIL_PREWRITE_OK : failed;
 }
 

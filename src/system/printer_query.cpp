@@ -4,6 +4,8 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "frame/text.h"
+#include "heap/scratch_block.h"
 #include "hostutil.h"
 #include "os/file.h"
 #include "os/printer.h"
@@ -20,23 +22,6 @@ constexpr const char* absent = "NONE";
 
 // The address plug-in's export: printer name, buffer, size; nonzero when written.
 using address_export = int32_t(HOSTUTIL_CALL*)(const char* printer, char* buffer, uint32_t size);
-
-bool empty(const char* text) { return text == nullptr || text[0] == '\0'; }
-
-// A zero-filled registered allocation, freed on every path.
-class registered_block {
- public:
-  explicit registered_block(std::uint32_t size) : block_(GlobalAllocEx(HOSTUTIL_ZEROINIT, size)) {}
-  ~registered_block() {
-    if (block_ != nullptr) GlobalFreeExEx(block_);
-  }
-  registered_block(const registered_block&) = delete;
-  registered_block& operator=(const registered_block&) = delete;
-  void* get() const { return block_; }
-
- private:
-  void* block_;
-};
 
 class open_printer {
  public:
@@ -164,7 +149,7 @@ std::uint32_t FindPrinterDriverFolder(const char* printerName, char* directory,
   std::uint32_t needed = 0;
   calls.printer_driver(printer.get(), nullptr, 0, needed);
   if (needed == 0) return 0;
-  const registered_block record(needed);
+  const heap::scratch_block record(needed);
   if (record.get() == nullptr ||
       !calls.printer_driver(printer.get(), record.get(), needed, needed)) {
     return 0;
@@ -228,7 +213,7 @@ using namespace hostutil;
 extern "C" {
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL GetPortKind(const char* portName) {
-  if (system::empty(portName)) return HOSTUTIL_PORT_UNKNOWN;
+  if (empty(portName)) return HOSTUTIL_PORT_UNKNOWN;
   // The first position where either name begins decides.
   for (const char* p = portName; *p != '\0'; ++p) {
     if (CompareNoCaseN(p, "USB", 3) != 0) return HOSTUTIL_PORT_USB;
@@ -240,7 +225,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL GetPortKind(const char* portName) {
 HOSTUTIL_API uint32_t HOSTUTIL_CALL GetLogicalPrinterAndPortName(
     const char* portName, const char* capabilityPattern, const char* supportCode, char* printerName,
     uint32_t printerNameSize, char* printerPort, uint32_t printerPortSize) {
-  if (system::empty(portName) || system::empty(capabilityPattern) || system::empty(supportCode) ||
+  if (empty(portName) || empty(capabilityPattern) || empty(supportCode) ||
       printerName == nullptr || printerNameSize == 0 || printerPort == nullptr ||
       printerPortSize == 0) {
     return 0;
@@ -251,7 +236,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL GetLogicalPrinterAndPortName(
   std::uint32_t needed = 0, count = 0;
   calls.enumerate_printers(nullptr, 0, needed, count);
   if (needed == 0) return 0;
-  const system::registered_block list(needed);
+  const heap::scratch_block list(needed);
   if (list.get() == nullptr || !calls.enumerate_printers(list.get(), needed, needed, count)) {
     return 0;
   }
@@ -275,7 +260,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL GetLogicalPrinterAndPortName(
 HOSTUTIL_API uint32_t HOSTUTIL_CALL DeviceDriverIsExist(const char* portName,
                                                         const char* capabilityPattern,
                                                         const char* supportCode) {
-  if (system::empty(portName) || system::empty(supportCode)) return 0;
+  if (empty(portName) || empty(supportCode)) return 0;
   char printer_name[256];
   char printer_port[256];
   return GetLogicalPrinterAndPortName(portName, capabilityPattern, supportCode, printer_name,
