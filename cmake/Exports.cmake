@@ -1,7 +1,6 @@
 # Turns src/exports.txt, the one list of exported names, into the .def file of
 # the DLL or the version script of the shared object.
-#   name      exported now
-#   #- name   declared in the header, not built yet
+#   name      an exported name
 #   # text    comment
 function(hostutil_read_exports list_file out_var)
   file(STRINGS ${list_file} lines)

@@ -5,15 +5,13 @@
 
 #include "csv/csv_join.h"
 #include "hostutil.h"
+#include "lock/named_guard.h"
 #include "file/whole_file.h"
 
 namespace {
 
 namespace csv = hostutil::csv;
 using hostutil::heap::scratch_block;
-
-constexpr char heap_guard[] = "HEAP_SEMAPHORE_CONTROL";
-constexpr std::uint32_t guard_attempts = 60;
 
 // Reads the records of a heap area front to back, as FetchHeapData does: one
 // guarded step per record, so other threads may append meanwhile. Only a
@@ -26,30 +24,26 @@ class record_walk {
   // of the chain, or at a record of limit bytes or more, which ends the walk.
   bool next(char* buffer, std::uint32_t limit, std::uint32_t& length) {
     if (cursor_ == nullptr) return false;
-    if (SemaphoreEntry(heap_guard, 0, guard_attempts) == 0) return false;
+    const hostutil::lock::named_guard guard(hostutil::lock::heap_semaphore);
+    if (!guard.entered()) return false;
     const unsigned char* at = static_cast<const unsigned char*>(cursor_);
     if (CompareCaseN(reinterpret_cast<const char*>(at), HOSTUTIL_HEAP_SIGNATURE, 8) != 0) {
       at = reinterpret_cast<const unsigned char*>(
           static_cast<const HeapAreaHead*>(cursor_)->firstRecord);
     }
-    bool delivered = false;
     cursor_ = at;
-    if (at != nullptr) {
-      std::uint32_t record_length = 0;
-      std::memcpy(&record_length, at, sizeof record_length);
-      if (record_length != 0 && record_length < limit) {
-        const char* data = reinterpret_cast<const char*>(at + sizeof record_length);
-        const void* nul = std::memchr(data, '\0', record_length);
-        length = nul != nullptr ? static_cast<std::uint32_t>(static_cast<const char*>(nul) - data)
-                                : record_length;
-        std::memcpy(buffer, data, length);
-        std::memcpy(&cursor_, data + record_length + sizeof(HeapAreaRecordTail::marker),
-                    sizeof cursor_);
-        delivered = true;
-      }
-    }
-    SemaphoreLeave(heap_guard, 0);
-    return delivered;
+    if (at == nullptr) return false;
+    std::uint32_t record_length = 0;
+    std::memcpy(&record_length, at, sizeof record_length);
+    if (record_length == 0 || record_length >= limit) return false;
+    const char* data = reinterpret_cast<const char*>(at + sizeof record_length);
+    const void* nul = std::memchr(data, '\0', record_length);
+    length = nul != nullptr ? static_cast<std::uint32_t>(static_cast<const char*>(nul) - data)
+                            : record_length;
+    std::memcpy(buffer, data, length);
+    std::memcpy(&cursor_, data + record_length + sizeof(HeapAreaRecordTail::marker),
+                sizeof cursor_);
+    return true;
   }
 
  private:

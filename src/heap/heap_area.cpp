@@ -6,38 +6,20 @@
 #include <cstring>
 
 #include "hostutil.h"
+#include "lock/named_guard.h"
 #include "os/heap.h"
 
 namespace {
 
 using namespace hostutil;
 
-constexpr const char* guard_name = "HEAP_SEMAPHORE_CONTROL";
-constexpr uint32_t guard_retries = 60;
+constexpr const char* guard_name = lock::heap_semaphore;
 constexpr uint32_t record_overhead = 20;  // length, marker, next address
 
 static_assert(sizeof(void*) == 8, "records keep 8-byte addresses");
 static_assert(offsetof(HeapAreaHead, recordCount) == 8 && offsetof(HeapAreaHead, reserved) == 12 &&
                   offsetof(HeapAreaHead, firstRecord) == 16,
               "the head's layout is part of the binary interface");
-
-// Holds the guard from construction until leave() or the end of the scope.
-class heap_guard {
- public:
-  heap_guard() : entered_(SemaphoreEntry(guard_name, 0, guard_retries) != 0) {}
-  ~heap_guard() { leave(); }
-  heap_guard(const heap_guard&) = delete;
-  heap_guard& operator=(const heap_guard&) = delete;
-
-  bool entered() const { return entered_; }
-  void leave() {
-    if (entered_) SemaphoreLeave(guard_name, 0);
-    entered_ = false;
-  }
-
- private:
-  bool entered_;
-};
 
 // After leaving: an area that has just become empty takes the guard out of the table.
 void release_guard_if_empty(HeapAreaHead* const* area) {
@@ -136,7 +118,7 @@ uint32_t take_record(HeapAreaHead** area, void* buffer, uint32_t bufferSize, cha
   if (!names_an_area(area)) return 0;
   uint32_t delivered = 0;
   {
-    heap_guard guard;
+    lock::named_guard guard(guard_name);
     if (!guard.entered()) return 0;
     HeapAreaHead* head = head_under_guard(area);
     if (head == nullptr) return 0;
@@ -181,7 +163,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL AllocHeapAreaAndSetData(HeapAreaHead** area,
   if (area == nullptr || data == nullptr || dataLength == 0) return 0;
   if (dataLength > UINT32_MAX - record_overhead) return 0;  // the record's size is 32-bit
   if (SemaphoreCreate(guard_name, 0) == 0) return 0;
-  heap_guard guard;
+  lock::named_guard guard(guard_name);
   if (!guard.entered()) return 0;
   const os::heap_calls& heap = os::heap_syscalls();
 
@@ -215,7 +197,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL FetchHeapData(void** cursor, void* buffer,
   if (cursor == nullptr || buffer == nullptr || bufferSize == 0) return 0;
   std::memset(buffer, 0, bufferSize);
   if (*cursor == nullptr) return 0;
-  heap_guard guard;
+  lock::named_guard guard(guard_name);
   if (!guard.entered()) return 0;
 
   if (is_head(*cursor)) {
@@ -234,7 +216,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL FetchHeapLastData(HeapAreaHead** area, void*
   if (buffer == nullptr || bufferSize == 0) return 0;
   std::memset(buffer, 0, bufferSize);
   if (!names_an_area(area)) return 0;
-  heap_guard guard;
+  lock::named_guard guard(guard_name);
   if (!guard.entered()) return 0;
   HeapAreaHead* head = head_under_guard(area);
   if (head == nullptr) return 0;
@@ -264,7 +246,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL SearchAndFreeHeapData(HeapAreaHead** area, c
   if (!names_an_area(area)) return 0;
   uint32_t delivered = 0;
   {
-    heap_guard guard;
+    lock::named_guard guard(guard_name);
     if (!guard.entered()) return 0;
     HeapAreaHead* head = head_under_guard(area);
     if (head == nullptr) return 0;
@@ -303,7 +285,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL SearchAndFreeHeapData(HeapAreaHead** area, c
 HOSTUTIL_API uint32_t HOSTUTIL_CALL FreeHeapArea(HeapAreaHead** area) {
   if (!names_an_area(area)) return 0;
   {
-    heap_guard guard;
+    lock::named_guard guard(guard_name);
     if (!guard.entered()) return 0;
     HeapAreaHead* head = head_under_guard(area);
     if (head == nullptr) return 0;
@@ -330,7 +312,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL FreeHeapArea(HeapAreaHead** area) {
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL IsHeapAddress(const void* head) {
   if (head == nullptr) return 0;
-  heap_guard guard;
+  lock::named_guard guard(guard_name);
   if (!guard.entered()) return 0;
   return is_head(head) ? 1 : 0;
 }

@@ -142,8 +142,6 @@ void numbered_name(std::uint64_t number, char (&out)[17]) {
   out[16] = '\0';
 }
 
-bool table_ready() { return g_table_initialised != 0; }
-
 std::uint32_t occupied_slots() {
   std::lock_guard lock(g_mutex);
   std::uint32_t n = 0;

@@ -8,9 +8,6 @@ namespace hostutil::lock {
 // The numbered name of a semaphore: all 64 bits as 16 lowercase hex digits.
 void numbered_name(std::uint64_t number, char (&out)[17]);
 
-// True between SemaphoreControlBegin and SemaphoreControlEnd.
-bool table_ready();
-
 // Number of occupied slots (for tests and the tour).
 std::uint32_t occupied_slots();
 

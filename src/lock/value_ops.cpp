@@ -1,20 +1,18 @@
 // Reset, set, increment and decrement of a caller's value, each worked out
 // while holding "VALUE_OP_SEMAPHORE_CONTROL", which every process shares.
 #include "hostutil.h"
+#include "lock/named_guard.h"
 
 namespace {
 
 constexpr const char* value_semaphore = "VALUE_OP_SEMAPHORE_CONTROL";
-constexpr uint32_t value_retries = 60;
 
 // Runs op under the value semaphore; 0 when the semaphore cannot be had.
 template <typename Op>
 uint32_t guarded(Op op) {
   if (SemaphoreCreate(value_semaphore, 0) == 0) return 0;
-  if (SemaphoreEntry(value_semaphore, 0, value_retries) == 0) return 0;
-  const uint32_t result = op();
-  SemaphoreLeave(value_semaphore, 0);
-  return result;
+  const hostutil::lock::named_guard guard(value_semaphore);
+  return guard.entered() ? op() : 0;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // the server keeps for it its driver file. libcups is loaded at first use, so
 // the library runs where CUPS is not installed. Plug-ins are shared objects.
 #include "os/printer.h"
+#include "os/posix/file_find.h"
 
 #include <dirent.h>
 #include <dlfcn.h>
@@ -126,28 +127,6 @@ const char* place_text(char*& cursor, const char* text) {
   const char* placed = cursor;
   cursor += n;
   return placed;
-}
-
-// * is any run of characters, ? exactly one.
-bool wildcard_match(const char* pattern, const char* name) {
-  const char* star = nullptr;
-  const char* resume = nullptr;
-  while (*name != '\0') {
-    if (*pattern == '*') {
-      star = pattern++;
-      resume = name;
-    } else if (*pattern == '?' || *pattern == *name) {
-      ++pattern;
-      ++name;
-    } else if (star != nullptr) {
-      pattern = star + 1;
-      name = ++resume;
-    } else {
-      return false;
-    }
-  }
-  while (*pattern == '*') ++pattern;
-  return *pattern == '\0';
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // locks tell who still has the object open, so it dies with its last handle and a
 // crashed process never keeps it alive.
 #include "os/os.h"
+#include "os/posix/descriptor.h"
 
 #if !defined(__linux__)
 #error "named semaphores need Linux futexes and open-file-description locks"
@@ -48,7 +49,6 @@ static_assert(alignof(std::uint32_t) >= std::atomic_ref<std::uint32_t>::required
 
 constexpr std::uint32_t block_magic = 0x4D455355;  // "USEM"
 constexpr std::uint32_t block_version = 1;
-constexpr std::uint32_t infinite = 0xFFFFFFFF;  // as on Windows: wait without a time-out
 
 // Bytes of the file used as locks (never as data: record locks are advisory).
 // Every open handle holds the membership byte shared; the guard byte is held
@@ -70,35 +70,6 @@ namespace {
 
 std::atomic_ref<std::uint32_t> shared_word(std::uint32_t& word) {
   return std::atomic_ref<std::uint32_t>(word);
-}
-
-// Keeps errno across clean-up calls, so a failure reports its own cause.
-class errno_keeper {
- public:
-  errno_keeper() : saved_(errno) {}
-  ~errno_keeper() { errno = saved_; }
-  errno_keeper(const errno_keeper&) = delete;
-  errno_keeper& operator=(const errno_keeper&) = delete;
-
- private:
-  int saved_;
-};
-
-// Sets (F_RDLCK, F_WRLCK) or drops (F_UNLCK) an open-file-description lock on
-// one byte. These locks belong to the open file, not to the process, so each
-// handle is its own member even within one process, and unlike classic record
-// locks they are not lost when some other descriptor of the file is closed.
-bool set_lock(int fd, short type, off_t offset, bool wait) {
-  struct flock fl = {};
-  fl.l_type = type;
-  fl.l_whence = SEEK_SET;
-  fl.l_start = offset;
-  fl.l_len = 1;
-  fl.l_pid = 0;  // required for open-file-description locks
-  for (;;) {
-    if (::fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl) == 0) return true;
-    if (errno != EINTR) return false;
-  }
 }
 
 // Where the objects live: /dev/shm, or the temporary folder where it is missing.
@@ -170,7 +141,7 @@ linked still_linked(int fd, const char* path, struct stat& mine) {
 // With the guard held: when no other handle is a member, this handle is the
 // object's last, so the file goes. False only when the removal failed.
 bool remove_if_last(int fd, const char* path) {
-  if (!set_lock(fd, F_WRLCK, member_byte, false)) return true;  // others still hold it
+  if (!set_lock(fd, F_WRLCK, member_byte, 1, false)) return true;  // others still hold it
   struct stat mine;
   switch (still_linked(fd, path, mine)) {
     case linked::yes:
@@ -255,7 +226,7 @@ outcome join(semaphore& sem, const char* name, std::size_t name_size, std::uint3
              std::uint32_t maximum) {
   sem.fd = ::open(sem.path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (sem.fd < 0) return outcome::failed;
-  if (!set_lock(sem.fd, F_WRLCK, guard_byte, true)) {
+  if (!set_lock(sem.fd, F_WRLCK, guard_byte, 1, true)) {
     release(sem);
     return outcome::failed;
   }
@@ -280,11 +251,11 @@ outcome join(semaphore& sem, const char* name, std::size_t name_size, std::uint3
   // Nobody else a member: the object is new, or every holder has gone (closed
   // or died, the kernel dropping their locks), so it starts afresh.
   bool ok;
-  if (set_lock(sem.fd, F_WRLCK, member_byte, false)) {
+  if (set_lock(sem.fd, F_WRLCK, member_byte, 1, false)) {
     ok = set_up(sem, name, name_size, initial, maximum) &&
-         set_lock(sem.fd, F_RDLCK, member_byte, false);
+         set_lock(sem.fd, F_RDLCK, member_byte, 1, false);
   } else if (errno == EAGAIN || errno == EACCES) {
-    ok = set_lock(sem.fd, F_RDLCK, member_byte, false) && attach(sem, name, name_size);
+    ok = set_lock(sem.fd, F_RDLCK, member_byte, 1, false) && attach(sem, name, name_size);
   } else {
     ok = false;
   }
@@ -297,7 +268,7 @@ outcome join(semaphore& sem, const char* name, std::size_t name_size, std::uint3
     release(sem);
     return outcome::failed;
   }
-  if (!set_lock(sem.fd, F_UNLCK, guard_byte, false)) {
+  if (!set_lock(sem.fd, F_UNLCK, guard_byte, 1, false)) {
     errno_keeper keep;
     remove_if_last(sem.fd, sem.path.c_str());
     release(sem);
@@ -371,16 +342,12 @@ wait_status semaphore_wait(semaphore* sem, std::uint32_t timeout_ms) {
   // An absolute deadline on the monotonic clock (FUTEX_WAIT_BITSET's clock),
   // so wake-ups and signals along the way do not stretch the wait.
   timespec deadline = {};
-  const timespec* until = nullptr;
-  if (timeout_ms != infinite) {
-    if (::clock_gettime(CLOCK_MONOTONIC, &deadline) != 0) return wait_status::failed;
-    deadline.tv_sec += static_cast<time_t>(timeout_ms / 1000);
-    deadline.tv_nsec += static_cast<long>(timeout_ms % 1000) * 1000000L;
-    if (deadline.tv_nsec >= 1000000000L) {
-      deadline.tv_nsec -= 1000000000L;
-      deadline.tv_sec += 1;
-    }
-    until = &deadline;
+  if (::clock_gettime(CLOCK_MONOTONIC, &deadline) != 0) return wait_status::failed;
+  deadline.tv_sec += static_cast<time_t>(timeout_ms / 1000);
+  deadline.tv_nsec += static_cast<long>(timeout_ms % 1000) * 1000000L;
+  if (deadline.tv_nsec >= 1000000000L) {
+    deadline.tv_nsec -= 1000000000L;
+    deadline.tv_sec += 1;
   }
 
   auto sleepers = shared_word(b.sleepers);
@@ -389,7 +356,7 @@ wait_status semaphore_wait(semaphore* sem, std::uint32_t timeout_ms) {
     // poster bumps the count before it looks for sleepers, so one of the two
     // always sees the other and no wake-up is lost.
     sleepers.fetch_add(1, std::memory_order_seq_cst);
-    const long rc = futex(&b.count, FUTEX_WAIT_BITSET, 0, until);
+    const long rc = futex(&b.count, FUTEX_WAIT_BITSET, 0, &deadline);
     const int err = errno;
     sleepers.fetch_sub(1, std::memory_order_seq_cst);
     if (try_take(b)) return wait_status::acquired;
@@ -435,7 +402,7 @@ bool semaphore_close(semaphore* sem) {
   // The handle goes whatever happens; false tells that the object's file may
   // have been left behind (the next opener then starts it afresh anyway).
   bool ok =
-      set_lock(sem->fd, F_WRLCK, guard_byte, true) && remove_if_last(sem->fd, sem->path.c_str());
+      set_lock(sem->fd, F_WRLCK, guard_byte, 1, true) && remove_if_last(sem->fd, sem->path.c_str());
   int err = ok ? 0 : errno;
   if (sem->block != nullptr) ::munmap(sem->block, sem->mapped);
   if (::close(sem->fd) != 0 && errno != EINTR && ok) {  // after EINTR the descriptor is gone too

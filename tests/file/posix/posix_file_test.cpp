@@ -38,6 +38,8 @@ TEST_F(PosixFiles, AttributesFromTheFileSystem) {
       {path("to_dir"), 0x410}, {path("dangling"), 0x404}, {path("fifo"), 0x4},
       {"/dev/null", 0x4}};
   for (const auto& [p, bits] : expected) EXPECT_EQ(FileAttributesGet(p.c_str()), bits) << p;
+  EXPECT_EQ(FileDelete(path("fifo").c_str()), 0u);  // not a file to delete or replace
+  EXPECT_EQ(FileAttributesGet(path("fifo").c_str()), 0x4u);
   hu_WIN32_FIND_DATAA record;
   ASSERT_EQ(FindAndGetInformationOfFile(path("to_file").c_str(), &record), 1u);
   EXPECT_EQ(record.dwReserved0, 0xA000000Cu);  // the symbolic link's reparse tag

@@ -1,0 +1,118 @@
+// Where files live on POSIX: the drive type of a path from its file system,
+// the program's own path, the temporary folder and the path separator.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+
+#include "os/file.h"
+
+namespace hostutil::os {
+
+std::uint32_t drive_type(const char* root) {
+  constexpr std::uint32_t no_root_dir = 1, removable = 2, fixed = 3, remote = 4, cdrom = 5,
+                          ramdisk = 6;
+  struct statfs fs;
+  if (::statfs(root, &fs) != 0) return no_root_dir;
+  switch (static_cast<std::uint32_t>(fs.f_type)) {
+    case 0x6969u:      // NFS
+    case 0x517Bu:      // SMB
+    case 0xFF534D42u:  // CIFS
+    case 0xFE534D42u:  // SMB2
+    case 0x564Cu:      // NCP
+    case 0x5346414Fu:  // AFS
+    case 0x6B414653u:  // kAFS
+    case 0x73757245u:  // Coda
+    case 0x01021997u:  // 9P
+    case 0x00C36400u:  // Ceph
+    case 0x47504653u:  // GPFS
+    case 0x0BD00BD0u:  // Lustre
+      return remote;
+    case 0x9660u:      // ISO 9660
+    case 0x15013346u:  // UDF
+      return cdrom;
+    case 0x01021994u:  // tmpfs
+    case 0x858458F6u:  // ramfs
+      return ramdisk;
+    default:
+      break;
+  }
+  struct stat st;
+  if (::stat(root, &st) != 0) return no_root_dir;
+  // The kernel marks removable media on the disk; a partition asks its disk.
+  char sys[96];
+  static constexpr const char* flag_files[] = {"removable", "../removable"};
+  for (const char* suffix : flag_files) {
+    std::snprintf(sys, sizeof sys, "/sys/dev/block/%u:%u/%s", major(st.st_dev), minor(st.st_dev),
+                  suffix);
+    const int fd = ::open(sys, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) continue;
+    char flag = '0';
+    const ssize_t n = ::read(fd, &flag, 1);
+    ::close(fd);
+    if (n == 1) return flag == '1' ? removable : fixed;
+  }
+  return fixed;
+}
+
+std::uint32_t program_path(char* buffer, std::uint32_t size) {
+  if (size == 0) return 0;
+  char path[PATH_MAX];
+  const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path);
+  if (n <= 0 || static_cast<std::size_t>(n) >= sizeof path) return 0;
+  const auto length = static_cast<std::uint32_t>(n);
+  if (length < size) {
+    std::memcpy(buffer, path, length);
+    buffer[length] = '\0';
+    return length;
+  }
+  std::memcpy(buffer, path, size - 1);
+  buffer[size - 1] = '\0';
+  return size;
+}
+
+std::uint32_t temp_folder(char* buffer, std::uint32_t size) {
+  const char* folder = std::getenv("TMPDIR");
+  if (folder == nullptr || folder[0] == '\0') folder = "/tmp";
+  const std::size_t n = std::strlen(folder);
+  const bool add_separator = folder[n - 1] != '/';
+  const std::size_t length = n + (add_separator ? 1 : 0);
+  if (length >= 0xFFFFFFFFu) return 0;
+  if (length + 1 > size) return static_cast<std::uint32_t>(length + 1);
+  std::memcpy(buffer, folder, n);
+  if (add_separator) buffer[n] = '/';
+  buffer[length] = '\0';
+  return static_cast<std::uint32_t>(length);
+}
+
+char path_separator() { return '/'; }
+
+const char* last_separator_multibyte(const char* path) {
+  const char* last = nullptr;
+  std::mbstate_t state{};
+  std::size_t left = std::strlen(path);
+  while (left > 0) {
+    if (*path == '/') last = path;
+    std::size_t step = std::mbrlen(path, left, &state);
+    if (step == static_cast<std::size_t>(-1) || step == static_cast<std::size_t>(-2) || step == 0) {
+      // Not a character of the locale's set: take the byte alone and start afresh.
+      state = std::mbstate_t{};
+      step = 1;
+    }
+    path += step;
+    left -= step;
+  }
+  return last;
+}
+
+const char* drive_of(const char* path, char (&)[3]) { return path; }
+
+}  // namespace hostutil::os
