@@ -88,6 +88,9 @@ std::uint16_t crc_continue_bytewise(std::uint16_t reg, const unsigned char* data
 }
 
 std::uint16_t crc_continue(std::uint16_t reg, const unsigned char* data, std::size_t size) {
+  const std::size_t folded = crc_fold_bulk(reg, data, size);
+  data += folded;
+  size -= folded;
   const auto& d = tables.data;
   while (size >= slice) {
     // Independent lookups; only the two register bytes chain from step to step.
