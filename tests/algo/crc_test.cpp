@@ -49,21 +49,26 @@ TEST(Crc, CheckValuesAndNothingToRead) {
   EXPECT_EQ(CalculateCRC("abc", 0), 0);
 }
 
-// Lengths reach past several 128-byte steps of the carry-less bulk, whose
-// start, end and handover to the tables must match the byte loop exactly.
+// Every length to 4096 at every alignment to 63: the carry-less bulk's start,
+// end and handover to the tables must match the byte loop exactly. The
+// reference grows one byte at a time, checked bit by bit on short lengths.
 TEST(Crc, EqualsTheReferencesAtEveryLengthAndAlignment) {
   using hostutil::algo::crc_continue;
   using hostutil::algo::crc_continue_bytewise;
-  const auto data = random_bytes((16u << 20) + 37, 7);
-  for (size_t align = 0; align < 16; ++align) {
+  const auto data = random_bytes((16u << 20) + 64, 7);
+  for (size_t align = 0; align < 64; ++align) {
     const unsigned char* p = data.data() + align;
-    for (size_t n = 0; n <= 1100; ++n) {
-      const uint16_t expected = n <= 64 ? crc_bit_by_bit(p, n) : crc_continue_bytewise(0, p, n);
+    uint16_t expected = 0;
+    for (size_t n = 0; n <= 4096; ++n) {
+      if (n > 0) expected = crc_continue_bytewise(expected, p + n - 1, 1);
+      if (n <= 64) {
+        ASSERT_EQ(expected, crc_bit_by_bit(p, n));
+      }
       ASSERT_EQ(CalculateCRC(p, static_cast<uint32_t>(n)), expected)
           << "length " << n << " alignment " << align;
     }
     for (uint16_t reg : {0x0001, 0x8000, 0x1234, 0xFFFF}) {
-      for (size_t n : {512u, 513u, 1023u, 1039u}) {
+      for (size_t n : {512u, 1023u, 1039u, 4096u}) {
         ASSERT_EQ(crc_continue(reg, p, n), crc_continue_bytewise(reg, p, n)) << reg << " " << n;
       }
     }
