@@ -1,7 +1,7 @@
 // sprintfEx: formatting bounded by the caller's buffer, the text cut to fit and
 // the rest of the buffer zero. The formatting itself is the platform C
 // library's, reached through os/format.h.
-#include "os/format.h"
+#include "os/system_calls.h"
 
 #include <cstdarg>
 #include <cstring>
@@ -18,7 +18,7 @@ HOSTUTIL_API void HOSTUTIL_CALL sprintfEx(char* buffer, uint32_t bufferSize, con
   if (bufferSize >= 0x80000000u) return;
   std::va_list args;
   va_start(args, format);
-  hostutil::os::format_bounded(buffer, bufferSize, format, args);
+  hostutil::os::calls().format_bounded(buffer, bufferSize, format, args);
   va_end(args);
   // Some C libraries fill the unused tail with a pattern; it is zero here.
   if (auto* nul = static_cast<char*>(std::memchr(buffer, 0, bufferSize))) {

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "hostutil.h"
-#include "os/codepage.h"
+#include "os/system_calls.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ int32_t zeroed_to_utf16(code_page from, const char* text, uint32_t length, hu_wc
                         uint32_t capacity) {
   const std::size_t bytes = std::size_t{capacity} * sizeof(hu_wchar);
   std::memset(output, 0, bytes);
-  const uint32_t n = hostutil::os::to_utf16(from, text, length, output, capacity);
+  const uint32_t n = hostutil::os::calls().to_utf16(from, text, length, output, capacity);
   // A conversion that did not fit may have begun; a failure leaves only zeros.
   if (n == 0) std::memset(output, 0, bytes);
   return static_cast<int32_t>(n);
@@ -24,7 +24,7 @@ int32_t zeroed_to_utf16(code_page from, const char* text, uint32_t length, hu_wc
 int32_t zeroed_from_utf16(code_page to, const hu_wchar* text, uint32_t length, char* output,
                           uint32_t outputSize) {
   std::memset(output, 0, outputSize);
-  const uint32_t n = hostutil::os::from_utf16(to, text, length, output, outputSize);
+  const uint32_t n = hostutil::os::calls().from_utf16(to, text, length, output, outputSize);
   if (n == 0) std::memset(output, 0, outputSize);
   return static_cast<int32_t>(n);
 }

@@ -6,7 +6,7 @@
 
 #include "file/line_iterator.h"
 #include "hostutil.h"
-#include "os/codepage.h"
+#include "os/system_calls.h"
 
 namespace {
 
@@ -17,8 +17,8 @@ using hostutil::os::code_page;
 class work_block {
  public:
   explicit work_block(std::size_t bytes)
-      : data_(bytes != 0 ? hostutil::os::zeroed_block(bytes) : nullptr) {}
-  ~work_block() { hostutil::os::free_zeroed_block(data_); }
+      : data_(bytes != 0 ? hostutil::os::calls().zeroed_block(bytes) : nullptr) {}
+  ~work_block() { hostutil::os::calls().free_zeroed_block(data_); }
   work_block(const work_block&) = delete;
   work_block& operator=(const work_block&) = delete;
   template <typename T>
@@ -57,12 +57,12 @@ uint32_t through_chained(const void* line, uint32_t length, void* out, uint32_t 
 }
 
 uint32_t utf8_to_utf16(const void* line, uint32_t length, void* out, uint32_t room) {
-  return hostutil::os::to_utf16(code_page::utf8, static_cast<const char*>(line), length,
+  return hostutil::os::calls().to_utf16(code_page::utf8, static_cast<const char*>(line), length,
                                 static_cast<hu_wchar*>(out), room);
 }
 
 uint32_t utf16_to_utf8(const void* line, uint32_t length, void* out, uint32_t room) {
-  return hostutil::os::from_utf16(code_page::utf8, static_cast<const hu_wchar*>(line), length,
+  return hostutil::os::calls().from_utf16(code_page::utf8, static_cast<const hu_wchar*>(line), length,
                                   static_cast<char*>(out), room);
 }
 

@@ -6,7 +6,7 @@
 #include "file/line_iterator.h"
 #include "frame/text.h"
 #include "hostutil.h"
-#include "os/file.h"
+#include "os/system_calls.h"
 
 namespace {
 
@@ -27,14 +27,14 @@ extern "C" {
 HOSTUTIL_API uint32_t HOSTUTIL_CALL FileRead(const char* path, void* buffer, uint32_t bufferSize) {
   if (empty(path) || buffer == nullptr || bufferSize == 0) return 0;
   if (!something_matches(path)) return 0;
-  os::file_handle f(os::file_syscalls().open_read(path));
+  os::file_handle f(os::calls().file_open_read(path));
   if (!f) return 0;
   std::uint64_t size = 0;
-  if (!os::file_syscalls().size(f.get(), size)) return 0;
+  if (!os::calls().file_size(f.get(), size)) return 0;
   // Only the low 32 bits count, as the library has always read them.
   if (static_cast<std::uint32_t>(size) > bufferSize) return 0;
   std::uint32_t done = 0;
-  if (!os::file_syscalls().read(f.get(), buffer, bufferSize, done)) return 0;
+  if (!os::calls().file_read(f.get(), buffer, bufferSize, done)) return 0;
   return done;
 }
 
@@ -42,25 +42,25 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL FileWrite(const char* path, const void* data
   if (empty(path) || data == nullptr || size == 0) return 0;
   // Files are never edited in place: the old one goes first.
   FileDelete(path);
-  os::file_handle f(os::file_syscalls().open_write(path));
+  os::file_handle f(os::calls().file_open_write(path));
   if (!f) return 0;
   std::uint32_t done = 0;
-  if (!os::file_syscalls().write(f.get(), data, size, done)) return 0;
+  if (!os::calls().file_write(f.get(), data, size, done)) return 0;
   if (!f.close()) return 0;
   return done;
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL FileDelete(const char* path) {
   if (path == nullptr) return 0;
-  return os::file_syscalls().remove(path) ? 1 : 0;
+  return os::calls().file_delete(path) ? 1 : 0;
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL FileSizeGet(const char* path) {
   if (empty(path) || !something_matches(path)) return 0;
-  os::file_handle f(os::file_syscalls().open_read(path));
+  os::file_handle f(os::calls().file_open_read(path));
   if (!f) return 0;
   std::uint64_t size = 0;
-  if (!os::file_syscalls().size(f.get(), size)) return 0;
+  if (!os::calls().file_size(f.get(), size)) return 0;
   return static_cast<std::uint32_t>(size);
 }
 
@@ -74,7 +74,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL FileAttributesGet(const char* path) {
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL FileAttributesSet(const char* path, uint32_t attributes) {
   if (path == nullptr) return 0;
-  return os::file_syscalls().set_attributes(path, attributes) ? 1 : 0;
+  return os::calls().set_attributes(path, attributes) ? 1 : 0;
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL FindAndGetInformationOfFile(const char* path,
@@ -82,7 +82,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL FindAndGetInformationOfFile(const char* path
   if (path == nullptr) return 0;
   // Into a record of our own first: a failed search leaves the caller's as it was.
   hu_WIN32_FIND_DATAA record;
-  if (!os::file_syscalls().find_first(path, &record)) return 0;
+  if (!os::file_find(path, record)) return 0;
   if (findData != nullptr) std::memcpy(findData, &record, sizeof record);
   return 1;
 }
@@ -108,7 +108,7 @@ HOSTUTIL_API void HOSTUTIL_CALL GetFilePath(const char* fileName, char* buffer,
                                             uint32_t bufferSize) {
   if (buffer == nullptr || bufferSize == 0) return;
   std::memset(buffer, 0, bufferSize);
-  const std::uint32_t n = os::file_syscalls().program_path(buffer, bufferSize);
+  const std::uint32_t n = os::calls().program_path(buffer, bufferSize);
   // A cut program path would name the wrong folder: leave the buffer empty.
   if (n == 0 || n >= bufferSize) {
     std::memset(buffer, 0, bufferSize);
@@ -132,7 +132,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL GetTempDirPath(char* buffer, uint32_t buffer
   if (buffer == nullptr) return 0;
   std::memset(buffer, 0, bufferSize);
   // The length of a path that fits, or the size a path that does not would need.
-  return os::file_syscalls().temp_folder(buffer, bufferSize) <= bufferSize ? 1 : 0;
+  return os::calls().temp_folder(buffer, bufferSize) <= bufferSize ? 1 : 0;
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL CreateFolder(const char* parentPath, const char* folderName) {
@@ -149,12 +149,12 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL CreateFolder(const char* parentPath, const c
   std::size_t at = parent_length;
   if (joined_by_separator) work[at++] = separator;
   std::memcpy(work + at, folderName, name_length);
-  return os::file_syscalls().create_folder(work) != os::folder_result::failed ? 1 : 0;
+  return os::calls().create_folder(work) != os::folder_result::failed ? 1 : 0;
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL GetDriveTypeEx(const char* rootPath) {
   if (rootPath == nullptr) return 0;
-  return os::file_syscalls().drive_type(rootPath);
+  return os::calls().drive_type(rootPath);
 }
 
 }  // extern "C"

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "hostutil.h"
-#include "os/clock.h"
+#include "os/system_calls.h"
 
 namespace {
 
@@ -58,13 +58,13 @@ HOSTUTIL_API double HOSTUTIL_CALL CalculateSubstructOfFILETIMEToHour(hu_FILETIME
 HOSTUTIL_API uint32_t HOSTUTIL_CALL CalculateSystemTimeToFileTime(const hu_SYSTEMTIME* systemTime,
                                                                   hu_FILETIME* fileTime) {
   if (systemTime == nullptr || fileTime == nullptr) return 0;
-  return hostutil::os::calendar_to_ticks(*systemTime, *fileTime) ? 1 : 0;
+  return hostutil::os::calls().calendar_to_ticks(*systemTime, *fileTime) ? 1 : 0;
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL CalculateFileTimeToSystemTime(const hu_FILETIME* fileTime,
                                                                   hu_SYSTEMTIME* systemTime) {
   if (fileTime == nullptr || systemTime == nullptr) return 0;
-  return hostutil::os::ticks_to_calendar(*fileTime, *systemTime) ? 1 : 0;
+  return hostutil::os::calls().ticks_to_calendar(*fileTime, *systemTime) ? 1 : 0;
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL CreateFileTimeGet(const char* path, hu_FILETIME* fileTime) {
@@ -80,7 +80,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL LastWriteFileTimeGet(const char* path, hu_FI
 }
 
 HOSTUTIL_API void HOSTUTIL_CALL LocalTimeGet(hu_SYSTEMTIME* systemTime) {
-  if (systemTime != nullptr) hostutil::os::local_time(*systemTime);
+  if (systemTime != nullptr) hostutil::os::calls().local_time(*systemTime);
 }
 
 }  // extern "C"

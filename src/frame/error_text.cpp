@@ -4,13 +4,13 @@
 #include <string>
 
 #include "hostutil.h"
-#include "os/os.h"
+#include "os/system_calls.h"
 
 namespace {
 
 uint32_t copy_error_text(uint32_t code, char* buffer, uint32_t bufferSize) {
   std::string text;
-  if (!hostutil::os::error_text(code, text) || text.empty()) {
+  if (!hostutil::os::calls().error_text(code, text) || text.empty()) {
     return 0;
   }
   const std::size_t n = text.size();
@@ -35,7 +35,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL GetLastErrorString(uint32_t errorCode, char*
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL GetLastErrorStringEx(char* buffer, uint32_t bufferSize) {
   // Read the thread's error first: nothing below may disturb it.
-  const uint32_t code = hostutil::os::last_error();
+  const uint32_t code = hostutil::os::calls().last_error();
   if (buffer == nullptr || bufferSize == 0) {
     return 0;
   }

@@ -7,7 +7,7 @@
 
 #include "hostutil.h"
 #include "lock/named_guard.h"
-#include "os/heap.h"
+#include "os/system_calls.h"
 
 namespace {
 
@@ -69,11 +69,11 @@ uint32_t deliver(HeapAreaRecord* r, void* buffer, uint32_t bufferSize) {
 // Zeroes a block for the size the heap reports and gives it back; a block the
 // heap reports as 0 bytes long is left alone.
 void free_block(void* block) {
-  const os::heap_calls& heap = os::heap_syscalls();
-  const std::size_t size = heap.size(block);
+  const os::system_calls& heap = os::calls();
+  const std::size_t size = heap.heap_size(block);
   if (size == 0) return;
-  heap.scrub(block, size);
-  heap.release(block);
+  heap.heap_scrub(block, size);
+  heap.heap_release(block);
 }
 
 void free_head(HeapAreaHead** area) {
@@ -165,10 +165,10 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL AllocHeapAreaAndSetData(HeapAreaHead** area,
   if (SemaphoreCreate(guard_name, 0) == 0) return 0;
   lock::named_guard guard(guard_name);
   if (!guard.entered()) return 0;
-  const os::heap_calls& heap = os::heap_syscalls();
+  const os::system_calls& heap = os::calls();
 
   if (*area == nullptr) {
-    auto* fresh = static_cast<HeapAreaHead*>(heap.allocate(sizeof(HeapAreaHead), true));
+    auto* fresh = static_cast<HeapAreaHead*>(heap.heap_allocate(sizeof(HeapAreaHead), true));
     if (fresh == nullptr) return 0;
     *area = fresh;
   }
@@ -182,7 +182,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL AllocHeapAreaAndSetData(HeapAreaHead** area,
     link = tail_of(r)->nextRecord;
   }
 
-  auto* record = static_cast<HeapAreaRecord*>(heap.allocate(dataLength + record_overhead, true));
+  auto* record = static_cast<HeapAreaRecord*>(heap.heap_allocate(dataLength + record_overhead, true));
   if (record == nullptr) return 0;  // a head made above stays, without a record
   std::memcpy(record, &dataLength, sizeof dataLength);
   std::memcpy(data_of(record), data, dataLength);

@@ -9,8 +9,7 @@
 #include "heap/registry.h"
 #include "hostutil.h"
 #include "lock/semaphore_table.h"
-#include "os/heap.h"
-#include "os/os.h"
+#include "os/system_calls.h"
 
 namespace {
 
@@ -60,12 +59,12 @@ void unregister(const registry_text& text) {
 // the heap reports as 0 bytes long is only unregistered.
 void scrub_and_free(void* block, const registry_text& text) {
   unregister(text);
-  const os::heap_calls& heap = os::heap_syscalls();
-  const std::size_t size = heap.size(block);
+  const os::system_calls& heap = os::calls();
+  const std::size_t size = heap.heap_size(block);
   if (size == 0) return;
-  heap.scrub(block, size);
+  heap.heap_scrub(block, size);
   SemaphoreRelease(text.chars, 0);
-  heap.release(block);
+  heap.heap_release(block);
 }
 
 // The text of the registry's first record; 0 when there is none.
@@ -92,7 +91,7 @@ extern "C" {
 
 HOSTUTIL_API void* HOSTUTIL_CALL GlobalAllocEx(uint32_t flags, uint32_t size) {
   if (size == 0) return nullptr;
-  void* block = os::heap_syscalls().allocate(size, (flags & HOSTUTIL_ZEROINIT) != 0);
+  void* block = os::calls().heap_allocate(size, (flags & HOSTUTIL_ZEROINIT) != 0);
   if (block == nullptr) return nullptr;
   const registry_text text(block);
   {
@@ -116,7 +115,7 @@ HOSTUTIL_API void* HOSTUTIL_CALL HeapAllocExEx(uint32_t flags, uint32_t size) {
 HOSTUTIL_API uint32_t HOSTUTIL_CALL GlobalFreeEx(void* block) {
   if (block == nullptr) return 0;
   // Wait until no holder, here or in another process, has the block.
-  while (GlobalAreaEntry(block) == 0) os::pause_ms(claim_pause_ms);
+  while (GlobalAreaEntry(block) == 0) os::calls().pause_ms(claim_pause_ms);
   GlobalAreaLeave(block);
   scrub_and_free(block, registry_text(block));
   return 0;
@@ -124,7 +123,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL GlobalFreeEx(void* block) {
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL GlobalFreeExEx(void* block) {
   if (block == nullptr) return 0;
-  while (GlobalAreaIsEntry(block) != 0) os::pause_ms(holder_pause_ms);
+  while (GlobalAreaIsEntry(block) != 0) os::calls().pause_ms(holder_pause_ms);
   return GlobalFreeEx(block);
 }
 

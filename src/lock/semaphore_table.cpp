@@ -11,7 +11,7 @@
 
 #include "hostutil.h"
 #include "lock/slot_index.h"
-#include "os/os.h"
+#include "os/system_calls.h"
 
 namespace hostutil::lock {
 namespace {
@@ -87,7 +87,7 @@ void give_back(os::semaphore* h) {
                          [h](const borrowed_handle& b) { return b.handle == h; });
   if (it == g_borrowed.end()) return;
   if (--it->users == 0) {
-    if (it->closing) os::semaphore_syscalls().close(h);
+    if (it->closing) os::calls().semaphore_close(h);
     g_borrowed.erase(it);
   }
 }
@@ -101,7 +101,7 @@ void close_handle(os::semaphore* h) {
       return;
     }
   }
-  os::semaphore_syscalls().close(h);
+  os::calls().semaphore_close(h);
 }
 
 void clear_slot(std::uint32_t slot) {
@@ -114,8 +114,8 @@ void clear_slot(std::uint32_t slot) {
 
 // Waits without a bound: 1 ms attempts, 500 ms apart.
 void take_unbounded(os::semaphore* h) {
-  while (os::semaphore_syscalls().wait(h, attempt_wait_ms) == os::wait_status::timed_out) {
-    os::semaphore_syscalls().pause(retry_pause_ms);
+  while (os::calls().semaphore_wait(h, attempt_wait_ms) == os::wait_status::timed_out) {
+    os::calls().pause_ms(retry_pause_ms);
   }
 }
 
@@ -125,7 +125,7 @@ void take_unbounded(os::semaphore* h) {
 bool retire(std::uint32_t slot, os::semaphore* h) {
   const bool ours = slot != no_slot && g_slots[slot].handle == h;
   if (ours) clear_slot(slot);
-  const bool posted = os::semaphore_syscalls().post(h);
+  const bool posted = os::calls().semaphore_post(h);
   if (ours && posted) close_handle(h);
   give_back(h);
   return posted;
@@ -191,7 +191,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL SemaphoreCreate(const char* name, uint64_t n
   if (g_names.find(n.c_str()) != no_slot) return 1;
   const std::uint32_t slot = g_free.lowest();
   if (slot == no_slot) return 0;
-  os::semaphore* h = os::semaphore_syscalls().open(n.c_str(), 1, 2);
+  os::semaphore* h = os::calls().semaphore_open(n.c_str(), 1, 2);
   if (h == nullptr) return 0;
   std::strcpy(g_slots[slot].name, n.c_str());
   g_slots[slot].handle = h;
@@ -214,12 +214,12 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL SemaphoreEntry(const char* name, uint64_t nu
   std::uint32_t attempts = 0;
   os::wait_status status;
   for (;;) {
-    status = os::semaphore_syscalls().wait(h, attempt_wait_ms);
+    status = os::calls().semaphore_wait(h, attempt_wait_ms);
     ++attempts;
     if (status != os::wait_status::timed_out) break;
     if (retryCount == 0) continue;
     if (attempts >= retryCount) break;
-    os::semaphore_syscalls().pause(retry_pause_ms);
+    os::calls().pause_ms(retry_pause_ms);
   }
 
   lock.lock();
@@ -237,7 +237,7 @@ HOSTUTIL_API void HOSTUTIL_CALL SemaphoreLeave(const char* name, uint64_t number
   if (g_table_initialised == 0) return;
   const std::uint32_t slot = find_slot(semaphore_name(name, number));
   if (slot == no_slot) return;
-  os::semaphore_syscalls().post(g_slots[slot].handle);  // at the maximum this fails; that is fine
+  os::calls().semaphore_post(g_slots[slot].handle);  // at the maximum this fails; that is fine
   g_slots[slot].entered = 0;
 }
 

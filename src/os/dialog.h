@@ -1,6 +1,6 @@
 // The system's standard dialogs, help viewers and default browser, as the shell
 // subsystem needs them: the common file dialogs, the folder picker, the help
-// entry point and the URL handler, all reached through one swappable table.
+// entry point and the URL handler.
 #pragma once
 
 #include <cstdint>
@@ -36,7 +36,7 @@ struct folder_request {
   std::int32_t image;
 };
 
-enum class folder_result { confirmed, cancelled, refused };
+enum class browse_result { confirmed, cancelled, refused };
 
 // The HTML Help viewer once found: a loaded control and its entry point on
 // Windows, the desktop's URL handler on POSIX. Opaque; never freed.
@@ -48,7 +48,7 @@ std::uint32_t open_file_dialog(file_dialog_request& request);
 std::uint32_t save_file_dialog(file_dialog_request& request);
 // The folder picker. On confirmation the folder's path is written into
 // folder_path (260 bytes) when the chosen item has one.
-folder_result browse_for_folder(const folder_request& request, char* folder_path);
+browse_result browse_for_folder(const folder_request& request, char* folder_path);
 // Looks for the HTML Help viewer; null when it cannot be had.
 help_viewer* find_html_help();
 // Shows HTML Help through the viewer found; the viewer's answer.
@@ -59,19 +59,5 @@ std::uint32_t win_help(hu_HWND owner, const char* file, std::uint32_t command, s
 // Opens a URL or document with the desktop's default handler; true when started.
 bool open_url(const char* url);
 
-// The calls as the library makes them: a table that tests may swap for a
-// recording stand-in, so that no window has to open.
-struct dialog_calls {
-  std::uint32_t (*open_file)(file_dialog_request& request);
-  std::uint32_t (*save_file)(file_dialog_request& request);
-  folder_result (*browse_folder)(const folder_request& request, char* folder_path);
-  help_viewer* (*find_html_help)();
-  hu_HWND (*html_help)(help_viewer* viewer, hu_HWND owner, const char* file, std::uint32_t command,
-                       std::uintptr_t data);
-  std::uint32_t (*win_help)(hu_HWND owner, const char* file, std::uint32_t command,
-                            std::uintptr_t data);
-  bool (*open_url)(const char* url);
-};
-dialog_calls& dialog_syscalls();
 
 }  // namespace hostutil::os

@@ -1,6 +1,5 @@
 // Files, folders and paths in the library's terms, with the Windows sharing
-// rules. Every call goes through file_syscalls(), a table that tests swap to
-// make a chosen call fail.
+// rules.
 #pragma once
 
 #include <cstdint>
@@ -53,9 +52,16 @@ bool file_close(file* f);
 // somebody holds open through this facility.
 bool file_delete(const char* path);
 
-// The first match of a path or pattern (wildcards * and ? in its last
-// component), folders included; false when nothing matches. record may be null.
-bool find_first(const char* pattern, hu_WIN32_FIND_DATAA* record);
+// A search of one folder for a path or pattern (wildcards * and ? in its last
+// component), folders included. Opaque: a find handle on Windows; on POSIX the
+// matching names, in byte order.
+struct search;
+
+// The search and its first match; null when nothing matches.
+search* find_first(const char* pattern, hu_WIN32_FIND_DATAA& record);
+// The next match; false when there is none.
+bool find_next(search* s, hu_WIN32_FIND_DATAA& record);
+void find_close(search* s);
 
 // Sets the attribute bits of a file or folder.
 bool set_attributes(const char* path, std::uint32_t attributes);
@@ -78,23 +84,6 @@ std::uint32_t program_path(char* buffer, std::uint32_t size);
 // fits with its NUL (then written), else the size needed including the NUL.
 std::uint32_t temp_folder(char* buffer, std::uint32_t size);
 
-struct file_calls {
-  file* (*open_read)(const char* path);
-  file* (*open_write)(const char* path);
-  bool (*size)(file* f, std::uint64_t& size);
-  bool (*read)(file* f, void* buffer, std::uint32_t size, std::uint32_t& done);
-  bool (*write)(file* f, const void* data, std::uint32_t size, std::uint32_t& done);
-  bool (*close)(file* f);
-  bool (*remove)(const char* path);
-  bool (*find_first)(const char* pattern, hu_WIN32_FIND_DATAA* record);
-  bool (*set_attributes)(const char* path, std::uint32_t attributes);
-  folder_result (*create_folder)(const char* path);
-  std::uint32_t (*drive_type)(const char* root);
-  bool (*move)(const char* source, const char* destination);
-  std::uint32_t (*program_path)(char* buffer, std::uint32_t size);
-  std::uint32_t (*temp_folder)(char* buffer, std::uint32_t size);
-};
-file_calls& file_syscalls();
 
 // ---- paths, no system call --------------------------------------------------
 
@@ -110,26 +99,5 @@ const char* last_separator_multibyte(const char* path);
 // written into scratch; the path itself on POSIX, which has no drive letters.
 const char* drive_of(const char* path, char (&scratch)[3]);
 
-// RAII for an open file; closes through the table.
-class file_handle {
- public:
-  explicit file_handle(file* f) : f_(f) {}
-  ~file_handle() {
-    if (f_ != nullptr) file_syscalls().close(f_);
-  }
-  file_handle(const file_handle&) = delete;
-  file_handle& operator=(const file_handle&) = delete;
-  file* get() const { return f_; }
-  // Closes now; false when the close reported an error.
-  bool close() {
-    file* f = f_;
-    f_ = nullptr;
-    return f == nullptr || file_syscalls().close(f);
-  }
-  explicit operator bool() const { return f_ != nullptr; }
-
- private:
-  file* f_;
-};
 
 }  // namespace hostutil::os

@@ -26,14 +26,5 @@ void heap_scrub(void* block, std::size_t size);
 // Gives the block back. False when the system refused it.
 bool heap_release(void* block);
 
-// The heap calls as the library makes them: a table that tests may swap to make
-// an allocation fail or a size come back as 0.
-struct heap_calls {
-  void* (*allocate)(std::size_t size, bool zero_fill);
-  std::size_t (*size)(void* block);
-  void (*scrub)(void* block, std::size_t size);
-  bool (*release)(void* block);
-};
-heap_calls& heap_syscalls();
 
 }  // namespace hostutil::os

@@ -1,6 +1,7 @@
-// The library's one boundary to the operating system. Subsystems speak to the
-// system only through these calls; src/os/win32 and src/os/posix implement them,
-// chosen by the build's source lists.
+// The library's one boundary to the operating system: errors, pauses and named
+// semaphores. src/os/win32 and src/os/posix implement these and the other
+// facilities' calls, chosen by the build's source lists; subsystems reach them
+// only through the table of system_calls.h.
 #pragma once
 
 #include <cstdint>
@@ -43,15 +44,5 @@ bool semaphore_post(semaphore* sem);
 // Close this handle; the object lives on while other handles to it are open.
 bool semaphore_close(semaphore* sem);
 
-// The semaphore calls as the library makes them: a table that tests may swap to
-// inject failures or stand in for the system (a full table of 102,400 objects).
-struct semaphore_calls {
-  semaphore* (*open)(const char* name, std::uint32_t initial, std::uint32_t maximum);
-  wait_status (*wait)(semaphore* sem, std::uint32_t timeout_ms);
-  bool (*post)(semaphore* sem);
-  bool (*close)(semaphore* sem);
-  void (*pause)(std::uint32_t ms);  // between two attempts to enter
-};
-semaphore_calls& semaphore_syscalls();
 
 }  // namespace hostutil::os

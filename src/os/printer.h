@@ -1,8 +1,6 @@
-// Installed printers, their drivers, the search of a driver folder and the
-// loading of an address plug-in, in the library's terms. Windows asks its
+// Installed printers, their drivers and the loading of an address plug-in, in the library's terms. Windows asks its
 // spooler; POSIX asks CUPS (libcups loaded at first use) and takes a queue's
-// PPD file as its driver file. Every call goes through printer_syscalls(), a
-// table that tests swap to stand in for the system.
+// PPD file as its driver file.
 #pragma once
 
 #include <cstdint>
@@ -42,16 +40,6 @@ const char* driver_path(const void* block);
 
 void close_printer(printer* p);
 
-// A search of one folder for names matching a wildcard pattern (* and ?), in
-// the order the system returns them (by name on POSIX).
-struct file_search;
-constexpr std::uint32_t file_name_size = 260;
-
-// The search and its first match; null when nothing matches.
-file_search* find_first_file(const char* pattern, char (&name)[file_name_size]);
-// The next match; false when there is none.
-bool find_next_file(file_search* search, char (&name)[file_name_size]);
-void find_close(file_search* search);
 
 // A library loaded by full path.
 struct module;
@@ -60,23 +48,5 @@ module* load_module(const char* path);
 void* module_export(module* m, const char* name);
 void unload_module(module* m);
 
-struct printer_calls {
-  bool (*enumerate_printers)(void* block, std::uint32_t size, std::uint32_t& needed,
-                             std::uint32_t& count);
-  printer_names (*printer_at)(const void* block, std::uint32_t index);
-  printer* (*open_printer)(const char* name);
-  bool (*printer_driver)(printer* p, void* block, std::uint32_t size, std::uint32_t& needed);
-  const char* (*driver_path)(const void* block);
-  void (*close_printer)(printer* p);
-  std::uint32_t (*profile_string)(const char* section, const char* key, const char* default_text,
-                                  char* buffer, std::uint32_t size, const char* path);
-  file_search* (*find_first_file)(const char* pattern, char (&name)[file_name_size]);
-  bool (*find_next_file)(file_search* search, char (&name)[file_name_size]);
-  void (*find_close)(file_search* search);
-  module* (*load_module)(const char* path);
-  void* (*module_export)(module* m, const char* name);
-  void (*unload_module)(module* m);
-};
-printer_calls& printer_syscalls();
 
 }  // namespace hostutil::os

@@ -1,7 +1,6 @@
 // Machine queries in the library's terms: the system folder, the computer and
 // host names, the host's address, the version record, the display mode, the
-// user's language and the administrators access check. Every call goes through
-// sysinfo_syscalls(), a table that tests swap to stand in for the system.
+// user's language and the administrators access check.
 #pragma once
 
 #include <cstdint>
@@ -31,9 +30,6 @@ std::uint32_t system_folder(char* buffer, std::uint32_t size);
 // buffer is too small, which fails.
 bool computer_name(char* buffer, std::uint32_t* size);
 
-// One use of the sockets interface; every start that succeeded is ended once.
-bool sockets_start();
-void sockets_end();
 
 // The network host name and its NUL; false when it cannot be had or does not
 // fit in size bytes.
@@ -57,18 +53,5 @@ int language_name(char* buffer, std::uint32_t size);
 // grants access to the Administrators group alone.
 bool administrators_access();
 
-struct sysinfo_calls {
-  std::uint32_t (*system_folder)(char* buffer, std::uint32_t size);
-  bool (*computer_name)(char* buffer, std::uint32_t* size);
-  bool (*sockets_start)();
-  void (*sockets_end)();
-  bool (*host_name)(char* buffer, std::uint32_t size);
-  bool (*first_ipv4_address)(const char* host, char (&text)[16]);
-  bool (*version)(version_record& record);
-  void (*display_mode)(std::uint32_t& width, std::uint32_t& height);
-  int (*language_name)(char* buffer, std::uint32_t size);
-  bool (*administrators_access)();
-};
-sysinfo_calls& sysinfo_syscalls();
 
 }  // namespace hostutil::os

@@ -2,7 +2,7 @@
 // The move itself never replaces anything, so an empty destination, which is
 // not deleted first, makes the move fail.
 #include "hostutil.h"
-#include "os/file.h"
+#include "os/system_calls.h"
 
 extern "C" {
 
@@ -11,7 +11,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL FileMove(const char* source, const char* des
     return 0;
   }
   if (FileSizeGet(destination) != 0) FileDelete(destination);
-  return hostutil::os::file_syscalls().move(source, destination) ? 1 : 0;
+  return hostutil::os::calls().move(source, destination) ? 1 : 0;
 }
 
 }  // extern "C"

@@ -3,7 +3,7 @@
 // test says only on what kind of drive it failed.
 #include "file/whole_file.h"
 #include "hostutil.h"
-#include "os/file.h"
+#include "os/system_calls.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "hostutil.h"
-#include "os/dialog.h"
+#include "os/system_calls.h"
 
 namespace {
 
@@ -41,8 +41,8 @@ void propose_name(const char* name, char* file, std::uint32_t file_size) {
 }
 
 std::uint32_t show(dialog_kind kind, file_dialog_request& request) {
-  auto& calls = hostutil::os::dialog_syscalls();
-  return kind == dialog_kind::save ? calls.save_file(request) : calls.open_file(request);
+  auto& calls = hostutil::os::calls();
+  return kind == dialog_kind::save ? calls.save_file_dialog(request) : calls.open_file_dialog(request);
 }
 
 std::uint32_t run_record_form(dialog_kind kind, hu_HWND owner,

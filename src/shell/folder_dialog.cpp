@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "hostutil.h"
-#include "os/dialog.h"
+#include "os/system_calls.h"
 
 namespace {
 
@@ -13,8 +13,8 @@ constexpr std::uint32_t file_system_folders = 0x41;
 
 std::uint32_t pick_folder(const hostutil::os::folder_request& request, char* folder_path) {
   if (folder_path == nullptr) return HOSTUTIL_DIALOG_CANCEL;
-  const auto result = hostutil::os::dialog_syscalls().browse_folder(request, folder_path);
-  return result == hostutil::os::folder_result::confirmed ? HOSTUTIL_DIALOG_OK
+  const auto result = hostutil::os::calls().browse_for_folder(request, folder_path);
+  return result == hostutil::os::browse_result::confirmed ? HOSTUTIL_DIALOG_OK
                                                           : HOSTUTIL_DIALOG_CANCEL;
 }
 

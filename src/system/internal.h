@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "os/sysinfo.h"
+#include "os/system_calls.h"
 
 namespace hostutil::system {
 

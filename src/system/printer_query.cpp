@@ -7,8 +7,7 @@
 #include "frame/text.h"
 #include "heap/scratch_block.h"
 #include "hostutil.h"
-#include "os/file.h"
-#include "os/printer.h"
+#include "os/system_calls.h"
 #include "system/internal.h"
 
 namespace hostutil::system {
@@ -25,9 +24,9 @@ using address_export = int32_t(HOSTUTIL_CALL*)(const char* printer, char* buffer
 
 class open_printer {
  public:
-  explicit open_printer(const char* name) : p_(os::printer_syscalls().open_printer(name)) {}
+  explicit open_printer(const char* name) : p_(os::calls().open_printer(name)) {}
   ~open_printer() {
-    if (p_ != nullptr) os::printer_syscalls().close_printer(p_);
+    if (p_ != nullptr) os::calls().close_printer(p_);
   }
   open_printer(const open_printer&) = delete;
   open_printer& operator=(const open_printer&) = delete;
@@ -37,26 +36,11 @@ class open_printer {
   os::printer* p_;
 };
 
-class file_search {
- public:
-  file_search(const char* pattern, char (&name)[os::file_name_size])
-      : s_(os::printer_syscalls().find_first_file(pattern, name)) {}
-  ~file_search() {
-    if (s_ != nullptr) os::printer_syscalls().find_close(s_);
-  }
-  file_search(const file_search&) = delete;
-  file_search& operator=(const file_search&) = delete;
-  os::file_search* get() const { return s_; }
-
- private:
-  os::file_search* s_;
-};
-
 class loaded_module {
  public:
   explicit loaded_module(os::module* m) : m_(m) {}
   ~loaded_module() {
-    if (m_ != nullptr) os::printer_syscalls().unload_module(m_);
+    if (m_ != nullptr) os::calls().unload_module(m_);
   }
   loaded_module(const loaded_module&) = delete;
   loaded_module& operator=(const loaded_module&) = delete;
@@ -110,7 +94,7 @@ bool is_dotted_address(const char* name) {
 // Asks the printer's driver for its address and compares it with portName.
 bool reports_address(const os::printer_names& printer, const char* portName,
                      const char* capabilityPattern, const char* supportCode) {
-  const auto& calls = os::printer_syscalls();
+  const auto& calls = os::calls();
   char plugin[plugin_name_size] = {};
   if (GetCapabilityDllName(printer.name, printer.driver, capabilityPattern, supportCode, plugin,
                            sizeof plugin) == 0) {
@@ -143,7 +127,7 @@ bool reports_address(const os::printer_names& printer, const char* portName,
 std::uint32_t FindPrinterDriverFolder(const char* printerName, char* directory,
                                       std::uint32_t* length) {
   if (printerName == nullptr || directory == nullptr || length == nullptr) return 0;
-  const auto& calls = os::printer_syscalls();
+  const auto& calls = os::calls();
   const open_printer printer(printerName);
   if (printer.get() == nullptr) return 0;
   std::uint32_t needed = 0;
@@ -173,7 +157,7 @@ std::uint32_t GetCapabilityDllName(const char* printerName, const char* driverNa
     return 0;
   }
   std::memset(dllName, 0, dllNameSize);
-  const auto& calls = os::printer_syscalls();
+  const auto& calls = os::calls();
   char folder[path_size] = {};
   std::uint32_t folder_length = 0;
   if (FindPrinterDriverFolder(printerName, folder, &folder_length) == 0) return 0;
@@ -182,24 +166,24 @@ std::uint32_t GetCapabilityDllName(const char* printerName, const char* driverNa
 
   // The first file that describes the driver is its capability file; later
   // files are not looked at.
-  char name[os::file_name_size];
-  const file_search search(pattern, name);
-  if (search.get() == nullptr) return 0;
+  hu_WIN32_FIND_DATAA found;
+  os::file_find search(pattern, found);
+  if (!search) return 0;
   char file[path_size];
   char section[value_size];
   bool described = false;
   do {
-    if (!join(folder, name, file)) continue;
-    calls.profile_string("Capability", driverName, absent, section, sizeof section, file);
+    if (!join(folder, found.cFileName, file)) continue;
+    calls.private_profile_string("Capability", driverName, absent, section, sizeof section, file);
     described = CompareCase(section, absent) == 0;
-  } while (!described && calls.find_next_file(search.get(), name));
+  } while (!described && search.next());
   if (!described) return 0;
 
   char code[value_size];
   for (const char* key : {"ZentorraSupportCode", "ZNTSupportCode"}) {
-    calls.profile_string(section, key, absent, code, sizeof code, file);
+    calls.private_profile_string(section, key, absent, code, sizeof code, file);
     if (CompareCase(code, supportCode) != 0) {
-      calls.profile_string(section, "GetIPDll", absent, dllName, dllNameSize, file);
+      calls.private_profile_string(section, "GetIPDll", absent, dllName, dllNameSize, file);
       return 1;
     }
   }
@@ -232,7 +216,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL GetLogicalPrinterAndPortName(
   }
   std::memset(printerName, 0, printerNameSize);
   std::memset(printerPort, 0, printerPortSize);
-  const auto& calls = os::printer_syscalls();
+  const auto& calls = os::calls();
   std::uint32_t needed = 0, count = 0;
   calls.enumerate_printers(nullptr, 0, needed, count);
   if (needed == 0) return 0;

@@ -5,7 +5,7 @@
 #include <initializer_list>
 
 #include "hostutil.h"
-#include "os/sysinfo.h"
+#include "os/system_calls.h"
 #include "system/internal.h"
 
 namespace hostutil::system {
@@ -15,25 +15,10 @@ namespace {
 constexpr std::uint32_t host_buffer_size = 256;
 constexpr std::uint32_t language_buffer_size = 16;
 
-// One use of the sockets interface, ended on every path once it has started.
-class sockets_session {
- public:
-  sockets_session() : started_(os::sysinfo_syscalls().sockets_start()) {}
-  ~sockets_session() {
-    if (started_) os::sysinfo_syscalls().sockets_end();
-  }
-  sockets_session(const sockets_session&) = delete;
-  sockets_session& operator=(const sockets_session&) = delete;
-  bool started() const { return started_; }
-
- private:
-  bool started_;
-};
-
 // The abbreviated language name; empty when the system has none.
 bool language_name(char (&name)[language_buffer_size]) {
   std::memset(name, 0, sizeof name);
-  return os::sysinfo_syscalls().language_name(name, sizeof name) > 0;
+  return os::calls().language_name(name, sizeof name) > 0;
 }
 
 }  // namespace
@@ -94,34 +79,30 @@ extern "C" {
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL GetSystemDirectoryEx(char* buffer, uint32_t bufferSize) {
   if (buffer == nullptr || bufferSize == 0) return 0;
-  return os::sysinfo_syscalls().system_folder(buffer, bufferSize);
+  return os::calls().system_folder(buffer, bufferSize);
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL GetComputerNameExEx(char* buffer, uint32_t* size) {
   if (buffer == nullptr || size == nullptr) return 0;
   std::memset(buffer, 0, *size);
-  return os::sysinfo_syscalls().computer_name(buffer, size) ? 1 : 0;
+  return os::calls().computer_name(buffer, size) ? 1 : 0;
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL GetHostNameEx(char* buffer, uint32_t bufferSize) {
   if (buffer == nullptr) return 0;
   std::memset(buffer, 0, bufferSize);
-  const system::sockets_session sockets;
-  if (!sockets.started()) return 0;
-  return os::sysinfo_syscalls().host_name(buffer, bufferSize) ? 1 : 0;
+  return os::calls().host_name(buffer, bufferSize) ? 1 : 0;
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL GetIPAddress(char* buffer, uint32_t bufferSize) {
   if (buffer == nullptr) return 0;
   std::memset(buffer, 0, bufferSize);
   char host[system::host_buffer_size] = {};
-  const system::sockets_session sockets;
-  if (!sockets.started()) return 0;
-  if (!os::sysinfo_syscalls().host_name(host, sizeof host)) return 0;
+  if (!os::calls().host_name(host, sizeof host)) return 0;
   char address[16] = {};
   // A host without an address, or an address that does not fit the caller's
   // buffer whole, leaves the buffer empty: the look-up ran all the same.
-  if (os::sysinfo_syscalls().first_ipv4_address(host, address)) {
+  if (os::calls().first_ipv4_address(host, address)) {
     const std::size_t length = std::strlen(address);
     if (length < bufferSize) std::memcpy(buffer, address, length);
   }
@@ -130,19 +111,19 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL GetIPAddress(char* buffer, uint32_t bufferSi
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL GetOSVer(void) {
   os::version_record record{};
-  if (!os::sysinfo_syscalls().version(record)) return 0;
+  if (!os::calls().version(record)) return 0;
   return system::decide_os_version(record);
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL GetDisplayWidth(void) {
   uint32_t width = 0, height = 0;
-  os::sysinfo_syscalls().display_mode(width, height);
+  os::calls().display_mode(width, height);
   return width;
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL GetDisplayHeight(void) {
   uint32_t width = 0, height = 0;
-  os::sysinfo_syscalls().display_mode(width, height);
+  os::calls().display_mode(width, height);
   return height;
 }
 

@@ -2,13 +2,13 @@
 // membership but an access check, so that a token holding the Administrators
 // group for deny only (an administrator without elevation) counts as a user.
 #include "hostutil.h"
-#include "os/sysinfo.h"
+#include "os/system_calls.h"
 #include "system/internal.h"
 
 namespace hostutil::system {
 
 std::uint32_t IsCurrentUserAdministrator() {
-  return os::sysinfo_syscalls().administrators_access() ? 1 : 0;
+  return os::calls().administrators_access() ? 1 : 0;
 }
 
 }  // namespace hostutil::system

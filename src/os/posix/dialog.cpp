@@ -397,23 +397,23 @@ std::uint32_t save_file_dialog(file_dialog_request& request) {
   return desktop::run_file_dialog(desktop::file_dialog_kind::save, request);
 }
 
-folder_result browse_for_folder(const folder_request& request, char* folder_path) {
+browse_result browse_for_folder(const folder_request& request, char* folder_path) {
   try {
     desktop::dialog_tool tool;
     std::string program;
-    if (!desktop::find_dialog_tool(tool, program)) return folder_result::refused;
+    if (!desktop::find_dialog_tool(tool, program)) return browse_result::refused;
     std::string output;
     if (!desktop::run_tool(desktop::folder_dialog_command(tool, program, request), output)) {
-      return folder_result::cancelled;
+      return browse_result::cancelled;
     }
     while (!output.empty() && (output.back() == '\n' || output.back() == '\r')) output.pop_back();
-    if (output.empty()) return folder_result::cancelled;
+    if (output.empty()) return browse_result::cancelled;
     // A path too long for the platform's 260 bytes leaves the buffers as they were.
     desktop::copy_bounded(output, folder_path, 260);
     desktop::copy_bounded(desktop::base_name(output), request.display_name, 260);
-    return folder_result::confirmed;
+    return browse_result::confirmed;
   } catch (...) {
-    return folder_result::cancelled;
+    return browse_result::cancelled;
   }
 }
 

@@ -3,7 +3,7 @@
 // the port's attribute rules, and deletes and moves that a holder keeps out.
 #include "os/file.h"
 #include "os/posix/descriptor.h"
-#include "os/posix/file_find.h"
+#include "os/posix/file_bits.h"
 
 #if !defined(__linux__)
 #error "this file needs Linux: statx, open-file-description locks, renameat2, /proc"

@@ -1,15 +1,19 @@
 // The find of files on POSIX: find records from statx, with Windows' attribute
 // bits and times, and the wildcard patterns of the Windows find.
-#include "os/posix/file_find.h"
+#include "os/posix/file_bits.h"
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <new>
+#include <string>
+#include <vector>
 
 #include "os/file.h"
 
@@ -52,30 +56,27 @@ std::uint32_t attributes_of(const char* full_path, const char* bare_name, mode_t
   return attributes;
 }
 
-bool fill_record(const char* full_path, const char* bare_name, hu_WIN32_FIND_DATAA* record) {
+bool fill_record(const char* full_path, const char* bare_name, hu_WIN32_FIND_DATAA& record) {
   struct statx sx;
   if (statx(AT_FDCWD, full_path, AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0) {
     return false;
   }
-  if (record == nullptr) return true;
-  std::memset(record, 0, sizeof *record);
-  record->dwFileAttributes = attributes_of(full_path, bare_name, sx.stx_mode);
+  std::memset(&record, 0, sizeof record);
+  record.dwFileAttributes = attributes_of(full_path, bare_name, sx.stx_mode);
   // Birth time where the file system keeps it, else the last status change.
-  set_time(record->ftCreationTime, (sx.stx_mask & STATX_BTIME) ? sx.stx_btime : sx.stx_ctime);
-  set_time(record->ftLastAccessTime, sx.stx_atime);
-  set_time(record->ftLastWriteTime, sx.stx_mtime);
+  set_time(record.ftCreationTime, (sx.stx_mask & STATX_BTIME) ? sx.stx_btime : sx.stx_ctime);
+  set_time(record.ftLastAccessTime, sx.stx_atime);
+  set_time(record.ftLastWriteTime, sx.stx_mtime);
   if (S_ISREG(sx.stx_mode)) {
-    record->nFileSizeHigh = static_cast<std::uint32_t>(sx.stx_size >> 32);
-    record->nFileSizeLow = static_cast<std::uint32_t>(sx.stx_size);
+    record.nFileSizeHigh = static_cast<std::uint32_t>(sx.stx_size >> 32);
+    record.nFileSizeLow = static_cast<std::uint32_t>(sx.stx_size);
   }
-  if (S_ISLNK(sx.stx_mode)) record->dwReserved0 = 0xA000000Cu;  // IO_REPARSE_TAG_SYMLINK
+  if (S_ISLNK(sx.stx_mode)) record.dwReserved0 = 0xA000000Cu;  // IO_REPARSE_TAG_SYMLINK
   std::size_t n = std::strlen(bare_name);
-  if (n >= sizeof record->cFileName) n = sizeof record->cFileName - 1;
-  std::memcpy(record->cFileName, bare_name, n);
+  if (n >= sizeof record.cFileName) n = sizeof record.cFileName - 1;
+  std::memcpy(record.cFileName, bare_name, n);
   return true;
 }
-
-}  // namespace
 
 // * is any run of characters, ? exactly one; as on Windows, a pattern ending
 // in ".*" also matches a name without that extension ("*.*" is everything).
@@ -105,8 +106,6 @@ bool wildcard_match(const char* pattern, const char* name) {
   return *p == '\0';
 }
 
-namespace {
-
 bool is_dot_entry(const char* name) {
   return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
 }
@@ -125,46 +124,65 @@ bool join(char (&out)[PATH_MAX], const char* folder, std::size_t folder_length, 
 
 }  // namespace
 
-bool find_first(const char* pattern, hu_WIN32_FIND_DATAA* record) {
+struct search {
+  std::string folder;  // the pattern's folder with its "/", or empty
+  std::vector<std::string> names;
+  std::size_t next = 0;
+};
+
+search* find_first(const char* pattern, hu_WIN32_FIND_DATAA& record) {
   const char* slash = std::strrchr(pattern, '/');
   const char* name = slash != nullptr ? slash + 1 : pattern;
   // A root or a path ending in "/" names no entry, and "." and ".." are no files.
   if (*name == '\0' || is_dot_entry(name)) {
     errno = ENOENT;
-    return false;
+    return nullptr;
   }
-  if (std::strpbrk(name, "*?") == nullptr) return fill_record(pattern, name, record);
-
-  const std::size_t folder_length =
-      slash != nullptr ? static_cast<std::size_t>(slash - pattern) + 1 : 0;
-  char folder[PATH_MAX];
-  if (folder_length >= sizeof folder) {
-    errno = ENAMETOOLONG;
-    return false;
-  }
-  std::memcpy(folder, pattern, folder_length);
-  folder[folder_length] = '\0';
-  DIR* dir = ::opendir(folder_length != 0 ? folder : ".");
-  if (dir == nullptr) return false;
-  char best[NAME_MAX + 1] = {};
-  bool found = false;
-  errno = 0;
-  while (const struct dirent* entry = ::readdir(dir)) {
-    if (is_dot_entry(entry->d_name) || !wildcard_match(name, entry->d_name)) continue;
-    if (!found || std::strcmp(entry->d_name, best) < 0) {
-      const std::size_t n = ::strnlen(entry->d_name, NAME_MAX);
-      std::memcpy(best, entry->d_name, n);
-      best[n] = '\0';
-      found = true;
+  search* s = nullptr;
+  DIR* dir = nullptr;
+  try {
+    s = new search;
+    s->folder.assign(pattern, static_cast<std::size_t>(name - pattern));
+    if (std::strpbrk(name, "*?") == nullptr) {
+      s->names.emplace_back(name);
+    } else if ((dir = ::opendir(s->folder.empty() ? "." : s->folder.c_str())) != nullptr) {
+      while (const struct dirent* entry = ::readdir(dir)) {
+        if (!is_dot_entry(entry->d_name) && wildcard_match(name, entry->d_name)) {
+          s->names.emplace_back(entry->d_name);
+        }
+      }
+      ::closedir(dir);
+      dir = nullptr;
+      std::sort(s->names.begin(), s->names.end());
+      if (s->names.empty()) errno = ENOENT;
     }
+  } catch (const std::bad_alloc&) {
+    if (dir != nullptr) ::closedir(dir);
+    errno = ENOMEM;
   }
-  ::closedir(dir);
-  if (!found) {
+  if (s != nullptr && !s->names.empty() && find_next(s, record)) return s;
+  delete s;
+  return nullptr;
+}
+
+// Entries removed since the search began are passed over; the error is the
+// last one's.
+bool find_next(search* s, hu_WIN32_FIND_DATAA& record) {
+  if (s->next >= s->names.size()) {
     errno = ENOENT;
     return false;
   }
-  char full[PATH_MAX];
-  return join(full, folder, folder_length, best) && fill_record(full, best, record);
+  while (s->next < s->names.size()) {
+    const std::string& name = s->names[s->next++];
+    char full[PATH_MAX];
+    if (join(full, s->folder.c_str(), s->folder.size(), name.c_str()) &&
+        fill_record(full, name.c_str(), record)) {
+      return true;
+    }
+  }
+  return false;
 }
+
+void find_close(search* s) { delete s; }
 
 }  // namespace hostutil::os

@@ -3,9 +3,7 @@
 // the server keeps for it its driver file. libcups is loaded at first use, so
 // the library runs where CUPS is not installed. Plug-ins are shared objects.
 #include "os/printer.h"
-#include "os/posix/file_find.h"
 
-#include <dirent.h>
 #include <dlfcn.h>
 #include <link.h>
 #include <sys/stat.h>
@@ -137,11 +135,6 @@ struct printer {
   std::string driver_file;  // empty: the queue has no PPD
 };
 
-struct file_search {
-  std::vector<std::string> names;
-  std::size_t next = 0;
-};
-
 bool enumerate_printers(void* block, std::uint32_t size, std::uint32_t& needed,
                         std::uint32_t& count) {
   needed = 0;
@@ -253,51 +246,6 @@ const char* driver_path(const void* block) {
 }
 
 void close_printer(printer* p) { delete p; }
-
-file_search* find_first_file(const char* pattern, char (&name)[file_name_size]) {
-  const char* slash = std::strrchr(pattern, '/');
-  const char* wanted = slash != nullptr ? slash + 1 : pattern;
-  file_search* search = nullptr;
-  DIR* dir = nullptr;
-  try {
-    const std::string folder = slash == nullptr   ? std::string(".")
-                               : slash == pattern ? std::string("/")
-                                                  : std::string(pattern, slash);
-    dir = ::opendir(folder.c_str());
-    if (dir == nullptr) return nullptr;
-    search = new file_search;
-    while (const dirent* entry = ::readdir(dir)) {
-      const char* n = entry->d_name;
-      if (std::strcmp(n, ".") == 0 || std::strcmp(n, "..") == 0) continue;
-      if (std::strlen(n) >= file_name_size || !wildcard_match(wanted, n)) continue;
-      search->names.emplace_back(n);
-    }
-    std::sort(search->names.begin(), search->names.end());
-  } catch (const std::bad_alloc&) {
-    delete search;
-    search = nullptr;
-  }
-  if (dir != nullptr) ::closedir(dir);
-  if (search == nullptr) return nullptr;
-  if (!find_next_file(search, name)) {
-    delete search;
-    errno = ENOENT;
-    return nullptr;
-  }
-  return search;
-}
-
-bool find_next_file(file_search* search, char (&name)[file_name_size]) {
-  if (search->next >= search->names.size()) {
-    errno = ENOENT;
-    return false;
-  }
-  const std::string& n = search->names[search->next++];
-  std::memcpy(name, n.c_str(), n.size() + 1);
-  return true;
-}
-
-void find_close(file_search* search) { delete search; }
 
 module* load_module(const char* path) {
   return static_cast<module*>(::dlopen(path, RTLD_NOW | RTLD_LOCAL));

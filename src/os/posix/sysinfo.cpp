@@ -132,10 +132,6 @@ bool computer_name(char* buffer, std::uint32_t* size) {
   return true;
 }
 
-bool sockets_start() { return true; }
-
-void sockets_end() {}
-
 bool host_name(char* buffer, std::uint32_t size) {
   char host[host_name_size];
   return whole_host_name(host) && copy_if_fits(host, std::strlen(host), buffer, size);

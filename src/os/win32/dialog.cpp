@@ -70,9 +70,9 @@ std::uint32_t save_file_dialog(file_dialog_request& request) {
   return run_file_dialog(true, request);
 }
 
-folder_result browse_for_folder(const folder_request& request, char* folder_path) {
+browse_result browse_for_folder(const folder_request& request, char* folder_path) {
   shell_allocator allocator;
-  if (allocator.get() == nullptr) return folder_result::refused;
+  if (allocator.get() == nullptr) return browse_result::refused;
   BROWSEINFOA info;
   std::memset(&info, 0, sizeof info);
   info.hwndOwner = request.owner;
@@ -84,11 +84,11 @@ folder_result browse_for_folder(const folder_request& request, char* folder_path
   info.lParam = request.callback_data;
   info.iImage = request.image;
   PIDLIST_ABSOLUTE item = SHBrowseForFolderA(&info);
-  if (item == nullptr) return folder_result::cancelled;
+  if (item == nullptr) return browse_result::cancelled;
   // A virtual item has no path; folder_path is then left as it was.
   SHGetPathFromIDListA(item, folder_path);
   allocator.get()->Free(item);
-  return folder_result::confirmed;
+  return browse_result::confirmed;
 }
 
 help_viewer* find_html_help() {

@@ -5,6 +5,7 @@
 #include <mbstring.h>
 
 #include <cstring>
+#include <new>
 
 #include "os/file.h"
 
@@ -50,12 +51,29 @@ bool file_close(file* f) { return CloseHandle(as_handle(f)) != 0; }
 
 bool file_delete(const char* path) { return DeleteFileA(path) != 0; }
 
-bool find_first(const char* pattern, hu_WIN32_FIND_DATAA* record) {
-  WIN32_FIND_DATAA scratch;
-  HANDLE search = FindFirstFileA(pattern, record != nullptr ? record : &scratch);
-  if (search == INVALID_HANDLE_VALUE) return false;
-  FindClose(search);
-  return true;
+struct search {
+  HANDLE handle;
+};
+
+search* find_first(const char* pattern, hu_WIN32_FIND_DATAA& record) {
+  const HANDLE handle =
+      FindFirstFileA(pattern, &record);
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  auto* s = new (std::nothrow) search{handle};
+  if (s == nullptr) {
+    FindClose(handle);
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  }
+  return s;
+}
+
+bool find_next(search* s, hu_WIN32_FIND_DATAA& record) {
+  return FindNextFileA(s->handle, &record) != 0;
+}
+
+void find_close(search* s) {
+  FindClose(s->handle);
+  delete s;
 }
 
 bool set_attributes(const char* path, std::uint32_t attributes) {

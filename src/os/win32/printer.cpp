@@ -1,6 +1,5 @@
 // Printers on Windows through the spooler (EnumPrintersA, OpenPrinterA,
-// GetPrinterDriverA at level 2), driver folders searched with FindFirstFileA
-// and FindNextFileA, plug-ins loaded with LoadLibraryA.
+// GetPrinterDriverA at level 2), plug-ins loaded with LoadLibraryA.
 #include "os/printer.h"
 
 #include <windows.h>
@@ -10,21 +9,6 @@
 #include <new>
 
 namespace hostutil::os {
-
-struct file_search {
-  HANDLE handle;
-};
-
-namespace {
-
-void copy_name(const char* from, char (&name)[file_name_size]) {
-  // cFileName holds at most file_name_size bytes with its NUL.
-  const std::size_t n = strnlen(from, file_name_size - 1);
-  std::memcpy(name, from, n);
-  name[n] = '\0';
-}
-
-}  // namespace
 
 bool enumerate_printers(void* block, std::uint32_t size, std::uint32_t& needed,
                         std::uint32_t& count) {
@@ -60,31 +44,6 @@ const char* driver_path(const void* block) {
 }
 
 void close_printer(printer* p) { ClosePrinter(static_cast<HANDLE>(p)); }
-
-file_search* find_first_file(const char* pattern, char (&name)[file_name_size]) {
-  WIN32_FIND_DATAA found;
-  const HANDLE handle = FindFirstFileA(pattern, &found);
-  if (handle == INVALID_HANDLE_VALUE) return nullptr;
-  auto* search = new (std::nothrow) file_search{handle};
-  if (search == nullptr) {
-    FindClose(handle);
-    return nullptr;
-  }
-  copy_name(found.cFileName, name);
-  return search;
-}
-
-bool find_next_file(file_search* search, char (&name)[file_name_size]) {
-  WIN32_FIND_DATAA found;
-  if (!FindNextFileA(search->handle, &found)) return false;
-  copy_name(found.cFileName, name);
-  return true;
-}
-
-void find_close(file_search* search) {
-  FindClose(search->handle);
-  delete search;
-}
 
 module* load_module(const char* path) { return reinterpret_cast<module*>(LoadLibraryA(path)); }
 

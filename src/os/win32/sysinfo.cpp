@@ -54,18 +54,36 @@ bool computer_name(char* buffer, std::uint32_t* size) {
   return ok != FALSE;
 }
 
-bool sockets_start() {
-  WSADATA data;
-  return WSAStartup(MAKEWORD(1, 1), &data) == 0;
-}
+namespace {
 
-void sockets_end() { WSACleanup(); }
+// One use of the sockets interface, ended on every path once it has started.
+class sockets_session {
+ public:
+  sockets_session() {
+    WSADATA data;
+    started_ = WSAStartup(MAKEWORD(1, 1), &data) == 0;
+  }
+  ~sockets_session() {
+    if (started_) WSACleanup();
+  }
+  sockets_session(const sockets_session&) = delete;
+  sockets_session& operator=(const sockets_session&) = delete;
+  explicit operator bool() const { return started_; }
+
+ private:
+  bool started_;
+};
+
+}  // namespace
 
 bool host_name(char* buffer, std::uint32_t size) {
-  return gethostname(buffer, static_cast<int>(clamp_to_int(size))) == 0;
+  const sockets_session sockets;
+  return sockets && gethostname(buffer, static_cast<int>(clamp_to_int(size))) == 0;
 }
 
 bool first_ipv4_address(const char* host, char (&text)[16]) {
+  const sockets_session sockets;
+  if (!sockets) return false;
   const hostent* entry = gethostbyname(host);
   if (entry == nullptr || entry->h_addr_list == nullptr || entry->h_addr_list[0] == nullptr) {
     return false;
