@@ -11,8 +11,7 @@
 #include <vector>
 
 #include "hostutil.h"
-#include "os/heap.h"
-#include "os/os.h"
+#include "counter_semaphores.h"
 
 namespace {
 
@@ -104,39 +103,12 @@ void BM_MallocRoundTrip(benchmark::State& state) {
   for (void* b : live) std::free(b);
 }
 
-// Counters in place of the system's semaphores: the library's own share.
-struct counter_semaphore {
-  unsigned count;
-};
-hostutil::os::semaphore* counter_open(const char*, std::uint32_t initial, std::uint32_t) {
-  return reinterpret_cast<hostutil::os::semaphore*>(new counter_semaphore{initial});
-}
-hostutil::os::wait_status counter_wait(hostutil::os::semaphore* s, std::uint32_t) {
-  auto* c = reinterpret_cast<counter_semaphore*>(s);
-  if (c->count == 0) return hostutil::os::wait_status::timed_out;
-  --c->count;
-  return hostutil::os::wait_status::acquired;
-}
-bool counter_post(hostutil::os::semaphore* s) {
-  auto* c = reinterpret_cast<counter_semaphore*>(s);
-  if (c->count >= 2) return false;
-  ++c->count;
-  return true;
-}
-bool counter_close(hostutil::os::semaphore* s) {
-  delete reinterpret_cast<counter_semaphore*>(s);
-  return true;
-}
-
 void BM_RegisteredRoundTripCounters(benchmark::State& state) {
   fresh_table();
-  const hostutil::os::semaphore_calls saved = hostutil::os::semaphore_syscalls();
-  hostutil::os::semaphore_syscalls() = {counter_open, counter_wait, counter_post, counter_close,
-                                        hostutil::os::pause_ms};
+  const bench::counter_semaphores counters;
   fresh_table();
   registered_round_trips(state);
   SemaphoreControlEnd();
-  hostutil::os::semaphore_syscalls() = saved;
 }
 
 }  // namespace

@@ -8,37 +8,12 @@
 #include <vector>
 
 #include "hostutil.h"
-#include "os/os.h"
+#include "counter_semaphores.h"
 
 namespace {
 
-struct counter_semaphore {
-  unsigned count;
-};
-
-hostutil::os::semaphore* fake_open(const char*, std::uint32_t initial, std::uint32_t) {
-  return reinterpret_cast<hostutil::os::semaphore*>(new counter_semaphore{initial});
-}
-hostutil::os::wait_status fake_wait(hostutil::os::semaphore* s, std::uint32_t) {
-  auto* c = reinterpret_cast<counter_semaphore*>(s);
-  if (c->count == 0) return hostutil::os::wait_status::timed_out;
-  --c->count;
-  return hostutil::os::wait_status::acquired;
-}
-bool fake_post(hostutil::os::semaphore* s) {
-  auto* c = reinterpret_cast<counter_semaphore*>(s);
-  if (c->count >= 2) return false;
-  ++c->count;
-  return true;
-}
-bool fake_close(hostutil::os::semaphore* s) {
-  delete reinterpret_cast<counter_semaphore*>(s);
-  return true;
-}
-
 void fill_table(int names) {
-  hostutil::os::semaphore_syscalls() = {fake_open, fake_wait, fake_post, fake_close,
-                                        hostutil::os::pause_ms};
+  static const bench::counter_semaphores counters;  // for the rest of the run
   SemaphoreControlEnd();
   SemaphoreControlBegin();
   for (int i = 0; i < names; ++i) SemaphoreCreate(nullptr, static_cast<uint64_t>(i));

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "hostutil.h"
-#include "os/heap.h"
+#include "support/stand_in.h"
 
 namespace hostutil::test {
 
@@ -17,7 +17,7 @@ namespace hostutil::test {
 class heap_spy {
  public:
   heap_spy();
-  ~heap_spy();  // puts the real calls back and gives back blocks stranded by zero_sizes
+  ~heap_spy();  // gives back blocks stranded by zero_sizes; then the real calls come back
   heap_spy(const heap_spy&) = delete;
   heap_spy& operator=(const heap_spy&) = delete;
 
@@ -31,7 +31,9 @@ class heap_spy {
   std::vector<void*> stranded;              // blocks whose size was answered as 0
 
  private:
-  os::heap_calls saved_;
+  stand_in<&os::system_calls::heap_allocate> allocate_;
+  stand_in<&os::system_calls::heap_size> size_;
+  stand_in<&os::system_calls::heap_release> release_;
 };
 
 class fresh_table : public ::testing::Test {

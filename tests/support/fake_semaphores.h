@@ -1,5 +1,5 @@
 // An in-memory stand-in for the system's named semaphores, installed through
-// the swappable call table for tests that need 102,400 objects or a refusal.
+// stand-ins of the system calls for tests that need 102,400 objects or a refusal.
 #pragma once
 
 #include <cstdint>
@@ -8,14 +8,16 @@
 #include <string>
 #include <vector>
 
-#include "os/os.h"
+#include "support/stand_in.h"
 
 namespace hostutil::test {
 
 class fake_semaphores {
  public:
   fake_semaphores();
-  ~fake_semaphores();  // puts the system's calls back
+  ~fake_semaphores();  // ends the table, then the system's calls come back
+  fake_semaphores(const fake_semaphores&) = delete;
+  fake_semaphores& operator=(const fake_semaphores&) = delete;
 
   std::uint32_t opened = 0;
   std::uint32_t closed = 0;
@@ -28,7 +30,11 @@ class fake_semaphores {
   std::vector<std::unique_ptr<std::string>> handles;
 
  private:
-  os::semaphore_calls saved_;
+  stand_in<&os::system_calls::semaphore_open> open_;
+  stand_in<&os::system_calls::semaphore_wait> wait_;
+  stand_in<&os::system_calls::semaphore_post> post_;
+  stand_in<&os::system_calls::semaphore_close> close_;
+  stand_in<&os::system_calls::pause_ms> pause_;
 };
 
 }  // namespace hostutil::test
