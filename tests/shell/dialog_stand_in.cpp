@@ -54,9 +54,9 @@ std::uint32_t record_file_dialog(bool save, os::file_dialog_request& r) {
 std::uint32_t stand_in_open(os::file_dialog_request& r) { return record_file_dialog(false, r); }
 std::uint32_t stand_in_save(os::file_dialog_request& r) { return record_file_dialog(true, r); }
 
-os::folder_result stand_in_folder(const os::folder_request& r, char* folder_path) {
+os::browse_result stand_in_folder(const os::folder_request& r, char* folder_path) {
   g_stand_in->folders.push_back(r);
-  if (g_stand_in->folder_answer == os::folder_result::confirmed) {
+  if (g_stand_in->folder_answer == os::browse_result::confirmed) {
     std::memcpy(folder_path, g_stand_in->chosen_folder.c_str(),
                 g_stand_in->chosen_folder.size() + 1);
   }
@@ -90,15 +90,17 @@ bool stand_in_open_url(const char* url) {
 
 }  // namespace
 
-dialog_stand_in::dialog_stand_in() : saved_(os::dialog_syscalls()) {
+dialog_stand_in::dialog_stand_in()
+    : open_(stand_in_open),
+      save_(stand_in_save),
+      folder_(stand_in_folder),
+      find_(stand_in_find),
+      html_help_(stand_in_html_help),
+      win_help_(stand_in_win_help),
+      open_url_(stand_in_open_url) {
   g_stand_in = this;
-  os::dialog_syscalls() = {stand_in_open,      stand_in_save,     stand_in_folder,  stand_in_find,
-                           stand_in_html_help, stand_in_win_help, stand_in_open_url};
 }
 
-dialog_stand_in::~dialog_stand_in() {
-  os::dialog_syscalls() = saved_;
-  g_stand_in = nullptr;
-}
+dialog_stand_in::~dialog_stand_in() { g_stand_in = nullptr; }
 
 }  // namespace hostutil::test

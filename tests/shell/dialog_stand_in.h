@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "os/dialog.h"
+#include "support/stand_in.h"
 
 namespace hostutil::test {
 
@@ -35,7 +35,7 @@ struct recorded_help_call {
 class dialog_stand_in {
  public:
   dialog_stand_in();
-  ~dialog_stand_in();  // puts the system's calls back
+  ~dialog_stand_in();
   dialog_stand_in(const dialog_stand_in&) = delete;
   dialog_stand_in& operator=(const dialog_stand_in&) = delete;
 
@@ -46,7 +46,7 @@ class dialog_stand_in {
   std::vector<recorded_file_dialog> file_dialogs;
 
   // Folder picker.
-  os::folder_result folder_answer = os::folder_result::confirmed;
+  os::browse_result folder_answer = os::browse_result::confirmed;
   std::string chosen_folder;
   std::vector<os::folder_request> folders;
 
@@ -59,7 +59,13 @@ class dialog_stand_in {
   std::vector<std::string> urls;
 
  private:
-  os::dialog_calls saved_;
+  stand_in<&os::system_calls::open_file_dialog> open_;
+  stand_in<&os::system_calls::save_file_dialog> save_;
+  stand_in<&os::system_calls::browse_for_folder> folder_;
+  stand_in<&os::system_calls::find_html_help> find_;
+  stand_in<&os::system_calls::html_help> html_help_;
+  stand_in<&os::system_calls::win_help> win_help_;
+  stand_in<&os::system_calls::open_url> open_url_;
 };
 
 }  // namespace hostutil::test
