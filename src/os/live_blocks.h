@@ -57,4 +57,20 @@ class live_blocks {
   std::unordered_map<const void*, live_block> blocks_;
 };
 
+// The process's one table. Never destroyed: a block may be freed late in the
+// process's exit.
+inline live_blocks& live() {
+  static live_blocks* blocks = new live_blocks;
+  return *blocks;
+}
+
+// Hands the block out once the table knows it; else gives it back and hands
+// out nothing. A null block passes through.
+template <typename GiveBack>
+void* admit(void* block, const live_block& info, GiveBack give_back) {
+  if (block == nullptr || live().add(block, info)) return block;
+  give_back(block, info);
+  return nullptr;
+}
+
 }  // namespace hostutil::os

@@ -16,12 +16,6 @@ namespace {
 
 static_assert(alignof(std::max_align_t) >= 16, "malloc must align blocks to 16 bytes");
 
-// Never destroyed: a block may be freed late in the process's exit.
-live_blocks& live() {
-  static live_blocks* blocks = new live_blocks;
-  return *blocks;
-}
-
 void give_back(void* block, const live_block& info) {
   if (info.mapped) {
     ::munmap(block, info.size);
@@ -41,13 +35,8 @@ void* heap_allocate(std::size_t size, bool zero_fill) {
     if (block == MAP_FAILED) return nullptr;
   } else {
     block = zero_fill ? std::calloc(1, size) : std::malloc(size);
-    if (block == nullptr) return nullptr;
   }
-  if (!live().add(block, info)) {
-    give_back(block, info);
-    return nullptr;
-  }
-  return block;
+  return admit(block, info, give_back);
 }
 
 std::size_t heap_size(void* block) {

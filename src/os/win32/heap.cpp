@@ -13,12 +13,6 @@
 namespace hostutil::os {
 namespace {
 
-// Never destroyed: a block may be freed late in the process's exit.
-live_blocks& live() {
-  static live_blocks* blocks = new live_blocks;
-  return *blocks;
-}
-
 bool give_back(void* block, const live_block& info) {
   if (info.mapped) return VirtualFree(block, 0, MEM_RELEASE) != 0;
   return HeapFree(GetProcessHeap(), 0, block) != 0;
@@ -42,12 +36,7 @@ void* heap_allocate(std::size_t size, bool zero_fill) {
   } else {
     block = HeapAlloc(GetProcessHeap(), zero_fill ? HEAP_ZERO_MEMORY : 0, size);
   }
-  if (block == nullptr) return nullptr;
-  if (!live().add(block, info)) {
-    give_back(block, info);
-    return nullptr;
-  }
-  return block;
+  return admit(block, info, give_back);
 }
 
 std::size_t heap_size(void* block) {
