@@ -186,7 +186,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     codec_from_utf8(reinterpret_cast<const char*>(data), size);
   } else if (mode == 1) {
     std::vector<hu_wchar> units(size / 2);
-    std::memcpy(units.data(), data, units.size() * sizeof(hu_wchar));
+    if (!units.empty()) std::memcpy(units.data(), data, units.size() * sizeof(hu_wchar));
     codec_from_utf16(units.data(), units.size());
   } else {
     multi_line(data, size);
