@@ -69,7 +69,8 @@ bool set_attributes(const char* path, std::uint32_t attributes);
 enum class folder_result { created, exists, failed };
 folder_result create_folder(const char* path);
 
-// The drive type code (0 to 6) of a root path, or on POSIX of any path.
+// The drive type code (0 to 6) of a root path, or on POSIX of any path (a
+// path not there yet: of its nearest existing folder).
 std::uint32_t drive_type(const char* root);
 
 // Moves a file or folder without replacing anything at the destination.

@@ -1,4 +1,5 @@
-// Where files live on POSIX: the drive type of a path from its file system,
+// Where files live on POSIX: the drive type of a path from its file system
+// (for a path not there yet, its nearest existing folder's),
 // the program's own path, the temporary folder and the path separator.
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,16 +13,45 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <new>
+#include <string>
 
 #include "os/file.h"
 
 namespace hostutil::os {
 
+namespace {
+
+// A path that does not exist (yet) lies on the file system of its nearest
+// existing folder: its last components are dropped until statfs answers.
+bool file_system_of(const char* path, std::string& where, struct statfs& fs) {
+  where = path;
+  for (;;) {
+    if (::statfs(where.c_str(), &fs) == 0) return true;
+    if (errno != ENOENT && errno != ENOTDIR) return false;
+    while (!where.empty() && where.back() == '/') where.pop_back();
+    const std::size_t slash = where.rfind('/');
+    if (slash == std::string::npos) {
+      if (where.empty() || where == ".") return false;
+      where = ".";
+    } else {
+      where.resize(slash == 0 ? 1 : slash);
+    }
+  }
+}
+
+}  // namespace
+
 std::uint32_t drive_type(const char* root) {
   constexpr std::uint32_t no_root_dir = 1, removable = 2, fixed = 3, remote = 4, cdrom = 5,
                           ramdisk = 6;
   struct statfs fs;
-  if (::statfs(root, &fs) != 0) return no_root_dir;
+  std::string where;
+  try {
+    if (!file_system_of(root, where, fs)) return no_root_dir;
+  } catch (const std::bad_alloc&) {
+    return no_root_dir;
+  }
   switch (static_cast<std::uint32_t>(fs.f_type)) {
     case 0x6969u:      // NFS
     case 0x517Bu:      // SMB
@@ -46,7 +76,7 @@ std::uint32_t drive_type(const char* root) {
       break;
   }
   struct stat st;
-  if (::stat(root, &st) != 0) return no_root_dir;
+  if (::stat(where.c_str(), &st) != 0) return no_root_dir;
   // The kernel marks removable media on the disk; a partition asks its disk.
   char sys[96];
   static constexpr const char* flag_files[] = {"removable", "../removable"};
