@@ -28,33 +28,23 @@ bool check_csv_options(const csv_options& o) {
   return true;
 }
 
-char* take_item(const csv_options& o, const char* line, char* buffer, uint32_t size) {
-  const char* sep = o.separator.c_str();
-  switch (o.variant) {
-    case 1:
-      return GetCSVOneItem(line, buffer, size);
-    case 2:
-      return GetCSVOneItem2(line, buffer, size, sep);
-    case 3:
-      return GetCSVOneItem3(line, buffer, size, sep);
-    default:
-      return GetCSVOneItemEx(line, buffer, size, sep);
-  }
-}
-
-uint32_t make_item(const csv_options& o, const char* item, char* buffer, uint32_t size) {
-  const char* sep = o.separator.c_str();
-  switch (o.variant) {
-    case 1:
-      return MakeCSVOneItem(item, buffer, size);
-    case 2:
-      return MakeCSVOneItem2(item, buffer, size, sep);
-    case 3:
-      return MakeCSVOneItem3(item, buffer, size, sep, 1);
-    default:
-      return MakeCSVOneItemEx(item, buffer, size, sep);
-  }
-}
+// Each variant's taker and maker, by the variant number.
+struct csv_variant {
+  char*(HOSTUTIL_CALL* take)(const char* line, char* buffer, uint32_t size, const char* sep);
+  uint32_t(HOSTUTIL_CALL* make)(const char* item, char* buffer, uint32_t size, const char* sep);
+};
+const csv_variant by_number[] = {
+    {GetCSVOneItemEx, MakeCSVOneItemEx},
+    {[](const char* line, char* buffer, uint32_t size, const char*) {
+       return GetCSVOneItem(line, buffer, size);
+     },
+     [](const char* item, char* buffer, uint32_t size, const char*) {
+       return MakeCSVOneItem(item, buffer, size);
+     }},
+    {GetCSVOneItem2, MakeCSVOneItem2},
+    {GetCSVOneItem3, [](const char* item, char* buffer, uint32_t size,
+                        const char* sep) { return MakeCSVOneItem3(item, buffer, size, sep, 1); }},
+};
 
 void drop_line_end(std::string& line) {
   if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -70,7 +60,8 @@ int csv_split(const csv_options& o) {
     std::vector<char> item(line.size() + 1);
     const char* at = line.c_str();
     do {
-      at = take_item(o, at, item.data(), static_cast<uint32_t>(item.size()));
+      at = by_number[o.variant].take(at, item.data(), static_cast<uint32_t>(item.size()),
+                                     o.separator.c_str());
       std::cout << item.data() << "\n";
     } while (at != nullptr);
   }
@@ -87,7 +78,8 @@ int csv_join(const csv_options& o) {
     drop_line_end(item);
     // Quoted, every character doubled, at most.
     std::vector<char> made(2 * item.size() + 3);
-    if (make_item(o, item.c_str(), made.data(), static_cast<uint32_t>(made.size())) == 0) {
+    if (by_number[o.variant].make(item.c_str(), made.data(), static_cast<uint32_t>(made.size()),
+                                  o.separator.c_str()) == 0) {
       std::cerr << "hostutil csv: cannot make an item of \"" << item << "\"\n";
       return not_done;
     }

@@ -1,5 +1,5 @@
 // hostutil crc / hex / dec and the tour step for CRC, sort and conversions. The
-// CRC streams through the exported call alone: with no augmentation and a zero
+// CRC goes block by block through the exported call alone: with no augmentation and a zero
 // start, the register's two bytes, bit-reversed, in front of a block continue it.
 #include <algorithm>
 #include <cstdio>
@@ -69,10 +69,8 @@ uint32_t length_or_text(int64_t length, const std::string& text) {
   return length < 0 ? static_cast<uint32_t>(text.size()) : static_cast<uint32_t>(length);
 }
 
-int hex_parse(const std::string& text, int64_t length) {
-  library_session session;
-  const uint32_t n = length_or_text(length, text);
-  const char* t = text.c_str();
+// The parsers read n characters of t.
+int hex_parse(const char* t, uint32_t n) {
   uint32_t out = 0xFFFFFFFFu;
   const int32_t ok = ChangeAsciiToHexEx(t, n, &out);
   show("ChangeAsciiToHex", hex32(ChangeAsciiToHex(t, n)));
@@ -86,10 +84,7 @@ int hex_parse(const std::string& text, int64_t length) {
   return ok == 1 ? 0 : 1;
 }
 
-int dec_parse(const std::string& text, int64_t length) {
-  library_session session;
-  const uint32_t n = length_or_text(length, text);
-  const char* t = text.c_str();
+int dec_parse(const char* t, uint32_t n) {
   uint32_t out = 0xFFFFFFFFu;
   const int32_t ok = ChangeAsciiToBinEx(t, n, &out);
   show("ChangeAsciiToBin", std::to_string(ChangeAsciiToBin(t, n)));
@@ -148,13 +143,15 @@ struct number_options {
 number_options options;
 
 // "parse" and "format" under hex or dec: one parser set, one formatter.
-void add_parse_and_format(CLI::App* group, const char* parsers,
-                          int (*parse)(const std::string&, int64_t), const char* digits,
-                          fixed_width formatter) {
+void add_parse_and_format(CLI::App* group, const char* parsers, int (*parse)(const char*, uint32_t),
+                          const char* digits, fixed_width formatter) {
   auto* p = group->add_subcommand("parse", std::string("Read TEXT with ") + parsers);
   p->add_option("TEXT", options.text)->required();
   p->add_option("-n,--length", options.length, "characters to read (default: all of TEXT)");
-  host::runs(p, [parse] { return parse(options.text, options.length); });
+  host::runs(p, [parse] {
+    library_session session;
+    return parse(options.text.c_str(), length_or_text(options.length, options.text));
+  });
   auto* f = group->add_subcommand("format", std::string("Write VALUE as WIDTH ") + digits);
   f->add_option("VALUE", options.value)->required();
   f->add_option("-w,--width", options.width)->capture_default_str();
