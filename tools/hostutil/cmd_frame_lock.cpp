@@ -84,8 +84,7 @@ const bool lock_step = host::add_tour_step(
        ok &= t.check(SemaphoreEntry(name.c_str(), 0, 1) == 1, "this process holds it");
        const std::vector<std::string> probe{t.self, "lock", name,    "--retries", "2",
                                             "--",   t.self, "error", "0"};
-       t.say("a second process, \"hostutil lock " + name + " --retries 2 -- hostutil error 0\",");
-       t.say("asks for it twice, 500 ms apart");
+       t.say("a second process runs \"hostutil lock NAME --retries 2 -- hostutil error 0\":");
        const auto kept_out = hostutil::tools::run_captured(probe);
        t.say("it says: " + host::trimmed(kept_out.output));
        ok &= t.check(kept_out.status == lock_unavailable,
