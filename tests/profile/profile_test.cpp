@@ -1,0 +1,340 @@
+// The profile reader and writer on real files, every case a row: line classes,
+// section and key matching, key lists, defaults, numbers, buffers cut short and
+// never overrun, whole files rebuilt and read back byte for byte; value files
+// beside the program; failed allocations; readers on several threads.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "hostutil.h"
+#include "os/heap.h"
+#include "profile_fixture.h"
+
+namespace {
+
+using namespace std::string_literals;
+using hostutil::test::read_bytes;
+using results = std::vector<uint32_t>;
+
+class Profile : public hostutil::test::ScratchFiles {};
+
+// GetPrivateProfileStrEx into size bytes followed by guard bytes that must stay
+// as they were: the count and the whole buffer.
+std::pair<uint32_t, std::string> read_str(const char* section, const char* key,
+                                          const char* fallback, const std::string& path,
+                                          uint32_t size = 256) {
+  std::string memory(size + 16, 'Z');
+  const uint32_t n =
+      GetPrivateProfileStrEx(section, key, fallback, memory.data(), size, path.c_str());
+  EXPECT_EQ(memory.substr(size), std::string(16, 'Z')) << "written past the buffer";
+  return {n, memory.substr(0, size)};
+}
+
+TEST_F(Profile, ReaderLinesSectionsKeysAndLists) {
+  const std::string path =
+      file("r.ini",
+           "Top=0\r\n"          // above every header: never found
+           "[Net] // main\r\n"  // a header compared as a prefix
+           "//Port=1\r\n;Port=2\r\n\r\n"
+           "Port = 25\r\n"  // key "Port ", value " 25"
+           " [Other]\r\n"   // not a header: a key line
+           "Host=a=b\r\nEmpty=\r\nBare\r\nBare=1\r\nDup=1\r\nDup=2\r\n"
+           "[Network]\r\nDeep=1\r\n[S]\r\nA=1\r\nB\r\nC=3=4\r\n"
+           "[A]\r\nlf=0\ny=9\r\n\fff=1\rXcr=2\r\nlong=" +
+               std::string(300, 'v') + "\r\n[s]\r\nLate=5\r\n[Mail]\r\nPort=25");
+  const struct {
+    const char* section;
+    const char* key;
+    uint32_t size, count;
+    std::string text;  // the buffer holds it, then zeros
+  } cases[] = {
+      {"mail", "PORT", 256, 2, "25"},
+      {"Net", "Top", 256, 0, "d"},
+      {"Net", "Port", 256, 0, "d"},
+      {"Net", "//Port", 256, 0, "d"},
+      {"Net", ";Port", 256, 1, "2"},
+      {"Net", "Port ", 256, 3, " 25"},
+      {"Net", "Host", 256, 3, "a=b"},
+      {"Net", "Hos", 256, 0, "d"},
+      {"Net", "Hosts", 256, 0, "d"},
+      {"Other", "x", 256, 0, "d"},
+      {"Net", "Empty", 256, 0, "d"},
+      {"Net", "Bare", 256, 0, "d"},
+      {"Net", "Dup", 256, 1, "1"},
+      {"Net", "Deep", 256, 0, "d"},
+      {"Network", "Deep", 256, 1, "1"},
+      {"S", "Late", 256, 1, "5"},
+      {"A", "lf", 256, 5, "0\ny=9"},
+      {"A", "y", 256, 0, "d"},  // LF ends no line
+      {"A", "ff", 256, 1, "1"},
+      {"A", "cr", 256, 1, "2"},
+      {"Nothing", nullptr, 256, 0, "d"},
+      {"A", "long", 256, 250, std::string(250, 'v')},  // a line is cut to 255
+      {"S", nullptr, 16, 10, "A\0B\0C\0Late\0"s},
+      {"S", nullptr, 6, 5, "A\0B\0C\0"s},
+      {"S", nullptr, 4, 3, "A\0B\0"s},
+      {"Net", "Host", 3, 2, "a="},
+  };
+  for (const auto& c : cases) {
+    const auto [count, bytes] = read_str(c.section, c.key, "d", path, c.size);
+    EXPECT_EQ(count, c.count) << c.section << " " << (c.key ? c.key : "(list)");
+    EXPECT_EQ(bytes, c.text + std::string(c.size - c.text.size(), '\0')) << c.key;
+  }
+  EXPECT_EQ(GetPrivateProfileIntEx("NET", "port", 7, file("n.ini", "[Net]\r\nPort=25").c_str()),
+            25u);
+  EXPECT_EQ(GetPrivateProfileIntEx("Net", "Port ", 9, path.c_str()), 9u);
+  // A missing or empty file gives the default when it fits.
+  EXPECT_EQ(read_str("S", "K", "abc", missing("absent.ini"), 4), std::make_pair(0u, "abc\0"s));
+  EXPECT_EQ(read_str("S", "K", "abc", missing("absent.ini"), 3), std::make_pair(0u, "\0\0\0"s));
+  EXPECT_EQ(read_str("S", "K", nullptr, file("e.ini", "")).second, std::string(256, '\0'));
+  // 253 characters is the longest section name.
+  const std::string longest(253, 'n');
+  EXPECT_EQ(read_str(longest.c_str(), "k", "d", file("w.ini", "[" + longest + "]\r\nk=ok")).first,
+            2u);
+
+  // Bad arguments touch nothing.
+  char buffer[8] = "xxxxxxx";
+  const char* p = path.c_str();
+  const std::string too_long(254, 'n');
+  EXPECT_EQ((results{GetPrivateProfileStrEx("A", "k", "d", buffer, 8, nullptr),
+                     GetPrivateProfileStrEx(nullptr, "k", "d", buffer, 8, p),
+                     GetPrivateProfileStrEx("A", "k", "d", buffer, 8, ""),
+                     GetPrivateProfileStrEx("", "k", "d", buffer, 8, p),
+                     GetPrivateProfileStrEx("A", "", "d", buffer, 8, p),
+                     GetPrivateProfileStrEx("A", "k", "d", buffer, 0, p),
+                     GetPrivateProfileStrEx(too_long.c_str(), "k", "d", buffer, 8, p),
+                     GetPrivateProfileStrEx("A", "k", "d", nullptr, 8, p)}),
+            results(8, 0));
+  EXPECT_STREQ(buffer, "xxxxxxx");
+}
+
+TEST_F(Profile, ReaderNumbers) {
+  const std::string path =
+      file("int.ini",
+           "[N]\r\nh1=0x1F\r\nh2=0X1f\r\nd=31\r\nneg=-5\r\ndef=DEFAULT\r\nDef=Default\r\n"
+           "x=0x\r\nz=0000001f\r\nmax=2147483647\r\nover=2147483648\r\nsp= 1\r\n"
+           "c=1 //\r\nzero=0\r\nbad=0xG\r\n");
+  const char* p = path.c_str();
+  const struct {
+    const char* key;
+    uint32_t value;  // 77 is the default: digits only, or hex digits after 0x
+  } cases[] = {{"h1", 31},  {"h2", 31}, {"d", 31},   {"neg", 77},          {"def", 77},
+               {"Def", 77}, {"x", 77},  {"z", 77},   {"max", 2147483647u}, {"over", 77},
+               {"sp", 77},  {"c", 77},  {"zero", 0}, {"bad", 77},          {"nokey", 77}};
+  for (const auto& c : cases)
+    EXPECT_EQ(GetPrivateProfileIntEx("N", c.key, 77, p), c.value) << c.key;
+  EXPECT_EQ(
+      (results{GetPrivateProfileIntEx("N", "d", 5, missing("none.ini").c_str()),
+               GetPrivateProfileIntEx("N", "", 5, p), GetPrivateProfileIntEx(nullptr, "d", 5, p),
+               GetPrivateProfileIntEx("N", "d", 5, "")}),
+      results(4, 5));
+}
+
+const std::string base = "[A]\r\nx=1\r\n[B]\r\ny=2";  // the last line without a line end
+const std::string long_value(250, 'v');
+
+// Section A with n bare keys k, before and after each gets the long value.
+std::pair<std::string, std::string> growing(int n) {
+  std::string before = "[A]\r\n", after = "[A]\r\n";
+  for (int i = 0; i < n; ++i) {
+    before += "k\r\n";
+    after += "k=" + long_value + "\r\n";
+  }
+  return {before + "[B]\r\nb=1", after + "[B]\r\nb=1"};
+}
+
+TEST_F(Profile, WriterRebuildsTheWholeFile) {
+  const auto [before, after] = growing(200);  // far past the file size plus 512 bytes
+  const std::string s254(254, 's'), v254(254, 'v'), v253(253, 'v');
+  const struct {
+    std::string before;
+    const char *section, *key, *value;
+    uint32_t result;
+    std::string after;
+  } cases[] = {
+      {base, "A", "x", "5", 1, "[A]\r\nx=5\r\n[B]\r\ny=2"},
+      {base, "a", "X", "5", 1, "[A]\r\nX=5\r\n[B]\r\ny=2"},
+      {base, "A", "z", "7", 1, "[A]\r\nz=7\r\nx=1\r\n[B]\r\ny=2"},  // a new key comes first
+      {base, "B", "y", nullptr, 1,
+       "[A]\r\nx=1\r\n[B]\r\ny\r\n"},  // the changed section ends in CR LF
+      {base, "B", "w", "0", 1, "[A]\r\nx=1\r\n[B]\r\nw=0\r\ny=2\r\n"},
+      {base, "C", "x", "5", 1, base},                        // no such section: nothing added
+      {"[A] \r\nx=1\r\n", "A", "x", "5", 1, "[A] \r\nx=1"},  // the header must be the whole line
+      {"[AB]\r\nx=1\r\n[A]\r\nx=1", "A", "x", "5", 1, "[AB]\r\nx=1\r\n[A]\r\nx=5\r\n"},
+      // Every matching line of the section is replaced; comments go through the key test.
+      {"[A]\r\nx=1\r\n//x=0\r\nX=2\r\n[B]\r\nx=3\r\n", "A", "x", "9", 1,
+       "[A]\r\nx=9\r\n//x=0\r\nx=9\r\n[B]\r\nx=3"},
+      {"[A]\r\nx=1\r\n//x=0\r\n", "A", "//x", "9", 1, "[A]\r\nx=1\r\n//x=9\r\n"},
+      // Only the first occurrence of a section changes.
+      {"[A]\r\na=1\r\n[B]\r\nb=1\r\n[A]\r\nc=1\r\n", "A", "c", "2", 1,
+       "[A]\r\nc=2\r\na=1\r\n[B]\r\nb=1\r\n[A]\r\nc=1"},
+      // Empty lines go at the top and below the changed header, and stay elsewhere.
+      {"\r\n\r\n[A]\r\nx=1\r\n\r\n[B]\r\ny=2\r\n", "B", "y", "3", 1,
+       "[A]\r\nx=1\r\n\r\n[B]\r\ny=3\r\n"},
+      {"[A]\r\n\r\n\r\nx=1\r\n\r\nk=3\r\n\r\n[B]", "A", "x", "2", 1,
+       "[A]\r\nx=2\r\n\r\nk=3\r\n\r\n[B]"},
+      {"[A]\r\nx=1\r\n\r\n\r\n", "A", "x", "2", 1, "[A]\r\nx=2\r\n\r\n"},
+      {"\r\n\r\n", "A", "x", "2", 0, "\r\n\r\n"},  // nothing to write: the file stays
+      // Lines come back as read: cut to 255 characters, without the form feed
+      // after a line end or the byte after a lone CR.
+      {"[A]\r\nx=1\r\n[B]\r\n" + std::string(300, 'L') + "\r\n\fq=1\rZr=2", "A", "x", "2", 1,
+       "[A]\r\nx=2\r\n[B]\r\n" + std::string(255, 'L') + "\r\nq=1\r\nr=2"},
+      {before, "A", "k", long_value.c_str(), 1, after},
+      // Refusals leave the file untouched; key, "=" and value take at most 255 characters.
+      {base, "", "x", "1", 0, base},
+      {base, "A", "", "1", 0, base},
+      {base, s254.c_str(), "x", "1", 0, base},
+      {base, "A", "x", v254.c_str(), 0, base},
+      {base, "A", "x", v253.c_str(), 1, "[A]\r\nx=" + v253 + "\r\n[B]\r\ny=2"},
+      {"", "A", "x", "1", 0, ""},  // an empty file is not written
+  };
+  for (const auto& c : cases) {
+    const std::string path = file("w.ini", c.before);
+    EXPECT_EQ(WritePrivateProfileStrEx(c.section, c.key, c.value, path.c_str()), c.result)
+        << c.before;
+    EXPECT_EQ(read_bytes(path), c.after) << c.before;
+  }
+  const std::string path = file("w.ini", base);
+  EXPECT_EQ((results{WritePrivateProfileStrEx("A", "x", "1", nullptr),
+                     WritePrivateProfileStrEx(nullptr, "x", "1", path.c_str()),
+                     WritePrivateProfileStrEx("A", nullptr, "1", path.c_str()),
+                     WritePrivateProfileStrEx("A", "x", "1", missing("gone.ini").c_str())}),
+            results(4, 0));
+  EXPECT_EQ(read_bytes(path) + read_bytes(missing("gone.ini")), base + "<missing>");
+}
+
+TEST_F(Profile, NumbersAndBareKeysWrittenAndReadBack) {
+  const std::string path = file("int.ini", "[N]\r\n");
+  const char* p = path.c_str();
+  EXPECT_EQ((results{WritePrivateProfileIntEx("N", "h", 31, p, 1),
+                     WritePrivateProfileIntEx("N", "d", 31, p, 0),
+                     WritePrivateProfileIntEx("N", "m", 4294967295u, p, 0),
+                     WritePrivateProfileIntEx("N", "x", 0xDEADBEEFu, p, 7),
+                     WritePrivateProfileStrEx("N", "bare", nullptr, p),
+                     WritePrivateProfileIntEx("N", "", 1, p, 0)}),
+            (results{1, 1, 1, 1, 1, 0}));
+  EXPECT_EQ(read_bytes(p), "[N]\r\nbare\r\nx=deadbeef\r\nm=-1\r\nd=31\r\nh=0000001f\r\n");
+  // Neither 0000001f (no 0x) nor -1 (a sign) reads back as a number.
+  EXPECT_EQ((results{GetPrivateProfileIntEx("N", "d", 5, p), GetPrivateProfileIntEx("N", "h", 5, p),
+                     GetPrivateProfileIntEx("N", "m", 5, p)}),
+            (results{31, 5, 5}));
+  // A bare key has no value, but is listed.
+  EXPECT_EQ(read_str("N", "bare", "none", path, 8), std::make_pair(0u, "none\0\0\0\0"s));
+  EXPECT_EQ(read_str("N", nullptr, "", path, 16).second, "bare\0x\0m\0d\0h\0\0\0\0"s);
+}
+
+// Makes the heap allocation after the next n fail, once.
+struct failing_heap {
+  static inline int countdown = -1;
+  static inline hostutil::os::heap_calls saved{};
+  static void* allocate(std::size_t size, bool zero_fill) {
+    if (countdown >= 0 && countdown-- == 0) return nullptr;
+    return saved.allocate(size, zero_fill);
+  }
+  explicit failing_heap(int n) {
+    saved = hostutil::os::heap_syscalls();
+    countdown = n;
+    hostutil::os::heap_syscalls().allocate = allocate;
+  }
+  ~failing_heap() { hostutil::os::heap_syscalls() = saved; }
+};
+
+// The rebuilt text moves to larger blocks several times on the way; wherever
+// an allocation fails, the file is left whole or untouched.
+TEST_F(Profile, FailedAllocationsLeaveTheFileWholeOrUntouched) {
+  const auto [before, after] = growing(40);
+  int refused = 0, written = 0;
+  for (int n = 0; n < 60; ++n) {
+    const std::string path = file("fail.ini", before);
+    uint32_t result;
+    {
+      failing_heap fail(n);
+      result = WritePrivateProfileStrEx("A", "k", long_value.c_str(), path.c_str());
+    }
+    EXPECT_EQ(read_bytes(path), result == 1 ? after : before) << n;
+    EXPECT_TRUE(hostutil::test::no_scratch_left()) << n;
+    ++(result == 1 ? written : refused);
+  }
+  EXPECT_GT(refused, 3);
+  EXPECT_GT(written, 0);
+  // Without the semaphore table there is no scratch memory at all.
+  SemaphoreControlEnd();
+  const std::string path = file("unset.ini", base);
+  EXPECT_EQ((results{WritePrivateProfileStrEx("A", "x", "5", path.c_str()),
+                     GetPrivateProfileIntEx("A", "x", 3, path.c_str())}),
+            (results{0, 3}));
+  EXPECT_EQ(read_str("A", "x", "dflt", path, 8), std::make_pair(0u, "dflt\0\0\0\0"s));
+  EXPECT_EQ(read_bytes(path), base);
+  SemaphoreControlBegin();
+}
+
+// Each call takes and frees scratch blocks of its own in the shared registry.
+TEST_F(Profile, ReadersOnSeveralThreads) {
+  const std::string path = file("threads.ini", "[A]\r\nk=value\r\nn=0x10\r\n");
+  std::vector<std::thread> threads;
+  std::vector<int> wrong(4, 0);
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < 100; ++i) {
+        char value[16];
+        GetPrivateProfileStrEx("A", "k", "", value, sizeof value, path.c_str());
+        wrong[t] += std::string(value) != "value" ||
+                    GetPrivateProfileIntEx("A", "n", 0, path.c_str()) != 16;
+      }
+    });
+  }
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(wrong, std::vector<int>(4, 0));
+}
+
+// Value files lie beside the running program; the writer creates none, and
+// numbers go through "%d".
+TEST(ValueFiles, ReadAndWriteBesideTheProgram) {
+  SemaphoreControlBegin();
+  const std::string self = hostutil::test::self_path();
+  const std::string name =
+      "hostutil-values-" +
+      std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".ini";
+  const std::string path = self.substr(0, self.find_last_of("/\\") + 1) + name;
+  const char* n = name.c_str();
+  char buffer[8];
+  EXPECT_EQ(WriteFileValueString(n, "S", "k", "v"), 1u);  // no such file: none is made
+  EXPECT_EQ((results{GetFileValueString(n, "S", "k", "dflt", buffer, sizeof buffer),
+                     GetFileValueInt(n, "S", "k", 9)}),
+            (results{0, 9}));
+  EXPECT_STREQ(buffer, "dflt");
+  EXPECT_EQ(read_bytes(path), "<missing>");
+  hostutil::test::write_bytes(path, "[Setup]\r\nMode=fast\r\nCount=3\r\n");
+  EXPECT_EQ(
+      (results{GetFileValueString(n, "Setup", "Mode", "slow", buffer, sizeof buffer),
+               GetFileValueInt(n, "Setup", "Count", 0),
+               WriteFileValueString(n, "Setup", "Mode", "safe"),
+               WriteFileValueInt(n, "Setup", "Low", -5), WriteFileValueInt(n, "Setup", "Count", 7),
+               WriteFileValueString(n, "", "k", "v"),  // the writer's refusals are not passed on
+               GetFileValueInt(n, "Setup", "Count", 0), GetFileValueInt(n, "Setup", "Low", 42)}),
+      (results{4, 3, 1, 1, 1, 1, 7, 42}));
+  EXPECT_STREQ(buffer, "fast");
+  EXPECT_EQ(read_bytes(path), "[Setup]\r\nLow=-5\r\nMode=safe\r\nCount=7\r\n");
+  std::remove(path.c_str());
+  // No file name: the default only.
+  std::memset(buffer, 'x', sizeof buffer);
+  EXPECT_EQ((results{WriteFileValueString(nullptr, "S", "k", "v"),
+                     WriteFileValueInt(nullptr, "S", "k", 1),
+                     GetFileValueString(nullptr, "S", "k", "abc", buffer, sizeof buffer),
+                     GetFileValueInt(nullptr, "S", "k", 11),
+                     GetFileValueString("x.ini", "S", "k", "abc", nullptr, 8),
+                     GetFileValueString("x.ini", "S", "k", "abc", buffer, 0)}),
+            (results{0, 0, 0, 11, 0, 0}));
+  EXPECT_EQ(std::string(buffer, sizeof buffer), "abc\0\0\0\0\0"s);
+  EXPECT_EQ(GetFileValueString(nullptr, "S", "k", "abc", buffer, 3), 0u);
+  EXPECT_EQ(std::string(buffer, 3), std::string(3, '\0'));
+  EXPECT_TRUE(hostutil::test::no_scratch_left());
+  SemaphoreControlEnd();
+}
+
+}  // namespace
