@@ -4,6 +4,7 @@
 // beside the program; failed allocations; readers on several threads.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -46,43 +47,34 @@ TEST_F(Profile, ReaderLinesSectionsKeysAndLists) {
            "[Network]\r\nDeep=1\r\n[S]\r\nA=1\r\nB\r\nC=3=4\r\n"
            "[A]\r\nlf=0\ny=9\r\n\fff=1\rXcr=2\r\nlong=" +
                std::string(300, 'v') + "\r\n[s]\r\nLate=5\r\n[Mail]\r\nPort=25");
+  const std::string cut(250, 'v');
+  // Lookups (LF ends no line, a line is cut to 255 characters), then key lists
+  // and values cut to the buffer, which always ends in a NUL.
+  // clang-format off
   const struct {
-    const char* section;
-    const char* key;
-    uint32_t size, count;
-    std::string text;  // the buffer holds it, then zeros
+    const char *section, *key;
+    uint32_t count;
+    std::string text;  // the buffer holds it ("|" for a NUL), then zeros
+    uint32_t size;
   } cases[] = {
-      {"mail", "PORT", 256, 2, "25"},
-      {"Net", "Top", 256, 0, "d"},
-      {"Net", "Port", 256, 0, "d"},
-      {"Net", "//Port", 256, 0, "d"},
-      {"Net", ";Port", 256, 1, "2"},
-      {"Net", "Port ", 256, 3, " 25"},
-      {"Net", "Host", 256, 3, "a=b"},
-      {"Net", "Hos", 256, 0, "d"},
-      {"Net", "Hosts", 256, 0, "d"},
-      {"Other", "x", 256, 0, "d"},
-      {"Net", "Empty", 256, 0, "d"},
-      {"Net", "Bare", 256, 0, "d"},
-      {"Net", "Dup", 256, 1, "1"},
-      {"Net", "Deep", 256, 0, "d"},
-      {"Network", "Deep", 256, 1, "1"},
-      {"S", "Late", 256, 1, "5"},
-      {"A", "lf", 256, 5, "0\ny=9"},
-      {"A", "y", 256, 0, "d"},  // LF ends no line
-      {"A", "ff", 256, 1, "1"},
-      {"A", "cr", 256, 1, "2"},
-      {"Nothing", nullptr, 256, 0, "d"},
-      {"A", "long", 256, 250, std::string(250, 'v')},  // a line is cut to 255
-      {"S", nullptr, 16, 10, "A\0B\0C\0Late\0"s},
-      {"S", nullptr, 6, 5, "A\0B\0C\0"s},
-      {"S", nullptr, 4, 3, "A\0B\0"s},
-      {"Net", "Host", 3, 2, "a="},
+      {"A", "long", 250, cut, 256}, {"mail", "PORT", 2, "25", 256}, {"Net", "Top", 0, "d", 256},
+      {"Net", "Port", 0, "d", 256}, {"Net", "//Port", 0, "d", 256}, {"Net", ";Port", 1, "2", 256},
+      {"Net", "Port ", 3, " 25", 256}, {"Net", "Host", 3, "a=b", 256},
+      {"Net", "Hos", 0, "d", 256}, {"Net", "Hosts", 0, "d", 256}, {"Other", "x", 0, "d", 256},
+      {"Net", "Empty", 0, "d", 256}, {"Net", "Bare", 0, "d", 256}, {"Net", "Dup", 1, "1", 256},
+      {"Net", "Deep", 0, "d", 256}, {"Network", "Deep", 1, "1", 256}, {"S", "Late", 1, "5", 256},
+      {"A", "lf", 5, "0\ny=9", 256}, {"A", "y", 0, "d", 256}, {"A", "ff", 1, "1", 256},
+      {"A", "cr", 1, "2", 256}, {"Nothing", nullptr, 0, "d", 256},
+      {"S", nullptr, 10, "A|B|C|Late|", 16}, {"S", nullptr, 5, "A|B|C|", 6},
+      {"S", nullptr, 3, "A|B|", 4}, {"S", nullptr, 8, "A|B|C|La", 9}, {"Net", "Host", 2, "a=", 3},
   };
+  // clang-format on
   for (const auto& c : cases) {
     const auto [count, bytes] = read_str(c.section, c.key, "d", path, c.size);
     EXPECT_EQ(count, c.count) << c.section << " " << (c.key ? c.key : "(list)");
-    EXPECT_EQ(bytes, c.text + std::string(c.size - c.text.size(), '\0')) << c.key;
+    std::string want = c.text + std::string(c.size - c.text.size(), '\0');
+    std::replace(want.begin(), want.end(), '|', '\0');
+    EXPECT_EQ(bytes, want) << c.key;
   }
   EXPECT_EQ(GetPrivateProfileIntEx("NET", "port", 7, file("n.ini", "[Net]\r\nPort=25").c_str()),
             25u);
@@ -138,15 +130,12 @@ TEST_F(Profile, WriterRebuildsTheWholeFile) {
       {base, "a", "X", "5", 1, "[A]\r\nX=5\r\n[B]\r\ny=2"},
       {base, "A", "z", "7", 1, "[A]\r\nz=7\r\nx=1\r\n[B]\r\ny=2"},  // a new key comes first
       {base, "B", "y", nullptr, 1,
-       "[A]\r\nx=1\r\n[B]\r\ny\r\n"},  // the changed section ends in CR LF
-      {base, "B", "w", "0", 1, "[A]\r\nx=1\r\n[B]\r\nw=0\r\ny=2\r\n"},
+       "[A]\r\nx=1\r\n[B]\r\ny\r\n"},                        // the changed section ends in CR LF
       {base, "C", "x", "5", 1, base},                        // no such section: nothing added
       {"[A] \r\nx=1\r\n", "A", "x", "5", 1, "[A] \r\nx=1"},  // the header must be the whole line
-      {"[AB]\r\nx=1\r\n[A]\r\nx=1", "A", "x", "5", 1, "[AB]\r\nx=1\r\n[A]\r\nx=5\r\n"},
       // Every matching line of the section is replaced; comments go through the key test.
       {"[A]\r\nx=1\r\n//x=0\r\nX=2\r\n[B]\r\nx=3\r\n", "A", "x", "9", 1,
        "[A]\r\nx=9\r\n//x=0\r\nx=9\r\n[B]\r\nx=3"},
-      {"[A]\r\nx=1\r\n//x=0\r\n", "A", "//x", "9", 1, "[A]\r\nx=1\r\n//x=9\r\n"},
       // Only the first occurrence of a section changes.
       {"[A]\r\na=1\r\n[B]\r\nb=1\r\n[A]\r\nc=1\r\n", "A", "c", "2", 1,
        "[A]\r\nc=2\r\na=1\r\n[B]\r\nb=1\r\n[A]\r\nc=1"},
@@ -155,7 +144,6 @@ TEST_F(Profile, WriterRebuildsTheWholeFile) {
        "[A]\r\nx=1\r\n\r\n[B]\r\ny=3\r\n"},
       {"[A]\r\n\r\n\r\nx=1\r\n\r\nk=3\r\n\r\n[B]", "A", "x", "2", 1,
        "[A]\r\nx=2\r\n\r\nk=3\r\n\r\n[B]"},
-      {"[A]\r\nx=1\r\n\r\n\r\n", "A", "x", "2", 1, "[A]\r\nx=2\r\n\r\n"},
       {"\r\n\r\n", "A", "x", "2", 0, "\r\n\r\n"},  // nothing to write: the file stays
       // Lines come back as read: cut to 255 characters, without the form feed
       // after a line end or the byte after a lone CR.
@@ -164,7 +152,6 @@ TEST_F(Profile, WriterRebuildsTheWholeFile) {
       {before, "A", "k", long_value.c_str(), 1, after},
       // Refusals leave the file untouched; key, "=" and value take at most 255 characters.
       {base, "", "x", "1", 0, base},
-      {base, "A", "", "1", 0, base},
       {base, s254.c_str(), "x", "1", 0, base},
       {base, "A", "x", v254.c_str(), 0, base},
       {base, "A", "x", v253.c_str(), 1, "[A]\r\nx=" + v253 + "\r\n[B]\r\ny=2"},
