@@ -16,9 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace hostutil::test::files;
-using hostutil::test::fake_drive_type;
 using hostutil::test::file_call;
-using hostutil::test::file_fault;
 
 class WriteMove : public scratch_test {
  protected:
@@ -35,10 +33,10 @@ class WriteMove : public scratch_test {
 };
 
 TEST_F(WriteMove, WriteTestOfRealFiles) {
-  EXPECT_EQ(PreFileWrite(nullptr), HOSTUTIL_PREWRITE_NO_PATH);
-  EXPECT_EQ(PreFileWrite(path("missing").c_str()), HOSTUTIL_PREWRITE_NO_FILE);
   fs::create_directory(path("folder"));
-  EXPECT_EQ(PreFileWrite(path("folder").c_str()), HOSTUTIL_PREWRITE_NOT_TESTED);
+  EXPECT_EQ((std::vector<uint32_t>{PreFileWrite(nullptr), PreFileWrite(path("missing").c_str()),
+                                   PreFileWrite(path("folder").c_str())}),
+            (std::vector<uint32_t>{1, 2, 3}));
   // Hidden and read-only files are tested, and written back unchanged; the
   // read-only bit goes for good.
   const std::string p = path(".data"), contents = pattern(5000) + std::string("\0\r\n", 3);
@@ -58,7 +56,7 @@ TEST_F(WriteMove, FailedWriteTestsAnswerTheDrivesCode) {
   const std::vector<std::pair<uint32_t, uint32_t>> codes{{0, 9}, {1, 9}, {2, 6}, {3, 4},
                                                          {4, 8}, {5, 5}, {6, 7}, {7, 9}};
   for (const auto& [drive, code] : codes) {
-    fake_drive_type type(drive);
+    hostutil::test::fake_drive_type type(drive);
     // A CD-ROM answers before the file is looked at.
     EXPECT_EQ(PreFileWrite(path(drive == 5 ? "missing" : "empty").c_str()), code) << drive;
   }
@@ -66,13 +64,13 @@ TEST_F(WriteMove, FailedWriteTestsAnswerTheDrivesCode) {
   const std::string p = path("victim.txt");
   put(p, "precious");
   ASSERT_NE(FileAttributesSet(p.c_str(), 0x1), 0u);
-  fake_drive_type fixed(3);
+  hostutil::test::fake_drive_type fixed(3);
   const std::pair<file_call, bool> steps[] = {
       {file_call::set_attributes, true},  // the bit cannot be cleared: nothing changes
       {file_call::read, false},           // the bit is gone, the contents stay
       {file_call::write, false}};         // after the delete: an empty new file
   for (const auto& [step, still_read_only] : steps) {
-    file_fault fault(step, 1);
+    hostutil::test::file_fault fault(step, 1);
     EXPECT_EQ(PreFileWrite(p.c_str()), HOSTUTIL_PREWRITE_FAILED_FIXED);
     EXPECT_EQ(read_only(p), still_read_only);
     EXPECT_EQ(get(p), step == file_call::write ? "" : "precious");
@@ -83,23 +81,24 @@ TEST_F(WriteMove, MoveReplacesANonEmptyDestinationOnly) {
   const std::string src = path("src"), dst = path("dst"), empty = path("empty");
   put(src, "moved");
   put(dst, "old");
+  put(empty, "");
+  fs::create_directory(path("folder"));
   EXPECT_NE(FileMove(src.c_str(), dst.c_str()), 0u);
   EXPECT_EQ(get(dst) + std::to_string(fs::exists(src)), "moved0");
-  // An empty file is not deleted first, and the move does not replace it.
-  put(src, "second");
-  put(empty, "");
-  EXPECT_EQ(FileMove(src.c_str(), empty.c_str()), 0u);
-  EXPECT_EQ(get(src) + get(empty), "second");
+  // Neither an empty file nor a folder is deleted first, and the move replaces nothing.
+  EXPECT_EQ(FileMove(dst.c_str(), empty.c_str()) + FileMove(dst.c_str(), path("folder").c_str()),
+            0u);
   {
-    // A file held open stays where it is.
-    hostutil::os::file_handle reader(hostutil::os::file_syscalls().open_read(src.c_str()));
-    EXPECT_EQ(FileMove(src.c_str(), path("new").c_str()), 0u);
+    // Files held open stay where they are.
+    put(src, "second");
+    hostutil::os::file_handle a(hostutil::os::file_syscalls().open_read(src.c_str()));
+    hostutil::os::file_handle b(hostutil::os::file_syscalls().open_read(dst.c_str()));
+    EXPECT_EQ(FileMove(src.c_str(), dst.c_str()), 0u);
   }
-  EXPECT_NE(FileMove(src.c_str(), path("new").c_str()), 0u);  // nothing there: a plain move
-  EXPECT_EQ(get(path("new")), "second");
+  EXPECT_EQ(get(src) + get(dst) + get(empty), "secondmoved");
   EXPECT_EQ(FileMove(nullptr, dst.c_str()) + FileMove("", dst.c_str()) +
                 FileMove(dst.c_str(), nullptr) + FileMove(dst.c_str(), "") +
-                FileMove(src.c_str(), dst.c_str()),  // src is gone
+                FileMove(path("missing").c_str(), dst.c_str()),
             0u);
   EXPECT_FALSE(fs::exists(dst));  // deleted first, though the move then failed
 }
