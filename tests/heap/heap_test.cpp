@@ -323,7 +323,7 @@ TEST_F(Heap, LumpFreeAndFailuresAlongTheWay) {
 
   // A block the heap reports as 0 bytes long is only unregistered.
   auto* block = static_cast<unsigned char*>(GlobalAllocEx(64, 12));
-  ASSERT_NE(block, nullptr);
+  ASSERT_TRUE(block && registered() == strings{text_of(block)});  // the registry made afresh
   std::memset(block, 0x33, 12);
   {
     hostutil::test::heap_spy spy;  // gives the registry's record and head back at the end
