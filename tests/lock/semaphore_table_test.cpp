@@ -1,27 +1,32 @@
-// The named semaphore table: names, counts, attempts and pauses, its life cycle
-// and limits, threads of one process.
+// The named semaphore table and the value operations: names, slots and counts on
+// the system's semaphores; attempts, refusals and a full table through stand-ins;
+// waits for another thread; real processes bumping one counter under one name.
 #include "lock/semaphore_table.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "hostutil.h"
+#include "support/child.h"
 #include "support/fake_semaphores.h"
 
 namespace {
 
-using clock_type = std::chrono::steady_clock;
+namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using results = std::vector<uint32_t>;
 
 std::string unique(const char* tag) {
-  static int n = 0;
-  return std::string("hostutil-test-") + tag + "-" +
-         std::to_string(clock_type::now().time_since_epoch().count()) + "-" + std::to_string(++n);
+  return std::string("hostutil-test-") + tag +
+         std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
 }
 
 // Every test starts and ends with the table given up.
@@ -31,216 +36,156 @@ class SemaphoreTable : public ::testing::Test {
   void TearDown() override { SemaphoreControlEnd(); }
 };
 
-TEST_F(SemaphoreTable, NothingWorksBeforeBeginOrAfterEnd) {
-  const std::string n = unique("before");
-  for (int round = 0; round < 2; ++round) {
-    EXPECT_EQ(SemaphoreCreate(n.c_str(), 0), 0u);
-    EXPECT_EQ(SemaphoreEntry(n.c_str(), 0, 1), 0u);
-    EXPECT_EQ(SemaphoreIsEntry(n.c_str(), 0), 0u);
-    EXPECT_EQ(SemaphoreIsExist(n.c_str(), 0), 0u);
-    SemaphoreLeave(n.c_str(), 0);
-    SemaphoreRelease(n.c_str(), 0);
-    EXPECT_EQ(SetValue(5, 9), 0u);
-    EXPECT_EQ(IncrementValue(1), 0u);
-    EXPECT_EQ(DecrementValue(1), 0u);
-    EXPECT_EQ(ResetValue(7), 0u);
-    // Once set up and given up again, the same holds.
-    SemaphoreControlBegin();
-    ASSERT_EQ(SemaphoreCreate(n.c_str(), 0), 1u);
-    SemaphoreControlEnd();
-  }
-  // A new table starts empty.
+TEST_F(SemaphoreTable, LifeCycleNamesCountsAndValues) {
+  const std::string s = unique("count");
+  const char* n = s.c_str();
+  // Before Begin and after End nothing works, the value operations included.
+  const auto outside = [n] {
+    SemaphoreLeave(n, 0);
+    SemaphoreRelease(n, 0);
+    return results{SemaphoreCreate(n, 0),  SemaphoreEntry(n, 0, 1), SemaphoreIsEntry(n, 0),
+                   SemaphoreIsExist(n, 0), SetValue(5, 9),          IncrementValue(1),
+                   DecrementValue(5)};
+  };
+  EXPECT_EQ(outside(), results(7, 0));
   SemaphoreControlBegin();
-  EXPECT_EQ(SemaphoreIsExist(n.c_str(), 0), 0u);
-  EXPECT_EQ(hostutil::lock::occupied_slots(), 0u);
-}
-
-TEST_F(SemaphoreTable, NumberedNames) {
-  SemaphoreControlBegin();
+  // A null or empty name is the number in 16 lowercase hex digits, matched byte for byte.
   ASSERT_EQ(SemaphoreCreate(nullptr, 1), 1u);
-  EXPECT_EQ(SemaphoreIsExist(nullptr, 1), 1u);
-  EXPECT_EQ(SemaphoreIsExist("", 1), 1u);
-  EXPECT_EQ(SemaphoreIsExist("0000000000000001", 99), 1u);
-  // An empty name is the numbered name too; the text is matched byte for byte.
   ASSERT_EQ(SemaphoreCreate("", 0xABCDEF0123456789ull), 1u);
-  EXPECT_EQ(SemaphoreIsEntry("abcdef0123456789", 0), 0u);
-  EXPECT_EQ(SemaphoreEntry("abcdef0123456789", 0, 1), 1u);
-  EXPECT_EQ(SemaphoreIsEntry(nullptr, 0xABCDEF0123456789ull), 1u);
-  EXPECT_EQ(SemaphoreIsEntry("ABCDEF0123456789", 0), 0u);
+  EXPECT_EQ(
+      (results{SemaphoreIsExist(nullptr, 1), SemaphoreIsExist("0000000000000001", 99),
+               SemaphoreEntry("abcdef0123456789", 0, 1),
+               SemaphoreIsEntry(nullptr, 0xABCDEF0123456789ull),
+               SemaphoreIsEntry("ABCDEF0123456789", 0), SemaphoreIsExist(nullptr, 0x23456789u),
+               // A name not in the table is entered at once, and nothing is recorded.
+               SemaphoreEntry("hostutil-test-not-there", 0, 1),
+               SemaphoreIsEntry("hostutil-test-not-there", 0)}),
+      (results{1, 1, 1, 1, 0, 0, 1, 0}));
   SemaphoreLeave(nullptr, 0xABCDEF0123456789ull);
-  // The 32-bit query cannot reach a number above 32 bits.
-  EXPECT_EQ(SemaphoreIsExist(nullptr, 0x23456789u), 0u);
-  SemaphoreRelease(nullptr, 1);
-  SemaphoreRelease(nullptr, 0xABCDEF0123456789ull);
+  // One slot per name, kept by a second Begin; 64 characters are refused, not cut.
+  ASSERT_EQ(SemaphoreCreate(nullptr, 1), 1u);
+  SemaphoreControlBegin();
+  EXPECT_EQ(hostutil::lock::occupied_slots(), 2u);
+  EXPECT_EQ(SemaphoreCreate(std::string(63, 'n').c_str(), 0), 1u);
+  EXPECT_EQ(SemaphoreCreate(std::string(64, 'n').c_str(), 0), 0u);
+
+  // A held semaphore fails one attempt; a leave without an entry raises the
+  // count to 2, and no further.
+  ASSERT_EQ(SemaphoreCreate(n, 0), 1u);
+  EXPECT_EQ((results{SemaphoreEntry(n, 0, 1), SemaphoreEntry(n, 0, 1), SemaphoreIsEntry(n, 0)}),
+            (results{1, 0, 1}));
+  for (int i = 0; i < 3; ++i) SemaphoreLeave(n, 0);
+  EXPECT_EQ((results{SemaphoreIsEntry(n, 0), SemaphoreEntry(n, 0, 1), SemaphoreEntry(n, 0, 1),
+                     SemaphoreEntry(n, 0, 1)}),
+            (results{0, 1, 1, 0}));
+  SemaphoreLeave(n, 0);
+  SemaphoreRelease(n, 0);
+  EXPECT_EQ(SemaphoreIsExist(n, 0), 0u);
+
+  EXPECT_EQ((results{IncrementValue(4294967295u), DecrementValue(0), IncrementValue(41),
+                     DecrementValue(43), SetValue(5, 9), ResetValue(7)}),
+            (results{0, 4294967295u, 42, 42, 9, 0}));
+  EXPECT_EQ(SemaphoreIsExist("VALUE_OP_SEMAPHORE_CONTROL", 0), 1u);
+  EXPECT_EQ(SemaphoreIsEntry("VALUE_OP_SEMAPHORE_CONTROL", 0), 0u);
+  SemaphoreControlEnd();
+  EXPECT_EQ(outside(), results(7, 0));
+  SemaphoreControlBegin();  // a new table starts empty
   EXPECT_EQ(hostutil::lock::occupied_slots(), 0u);
 }
 
-TEST_F(SemaphoreTable, OneSlotPerNameUnknownNamesAreFreeLongNamesRefused) {
-  SemaphoreControlBegin();
-  const std::string n = unique("twice");
-  EXPECT_EQ(SemaphoreCreate(n.c_str(), 0), 1u);
-  EXPECT_EQ(SemaphoreCreate(n.c_str(), 0), 1u);
-  EXPECT_EQ(hostutil::lock::occupied_slots(), 1u);
-  SemaphoreControlBegin();  // a second Begin changes nothing
-  EXPECT_EQ(SemaphoreIsExist(n.c_str(), 0), 1u);
-  SemaphoreRelease(n.c_str(), 0);
-  EXPECT_EQ(SemaphoreIsExist(n.c_str(), 0), 0u);
-  EXPECT_EQ(hostutil::lock::occupied_slots(), 0u);
-
-  EXPECT_EQ(SemaphoreEntry("hostutil-test-not-there", 0, 1), 1u);
-  EXPECT_EQ(SemaphoreIsEntry("hostutil-test-not-there", 0), 0u);
-  EXPECT_EQ(SemaphoreIsExist("hostutil-test-not-there", 0), 0u);
-
-  // 63 characters fit a slot; 64 are refused, never cut to fit.
-  const std::string longest(63, 'n'), too_long(64, 'n');
-  EXPECT_EQ(SemaphoreCreate(longest.c_str(), 0), 1u);
-  EXPECT_EQ(SemaphoreCreate(too_long.c_str(), 0), 0u);
-  EXPECT_EQ(SemaphoreIsExist(too_long.c_str(), 0), 0u);
-  SemaphoreRelease(longest.c_str(), 0);
-}
-
-TEST_F(SemaphoreTable, CountsUpToTwo) {
-  SemaphoreControlBegin();
-  const std::string n = unique("count");
-  const char* name = n.c_str();
-  ASSERT_EQ(SemaphoreCreate(name, 0), 1u);
-  ASSERT_EQ(SemaphoreEntry(name, 0, 1), 1u);
-  EXPECT_EQ(SemaphoreIsEntry(name, 0), 1u);
-  EXPECT_EQ(SemaphoreEntry(name, 0, 1), 0u);  // held: one attempt, no pause
-  EXPECT_EQ(SemaphoreIsEntry(name, 0), 1u);   // a failed entry changes nothing
-  SemaphoreLeave(name, 0);
-  EXPECT_EQ(SemaphoreIsEntry(name, 0), 0u);
-  // A leave without an entry raises the count to 2, and no further.
-  SemaphoreLeave(name, 0);
-  SemaphoreLeave(name, 0);
-  EXPECT_EQ(SemaphoreEntry(name, 0, 1), 1u);
-  EXPECT_EQ(SemaphoreEntry(name, 0, 1), 1u);
-  EXPECT_EQ(SemaphoreEntry(name, 0, 1), 0u);
-  SemaphoreLeave(name, 0);
-  SemaphoreRelease(name, 0);
-}
-
-TEST_F(SemaphoreTable, AttemptsArePausedHalfASecondApartOrWaitForTheHolder) {
-  SemaphoreControlBegin();
-  const std::string n = unique("pause");
-  ASSERT_EQ(SemaphoreCreate(n.c_str(), 0), 1u);
-  ASSERT_EQ(SemaphoreEntry(n.c_str(), 0, 1), 1u);
-  auto t0 = clock_type::now();
-  EXPECT_EQ(SemaphoreEntry(n.c_str(), 0, 1), 0u);
-  const auto one = clock_type::now() - t0;
-  t0 = clock_type::now();
-  EXPECT_EQ(SemaphoreEntry(n.c_str(), 0, 3), 0u);
-  const auto three = clock_type::now() - t0;
-  EXPECT_LT(one, 400ms);    // a single attempt never pauses
-  EXPECT_GE(three, 990ms);  // three attempts, two pauses
-  EXPECT_LT(three, 2500ms);
-
-  // An unbounded entry, and then a release, each wait until another thread leaves.
-  std::atomic<int> stage{0};
-  std::thread leaver([&] {
-    std::this_thread::sleep_for(100ms);
-    stage = 1;
-    SemaphoreLeave(n.c_str(), 0);
-    while (stage != 2) std::this_thread::yield();
-    std::this_thread::sleep_for(200ms);
-    stage = 3;
-    SemaphoreLeave(n.c_str(), 0);
-  });
-  EXPECT_EQ(SemaphoreEntry(n.c_str(), 0, 0), 1u);
-  EXPECT_EQ(stage.load(), 1);
-  stage = 2;
-  SemaphoreRelease(n.c_str(), 0);
-  EXPECT_EQ(stage.load(), 3);
-  EXPECT_EQ(SemaphoreIsExist(n.c_str(), 0), 0u);
-  leaver.join();
-}
-
-TEST_F(SemaphoreTable, RefusedObjectsFullTableAndLowestFreeSlot) {
+TEST_F(SemaphoreTable, AttemptsRefusalsAndAFullTable) {
   hostutil::test::fake_semaphores fake;
   SemaphoreControlBegin();
   fake.refuse_open = true;
   EXPECT_EQ(SemaphoreCreate("refused", 0), 0u);
-  EXPECT_EQ(SemaphoreIsExist("refused", 0), 0u);
   EXPECT_EQ(hostutil::lock::occupied_slots(), 0u);
   fake.refuse_open = false;
   for (uint64_t i = 0; i < 102400; ++i) ASSERT_EQ(SemaphoreCreate(nullptr, i), 1u) << i;
   EXPECT_EQ(SemaphoreCreate(nullptr, 102400), 0u);
-  EXPECT_EQ(fake.opened, 102400u);
-  EXPECT_EQ(SemaphoreIsExist(nullptr, 102399), 1u);
-  // Free two slots; the next names take them, the lower one first.
+  // Two slots freed: the next names take them, the lower one first.
   SemaphoreRelease(nullptr, 777);
   SemaphoreRelease(nullptr, 5);
-  EXPECT_EQ(SemaphoreCreate("first", 0), 1u);
-  EXPECT_EQ(SemaphoreCreate("second", 0), 1u);
-  EXPECT_EQ(SemaphoreCreate("third", 0), 0u);
-  EXPECT_EQ(SemaphoreIsExist("first", 0), 1u);
-  EXPECT_EQ(SemaphoreIsExist(nullptr, 5), 0u);
-  SemaphoreControlEnd();
-  EXPECT_EQ(fake.closed, fake.opened);
-}
-
-TEST_F(SemaphoreTable, EndStopsItsSweepWhereAGiveBackFails) {
-  hostutil::test::fake_semaphores fake;
-  SemaphoreControlBegin();
-  ASSERT_EQ(SemaphoreCreate("a", 0), 1u);
-  ASSERT_EQ(SemaphoreCreate("b", 0), 1u);
-  ASSERT_EQ(SemaphoreCreate("c", 0), 1u);
-  // Every give-back fails: the sweep takes the first slot, cannot give it
-  // back, and stops there with nothing closed.
+  EXPECT_EQ((results{SemaphoreCreate("first", 0), SemaphoreCreate("second", 0),
+                     SemaphoreCreate("third", 0), SemaphoreIsExist(nullptr, 5)}),
+            (results{1, 1, 0, 0}));
+  // N attempts on a held semaphore make N - 1 pauses of 500 ms.
+  ASSERT_EQ(SemaphoreEntry("first", 0, 1), 1u);
+  for (uint32_t n : {1u, 3u, 60u}) {
+    fake.pauses.clear();
+    EXPECT_EQ(SemaphoreEntry("first", 0, n), 0u);
+    EXPECT_EQ(fake.pauses, std::vector<uint32_t>(n - 1, 500)) << n;
+  }
+  SemaphoreLeave("first", 0);
+  // A failed give-back leaves Release's handle open and stops End's sweep at its first slot.
   fake.refuse_post = true;
+  SemaphoreRelease("first", 0);
+  EXPECT_EQ(SemaphoreIsExist("first", 0), 0u);
   SemaphoreControlEnd();
-  EXPECT_EQ(fake.closed, 0u);
+  EXPECT_EQ(fake.closed, 2u);  // the two released above
   fake.refuse_post = false;
   SemaphoreControlBegin();
   EXPECT_EQ(hostutil::lock::occupied_slots(), 0u);
-
-  // A failed give-back in Release frees the slot but leaves the handle open.
-  ASSERT_EQ(SemaphoreCreate("d", 0), 1u);
-  fake.refuse_post = true;
-  SemaphoreRelease("d", 0);
-  EXPECT_EQ(SemaphoreIsExist("d", 0), 0u);
-  EXPECT_EQ(fake.closed, 0u);
-  fake.refuse_post = false;
 }
 
-TEST_F(SemaphoreTable, ThreadsNeverOverlapInside) {
+TEST_F(SemaphoreTable, ReleaseWaitsForTheHolder) {
   SemaphoreControlBegin();
-  const std::string n = unique("threads");
-  ASSERT_EQ(SemaphoreCreate(n.c_str(), 0), 1u);
-  std::atomic<int> inside{0};
-  std::atomic<int> overlaps{0};
-  long counter = 0;
-  constexpr int threads = 4, rounds = 300;
-  std::vector<std::thread> pool;
-  for (int t = 0; t < threads; ++t) {
-    pool.emplace_back([&] {
-      for (int i = 0; i < rounds; ++i) {
-        ASSERT_EQ(SemaphoreEntry(n.c_str(), 0, 0), 1u);
-        if (inside.fetch_add(1) != 0) ++overlaps;
-        const long seen = counter;
-        std::this_thread::yield();
-        counter = seen + 1;
-        inside.fetch_sub(1);
-        SemaphoreLeave(n.c_str(), 0);
-      }
-    });
+  const std::string s = unique("wait");
+  ASSERT_EQ(SemaphoreCreate(s.c_str(), 0) + SemaphoreEntry(s.c_str(), 0, 1), 2u);
+  std::atomic<bool> left{false};
+  std::thread leaver([&] {
+    std::this_thread::sleep_for(100ms);
+    left = true;
+    SemaphoreLeave(s.c_str(), 0);
+  });
+  SemaphoreRelease(s.c_str(), 0);
+  EXPECT_EQ((results{left.load(), SemaphoreIsExist(s.c_str(), 0)}), (results{1, 0}));
+  leaver.join();
+}
+
+long read_counter(const fs::path& p) {
+  long v = 0;
+  std::ifstream(p) >> v;
+  return v;
+}
+
+// args: name, counter file, marker. Read, pause, write under the name, 40 times.
+HOSTUTIL_CHILD_ROLE(bump_counter) {
+  SemaphoreControlBegin();
+  const char* name = args.at(0).c_str();
+  if (SemaphoreCreate(name, 0) != 1) return 2;
+  hostutil::test::touch(args.at(2));
+  for (int i = 0; i < 40; ++i) {
+    if (SemaphoreEntry(name, 0, 0) != 1) return 3;
+    const long v = read_counter(args.at(1));
+    std::this_thread::sleep_for(100us);
+    std::ofstream(args.at(1), std::ios::trunc) << (v + 1);
+    SemaphoreLeave(name, 0);
   }
-  for (auto& th : pool) th.join();
-  EXPECT_EQ(overlaps.load(), 0);
-  EXPECT_EQ(counter, threads * rounds);
-  SemaphoreRelease(n.c_str(), 0);
+  SemaphoreControlEnd();
+  return 0;
 }
 
-TEST_F(SemaphoreTable, ValueOperations) {
+// Kept out while this process holds the name, then never two at once.
+TEST_F(SemaphoreTable, ProcessesBumpOneCounterExactly) {
   SemaphoreControlBegin();
-  EXPECT_EQ(IncrementValue(4294967295u), 0u);
-  EXPECT_EQ(DecrementValue(0), 4294967295u);
-  EXPECT_EQ(IncrementValue(41), 42u);
-  EXPECT_EQ(DecrementValue(43), 42u);
-  EXPECT_EQ(SetValue(5, 9), 9u);
-  EXPECT_EQ(ResetValue(7), 0u);
-  EXPECT_EQ(SemaphoreIsExist("VALUE_OP_SEMAPHORE_CONTROL", 0), 1u);
-  EXPECT_EQ(SemaphoreIsEntry("VALUE_OP_SEMAPHORE_CONTROL", 0), 0u);
+  const std::string folder = hostutil::test::scratch_folder("lock");
+  const std::string name = unique("counter");
+  const fs::path counter = fs::path(folder) / "counter";
+  std::ofstream(counter) << 0;
+  ASSERT_EQ(SemaphoreCreate(name.c_str(), 0) + SemaphoreEntry(name.c_str(), 0, 1), 2u);
+  std::vector<std::unique_ptr<hostutil::test::child_process>> pool;
+  for (int i = 0; i < 3; ++i) {
+    pool.push_back(std::make_unique<hostutil::test::child_process>(
+        "bump_counter", std::vector<std::string>{name, counter.string(), folder + char('0' + i)}));
+  }
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(hostutil::test::wait_for_file(folder + char('0' + i)));
+  std::this_thread::sleep_for(200ms);
+  EXPECT_EQ(read_counter(counter), 0);
+  SemaphoreLeave(name.c_str(), 0);
+  for (auto& c : pool) EXPECT_EQ(c->wait(), 0);
+  EXPECT_EQ(read_counter(counter), 120);
+  std::error_code ec;
+  fs::remove_all(folder, ec);
 }
 
 }  // namespace

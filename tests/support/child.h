@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "common/process.h"
+
 namespace hostutil::test {
 
 using child_role = std::function<int(const std::vector<std::string>& args)>;
@@ -21,28 +23,13 @@ bool register_child_role(const std::string& name, child_role role);
 int run_child_role(int argc, char** argv);
 
 // A running copy of this test program in the given role.
-class child_process {
+class child_process : public hostutil::tools::process {
  public:
   child_process(const std::string& role, const std::vector<std::string>& args = {});
-  ~child_process();
-  child_process(const child_process&) = delete;
-  child_process& operator=(const child_process&) = delete;
-
-  bool started() const;
-  int wait();   // exit status; -1 if it could not be waited for
-  void kill();  // ends it at once (SIGKILL / TerminateProcess)
-
- private:
-  struct impl;
-  impl* impl_;
 };
 
-// Path of the running test program.
-std::string self_path();
-
-// A fresh scratch folder under the system's temporary folder, ending in the
-// platform's separator.
-std::string scratch_folder(const std::string& tag);
+using hostutil::tools::scratch_folder;
+using hostutil::tools::self_path;
 
 // Marker files by which a test and its children tell each other a step is done.
 inline void touch(const std::filesystem::path& p) { std::ofstream(p) << "x"; }

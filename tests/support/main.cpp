@@ -1,4 +1,5 @@
-// The suite's main: a child role when asked for one, else the tests.
+// The suite's main: a child role when asked for one, else the tests; and the
+// start of a copy of this program in a role.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -26,6 +27,18 @@ int run_child_role(int argc, char** argv) {
   std::vector<std::string> args(argv + 3, argv + argc);
   return it->second(args);
 }
+
+namespace {
+std::vector<std::string> role_command(const std::string& role,
+                                      const std::vector<std::string>& args) {
+  std::vector<std::string> argv{self_path(), "--child-role", role};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return argv;
+}
+}  // namespace
+
+child_process::child_process(const std::string& role, const std::vector<std::string>& args)
+    : process(role_command(role, args)) {}
 
 }  // namespace hostutil::test
 

@@ -7,13 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "common/process.h"
 #include "host.h"
-#include "hostutil.h"
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
 
 namespace {
 
@@ -139,31 +134,18 @@ bool convert_whole(const text& in, form to, text& out) {
   return n > 0;
 }
 
-bool read_all(const std::string& path, std::string& bytes) {
-  FILE* f = path.empty() ? stdin : std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return false;
-  char chunk[65536];
-  for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, f)) > 0;)
-    bytes.append(chunk, got);
-  const bool ok = std::ferror(f) == 0;
-  if (f != stdin) std::fclose(f);
-  return ok;
-}
-
 form parse_form(const std::string& name) {
   return name == "ansi" ? form::ansi : name == "utf8" ? form::utf8 : form::utf16;
 }
 
 int run_conv(const std::string& from, const std::string& to, const std::string& path) {
-#ifdef _WIN32
-  _setmode(_fileno(stdin), _O_BINARY);
-  _setmode(_fileno(stdout), _O_BINARY);
-#endif
-  text in{parse_form(from), {}};
-  if (!read_all(path, in.bytes)) {
+  hostutil::tools::binary_stdio();
+  const auto bytes = host::read_file(path);
+  if (!bytes) {
     std::cerr << "hostutil conv: cannot read " << (path.empty() ? "standard input" : path) << "\n";
     return 1;
   }
+  const text in{parse_form(from), *bytes};
   if (in.kind == form::utf16 && in.bytes.size() % 2 != 0) {
     std::cerr << "hostutil conv: UTF-16 input has an odd number of bytes\n";
     return 1;
@@ -172,13 +154,9 @@ int run_conv(const std::string& from, const std::string& to, const std::string& 
   if (in.bytes.empty() || from == to) {
     out.bytes = in.bytes;
   } else {
-    // Long texts take registered allocations, which need the semaphore table.
-    SemaphoreControlBegin();
-    const bool ok =
-        has_lines(in) ? convert_lines(in, out.kind, out) : convert_whole(in, out.kind, out);
-    GlobalAreaLumpFree();
-    SemaphoreControlEnd();
-    if (!ok) {
+    // Long texts take registered allocations.
+    host::library_session session;
+    if (!(has_lines(in) ? convert_lines(in, out.kind, out) : convert_whole(in, out.kind, out))) {
       std::cerr << "hostutil conv: the text does not convert from " << from << " to " << to << "\n";
       return 1;
     }
@@ -200,7 +178,7 @@ const bool commands = host::add_commands([](CLI::App& app) {
   conv->add_option("--from", from, "form of the input")->required()->check(CLI::IsMember(forms));
   conv->add_option("--to", to, "form of the output")->required()->check(CLI::IsMember(forms));
   conv->add_option("FILE", path, "file to convert; standard input when missing");
-  conv->callback([] { host::exit_code = run_conv(from, to, path); });
+  host::runs(conv, [] { return run_conv(from, to, path); });
 });
 
 const bool tour_step = host::add_tour_step(

@@ -7,26 +7,17 @@
 #include <ctime>
 #include <fstream>
 #include <iostream>
-#include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "host.h"
-#include "hostutil.h"
 
 namespace {
 
-// A whole file through the library; false when it is missing, empty or unreadable.
-bool read_whole(const std::string& path, std::vector<unsigned char>& bytes) {
-  const uint32_t size = FileSizeGet(path.c_str());
-  if (size == 0) return false;
-  bytes.assign(size, 0);
-  return FileRead(path.c_str(), bytes.data(), size) == size;
-}
-
 // The dump text of bytes, whole: the reported size can fall short of the text
 // by one character, and by one more per line whose offset has five digits.
-std::string dump_text(const std::vector<unsigned char>& bytes, uint32_t width) {
+std::string dump_text(const std::string& bytes, uint32_t width) {
   const auto size = static_cast<uint32_t>(bytes.size());
   const uint32_t lines = size / width + 1;
   std::vector<char> text(GetSizeOfBinDataDumpFile(size, width) + lines + 2);
@@ -40,14 +31,15 @@ int print_dump(const std::string& path, uint32_t width) {
     std::cerr << "hostutil dump: the width must be at least 1\n";
     return 2;
   }
-  std::vector<unsigned char> bytes;
-  if (!read_whole(path, bytes)) {
+  const auto bytes = host::read_file(path);
+  if (!bytes || bytes->empty()) {
     std::cerr << "hostutil dump: cannot read " << path << " (missing, empty or in use)\n";
     return 1;
   }
-  const std::string text = dump_text(bytes, width);
+  const std::string text = dump_text(*bytes, width);
   if (text.empty()) {
-    std::cerr << "hostutil dump: the dump of " << bytes.size() << " bytes does not fit in memory\n";
+    std::cerr << "hostutil dump: the dump of " << bytes->size()
+              << " bytes does not fit in memory\n";
     return 1;
   }
   std::fwrite(text.data(), 1, text.size(), stdout);
@@ -145,11 +137,14 @@ const char* write_test_meaning(uint32_t code) {
   }
 }
 
+// The write test takes its scratch memory from the registered allocations.
+uint32_t write_test(const std::string& path) {
+  host::library_session session;
+  return PreFileWrite(path.c_str());
+}
+
 int print_write_test(const std::string& path) {
-  // The write test takes its scratch memory from the registered allocations.
-  SemaphoreControlBegin();
-  const uint32_t code = PreFileWrite(path.c_str());
-  SemaphoreControlEnd();
+  const uint32_t code = write_test(path);
   std::cout << code << ": " << write_test_meaning(code) << "\n";
   return code == HOSTUTIL_PREWRITE_OK ? 0 : 1;
 }
@@ -160,7 +155,7 @@ const bool commands = host::add_commands([](CLI::App& app) {
   static uint32_t width = 16;
   dump->add_option("FILE", dump_file, "file to dump")->required();
   dump->add_option("--width", width, "bytes per line")->capture_default_str();
-  dump->callback([] { host::exit_code = print_dump(dump_file, width); });
+  host::runs(dump, [] { return print_dump(dump_file, width); });
 
   auto* trace = app.add_subcommand(
       "trace", "Append a record to trace.txt beside the program (the library's trace log)");
@@ -168,33 +163,29 @@ const bool commands = host::add_commands([](CLI::App& app) {
   static std::string trace_value = "0";
   trace->add_option("TEXT", trace_text, "message, cut to 86 characters")->required();
   trace->add_option("VALUE", trace_value, "32-bit value, decimal or 0x hex")->capture_default_str();
-  trace->callback([] { host::exit_code = append_trace(trace_text, trace_value); });
+  host::runs(trace, [] { return append_trace(trace_text, trace_value); });
 
   auto* filetime = app.add_subcommand(
       "filetime", "Print a file's creation, last access and last write times (local time)");
   static std::string time_file;
   filetime->add_option("FILE", time_file, "file, folder or pattern")->required();
-  filetime->callback([] { host::exit_code = print_file_times(time_file); });
+  host::runs(filetime, [] { return print_file_times(time_file); });
 
   auto* writable = app.add_subcommand(
       "writable", "Test whether a file can be written by writing it back unchanged");
   static std::string test_file;
   writable->add_option("FILE", test_file, "file to test")->required();
-  writable->callback([] { host::exit_code = print_write_test(test_file); });
+  host::runs(writable, [] { return print_write_test(test_file); });
 });
 
 // The trace file beside the program, kept as it was around the tour's record.
 class saved_file {
  public:
-  explicit saved_file(std::string path) : path_(std::move(path)) {
-    std::ifstream in(path_, std::ios::binary);
-    existed_ = in.good();
-    if (existed_) bytes_.assign(std::istreambuf_iterator<char>(in), {});
-  }
+  explicit saved_file(std::string path) : path_(std::move(path)), bytes_(host::read_file(path_)) {}
   ~saved_file() {
-    if (existed_) {
+    if (bytes_) {
       std::ofstream(path_, std::ios::binary | std::ios::trunc)
-          .write(bytes_.data(), static_cast<std::streamsize>(bytes_.size()));
+          .write(bytes_->data(), static_cast<std::streamsize>(bytes_->size()));
     } else {
       FileDelete(path_.c_str());
     }
@@ -202,8 +193,7 @@ class saved_file {
 
  private:
   std::string path_;
-  bool existed_ = false;
-  std::string bytes_;
+  std::optional<std::string> bytes_;
 };
 
 const bool files_step = host::add_tour_step(
@@ -243,15 +233,12 @@ const bool files_step = host::add_tour_step(
                              FileAttributesGet(note.c_str()) == HOSTUTIL_FILE_MISSING &&
                              FileSizeGet(moved.c_str()) == size;
        ok &= t.check(moved_ok, "moved note.txt to moved.txt");
-       SemaphoreControlBegin();  // the write test takes a registered allocation
-       const uint32_t code = PreFileWrite(moved.c_str());
-       SemaphoreControlEnd();
+       const uint32_t code = write_test(moved);
        ok &= t.check(
            code == HOSTUTIL_PREWRITE_OK,
            "write test of moved.txt: " + std::to_string(code) + ", " + write_test_meaning(code));
 
-       std::vector<unsigned char> bytes(text.begin(), text.end());
-       const std::string dump = dump_text(bytes, 8);
+       const std::string dump = dump_text(text, 8);
        const std::string dump_path = t.scratch + "moved.dump";
        const bool dumped =
            !dump.empty() && FileWrite(dump_path.c_str(), dump.data(),
@@ -271,12 +258,9 @@ const bool files_step = host::add_tour_step(
          ok &=
              t.check(Trace("hostutil tour", 40) == 20480,
                      std::string("a record in ") + trace_path + " (put back as it was afterwards)");
-         std::vector<char> log(20480);
-         if (FileRead(trace_path, log.data(), 20480) == 20480) {
-           const std::string all(log.data(), log.size());
-           const size_t last = all.rfind("hostutil tour");
-           if (last != std::string::npos) t.say("  " + all.substr(last, 125));
-         }
+         const std::string log = host::read_file(trace_path).value_or("");
+         const size_t last = log.rfind("hostutil tour");
+         if (last != std::string::npos) t.say("  " + log.substr(last, 125));
        }
        return ok;
      }});

@@ -1,10 +1,9 @@
 // hostutil error / hostutil lock, and the tour's steps for system error texts
 // and named semaphores.
-#include <cstdio>
 #include <iostream>
 
+#include "common/process.h"
 #include "host.h"
-#include "hostutil.h"
 
 namespace {
 
@@ -34,7 +33,7 @@ int hold_and_run(const std::string& name, uint32_t retries, const std::vector<st
               << " attempts\n";
     return lock_unavailable;
   }
-  int status = host::run_process(cmd);
+  int status = hostutil::tools::process(cmd).wait();
   if (status < 0) {
     std::cerr << "hostutil lock: cannot run " << cmd[0] << "\n";
     status = 127;
@@ -49,7 +48,7 @@ const bool commands = host::add_commands([](CLI::App& app) {
   auto* error = app.add_subcommand("error", "Print the system's text for an error code");
   static uint32_t code = 0;
   error->add_option("CODE", code, "system error code")->required();
-  error->callback([] { host::exit_code = print_error_text(code); });
+  host::runs(error, [] { return print_error_text(code); });
 
   auto* lock = app.add_subcommand(
       "lock", "Run COMMAND while holding the named semaphore NAME (like flock(1))");
@@ -61,16 +60,14 @@ const bool commands = host::add_commands([](CLI::App& app) {
                    "attempts, 500 ms apart, before giving up (0 = wait for ever)")
       ->capture_default_str();
   lock->add_option("COMMAND", cmd, "command and its arguments, after --")->required();
-  lock->callback([] { host::exit_code = hold_and_run(name, retries, cmd); });
+  host::runs(lock, [] { return hold_and_run(name, retries, cmd); });
 });
 
 const bool error_step = host::add_tour_step(
     {10, "System error texts", [](host::tour_context& t) {
        char text[512];
        const uint32_t n = GetLastErrorString(2, text, sizeof text);
-       std::string shown(text);
-       while (!shown.empty() && (shown.back() == '\n' || shown.back() == '\r')) shown.pop_back();
-       t.say("error 2 reads \"" + shown + "\"");
+       t.say("error 2 reads \"" + host::trimmed(text) + "\"");
        char small[5];
        const uint32_t cut = GetLastErrorString(2, small, sizeof small);
        t.say("into a 5-byte buffer: \"" + std::string(small) + "\", result " + std::to_string(cut));
@@ -87,13 +84,20 @@ const bool lock_step = host::add_tour_step(
        ok &= t.check(SemaphoreEntry(name.c_str(), 0, 1) == 1, "this process holds it");
        const std::vector<std::string> probe{t.self, "lock", name,    "--retries", "2",
                                             "--",   t.self, "error", "0"};
-       t.say("a second process asks for it twice, 500 ms apart...");
-       const int kept_out = host::run_process(probe);
-       ok &= t.check(kept_out == lock_unavailable,
-                     "it is kept out (status " + std::to_string(kept_out) + ")");
+       t.say("a second process runs \"hostutil lock NAME --retries 2 -- hostutil error 0\":");
+       const auto kept_out = hostutil::tools::run_captured(probe);
+       t.say("it says: " + host::trimmed(kept_out.output));
+       ok &= t.check(kept_out.status == lock_unavailable,
+                     "it is kept out (status " + std::to_string(kept_out.status) + ")");
        SemaphoreLeave(name.c_str(), 0);
-       const int let_in = host::run_process(probe);
-       ok &= t.check(let_in == 0, "after we leave, it gets in and runs its command");
+       const auto let_in = hostutil::tools::run_captured(probe);
+       char success[512];
+       GetLastErrorString(0, success, sizeof success);
+       t.say("after we leave, it runs its command, which prints \"" + host::trimmed(let_in.output) +
+             "\"");
+       ok &= t.check(
+           let_in.status == 0 && host::trimmed(let_in.output) == host::trimmed(success),
+           "it got in and ran \"hostutil error 0\" (status " + std::to_string(let_in.status) + ")");
        SemaphoreRelease(name.c_str(), 0);
        ok &= t.check(SemaphoreIsExist(name.c_str(), 0) == 0, "released from the table");
        ok &= t.check(IncrementValue(41) == 42, "IncrementValue(41) under the value semaphore");

@@ -1,7 +1,7 @@
 // hostutil crc / hex / dec and the tour step for CRC, sort and conversions. The
-// CRC streams through the exported call alone: with no augmentation and a zero
+// CRC goes block by block through the exported call alone: with no augmentation and a zero
 // start, the register's two bytes, bit-reversed, in front of a block continue it.
-#include <cerrno>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -9,23 +9,12 @@
 #include <string>
 #include <vector>
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
-
+#include "common/process.h"
 #include "host.h"
-#include "hostutil.h"
 
 namespace {
 
 constexpr std::size_t crc_block = 1u << 20;
-
-#ifdef _WIN32
-void binary_stdin() { _setmode(_fileno(stdin), _O_BINARY); }
-#else
-void binary_stdin() {}
-#endif
 
 unsigned char reverse_bits(unsigned v) {
   unsigned r = 0;
@@ -33,72 +22,40 @@ unsigned char reverse_bits(unsigned v) {
   return static_cast<unsigned char>(r);
 }
 
-// The CRC of everything read from the stream, one block at a time, through the
-// exported CalculateCRC alone.
-bool stream_crc(std::FILE* in, uint16_t& crc) {
+// The CRC of bytes one block at a time, each call given the register so far
+// in front of the block, through the exported CalculateCRC alone.
+uint16_t blockwise_crc(const std::string& bytes) {
   std::vector<unsigned char> buffer(2 + crc_block);
   uint16_t reg = 0;
-  for (;;) {
-    const std::size_t n = std::fread(buffer.data() + 2, 1, crc_block, in);
-    if (n > 0) {
-      buffer[0] = reverse_bits(reg >> 8);
-      buffer[1] = reverse_bits(reg & 0xFFu);
-      reg = CalculateCRC(buffer.data(), static_cast<uint32_t>(n + 2));
-    }
-    if (n < crc_block) break;
+  for (std::size_t at = 0; at < bytes.size(); at += crc_block) {
+    const std::size_t n = std::min(crc_block, bytes.size() - at);
+    buffer[0] = reverse_bits(reg >> 8);
+    buffer[1] = reverse_bits(reg & 0xFFu);
+    std::memcpy(buffer.data() + 2, bytes.data() + at, n);
+    reg = CalculateCRC(buffer.data(), static_cast<uint32_t>(n + 2));
   }
-  if (std::ferror(in)) return false;
-  crc = reg;
-  return true;
+  return reg;
 }
 
 int print_crcs(const std::vector<std::string>& files) {
-  char line[64];
-  if (files.empty()) {
-    binary_stdin();
-    uint16_t crc = 0;
-    if (!stream_crc(stdin, crc)) {
-      std::cerr << "hostutil crc: cannot read standard input\n";
-      return 1;
-    }
-    std::snprintf(line, sizeof line, "%04X", crc);
-    std::cout << line << "\n";
-    return 0;
-  }
+  if (files.empty()) hostutil::tools::binary_stdio();
   int status = 0;
-  for (const auto& name : files) {
-    std::FILE* f = std::fopen(name.c_str(), "rb");
-    uint16_t crc = 0;
-    const bool ok = f != nullptr && stream_crc(f, crc);
-    const int err = errno;
-    if (f != nullptr) std::fclose(f);
-    if (!ok) {
-      std::cerr << "hostutil crc: " << name << ": " << std::strerror(err) << "\n";
+  for (const auto& name : files.empty() ? std::vector<std::string>{""} : files) {
+    const auto bytes = host::read_file(name);
+    if (!bytes) {
+      std::cerr << "hostutil crc: cannot read " << (name.empty() ? "standard input" : name) << "\n";
       status = 1;
       continue;
     }
-    std::snprintf(line, sizeof line, "%04X  ", crc);
-    std::cout << line << name << "\n";
+    char line[16];
+    std::snprintf(line, sizeof line, "%04X", blockwise_crc(*bytes));
+    std::cout << line << (name.empty() ? "" : "  " + name) << "\n";
   }
   return status;
 }
 
-// The conversions that take registered allocations need the semaphore table.
-struct library_session {
-  library_session() { SemaphoreControlBegin(); }
-  ~library_session() {
-    GlobalAreaLumpFree();
-    SemaphoreControlEnd();
-  }
-  library_session(const library_session&) = delete;
-  library_session& operator=(const library_session&) = delete;
-};
-
-std::string hex32(uint32_t v) {
-  char s[16];
-  std::snprintf(s, sizeof s, "0x%08X", v);
-  return s;
-}
+using host::hex32;
+using host::library_session;
 
 void show(const char* name, const std::string& what) {
   char label[48];
@@ -112,10 +69,8 @@ uint32_t length_or_text(int64_t length, const std::string& text) {
   return length < 0 ? static_cast<uint32_t>(text.size()) : static_cast<uint32_t>(length);
 }
 
-int hex_parse(const std::string& text, int64_t length) {
-  library_session session;
-  const uint32_t n = length_or_text(length, text);
-  const char* t = text.c_str();
+// The parsers read n characters of t.
+int hex_parse(const char* t, uint32_t n) {
   uint32_t out = 0xFFFFFFFFu;
   const int32_t ok = ChangeAsciiToHexEx(t, n, &out);
   show("ChangeAsciiToHex", hex32(ChangeAsciiToHex(t, n)));
@@ -129,18 +84,7 @@ int hex_parse(const std::string& text, int64_t length) {
   return ok == 1 ? 0 : 1;
 }
 
-int hex_format(uint32_t value, uint32_t width, bool suppress) {
-  library_session session;
-  std::vector<char> out(static_cast<std::size_t>(width) + 1, '\0');
-  ChangeHexToAscii(value, out.data(), width, suppress ? 1 : 0);
-  show("ChangeHexToAscii", quoted(out.data()));
-  return out[0] != '\0' ? 0 : 1;
-}
-
-int dec_parse(const std::string& text, int64_t length) {
-  library_session session;
-  const uint32_t n = length_or_text(length, text);
-  const char* t = text.c_str();
+int dec_parse(const char* t, uint32_t n) {
   uint32_t out = 0xFFFFFFFFu;
   const int32_t ok = ChangeAsciiToBinEx(t, n, &out);
   show("ChangeAsciiToBin", std::to_string(ChangeAsciiToBin(t, n)));
@@ -152,11 +96,17 @@ int dec_parse(const std::string& text, int64_t length) {
   return ok == 1 || ChangeAsciiToFloat(t, n) != 0.0f ? 0 : 1;
 }
 
-int dec_format(uint32_t value, uint32_t width, bool suppress) {
+// The two fixed-width formatters, hexadecimal and decimal, take the same arguments.
+struct fixed_width {
+  const char* name;
+  void(HOSTUTIL_CALL* format)(uint32_t value, char* out, uint32_t width, int32_t suppress);
+};
+
+int format_fixed(const fixed_width& formatter, uint32_t value, uint32_t width, bool suppress) {
   library_session session;
   std::vector<char> out(static_cast<std::size_t>(width) + 1, '\0');
-  ChangeBinToAscii(value, out.data(), width, suppress ? 1 : 0);
-  show("ChangeBinToAscii", quoted(out.data()));
+  formatter.format(value, out.data(), width, suppress ? 1 : 0);
+  show(formatter.name, quoted(out.data()));
   return out[0] != '\0' ? 0 : 1;
 }
 
@@ -179,82 +129,86 @@ int dec_zero(const std::string& text, uint32_t width, bool pad) {
   return ok == 1 ? 0 : 1;
 }
 
+// Numbers on the command line take 0x for hexadecimal.
+struct number_options {
+  std::string text;
+  int64_t length = -1;
+  uint32_t value = 0;
+  int32_t signed_value = 0;
+  uint32_t width = 8;
+  uint32_t decimals = 2;
+  bool suppress = false;
+  bool pad = false;
+};
+number_options options;
+
+// "parse" and "format" under hex or dec: one parser set, one formatter.
+void add_parse_and_format(CLI::App* group, const char* parsers, int (*parse)(const char*, uint32_t),
+                          const char* digits, fixed_width formatter) {
+  auto* p = group->add_subcommand("parse", std::string("Read TEXT with ") + parsers);
+  p->add_option("TEXT", options.text)->required();
+  p->add_option("-n,--length", options.length, "characters to read (default: all of TEXT)");
+  host::runs(p, [parse] {
+    library_session session;
+    return parse(options.text.c_str(), length_or_text(options.length, options.text));
+  });
+  auto* f = group->add_subcommand("format", std::string("Write VALUE as WIDTH ") + digits);
+  f->add_option("VALUE", options.value)->required();
+  f->add_option("-w,--width", options.width)->capture_default_str();
+  f->add_flag("-s,--suppress", options.suppress, "drop leading zeros");
+  host::runs(f, [formatter] {
+    return format_fixed(formatter, options.value, options.width, options.suppress);
+  });
+}
+
 const bool commands = host::add_commands([](CLI::App& app) {
   auto* crc = app.add_subcommand(
       "crc", "Print the library's 16-bit CRC of each FILE (standard input without one)");
   static std::vector<std::string> files;
   crc->add_option("FILE", files, "files to check");
   crc->allow_windows_style_options(false);  // a path may start with a slash
-  crc->callback([] { host::exit_code = print_crcs(files); });
-
-  // Numbers on the command line take 0x for hexadecimal.
-  static std::string text;
-  static int64_t length = -1;
-  static uint32_t value = 0;
-  static int32_t signed_value = 0;
-  static uint32_t width = 8;
-  static uint32_t decimals = 2;
-  static bool suppress = false;
-  static bool pad = false;
+  host::runs(crc, [] { return print_crcs(files); });
 
   auto* hex = app.add_subcommand("hex", "Hexadecimal text to numbers and back");
   hex->require_subcommand(1);
-  auto* hex_p = hex->add_subcommand("parse", "Read TEXT with every hexadecimal parser");
-  hex_p->add_option("TEXT", text)->required();
-  hex_p->add_option("-n,--length", length, "characters to read (default: all of TEXT)");
-  hex_p->callback([] { host::exit_code = hex_parse(text, length); });
-  auto* hex_f = hex->add_subcommand("format", "Write VALUE as WIDTH upper-case digits");
-  hex_f->add_option("VALUE", value)->required();
-  hex_f->add_option("-w,--width", width)->capture_default_str();
-  hex_f->add_flag("-s,--suppress", suppress, "drop leading zeros");
-  hex_f->callback([] { host::exit_code = hex_format(value, width, suppress); });
+  add_parse_and_format(hex, "every hexadecimal parser", hex_parse, "upper-case digits",
+                       {"ChangeHexToAscii", ChangeHexToAscii});
 
   auto* dec = app.add_subcommand("dec", "Decimal text to numbers and back, zero suppression");
   dec->require_subcommand(1);
-  auto* dec_p = dec->add_subcommand("parse", "Read TEXT with the decimal and float parsers");
-  dec_p->add_option("TEXT", text)->required();
-  dec_p->add_option("-n,--length", length, "characters to read (default: all of TEXT)");
-  dec_p->callback([] { host::exit_code = dec_parse(text, length); });
-  auto* dec_f = dec->add_subcommand("format", "Write VALUE as WIDTH decimal digits");
-  dec_f->add_option("VALUE", value)->required();
-  dec_f->add_option("-w,--width", width)->capture_default_str();
-  dec_f->add_flag("-s,--suppress", suppress, "drop leading zeros");
-  dec_f->callback([] { host::exit_code = dec_format(value, width, suppress); });
-  auto* dec_d = dec->add_subcommand("point", "Write VALUE with DECIMALS digits behind a point");
-  dec_d->add_option("VALUE", signed_value)->required();
-  dec_d->add_option("-d,--decimals", decimals)->capture_default_str();
-  dec_d->callback([] { host::exit_code = dec_point(signed_value, decimals); });
-  auto* dec_z = dec->add_subcommand("zero", "Suppress leading zeros of TEXT, or pad it to WIDTH");
-  dec_z->add_option("TEXT", text)->required();
-  dec_z->add_option("-w,--width", width, "digits to pad to")->capture_default_str();
-  dec_z->add_flag("-p,--pad", pad, "pad instead of suppressing");
-  dec_z->callback([] { host::exit_code = dec_zero(text, width, pad); });
+  add_parse_and_format(dec, "the decimal and float parsers", dec_parse, "decimal digits",
+                       {"ChangeBinToAscii", ChangeBinToAscii});
+  auto* point = dec->add_subcommand("point", "Write VALUE with DECIMALS digits behind a point");
+  point->add_option("VALUE", options.signed_value)->required();
+  point->add_option("-d,--decimals", options.decimals)->capture_default_str();
+  host::runs(point, [] { return dec_point(options.signed_value, options.decimals); });
+  auto* zero = dec->add_subcommand("zero", "Suppress leading zeros of TEXT, or pad it to WIDTH");
+  zero->add_option("TEXT", options.text)->required();
+  zero->add_option("-w,--width", options.width, "digits to pad to")->capture_default_str();
+  zero->add_flag("-p,--pad", options.pad, "pad instead of suppressing");
+  host::runs(zero, [] { return dec_zero(options.text, options.width, options.pad); });
 });
 
 const bool numbers_step = host::add_tour_step(
     {50, "CRC, sort and number conversions", [](host::tour_context& t) {
        bool ok = t.check(CalculateCRC("123456789", 9) == 0xFE0A, "CRC of \"123456789\" is FE0A");
 
-       // A file of 3 MiB and a bit, streamed by a second process in 1 MiB blocks.
-       std::vector<unsigned char> data(3 * crc_block + 77);
+       // A file of 3 MiB and a bit, checked by a second process in 1 MiB blocks.
+       std::string data(3 * crc_block + 77, '\0');
        uint32_t seed = 12345;
-       for (auto& b : data)
-         b = static_cast<unsigned char>((seed = seed * 1103515245u + 12345u) >> 16);
+       for (auto& b : data) b = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 16);
        const std::string path = t.scratch + "numbers.bin";
        std::ofstream(path, std::ios::binary)
-           .write(reinterpret_cast<const char*>(data.data()),
-                  static_cast<std::streamsize>(data.size()));
+           .write(data.data(), static_cast<std::streamsize>(data.size()));
        const uint16_t whole = CalculateCRC(data.data(), static_cast<uint32_t>(data.size()));
        char want[8];
        std::snprintf(want, sizeof want, "%04X", whole);
        t.say(std::string("one call over ") + std::to_string(data.size()) + " bytes: " + want);
-       ok &= t.check(host::run_process({t.self, "crc", path}) == 0,
-                     "\"hostutil crc\" streams the same file in blocks");
-       std::FILE* f = std::fopen(path.c_str(), "rb");
-       uint16_t streamed = 0;
-       ok &= t.check(f != nullptr && stream_crc(f, streamed) && streamed == whole,
-                     "the block-by-block CRC equals the one-call CRC");
-       if (f != nullptr) std::fclose(f);
+       const auto child = hostutil::tools::run_captured({t.self, "crc", path});
+       t.say("\"hostutil crc numbers.bin\" prints " + host::trimmed(child.output));
+       ok &= t.check(child.status == 0 && host::trimmed(child.output) == want + ("  " + path),
+                     "block by block, in a second process, the same CRC");
+       ok &= t.check(blockwise_crc(data) == whole, "and the same here, block by block");
 
        int32_t numbers[] = {42, -7, 1000, 0, -7, 3};
        QuickSort(numbers, 6, 1);

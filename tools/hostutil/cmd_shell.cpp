@@ -6,7 +6,6 @@
 #include <string>
 
 #include "host.h"
-#include "hostutil.h"
 
 namespace {
 
@@ -64,7 +63,7 @@ const bool commands = host::add_commands([](CLI::App& app) {
   auto* open = app.add_subcommand(
       "open-dialog", "Let the user pick an existing file; print its path (exit 1 on cancel)");
   add_file_options(open, open_options, false);
-  open->callback([] { host::exit_code = file_dialog(false, open_options); });
+  host::runs(open, [] { return file_dialog(false, open_options); });
 
   static dialog_options save_options;
   auto* save = app.add_subcommand(
@@ -72,20 +71,20 @@ const bool commands = host::add_commands([](CLI::App& app) {
       "Let the user name a file to write, asking before an existing one is replaced; print its "
       "path (exit 1 on cancel)");
   add_file_options(save, save_options, true);
-  save->callback([] { host::exit_code = file_dialog(true, save_options); });
+  host::runs(save, [] { return file_dialog(true, save_options); });
 
   static std::string folder_title;
   auto* folder = app.add_subcommand(
       "folder-dialog", "Let the user pick a folder; print its path (exit 1 on cancel)");
   folder->add_option("--title", folder_title, "the text shown with the folders");
-  folder->callback([] { host::exit_code = folder_dialog(folder_title); });
+  host::runs(folder, [] { return folder_dialog(folder_title); });
 
   static std::string url;
   auto* browse = app.add_subcommand("browse", "Open URL in the default browser");
   browse->add_option("URL", url, "the page to open")->required();
-  browse->callback([] {
+  host::runs(browse, [] {
     ExecuteDefaultBrowser(url.c_str());
-    host::exit_code = 0;
+    return 0;
   });
 });
 

@@ -1,93 +1,14 @@
-// hostutil sysinfo / printers / find-printer, and the tour's step for the
-// system queries. The printer listing asks the platform's spooler itself
-// (the library finds printers but does not list them).
+// hostutil sysinfo / printers, and the tour's step for the system queries.
+// The printers are those the library finds behind the ports it is asked about:
+// it looks printers up by port and does not list them.
 #include <cstdio>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "host.h"
-#include "hostutil.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#include <winspool.h>
-#else
-#include <dlfcn.h>
-#endif
 
 namespace {
-
-struct listed_printer {
-  std::string name, port;
-};
-
-#ifdef _WIN32
-// The local printers from the spooler, loaded for the listing.
-bool list_printers(std::vector<listed_printer>& out) {
-  HMODULE spooler = LoadLibraryA("winspool.drv");
-  if (spooler == nullptr) return false;
-  using enum_fn = BOOL(WINAPI*)(DWORD, LPSTR, DWORD, LPBYTE, DWORD, LPDWORD, LPDWORD);
-  const auto enumerate =
-      reinterpret_cast<enum_fn>(reinterpret_cast<void*>(GetProcAddress(spooler, "EnumPrintersA")));
-  bool ok = false;
-  if (enumerate != nullptr) {
-    DWORD needed = 0, count = 0;
-    enumerate(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &count);
-    std::vector<std::uint64_t> block(needed / 8 + 1);
-    ok = needed == 0 || enumerate(PRINTER_ENUM_LOCAL, nullptr, 2,
-                                  reinterpret_cast<LPBYTE>(block.data()), needed, &needed, &count);
-    const auto* info = reinterpret_cast<const PRINTER_INFO_2A*>(block.data());
-    for (DWORD i = 0; ok && needed != 0 && i < count; ++i) {
-      out.push_back({info[i].pPrinterName, info[i].pPortName ? info[i].pPortName : ""});
-    }
-  }
-  FreeLibrary(spooler);
-  return ok;
-}
-#else
-// The local CUPS queues, with libcups loaded for the listing.
-bool list_printers(std::vector<listed_printer>& out) {
-  struct option_record {
-    char* name;
-    char* value;
-  };
-  struct dest_record {
-    char* name;
-    char* instance;
-    int is_default;
-    int num_options;
-    option_record* options;
-  };
-  void* cups = dlopen("libcups.so.2", RTLD_NOW | RTLD_LOCAL);
-  if (cups == nullptr) return false;
-  const auto get_dests =
-      reinterpret_cast<int (*)(void*, dest_record**)>(dlsym(cups, "cupsGetDests2"));
-  const auto free_dests =
-      reinterpret_cast<void (*)(int, dest_record*)>(dlsym(cups, "cupsFreeDests"));
-  const auto get_option = reinterpret_cast<const char* (*)(const char*, int, option_record*)>(
-      dlsym(cups, "cupsGetOption"));
-  const bool ok = get_dests != nullptr && free_dests != nullptr && get_option != nullptr;
-  if (ok) {
-    dest_record* dests = nullptr;
-    const int n = get_dests(nullptr, &dests);
-    for (int i = 0; i < n; ++i) {
-      if (dests[i].instance != nullptr) continue;
-      const char* uri = get_option("device-uri", dests[i].num_options, dests[i].options);
-      out.push_back({dests[i].name, uri != nullptr ? uri : ""});
-    }
-    if (dests != nullptr) free_dests(n, dests);
-  }
-  dlclose(cups);
-  return ok;
-}
-#endif
-
-std::string hex(uint32_t value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(value));
-  return text;
-}
 
 // The operating-system code in words.
 std::string os_words(uint32_t code) {
@@ -164,7 +85,7 @@ std::vector<std::pair<std::string, std::string>> system_answers(bool& ok) {
   ok &= address;
   lines.push_back({"IPv4 address", !address ? "(failed)" : text[0] ? text : "(none)"});
   const uint32_t code = GetOSVer();
-  lines.push_back({"operating system", hex(code) + ", " + os_words(code)});
+  lines.push_back({"operating system", host::hex32(code) + ", " + os_words(code)});
   uint32_t width = 0, height = 0;
   ok &= GetDisplaySize(&width, &height) == 1;
   lines.push_back({"display", width == 0 ? std::string("(none)")
@@ -183,54 +104,44 @@ int print_sysinfo() {
   return ok ? 0 : 1;
 }
 
-int print_printers() {
-  std::vector<listed_printer> printers;
-  if (!list_printers(printers)) {
-    std::cerr << "hostutil printers: the system's printers cannot be listed\n";
-    return 1;
+// Each port's kind and the printer the library finds behind it; 1 when any
+// port has none.
+int print_printers(const std::vector<std::string>& ports, const std::string& pattern,
+                   const std::string& code) {
+  host::library_session session;
+  int status = 0;
+  for (const std::string& port : ports) {
+    char name[256], full_port[256];
+    const bool found =
+        GetLogicalPrinterAndPortName(port.c_str(), pattern.c_str(), code.c_str(), name, sizeof name,
+                                     full_port, sizeof full_port) == 1;
+    std::cout << port << " (" << port_kind_words(GetPortKind(port.c_str())) << " port): ";
+    if (found) {
+      std::cout << name << "\n    port: " << full_port << "\n";
+    } else {
+      std::cout << "no printer\n";
+      status = 1;
+    }
   }
-  if (printers.empty()) std::cout << "(no printers)\n";
-  for (const auto& p : printers) {
-    std::cout << p.name << "\n    port: " << p.port << " ("
-              << port_kind_words(GetPortKind(p.port.c_str())) << ")\n";
-  }
-  return 0;
-}
-
-int find_printer(const std::string& port, const std::string& pattern, const std::string& code) {
-  SemaphoreControlBegin();
-  char name[256], ports[256];
-  const uint32_t found = GetLogicalPrinterAndPortName(port.c_str(), pattern.c_str(), code.c_str(),
-                                                      name, sizeof name, ports, sizeof ports);
-  GlobalAreaLumpFree();
-  SemaphoreControlEnd();
-  std::cout << "port kind: " << port_kind_words(GetPortKind(port.c_str())) << "\n";
-  if (found == 0) {
-    std::cout << "no printer found for \"" << port << "\"\n";
-    return 1;
-  }
-  std::cout << "printer:   " << name << "\nports:     " << ports << "\n";
-  return 0;
+  return status;
 }
 
 const bool commands = host::add_commands([](CLI::App& app) {
   auto* sysinfo = app.add_subcommand(
       "sysinfo", "Print the system folder, names, address, OS code, display, language and group");
-  sysinfo->callback([] { host::exit_code = print_sysinfo(); });
+  host::runs(sysinfo, print_sysinfo);
 
-  auto* printers = app.add_subcommand("printers", "List the printers, their ports and port kinds");
-  printers->callback([] { host::exit_code = print_printers(); });
-
-  auto* find =
-      app.add_subcommand("find-printer",
-                         "Find the printer behind PORT: by port name, or for an IPv4 address by "
-                         "asking each driver's address plug-in");
-  static std::string port, pattern = "*.cap", code;
-  find->add_option("PORT", port, "port name (USB001, LPT1:) or IPv4 address")->required();
-  find->add_option("--pattern", pattern, "capability file pattern in the driver folder")
+  auto* printers = app.add_subcommand(
+      "printers",
+      "Find the printer behind each PORT: by port name, or for an IPv4 address by asking each "
+      "driver's address plug-in");
+  static std::vector<std::string> ports;
+  static std::string pattern = "*.cap", code;
+  printers->add_option("PORT", ports, "port names (USB001, LPT1:) or IPv4 addresses")->required();
+  printers->add_option("--pattern", pattern, "capability file pattern in the driver folder")
       ->capture_default_str();
-  find->add_option("--code", code, "support code the capability file must name")->required();
-  find->callback([] { host::exit_code = find_printer(port, pattern, code); });
+  printers->add_option("--code", code, "support code the capability file must name")->required();
+  host::runs(printers, [] { return print_printers(ports, pattern, code); });
 });
 
 const bool system_step = host::add_tour_step(

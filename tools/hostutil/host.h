@@ -4,18 +4,23 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
-namespace host {
+#include "hostutil.h"
 
-// The status main() returns; subcommand callbacks set it.
-inline int exit_code = 0;
+namespace host {
 
 // Adds one or more subcommands to the application.
 using command_setup = std::function<void(CLI::App& app)>;
 bool add_commands(command_setup setup);
+
+// What a subcommand does once the command line is parsed; its result is the
+// program's exit status.
+void runs(CLI::App* command, std::function<int()> work);
 
 // What a tour step gets: a scratch folder of its own (ending in the path
 // separator) and the path of this program, to start a second process.
@@ -36,10 +41,29 @@ struct tour_step {
 };
 bool add_tour_step(tour_step step);
 
-// Process helpers (the host is an ordinary application; it starts processes).
-std::string self_path();
-int run_process(const std::vector<std::string>& argv);  // exit status, -1 if not started
-std::string make_scratch_folder();
-void remove_tree(const std::string& path);
+// The library's scratch memory needs the semaphore table: taken for a
+// command's run, every block left over freed at its end.
+struct library_session {
+  library_session() { SemaphoreControlBegin(); }
+  ~library_session() {
+    GlobalAreaLumpFree();
+    SemaphoreControlEnd();
+  }
+  library_session(const library_session&) = delete;
+  library_session& operator=(const library_session&) = delete;
+};
+
+// The whole of a file, byte for byte (standard input for an empty path);
+// nothing when it cannot be opened or read.
+std::optional<std::string> read_file(const std::string& path);
+
+// "0x" and eight upper-case hexadecimal digits.
+std::string hex32(std::uint32_t value);
+
+// Text without the CR and LF it ends in.
+std::string trimmed(std::string text);
+
+// Text with its CR and LF shown as \r and \n, to print on one line.
+std::string one_line(const std::string& text);
 
 }  // namespace host

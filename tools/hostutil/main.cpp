@@ -1,11 +1,14 @@
 // hostutil: the command-line host of the library. Subcommands and tour steps
-// are registered by the files that own them.
+// are registered by the files that own them; the helpers they share are here.
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 
+#include "common/process.h"
 #include "host.h"
-#include "hostutil.h"
 
 namespace host {
 
@@ -18,11 +21,20 @@ std::vector<tour_step>& steps() {
   static std::vector<tour_step> s;
   return s;
 }
+// The work of the subcommand the command line chose.
+std::function<int()>& chosen() {
+  static std::function<int()> work;
+  return work;
+}
 }  // namespace
 
 bool add_commands(command_setup setup) {
   setups().push_back(std::move(setup));
   return true;
+}
+
+void runs(CLI::App* command, std::function<int()> work) {
+  command->callback([work = std::move(work)] { chosen() = work; });
 }
 
 bool add_tour_step(tour_step step) {
@@ -37,6 +49,35 @@ bool tour_context::check(bool ok, const std::string& what) const {
   return ok;
 }
 
+std::optional<std::string> read_file(const std::string& path) {
+  std::ifstream file;
+  if (!path.empty()) {
+    file.open(path, std::ios::binary);
+    if (!file) return std::nullopt;
+  }
+  std::istream& in = path.empty() ? std::cin : file;
+  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (in.bad()) return std::nullopt;
+  return bytes;
+}
+
+std::string hex32(std::uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(value));
+  return text;
+}
+
+std::string trimmed(std::string text) {
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text;
+}
+
+std::string one_line(const std::string& text) {
+  std::string out;
+  for (char c : text) out += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
+  return out;
+}
+
 namespace {
 
 int run_tour() {
@@ -44,14 +85,14 @@ int run_tour() {
   std::stable_sort(all.begin(), all.end(),
                    [](const tour_step& a, const tour_step& b) { return a.order < b.order; });
   tour_context ctx;
-  ctx.self = self_path();
-  const std::string root = make_scratch_folder();
+  ctx.self = hostutil::tools::self_path();
+  const std::string root = hostutil::tools::scratch_folder("tour");
   if (root.empty()) {
     std::cerr << "hostutil tour: cannot make a scratch folder\n";
     return 1;
   }
   std::cout << "hostutil tour: " << all.size() << " steps, scratch folder " << root << "\n";
-  int failed = 0;
+  std::size_t failed = 0;
   for (const auto& step : all) {
     std::cout << "\n== " << step.title << "\n";
     ctx.scratch = root;
@@ -63,7 +104,8 @@ int run_tour() {
     }
     if (!ok) ++failed;
   }
-  remove_tree(root);
+  std::error_code ec;
+  std::filesystem::remove_all(root, ec);
   std::cout << "\n" << (all.size() - failed) << " passed, " << failed << " failed\n";
   return failed == 0 ? 0 : 1;
 }
@@ -74,14 +116,13 @@ int run_tour() {
 int main(int argc, char** argv) {
   CLI::App app{"hostutil: the command-line host of the hostutil library"};
   app.require_subcommand(1);
-  auto* tour = app.add_subcommand("tour", "Guided run of every subsystem, in a scratch folder");
-  int status = 0;
-  tour->callback([&status] { status = host::run_tour(); });
+  host::runs(app.add_subcommand("tour", "Guided run of every subsystem, in a scratch folder"),
+             host::run_tour);
   for (auto& setup : host::setups()) setup(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     return app.exit(e);
   }
-  return status != 0 ? status : host::exit_code;
+  return host::chosen() ? host::chosen()() : 0;
 }

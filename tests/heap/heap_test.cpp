@@ -1,0 +1,370 @@
+// Heap areas (raw layout, queue, stack, cursor and search edges, refusals, heads
+// left by a failed allocation, the guard's life, threads sharing one area) and the
+// registered blocks (registry and table entries, claims, scrubbing, large blocks,
+// failures, a holder in another process).
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <set>
+#include <thread>
+
+#include "heap/registry.h"
+#include "heap_spy.h"
+#include "lock/semaphore_table.h"
+#include "support/child.h"
+#include "support/fake_semaphores.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using hostutil::test::text_of;
+
+namespace {
+
+using strings = std::vector<std::string>;
+using results = std::vector<uint32_t>;
+using taker = uint32_t(HOSTUTIL_CALL*)(HeapAreaHead**, void*, uint32_t);
+constexpr taker takers[] = {FetchHeapLastData, FetchAndFreeHeapData, FetchAndFreeHeapLastData};
+
+bool guard_in_table() { return SemaphoreIsExist("HEAP_SEMAPHORE_CONTROL", 0) == 1; }
+
+// A field of a packed layout, read bytewise: unaligned for most record lengths.
+template <typename T>
+T at(const void* p, std::size_t offset) {
+  T v;
+  std::memcpy(&v, static_cast<const char*>(p) + offset, sizeof v);
+  return v;
+}
+
+// The area's records read through raw memory, each block's size and marker checked.
+strings raw_records(const HeapAreaHead* head) {
+  strings out;
+  for (auto* r = at<const char*>(head, 16); r; r = at<const char*>(r, 12 + out.back().size())) {
+    out.emplace_back(r + 4, at<uint32_t>(r, 0));
+    EXPECT_EQ(std::memcmp(r + 4 + out.back().size(), "NEXTADDR", 8), 0);
+    EXPECT_EQ(hostutil::os::heap_size(const_cast<char*>(r)), out.back().size() + 20);
+  }
+  return out;
+}
+
+uint32_t append(HeapAreaHead** area, const std::string& data) {
+  return AllocHeapAreaAndSetData(area, data.data(), static_cast<uint32_t>(data.size()));
+}
+
+// What a fetch delivers; the buffer must come back cleared past it.
+std::string take(taker fn, HeapAreaHead** area, uint32_t size = 8) {
+  std::string buffer(size, 'x');
+  const uint32_t n = fn(area, buffer.data(), size);
+  EXPECT_EQ(buffer.substr(n), std::string(size - n, '\0'));
+  return buffer.substr(0, n);
+}
+
+// Every call that takes an area pointer, on one that it must refuse.
+results refusals(HeapAreaHead** area) {
+  const std::string taken = take(takers[0], area) + take(takers[1], area) + take(takers[2], area);
+  return {static_cast<uint32_t>(taken.size()), SearchAndFreeHeapData(area, "a", 1, nullptr, 0),
+          FreeHeapArea(area), IsHeapAddress(*area)};
+}
+
+class Heap : public hostutil::test::fresh_table {
+ protected:
+  void TearDown() override {
+    FreeHeapArea(&area);
+    fresh_table::TearDown();
+  }
+  void fill_abc() {
+    for (const char* s : {"a", "bb", "ccc"}) ASSERT_EQ(append(&area, s), 1u);
+  }
+  HeapAreaHead* area = nullptr;
+};
+
+TEST_F(Heap, LayoutCursorQueueAndStack) {
+  fill_abc();
+  EXPECT_EQ((results{std::memcmp(area, "HEAPMNGR", 8) == 0, area->recordCount, area->reserved,
+                     static_cast<uint32_t>(hostutil::os::heap_size(area))}),
+            (results{1, 3, 0, 24}));
+  EXPECT_EQ(raw_records(area), (strings{"a", "bb", "ccc"}));
+  EXPECT_EQ((results{IsHeapAddress(area), IsHeapAddress(area->firstRecord), IsHeapAddress(nullptr),
+                     IsHeapAddress("heapmngr"), IsHeapAddress("HEAPMNG")}),
+            (results{1, 0, 0, 1, 0}));
+
+  void* cursor = area;
+  char buffer[10];
+  EXPECT_EQ(FetchHeapData(&cursor, nullptr, 8) + FetchHeapData(&cursor, buffer, 0), 0u);
+  strings read;
+  while (uint32_t n = FetchHeapData(&cursor, buffer, 8)) read.emplace_back(buffer, n);
+  EXPECT_EQ(read, (strings{"a", "bb", "ccc"}));
+  EXPECT_EQ(cursor, nullptr);
+  EXPECT_EQ(take(FetchHeapLastData, &area), "ccc");
+
+  // Taken as a queue, then as a stack: the chain left is read back after each,
+  // and the last record takes the area and its guard with it.
+  for (const bool queue : {true, false}) {
+    if (area == nullptr) fill_abc();
+    strings left{"a", "bb", "ccc"};
+    while (!left.empty()) {
+      const std::string next = queue ? left.front() : left.back();
+      EXPECT_EQ(take(queue ? FetchAndFreeHeapData : FetchAndFreeHeapLastData, &area), next);
+      left.erase(queue ? left.begin() : left.end() - 1);
+      EXPECT_EQ(area == nullptr ? strings{} : raw_records(area), left);
+      EXPECT_EQ(guard_in_table(), !left.empty());
+    }
+    EXPECT_EQ(area, nullptr);
+  }
+
+  // A record larger than the buffer is left in place.
+  ASSERT_EQ(append(&area, "0123456789"), 1u);
+  for (taker fn : takers) EXPECT_EQ(take(fn, &area, 9), "");
+  EXPECT_EQ(area->recordCount, 1u);
+  // The cursor moves from the head onto the record and stays there.
+  cursor = area;
+  EXPECT_EQ((results{FetchHeapData(&cursor, buffer, 9), cursor == area->firstRecord,
+                     FetchHeapData(&cursor, buffer, 10)}),
+            (results{0, 1, 10}));
+}
+
+TEST_F(Heap, SearchRemovesTheFirstExactMatch) {
+  fill_abc();
+  EXPECT_EQ((results{SearchAndFreeHeapData(&area, "b", 1, nullptr, 0),  // a prefix is no match
+                     SearchAndFreeHeapData(&area, "bbb", 3, nullptr, 0),
+                     SearchAndFreeHeapData(&area, nullptr, 1, nullptr, 0),
+                     SearchAndFreeHeapData(&area, "bb", 0, nullptr, 0), area->recordCount}),
+            (results{0, 0, 0, 0, 3}));
+  EXPECT_EQ(SearchAndFreeHeapData(&area, "bb", 2, nullptr, 0), 0u);  // no buffer: removed, 0
+  EXPECT_EQ(raw_records(area), (strings{"a", "ccc"}));
+  ASSERT_EQ(append(&area, "a"), 1u);
+  char buffer[6] = "xxxxx";
+  EXPECT_EQ(SearchAndFreeHeapData(&area, "a", 1, buffer, sizeof buffer), 1u);
+  EXPECT_EQ(std::string(buffer, 6), std::string("a\0\0\0\0\0", 6));
+  EXPECT_EQ(raw_records(area), (strings{"ccc", "a"}));  // of two equal records, the older went
+  EXPECT_EQ(SearchAndFreeHeapData(&area, "a", 1, buffer, sizeof buffer), 1u);
+  ASSERT_EQ(append(&area, "e"), 1u);  // the new end was linked correctly
+  EXPECT_EQ(raw_records(area), (strings{"ccc", "e"}));
+  // A broken marker stops an append; markers are tested case-blind.
+  unsigned char* marker = reinterpret_cast<unsigned char*>(area->firstRecord) + 7;
+  std::memcpy(marker, "NEXTADDX", 8);
+  EXPECT_EQ(append(&area, "f"), 0u);
+  std::memcpy(marker, "nextaddr", 8);
+  EXPECT_EQ(append(&area, "f"), 1u);
+  EXPECT_EQ(area->recordCount, 3u);
+}
+
+TEST_F(Heap, RefusalsLeaveEveryAreaAsItWas) {
+  EXPECT_EQ((results{append(&area, ""), AllocHeapAreaAndSetData(&area, nullptr, 1),
+                     AllocHeapAreaAndSetData(nullptr, "x", 1), FreeHeapArea(&area),
+                     FreeHeapArea(nullptr)}),
+            results(5, 0));
+  EXPECT_EQ((results{area == nullptr, guard_in_table()}), (results{1, 0}));
+  // A pointer that is not a head is refused before the guard is tried.
+  alignas(8) char fake[24] = "NOTAHEAD";
+  auto* not_head = reinterpret_cast<HeapAreaHead*>(fake);
+  EXPECT_EQ(refusals(&not_head), results(4, 0));
+  EXPECT_EQ(std::string(fake), "NOTAHEAD");
+  // With the table given up nothing works: not even an area made before.
+  fill_abc();
+  SemaphoreControlEnd();
+  void* cursor = area;
+  char buffer[4];
+  EXPECT_EQ(FetchHeapData(&cursor, buffer, sizeof buffer), 0u);
+  EXPECT_EQ(cursor, area);
+  EXPECT_EQ(refusals(&area), results(4, 0));
+  EXPECT_EQ(append(&area, "d"), 0u);
+  EXPECT_EQ(raw_records(area), (strings{"a", "bb", "ccc"}));
+  SemaphoreControlBegin();
+  // A whole area: 0, and the pointer is null.
+  EXPECT_EQ((results{FreeHeapArea(&area), area == nullptr, guard_in_table()}), (results{0, 1, 0}));
+}
+
+TEST_F(Heap, HeadWithoutARecordAfterAFailedAllocation) {
+  const auto failed_append = [&](int nth) {
+    hostutil::test::heap_spy spy;
+    spy.fail_allocation = nth;
+    return append(&area, "x");
+  };
+  EXPECT_EQ((results{failed_append(1), area == nullptr}), (results{0, 1}));  // the head itself
+  // Each call meets a head whose record could not be allocated, and takes it
+  // away; only a read keeps the guard.
+  for (int t = 0; t < 4; ++t) {
+    SCOPED_TRACE(t);
+    EXPECT_EQ(failed_append(2), 0u);
+    ASSERT_NE(area, nullptr);
+    void* cursor = area;
+    char buffer[4];
+    EXPECT_EQ((results{area->recordCount, area->firstRecord == nullptr,
+                       FetchHeapData(&cursor, buffer, 4), cursor == nullptr}),
+              (results{0, 1, 0, 1}));  // the walk ends there
+    EXPECT_EQ(t < 3 ? take(takers[t], &area).size() : FreeHeapArea(&area), 0u);
+    EXPECT_EQ((results{area == nullptr, guard_in_table()}), (results{1, t == 0}));
+  }
+}
+
+// Producers append while takers take from the back; a 40-byte sentinel, too
+// large for the takers, keeps the area and its guard alive.
+TEST_F(Heap, TakersAndProducersNeverLoseOrDuplicateARecord) {
+  ASSERT_EQ(append(&area, std::string(40, 's')), 1u);
+  std::atomic<int> failed{0}, taken{0};
+  std::multiset<std::string> made, got[2];
+  for (int i = 0; i < 240; ++i) made.insert(std::to_string(i));
+  std::vector<std::thread> pool;
+  for (int t = 0; t < 5; ++t) {
+    pool.emplace_back([&, t] {  // three producers of 80 records, two takers
+      for (int i = 0; t < 3 && i < 80; ++i)
+        failed += append(&area, std::to_string(t * 80 + i)) != 1;
+      while (t >= 3 && taken < 240) {
+        const std::string s = take(FetchAndFreeHeapLastData, &area);
+        if (s.empty()) std::this_thread::sleep_for(1ms);
+        if (!s.empty() && ++taken) got[t - 3].insert(s);
+      }
+    });
+  }
+  for (auto& th : pool) th.join();
+  EXPECT_EQ(failed.load(), 0);
+  got[0].insert(got[1].begin(), got[1].end());
+  EXPECT_TRUE(got[0] == made) << got[0].size() << " taken of " << made.size();
+  EXPECT_EQ(raw_records(area), strings{std::string(40, 's')});
+}
+
+strings registered() { return raw_records(hostutil::heap::allocation_registry()); }
+
+bool has_semaphore(const void* block) { return SemaphoreIsExist(text_of(block).c_str(), 0) == 1; }
+
+TEST_F(Heap, BlocksAreZeroFilledRegisteredAndGivenASemaphore) {
+  // Nothing is handed out before the table is set up, nor for a size of 0.
+  SemaphoreControlEnd();
+  for (uint32_t size : {1u, 100u, 2u << 20}) EXPECT_EQ(GlobalAllocEx(64, size), nullptr);
+  EXPECT_EQ(GlobalAreaLumpFree(), 1u);
+  SemaphoreControlBegin();
+  EXPECT_EQ(GlobalAllocEx(64, 0), nullptr);
+  EXPECT_EQ(hostutil::heap::allocation_registry(), nullptr);
+
+  void* block = GlobalAllocEx(64, 100);
+  ASSERT_NE(block, nullptr);
+  EXPECT_EQ((results{std::string(static_cast<char*>(block), 100) == std::string(100, '\0'),
+                     reinterpret_cast<uintptr_t>(block) % 16 == 0, has_semaphore(block)}),
+            results(3, 1));
+  void* second = HeapAllocExEx(64, 7);
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(registered(), (strings{text_of(block), text_of(second)}));
+  std::memset(block, 0x5A, 100);
+  std::memset(second, 0x5A, 7);
+  {
+    hostutil::test::heap_spy spy;
+    EXPECT_EQ(GlobalFreeExEx(block), 0u);
+    EXPECT_EQ(registered(), strings{text_of(second)});
+    EXPECT_EQ(HeapFreeExEx(second), 1u);
+    // Each block after its registry record; the registry's head with the last one.
+    EXPECT_EQ(spy.released_sizes, (std::vector<std::size_t>{36, 100, 36, 24, 7}));
+    EXPECT_EQ(spy.dirty_releases, 0);
+    // Only the zero-init flag counts.
+    GlobalFreeExEx(GlobalAllocEx(0xFFFFFFFFu & ~HOSTUTIL_ZEROINIT, 8));
+    EXPECT_FALSE(spy.zero_fill.at(0));
+  }
+  EXPECT_EQ(
+      (results{hostutil::heap::allocation_registry() == nullptr,
+               SemaphoreIsExist("HEAP_SEMAPHORE_CONTROL", 0), hostutil::lock::occupied_slots()}),
+      (results{1, 0, 0}));
+  // A freed block and a null one alike; a freed block is unknown to the heap.
+  EXPECT_EQ((results{GlobalFreeExEx(block), GlobalFreeEx(block), HeapFreeExEx(block),
+                     GlobalFreeEx(nullptr), GlobalFreeExEx(nullptr), HeapFreeExEx(nullptr),
+                     hostutil::os::heap_release(block)}),
+            (results{0, 0, 1, 0, 0, 1, 0}));
+}
+
+TEST_F(Heap, ClaimsAreThisProcesssOwn) {
+  hostutil::test::fake_semaphores fake;  // counts the pauses instead of sleeping them
+  int local = 0;
+  EXPECT_EQ((results{GlobalAreaEntry(nullptr), GlobalAreaIsEntry(nullptr), GlobalAreaEntry(&local),
+                     GlobalAreaIsEntry(&local)}),
+            (results{0, 0, 1, 0}));  // no registry: nothing to claim
+  void* block = GlobalAllocEx(64, 16);
+  ASSERT_NE(block, nullptr);
+  // The holder's second claim fails after 60 attempts; the first still stands.
+  EXPECT_EQ((results{GlobalAreaIsEntry(block), GlobalAreaEntry(block), GlobalAreaIsEntry(block),
+                     SemaphoreIsEntry(text_of(block).c_str(), 0), GlobalAreaEntry(block),
+                     GlobalAreaIsEntry(block)}),
+            (results{0, 1, 1, 1, 0, 1}));
+  EXPECT_EQ(fake.pauses, std::vector<std::uint32_t>(59, 500));
+  GlobalAreaLeave(block);
+  EXPECT_EQ(GlobalAreaIsEntry(block), 0u);
+  GlobalFreeExEx(block);
+}
+
+TEST_F(Heap, LumpFreeAndFailuresAlongTheWay) {
+  EXPECT_EQ(GlobalAreaLumpFree(), 1u);  // no registry
+  void* unregistered;
+  {
+    hostutil::test::heap_spy spy;
+    spy.fail_allocation = 1;  // the heap has no memory
+    EXPECT_EQ(GlobalAllocEx(64, 10), nullptr);
+    spy.fail_allocation = 2;  // the registry's head: handed out all the same
+    unregistered = GlobalAllocEx(64, 10);
+    ASSERT_NE(unregistered, nullptr);
+    EXPECT_EQ(hostutil::heap::allocation_registry(), nullptr);
+  }
+  // Large blocks are fresh pages, zero whatever the flags, and go back whole.
+  std::vector<void*> blocks;
+  for (uint32_t size : {1u, 40u, 3u << 20}) blocks.push_back(GlobalAllocEx(0, size));
+  ASSERT_TRUE(blocks[0] && blocks[1] && blocks[2]);
+  EXPECT_TRUE(std::string(static_cast<char*>(blocks[2]), 3u << 20) == std::string(3u << 20, '\0'));
+  {
+    hostutil::test::heap_spy spy;
+    EXPECT_EQ(GlobalAreaLumpFree(), 1u);
+    EXPECT_EQ(spy.dirty_releases, 0);
+    EXPECT_EQ(spy.released_sizes, (std::vector<std::size_t>{36, 1, 36, 40, 36, 24, 3u << 20}));
+  }
+  // The unregistered block was not reached: its semaphore is the one left.
+  EXPECT_EQ((results{hostutil::heap::allocation_registry() == nullptr,
+                     hostutil::lock::occupied_slots(), has_semaphore(unregistered)}),
+            (results{1, 1, 1}));
+  GlobalFreeExEx(unregistered);
+  EXPECT_FALSE(has_semaphore(unregistered));
+
+  // A block the heap reports as 0 bytes long is only unregistered.
+  auto* block = static_cast<unsigned char*>(GlobalAllocEx(64, 12));
+  ASSERT_TRUE(block && registered() == strings{text_of(block)});  // the registry made afresh
+  std::memset(block, 0x33, 12);
+  {
+    hostutil::test::heap_spy spy;  // gives the registry's record and head back at the end
+    spy.zero_sizes = true;
+    EXPECT_EQ(GlobalFreeExEx(block), 0u);
+    // Out of the registry; in the table still, and not cleared.
+    EXPECT_EQ((results{hostutil::heap::allocation_registry() == nullptr, has_semaphore(block),
+                       block[0] + block[11] + 0u}),
+              (results{1, 1, 0x66}));
+    spy.stranded.erase(std::find(spy.stranded.begin(), spy.stranded.end(), block));
+  }
+  GlobalFreeExEx(block);  // the heap knows it again: now it goes
+  EXPECT_FALSE(has_semaphore(block));
+}
+
+// args: a block's registry text, folder. Holds the block's semaphore from
+// another process for 200 ms, and notes that it leaves just before it does.
+HOSTUTIL_CHILD_ROLE(hold_block) {
+  SemaphoreControlBegin();
+  const char* name = args.at(0).c_str();
+  if (SemaphoreCreate(name, 0) != 1 || SemaphoreEntry(name, 0, 0) != 1) return 2;
+  hostutil::test::touch(fs::path(args.at(1)) / "held");
+  std::this_thread::sleep_for(200ms);
+  hostutil::test::touch(fs::path(args.at(1)) / "left");
+  SemaphoreLeave(name, 0);
+  SemaphoreControlEnd();
+  return 0;
+}
+
+TEST_F(Heap, FreeWaitsForAHolderInAnotherProcess) {
+  const fs::path folder = hostutil::test::scratch_folder("heap");
+  void* block = GlobalAllocEx(64, 32);
+  ASSERT_NE(block, nullptr);
+  hostutil::test::child_process child("hold_block", {text_of(block), folder.string()});
+  ASSERT_TRUE(hostutil::test::wait_for_file(folder / "held"));
+  EXPECT_EQ(GlobalAreaIsEntry(block), 0u);  // held by the other process, not this one
+  GlobalFreeExEx(block);
+  EXPECT_TRUE(fs::exists(folder / "left"));
+  EXPECT_EQ(child.wait(), 0);
+  std::error_code ec;
+  fs::remove_all(folder, ec);
+}
+
+}  // namespace

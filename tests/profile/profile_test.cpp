@@ -1,0 +1,263 @@
+// The profile reader and writer on real files, every case a row: line classes,
+// section and key matching, key lists, defaults, numbers, buffers cut short and
+// never overrun, whole files rebuilt and read back byte for byte; value files
+// beside the program; failed allocations; readers on several threads.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "hostutil.h"
+#include "support/fake_semaphores.h"
+#include "support/scratch_files.h"
+
+namespace {
+
+using namespace std::string_literals;
+using hostutil::test::read_bytes;
+using results = std::vector<uint32_t>;
+
+class Profile : public hostutil::test::ScratchFiles {};
+
+// GetPrivateProfileStrEx into size bytes followed by guard bytes that must stay
+// as they were: the count and the whole buffer.
+std::pair<uint32_t, std::string> read_str(const char* section, const char* key,
+                                          const char* fallback, const std::string& path,
+                                          uint32_t size = 256) {
+  std::string memory(size + 16, 'Z');
+  const uint32_t n =
+      GetPrivateProfileStrEx(section, key, fallback, memory.data(), size, path.c_str());
+  EXPECT_EQ(memory.substr(size), std::string(16, 'Z')) << "written past the buffer";
+  return {n, memory.substr(0, size)};
+}
+
+TEST_F(Profile, ReaderLinesSectionsKeysAndLists) {
+  const std::string path =
+      file("r.ini",
+           "Top=0\r\n"          // above every header: never found
+           "[Net] // main\r\n"  // a header compared as a prefix
+           "//Port=1\r\n;Port=2\r\n\r\n"
+           "Port = 25\r\n"  // key "Port ", value " 25"
+           " [Other]\r\n"   // not a header: a key line
+           "Host=a=b\r\nEmpty=\r\nBare\r\nBare=1\r\nDup=1\r\nDup=2\r\n"
+           "[Network]\r\nDeep=1\r\n[S]\r\nA=1\r\nB\r\nC=3=4\r\n"
+           "[A]\r\nlf=0\ny=9\r\n\fff=1\rXcr=2\r\nlong=" +
+               std::string(300, 'v') + "\r\n[s]\r\nLate=5\r\n[Mail]\r\nPort=25");
+  const std::string cut(250, 'v');
+  // Lookups (LF ends no line, a line is cut to 255 characters), then key lists
+  // and values cut to the buffer, which always ends in a NUL.
+  // clang-format off
+  const struct {
+    const char *section, *key;
+    uint32_t count;
+    std::string text;  // the buffer holds it ("|" for a NUL), then zeros
+    uint32_t size;
+  } cases[] = {
+      {"A", "long", 250, cut, 256}, {"mail", "PORT", 2, "25", 256}, {"Net", "Top", 0, "d", 256},
+      {"Net", "Port", 0, "d", 256}, {"Net", "//Port", 0, "d", 256}, {"Net", ";Port", 1, "2", 256},
+      {"Net", "Port ", 3, " 25", 256}, {"Net", "Host", 3, "a=b", 256},
+      {"Net", "Hos", 0, "d", 256}, {"Net", "Hosts", 0, "d", 256}, {"Other", "x", 0, "d", 256},
+      {"Net", "Empty", 0, "d", 256}, {"Net", "Bare", 0, "d", 256}, {"Net", "Dup", 1, "1", 256},
+      {"Net", "Deep", 0, "d", 256}, {"Network", "Deep", 1, "1", 256}, {"S", "Late", 1, "5", 256},
+      {"A", "lf", 5, "0\ny=9", 256}, {"A", "y", 0, "d", 256}, {"A", "ff", 1, "1", 256},
+      {"A", "cr", 1, "2", 256}, {"Nothing", nullptr, 0, "d", 256},
+      {"S", nullptr, 10, "A|B|C|Late|", 16}, {"S", nullptr, 5, "A|B|C|", 6},
+      {"S", nullptr, 3, "A|B|", 4}, {"S", nullptr, 8, "A|B|C|La", 9}, {"Net", "Host", 2, "a=", 3},
+  };
+  // clang-format on
+  // Four readers at once, each call with scratch blocks of its own in the shared registry.
+  std::vector<std::thread> readers;
+  for (int t = 0; t < 4; ++t) {
+    readers.emplace_back([&] {
+      for (const auto& c : cases) {
+        const auto [count, bytes] = read_str(c.section, c.key, "d", path, c.size);
+        EXPECT_EQ(count, c.count) << c.section << " " << (c.key ? c.key : "(list)");
+        std::string want = c.text + std::string(c.size - c.text.size(), '\0');
+        std::replace(want.begin(), want.end(), '|', '\0');
+        EXPECT_EQ(bytes, want) << c.key;
+      }
+    });
+  }
+  for (auto& r : readers) r.join();
+  EXPECT_EQ(GetPrivateProfileIntEx("NET", "port", 7, file("n.ini", "[Net]\r\nPort=25").c_str()),
+            25u);
+  EXPECT_EQ(GetPrivateProfileIntEx("Net", "Port ", 9, path.c_str()), 9u);
+  // A missing or empty file gives the default when it fits.
+  EXPECT_EQ(read_str("S", "K", "abc", missing("absent.ini"), 4), std::make_pair(0u, "abc\0"s));
+  EXPECT_EQ(read_str("S", "K", "abc", missing("absent.ini"), 3), std::make_pair(0u, "\0\0\0"s));
+  EXPECT_EQ(read_str("S", "K", nullptr, file("e.ini", "")).second, std::string(256, '\0'));
+  // 253 characters is the longest section name.
+  const std::string longest(253, 'n');
+  EXPECT_EQ(read_str(longest.c_str(), "k", "d", file("w.ini", "[" + longest + "]\r\nk=ok")).first,
+            2u);
+
+  // Bad arguments touch nothing.
+  char buffer[8] = "xxxxxxx";
+  const char* p = path.c_str();
+  const std::string too_long(254, 'n');
+  EXPECT_EQ((results{GetPrivateProfileStrEx("A", "k", "d", buffer, 8, nullptr),
+                     GetPrivateProfileStrEx(nullptr, "k", "d", buffer, 8, p),
+                     GetPrivateProfileStrEx("", "k", "d", buffer, 8, p),
+                     GetPrivateProfileStrEx("A", "", "d", buffer, 8, p),
+                     GetPrivateProfileStrEx("A", "k", "d", buffer, 0, p),
+                     GetPrivateProfileStrEx(too_long.c_str(), "k", "d", buffer, 8, p),
+                     GetPrivateProfileStrEx("A", "k", "d", nullptr, 8, p)}),
+            results(7, 0));
+  EXPECT_STREQ(buffer, "xxxxxxx");
+}
+
+const std::string base = "[A]\r\nx=1\r\n[B]\r\ny=2";  // the last line without a line end
+const std::string long_value(250, 'v');
+
+// Section A with n bare keys k, before and after each gets the long value.
+std::pair<std::string, std::string> growing(int n) {
+  std::string before = "[A]\r\n", after = "[A]\r\n";
+  for (int i = 0; i < n; ++i) {
+    before += "k\r\n";
+    after += "k=" + long_value + "\r\n";
+  }
+  return {before + "[B]\r\nb=1", after + "[B]\r\nb=1"};
+}
+
+TEST_F(Profile, WriterRebuildsTheWholeFile) {
+  const auto [before, after] = growing(200);  // far past the file size plus 512 bytes
+  const std::string s254(254, 's'), v254(254, 'v'), v253(253, 'v');
+  const struct {
+    std::string before;
+    const char *section, *key, *value;
+    uint32_t result;
+    std::string after;
+  } cases[] = {
+      {base, "A", "x", "5", 1, "[A]\r\nx=5\r\n[B]\r\ny=2"},
+      {base, "a", "X", "5", 1, "[A]\r\nX=5\r\n[B]\r\ny=2"},
+      {base, "A", "z", "7", 1, "[A]\r\nz=7\r\nx=1\r\n[B]\r\ny=2"},  // a new key comes first
+      {base, "B", "y", nullptr, 1,
+       "[A]\r\nx=1\r\n[B]\r\ny\r\n"},                        // the changed section ends in CR LF
+      {base, "C", "x", "5", 1, base},                        // no such section: nothing added
+      {"[A] \r\nx=1\r\n", "A", "x", "5", 1, "[A] \r\nx=1"},  // the header must be the whole line
+      // Every matching line of the section is replaced; comments go through the key test.
+      {"[A]\r\nx=1\r\n//x=0\r\nX=2\r\n[B]\r\nx=3\r\n", "A", "x", "9", 1,
+       "[A]\r\nx=9\r\n//x=0\r\nx=9\r\n[B]\r\nx=3"},
+      // Only the first occurrence of a section changes.
+      {"[A]\r\na=1\r\n[B]\r\nb=1\r\n[A]\r\nc=1\r\n", "A", "c", "2", 1,
+       "[A]\r\nc=2\r\na=1\r\n[B]\r\nb=1\r\n[A]\r\nc=1"},
+      // Empty lines go at the top and below the changed header, and stay elsewhere.
+      {"\r\n\r\n[A]\r\nx=1\r\n\r\n[B]\r\ny=2\r\n", "B", "y", "3", 1,
+       "[A]\r\nx=1\r\n\r\n[B]\r\ny=3\r\n"},
+      {"[A]\r\n\r\n\r\nx=1\r\n\r\nk=3\r\n\r\n[B]", "A", "x", "2", 1,
+       "[A]\r\nx=2\r\n\r\nk=3\r\n\r\n[B]"},
+      {"\r\n\r\n", "A", "x", "2", 0, "\r\n\r\n"},  // nothing to write: the file stays
+      // Lines come back as read: cut to 255 characters, without the form feed
+      // after a line end or the byte after a lone CR.
+      {"[A]\r\nx=1\r\n[B]\r\n" + std::string(300, 'L') + "\r\n\fq=1\rZr=2", "A", "x", "2", 1,
+       "[A]\r\nx=2\r\n[B]\r\n" + std::string(255, 'L') + "\r\nq=1\r\nr=2"},
+      {before, "A", "k", long_value.c_str(), 1, after},
+      // Refusals leave the file untouched; key, "=" and value take at most 255 characters.
+      {base, "", "x", "1", 0, base},
+      {base, s254.c_str(), "x", "1", 0, base},
+      {base, "A", "x", v254.c_str(), 0, base},
+      {base, "A", "x", v253.c_str(), 1, "[A]\r\nx=" + v253 + "\r\n[B]\r\ny=2"},
+      {"", "A", "x", "1", 0, ""},  // an empty file is not written
+  };
+  for (const auto& c : cases) {
+    const std::string path = file("w.ini", c.before);
+    EXPECT_EQ(WritePrivateProfileStrEx(c.section, c.key, c.value, path.c_str()), c.result)
+        << c.before;
+    EXPECT_EQ(read_bytes(path), c.after) << c.before;
+  }
+  // A bare key has no value for the reader, but is listed.
+  const std::string path = file("w.ini", "[B]\r\ny");
+  EXPECT_EQ(read_str("B", "y", "none", path, 8), std::make_pair(0u, "none\0\0\0\0"s));
+  EXPECT_EQ(read_str("B", nullptr, "", path, 4).second, "y\0\0\0"s);
+  hostutil::test::write_bytes(path, base);
+  EXPECT_EQ(WritePrivateProfileStrEx("A", nullptr, "1", path.c_str()) +
+                WritePrivateProfileStrEx("A", "x", "1", missing("gone.ini").c_str()),
+            0u);
+  EXPECT_EQ(read_bytes(path) + read_bytes(missing("gone.ini")), base + "<missing>");
+}
+
+TEST_F(Profile, NumbersWrittenAndRead) {
+  const std::string path =
+      file("int.ini",
+           "[N]\r\nh1=0x1F\r\nh2=0X1f\r\ndef=DEFAULT\r\nDef=Default\r\nx=0x\r\n"
+           "max=2147483647\r\nover=2147483648\r\nsp= 1\r\nbad=0xG\r\n");
+  const char* p = path.c_str();
+  EXPECT_EQ((results{WritePrivateProfileIntEx("N", "h", 31, p, 1),
+                     WritePrivateProfileIntEx("N", "d", 31, p, 0),
+                     WritePrivateProfileIntEx("N", "m", 4294967295u, p, 0),
+                     WritePrivateProfileIntEx("N", "z", 0, p, 7),
+                     WritePrivateProfileIntEx("N", "", 1, p, 0)}),
+            (results{1, 1, 1, 1, 0}));
+  EXPECT_EQ(read_bytes(p).find("[N]\r\nz=00000000\r\nm=-1\r\nd=31\r\nh=0000001f\r\nh1="), 0u);
+  // 77 is the default: decimal digits, or hex digits after 0x; neither
+  // 0000001f (no 0x) nor -1 (a sign).
+  const struct {
+    const char* key;
+    uint32_t value;
+  } cases[] = {{"h1", 31},   {"h2", 31},  {"d", 31},   {"h", 77},    {"m", 77},
+               {"def", 77},  {"Def", 77}, {"x", 77},   {"z", 0},     {"max", 2147483647u},
+               {"over", 77}, {"sp", 77},  {"bad", 77}, {"nokey", 77}};
+  for (const auto& c : cases)
+    EXPECT_EQ(GetPrivateProfileIntEx("N", c.key, 77, p), c.value) << c.key;
+  EXPECT_EQ(GetPrivateProfileIntEx("N", "d", 5, missing("none.ini").c_str()) +
+                GetPrivateProfileIntEx(nullptr, "d", 5, p),
+            10u);
+}
+
+// A full semaphore table refuses every scratch block. Freed slot by slot, it
+// lets the writer get further each time (the rebuilt text moves to larger
+// blocks on the way), and the file is always left whole or untouched.
+TEST_F(Profile, RefusedScratchBlocksLeaveTheFileWholeOrUntouched) {
+  const auto [before, after] = growing(40);
+  const std::string path = file("fail.ini", before);
+  hostutil::test::fake_semaphores fake;
+  for (uint64_t i = 0; i < 102400; ++i) SemaphoreCreate(nullptr, i);
+  EXPECT_EQ(read_str("A", "k", "dflt", path, 8), std::make_pair(0u, "dflt\0\0\0\0"s));
+  std::string answers;
+  for (uint64_t n = 0; n < 7; ++n) {
+    hostutil::test::write_bytes(path, before);
+    const uint32_t result = WritePrivateProfileStrEx("A", "k", long_value.c_str(), path.c_str());
+    EXPECT_EQ(read_bytes(path), result == 1 ? after : before) << n;
+    EXPECT_TRUE(hostutil::test::no_scratch_left()) << n;
+    answers += char('0' + result);
+    SemaphoreRelease(nullptr, n);
+  }
+  EXPECT_EQ(answers, "0000011");
+}
+
+// Value files lie beside the running program; the writer creates none, and
+// numbers go through "%d".
+TEST_F(Profile, ValueFilesBesideTheProgram) {
+  const std::string self = hostutil::test::self_path(), name = "hostutil-values.ini";
+  const std::string path = self.substr(0, self.find_last_of("/\\") + 1) + name;
+  const char* n = name.c_str();
+  std::remove(path.c_str());
+  char buffer[8];
+  EXPECT_EQ((results{WriteFileValueString(n, "S", "k", "v"),  // no such file: none is made
+                     GetFileValueString(n, "S", "k", "dflt", buffer, sizeof buffer),
+                     GetFileValueInt(n, "S", "k", 9)}),
+            (results{1, 0, 9}));
+  EXPECT_EQ(buffer + read_bytes(path), "dflt<missing>");
+  hostutil::test::write_bytes(path, "[Setup]\r\nMode=fast\r\nCount=3\r\n");
+  EXPECT_EQ(
+      (results{GetFileValueString(n, "Setup", "Mode", "slow", buffer, sizeof buffer),
+               WriteFileValueInt(n, "Setup", "Low", -5), WriteFileValueInt(n, "Setup", "Count", 7),
+               WriteFileValueString(n, "", "k", "v"),  // the writer's refusals are not passed on
+               GetFileValueInt(n, "Setup", "Count", 0), GetFileValueInt(n, "Setup", "Low", 42)}),
+      (results{4, 1, 1, 1, 7, 42}));
+  EXPECT_EQ(buffer + read_bytes(path), "fast[Setup]\r\nLow=-5\r\nMode=fast\r\nCount=7\r\n");
+  std::remove(path.c_str());
+  // No file name: the default only.
+  std::memset(buffer, 'x', sizeof buffer);
+  EXPECT_EQ(
+      (results{WriteFileValueString(nullptr, "S", "k", "v"), GetFileValueInt(nullptr, "S", "k", 11),
+               GetFileValueString(nullptr, "S", "k", "abc", buffer, sizeof buffer)}),
+      (results{0, 11, 0}));
+  EXPECT_EQ(std::string(buffer, sizeof buffer), "abc\0\0\0\0\0"s);
+}
+
+}  // namespace

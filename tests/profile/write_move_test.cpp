@@ -1,0 +1,104 @@
+// PreFileWrite and FileMove on real files, with stand-ins for the drive type and
+// for the file calls that fail half-way.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "../file/file_test_util.h"
+#include "heap/registry.h"
+#include "hostutil.h"
+#include "support/file_faults.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace hostutil::test::files;
+using hostutil::test::file_call;
+
+class WriteMove : public scratch_test {
+ protected:
+  void SetUp() override {
+    scratch_test::SetUp();
+    SemaphoreControlBegin();
+  }
+  void TearDown() override {
+    EXPECT_EQ(hostutil::heap::allocation_registry(), nullptr);  // every path gave its block back
+    SemaphoreControlEnd();
+    scratch_test::TearDown();
+  }
+};
+
+TEST_F(WriteMove, WriteTestOfRealFiles) {
+  fs::create_directory(path("folder"));
+  EXPECT_EQ((std::vector<uint32_t>{PreFileWrite(nullptr), PreFileWrite(path("missing").c_str()),
+                                   PreFileWrite(path("folder").c_str())}),
+            (std::vector<uint32_t>{1, 2, 3}));
+  // Hidden and read-only files are tested, and written back unchanged; the
+  // read-only bit goes for good.
+  const std::string p = path(".data"), contents = pattern(5000) + std::string("\0\r\n", 3);
+  put(p, contents);
+  ASSERT_NE(FileAttributesSet(p.c_str(), 0x3), 0u);
+  EXPECT_EQ(PreFileWrite(p.c_str()), HOSTUTIL_PREWRITE_OK);
+  EXPECT_EQ(get(p) + std::to_string(FileAttributesGet(p.c_str()) & 1), contents + "0");
+  // An empty file cannot be tested.
+  put(path("empty"), "");
+  const uint32_t code = PreFileWrite(path("empty").c_str());
+  EXPECT_TRUE(code == 4 || (GetDriveTypeEx(p.c_str()) != 3 && code >= 6 && code <= 9)) << code;
+}
+
+TEST_F(WriteMove, FailedWriteTestsAnswerTheDrivesCode) {
+  put(path("empty"), "");
+  const std::vector<std::pair<uint32_t, uint32_t>> codes{{0, 9}, {1, 9}, {2, 6}, {3, 4},
+                                                         {4, 8}, {5, 5}, {6, 7}, {7, 9}};
+  for (const auto& [drive, code] : codes) {
+    hostutil::test::fake_drive_type type(drive);
+    // A CD-ROM answers before the file is looked at.
+    EXPECT_EQ(PreFileWrite(path(drive == 5 ? "missing" : "empty").c_str()), code) << drive;
+  }
+  // What a failed step leaves behind.
+  const std::string p = path("victim.txt");
+  put(p, "precious");
+  ASSERT_NE(FileAttributesSet(p.c_str(), 0x1), 0u);
+  hostutil::test::fake_drive_type fixed(3);
+  const std::pair<file_call, bool> steps[] = {
+      {file_call::set_attributes, true},  // the bit cannot be cleared: nothing changes
+      {file_call::read, false},           // the bit is gone, the contents stay
+      {file_call::write, false}};         // after the delete: an empty new file
+  for (const auto& [step, still_read_only] : steps) {
+    hostutil::test::file_fault fault(step, 1);
+    EXPECT_EQ(PreFileWrite(p.c_str()), HOSTUTIL_PREWRITE_FAILED_FIXED);
+    EXPECT_EQ(get(p) + std::to_string(FileAttributesGet(p.c_str()) & 1),
+              (step == file_call::write ? "" : "precious") + std::to_string(still_read_only));
+  }
+}
+
+TEST_F(WriteMove, MoveReplacesANonEmptyDestinationOnly) {
+  const std::string src = path("src"), dst = path("dst"), empty = path("empty");
+  put(src, "moved");
+  put(dst, "old");
+  put(empty, "");
+  fs::create_directory(path("folder"));
+  EXPECT_NE(FileMove(src.c_str(), dst.c_str()), 0u);
+  EXPECT_EQ(get(dst) + std::to_string(fs::exists(src)), "moved0");
+  // Neither an empty file nor a folder is deleted first, and the move replaces nothing.
+  EXPECT_EQ(FileMove(dst.c_str(), empty.c_str()) + FileMove(dst.c_str(), path("folder").c_str()),
+            0u);
+  {
+    // Files held open stay where they are.
+    put(src, "second");
+    hostutil::os::file_handle a(hostutil::os::file_syscalls().open_read(src.c_str()));
+    hostutil::os::file_handle b(hostutil::os::file_syscalls().open_read(dst.c_str()));
+    EXPECT_EQ(FileMove(src.c_str(), dst.c_str()), 0u);
+  }
+  EXPECT_EQ(get(src) + get(dst) + get(empty), "secondmoved");
+  EXPECT_EQ(FileMove(nullptr, dst.c_str()) + FileMove("", dst.c_str()) +
+                FileMove(dst.c_str(), nullptr) + FileMove(dst.c_str(), "") +
+                FileMove(path("missing").c_str(), dst.c_str()),
+            0u);
+  EXPECT_FALSE(fs::exists(dst));  // deleted first, though the move then failed
+}
+
+}  // namespace

@@ -1,0 +1,114 @@
+// Child processes, the program's path and scratch folders on POSIX. A child is
+// started by posix_spawnp, so a bare command name is looked up in PATH.
+#include "common/process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+
+extern char** environ;
+
+namespace hostutil::tools {
+
+struct process::impl {
+  pid_t pid = -1;
+  int pipe = -1;  // the read end of a captured child's output
+  bool waited = false;
+  int status = -1;
+  std::string output;
+};
+
+process::process(const std::vector<std::string>& argv, child_output output)
+    : impl_(std::make_unique<impl>()) {
+  if (argv.empty()) return;
+  std::vector<std::string> copy = argv;
+  std::vector<char*> args;
+  for (auto& a : copy) args.push_back(a.data());
+  args.push_back(nullptr);
+  int ends[2] = {-1, -1};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (output == child_output::captured) {
+    // Close-on-exec: only the copies on 1 and 2 reach the child.
+    if (pipe2(ends, O_CLOEXEC) != 0) {
+      posix_spawn_file_actions_destroy(&actions);
+      return;
+    }
+    posix_spawn_file_actions_adddup2(&actions, ends[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, ends[1], STDERR_FILENO);
+  }
+  std::fflush(nullptr);  // our lines first, then the child's
+  if (posix_spawnp(&impl_->pid, args[0], &actions, nullptr, args.data(), environ) != 0) {
+    impl_->pid = -1;
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  if (ends[1] >= 0) close(ends[1]);
+  if (impl_->pid > 0) {
+    impl_->pipe = ends[0];
+  } else if (ends[0] >= 0) {
+    close(ends[0]);
+  }
+}
+
+process::~process() {
+  if (started() && !impl_->waited) {
+    kill();
+    wait();
+  }
+  if (impl_->pipe >= 0) close(impl_->pipe);
+}
+
+bool process::started() const { return impl_->pid > 0; }
+
+int process::wait() {
+  if (!started()) return -1;
+  if (impl_->waited) return impl_->status;
+  // Read before reaping: a child blocked on a full pipe would never end.
+  char chunk[4096];
+  while (impl_->pipe >= 0) {
+    const ssize_t n = read(impl_->pipe, chunk, sizeof chunk);
+    if (n > 0) {
+      impl_->output.append(chunk, static_cast<std::size_t>(n));
+    } else if (n == 0 || errno != EINTR) {
+      close(impl_->pipe);
+      impl_->pipe = -1;
+    }
+  }
+  int st = 0;
+  pid_t r;
+  while ((r = waitpid(impl_->pid, &st, 0)) < 0 && errno == EINTR) {
+  }
+  impl_->waited = true;
+  if (r > 0) impl_->status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+  return impl_->status;
+}
+
+void process::kill() {
+  if (started() && !impl_->waited) ::kill(impl_->pid, SIGKILL);
+}
+
+const std::string& process::output() const { return impl_->output; }
+
+std::string self_path() {
+  char buf[PATH_MAX];
+  const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+  return n > 0 ? std::string(buf, static_cast<std::size_t>(n)) : std::string();
+}
+
+std::string scratch_folder(const std::string& tag) {
+  const char* tmp = getenv("TMPDIR");
+  std::string templ = std::string(tmp && *tmp ? tmp : "/tmp") + "/hostutil-" + tag + "-XXXXXX";
+  if (mkdtemp(templ.data()) == nullptr) return std::string();
+  return templ + "/";
+}
+
+void binary_stdio() {}
+
+}  // namespace hostutil::tools
