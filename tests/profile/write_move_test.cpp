@@ -10,13 +10,24 @@
 #include "../file/file_test_util.h"
 #include "heap/registry.h"
 #include "hostutil.h"
-#include "support/file_faults.h"
+#include "support/stand_in.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace hostutil::test::files;
-using hostutil::test::file_call;
+using hostutil::os::system_calls;
+using hostutil::test::fail_nth;
+using hostutil::test::stand_in;
+using drive_type = stand_in<&system_calls::drive_type>;
+
+// The write test with its nth step failing on a fixed drive, and what it leaves.
+template <auto Step>
+void fail_write_test(const std::string& p, const std::string& left) {
+  fail_nth<Step> fault(1, false);
+  EXPECT_EQ(PreFileWrite(p.c_str()), HOSTUTIL_PREWRITE_FAILED_FIXED);
+  EXPECT_EQ(get(p) + std::to_string(FileAttributesGet(p.c_str()) & 1), left);
+}
 
 class WriteMove : public scratch_test {
  protected:
@@ -54,7 +65,7 @@ TEST_F(WriteMove, FailedWriteTestsAnswerTheDrivesCode) {
   const std::vector<std::pair<uint32_t, uint32_t>> codes{{0, 9}, {1, 9}, {2, 6}, {3, 4},
                                                          {4, 8}, {5, 5}, {6, 7}, {7, 9}};
   for (const auto& [drive, code] : codes) {
-    hostutil::test::fake_drive_type type(drive);
+    drive_type type([drive = drive](const char*) { return drive; });
     // A CD-ROM answers before the file is looked at.
     EXPECT_EQ(PreFileWrite(path(drive == 5 ? "missing" : "empty").c_str()), code) << drive;
   }
@@ -62,17 +73,10 @@ TEST_F(WriteMove, FailedWriteTestsAnswerTheDrivesCode) {
   const std::string p = path("victim.txt");
   put(p, "precious");
   ASSERT_NE(FileAttributesSet(p.c_str(), 0x1), 0u);
-  hostutil::test::fake_drive_type fixed(3);
-  const std::pair<file_call, bool> steps[] = {
-      {file_call::set_attributes, true},  // the bit cannot be cleared: nothing changes
-      {file_call::read, false},           // the bit is gone, the contents stay
-      {file_call::write, false}};         // after the delete: an empty new file
-  for (const auto& [step, still_read_only] : steps) {
-    hostutil::test::file_fault fault(step, 1);
-    EXPECT_EQ(PreFileWrite(p.c_str()), HOSTUTIL_PREWRITE_FAILED_FIXED);
-    EXPECT_EQ(get(p) + std::to_string(FileAttributesGet(p.c_str()) & 1),
-              (step == file_call::write ? "" : "precious") + std::to_string(still_read_only));
-  }
+  drive_type fixed([](const char*) { return 3u; });
+  fail_write_test<&system_calls::set_attributes>(p, "precious1");  // the bit stays: nothing changes
+  fail_write_test<&system_calls::file_read>(p, "precious0");  // the bit is gone, the contents stay
+  fail_write_test<&system_calls::file_write>(p, "0");  // after the delete: an empty new file
 }
 
 TEST_F(WriteMove, MoveReplacesANonEmptyDestinationOnly) {
@@ -89,8 +93,8 @@ TEST_F(WriteMove, MoveReplacesANonEmptyDestinationOnly) {
   {
     // Files held open stay where they are.
     put(src, "second");
-    hostutil::os::file_handle a(hostutil::os::file_syscalls().open_read(src.c_str()));
-    hostutil::os::file_handle b(hostutil::os::file_syscalls().open_read(dst.c_str()));
+    hostutil::os::file_handle a(hostutil::os::calls().file_open_read(src.c_str()));
+    hostutil::os::file_handle b(hostutil::os::calls().file_open_read(dst.c_str()));
     EXPECT_EQ(FileMove(src.c_str(), dst.c_str()), 0u);
   }
   EXPECT_EQ(get(src) + get(dst) + get(empty), "secondmoved");
