@@ -12,6 +12,7 @@
 #include "hostutil.h"
 #include "lock/slot_index.h"
 #include "os/os.h"
+#include "os/semaphore_reuse.h"
 
 namespace hostutil::lock {
 namespace {
@@ -163,12 +164,14 @@ HOSTUTIL_API void HOSTUTIL_CALL SemaphoreControlBegin(void) {
   g_names.reset();
   g_free.reset();
   g_table_initialised = 1;
+  os::semaphore_reuse(true);  // released names come back cheaply, as the heap's often do
 }
 
 HOSTUTIL_API void HOSTUTIL_CALL SemaphoreControlEnd(void) {
   std::unique_lock lock(g_mutex);
   if (g_table_initialised == 0) return;
   g_table_initialised = 0;
+  os::semaphore_reuse(false);  // nothing kept, and every handle below closed for good
   for (std::uint32_t slot = 0; slot < table_slots; ++slot) {
     os::semaphore* h = g_slots[slot].handle;
     if (h == nullptr) continue;

@@ -1,10 +1,13 @@
 // Named semaphores on POSIX (Linux): one small file per name in /dev/shm, mapped
 // by every handle. The count is a futex word changed only by atomic instructions,
-// so a holder killed at any instant cannot wedge the others; open-file-description
-// locks tell who still has the object open, so it dies with its last handle and a
-// crashed process never keeps it alive.
+// so a holder killed at any instant cannot wedge the others. Every handle owns a
+// slot of the object: a state byte in the mapping and a lock byte of the file (an
+// open-file-description lock, which the kernel drops with the handle's process).
+// Who is still a member is read from the states and checked against the locks, so
+// the object dies with its last member and a crashed process never keeps it alive.
 #include "os/os.h"
 #include "os/posix/descriptor.h"
+#include "os/semaphore_reuse.h"
 
 #if !defined(__linux__)
 #error "named semaphores need Linux futexes and open-file-description locks"
@@ -12,6 +15,7 @@
 
 #include <fcntl.h>
 #include <linux/futex.h>
+#include <pthread.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -25,37 +29,58 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <mutex>
 #include <new>
 #include <string>
+#include <utility>
 
 namespace hostutil::os {
 namespace {
 
+constexpr std::uint32_t slot_count = 1024;  // handles of one name open at once, all processes
+
+// Slot states. A member is a handle that was opened and not yet closed; a kept
+// handle was closed but is held by its process for reuse and counts for nothing.
+constexpr std::uint8_t slot_free = 0;
+constexpr std::uint8_t slot_member = 1;
+constexpr std::uint8_t slot_kept = 2;
+
 // The mapped object. The caller's full name follows this fixed part, so that a
 // file named by a hash of a long name is never mistaken for another name's.
 struct shared_block {
-  std::uint32_t magic;      // block_magic, stored last when the object is set up
-  std::uint32_t version;    // block_version
-  std::uint64_t name_size;  // bytes of name after this header (no NUL)
-  std::uint32_t count;      // the count; also the futex word sleepers wait on
-  std::uint32_t maximum;    // fixed when the object is set up
-  std::uint32_t sleepers;   // threads in a futex wait; a dead one may leave it high, never low
-  std::uint32_t reserved;
+  std::uint32_t magic;       // 0: block_magic, stored last when the object is set up
+  std::uint32_t version;     // 4: block_version
+  std::uint64_t name_size;   // 8: bytes of name after this header (no NUL)
+  std::uint32_t count;       // 16: the count; also the futex word sleepers wait on
+  std::uint32_t maximum;     // 20: set when the object starts (afresh)
+  std::uint32_t sleepers;    // 24: threads in a futex wait; a dead one may leave it high, never low
+  std::uint32_t join_lock;   // 28: the join lock (lock_holder, lock_sequence, lock_waiting)
+  std::uint32_t slots_used;  // 32: every slot from here up has always been free
+  std::uint32_t reserved;    // 36
+  std::uint8_t states[slot_count];  // 40: one state per slot
 };
-static_assert(sizeof(shared_block) == 32, "the file layout is fixed");
+static_assert(sizeof(shared_block) == 40 + slot_count, "the file layout is fixed");
 static_assert(std::atomic_ref<std::uint32_t>::is_always_lock_free,
               "the shared words are reached by several processes, so atomics must be address-free");
 static_assert(alignof(std::uint32_t) >= std::atomic_ref<std::uint32_t>::required_alignment);
 
 constexpr std::uint32_t block_magic = 0x4D455355;  // "USEM"
-constexpr std::uint32_t block_version = 1;
+constexpr std::uint32_t block_version = 2;
+
+// The join lock's word: the holder's slot + 1 (0 when free), a sequence number,
+// and whether anybody waits.
+constexpr std::uint32_t lock_holder = 0x7FF;
+constexpr std::uint32_t lock_sequence = 0x7FFFF800;
+constexpr std::uint32_t lock_sequence_step = 0x800;
+constexpr std::uint32_t lock_waiting = 0x80000000u;
+static_assert(slot_count < lock_holder);
 
 // Bytes of the file used as locks (never as data: record locks are advisory).
-// Every open handle holds the membership byte shared; the guard byte is held
-// exclusively only while a handle is being opened or closed, which makes the
-// "am I the first / the last?" questions and their consequences atomic.
+// Each handle holds its slot's byte exclusively for as long as it is open; the
+// guard byte is held exclusively only while a handle is opened or closed for
+// good, which makes "is the file still there, and am I its last?" atomic.
 constexpr off_t guard_byte = 0;
-constexpr off_t member_byte = 1;
+constexpr off_t slot_byte(std::uint32_t slot) { return 1 + static_cast<off_t>(slot); }
 
 }  // namespace
 
@@ -63,6 +88,8 @@ struct semaphore {
   int fd = -1;                    // holds this handle's locks
   shared_block* block = nullptr;  // this handle's own mapping of the object
   std::size_t mapped = 0;
+  std::uint32_t slot = 0;
+  std::string name;  // the caller's name, to find a kept handle again
   std::string path;  // where the object lives, to remove it when last
 };
 
@@ -70,6 +97,11 @@ namespace {
 
 std::atomic_ref<std::uint32_t> shared_word(std::uint32_t& word) {
   return std::atomic_ref<std::uint32_t>(word);
+}
+
+long futex(std::uint32_t* word, int op, std::uint32_t value, const timespec* timeout) {
+  // Not FUTEX_PRIVATE_FLAG: the word is shared with other processes.
+  return ::syscall(SYS_futex, word, op, value, timeout, nullptr, FUTEX_BITSET_MATCH_ANY);
 }
 
 // Where the objects live: /dev/shm, or the temporary folder where it is missing.
@@ -92,38 +124,149 @@ std::uint64_t fnv1a_64(const char* bytes, std::size_t size) {
   return hash;
 }
 
-// The object's path. Names map one-to-one onto file names: "/" and "%" are
-// percent-encoded and every other byte is kept. A file name that would pass the
+// The object's path. The layout's version is part of it, so that a build of
+// another layout never meets this one's objects. Names map one-to-one onto file
+// names: "/" and "%" are percent-encoded and every other byte is kept. A file name that would pass the
 // file system's limit becomes "%h" and a hash instead; encoding never yields
 // "%h", so hashed and plain file names cannot meet. Throws std::bad_alloc.
-std::string object_path(const char* name, std::size_t name_size) {
+std::string object_path(const std::string& name) {
   std::string path = object_folder();
-  path += "/hostutil-sem-";
+  path += "/hostutil-sem" + std::to_string(block_version) + '-';
   path += std::to_string(::geteuid());
   path += '-';
   const std::size_t stem = path.size() - object_folder().size() - 1;
 
   std::size_t encoded = 0;
-  for (std::size_t i = 0; i < name_size; ++i) encoded += (name[i] == '/' || name[i] == '%') ? 3 : 1;
+  for (const char c : name) encoded += (c == '/' || c == '%') ? 3 : 1;
 
   if (stem + encoded <= NAME_MAX) {
     path.reserve(path.size() + encoded);
-    for (std::size_t i = 0; i < name_size; ++i) {
-      if (name[i] == '/') {
+    for (const char c : name) {
+      if (c == '/') {
         path += "%2F";
-      } else if (name[i] == '%') {
+      } else if (c == '%') {
         path += "%25";
       } else {
-        path += name[i];
+        path += c;
       }
     }
   } else {
     static const char digits[] = "0123456789abcdef";
-    const std::uint64_t hash = fnv1a_64(name, name_size);
+    const std::uint64_t hash = fnv1a_64(name.data(), name.size());
     path += "%h";
     for (int shift = 60; shift >= 0; shift -= 4) path += digits[(hash >> shift) & 0xF];
   }
   return path;
+}
+
+// Whether another open file holds the slot's lock byte, that is whether the
+// slot's handle is still open in a live process. When the kernel cannot tell,
+// the slot is taken to be alive: the safe side for every caller.
+bool slot_alive(const semaphore& sem, std::uint32_t slot) {
+  struct flock fl = {};
+  fl.l_type = F_WRLCK;
+  fl.l_whence = SEEK_SET;
+  fl.l_start = slot_byte(slot);
+  fl.l_len = 1;
+  errno_keeper keep;
+  return ::fcntl(sem.fd, F_OFD_GETLK, &fl) != 0 || fl.l_type != F_UNLCK;
+}
+
+// The join lock: a futex word in the mapping that orders every change of the
+// slot states and every fresh start of the count. A holder is known by its slot,
+// so a waiter that finds the holder's process gone frees the lock; a sequence
+// number bumped by every taker keeps that from freeing a later holder's lock.
+void lock_joins(const semaphore& sem) {
+  auto word = shared_word(sem.block->join_lock);
+  std::uint32_t seen = word.load(std::memory_order_relaxed);
+  std::uint32_t waited = 0;
+  for (;;) {
+    if ((seen & lock_holder) == 0) {
+      // Taken after a wait, others may still wait: the unlock must wake them.
+      const std::uint32_t next =
+          ((seen + lock_sequence_step) & lock_sequence) | (sem.slot + 1) | waited;
+      if (word.compare_exchange_weak(seen, next, std::memory_order_acquire,
+                                     std::memory_order_relaxed)) {
+        return;
+      }
+      continue;
+    }
+    if ((seen & lock_waiting) == 0 &&
+        !word.compare_exchange_weak(seen, seen | lock_waiting, std::memory_order_relaxed)) {
+      continue;
+    }
+    seen |= lock_waiting;
+    waited = lock_waiting;
+    const timespec pause = {0, 10 * 1000000L};
+    futex(&sem.block->join_lock, FUTEX_WAIT, seen, &pause);
+    std::uint32_t now = word.load(std::memory_order_relaxed);
+    if (now == seen && !slot_alive(sem, (seen & lock_holder) - 1)) {
+      word.compare_exchange_strong(now, seen & lock_sequence, std::memory_order_relaxed);
+    }
+    seen = word.load(std::memory_order_relaxed);
+  }
+}
+
+void unlock_joins(const semaphore& sem) {
+  auto word = shared_word(sem.block->join_lock);
+  if ((word.fetch_and(lock_sequence, std::memory_order_release) & lock_waiting) != 0) {
+    futex(&sem.block->join_lock, FUTEX_WAKE, INT_MAX, nullptr);
+  }
+}
+
+std::uint32_t slots_used(const shared_block& b) {
+  return b.slots_used < slot_count ? b.slots_used : slot_count;
+}
+
+// With the join lock held: whether a handle other than this one is a member.
+// A member slot whose process has gone is freed on the way.
+bool other_member_alive(const semaphore& sem) {
+  shared_block& b = *sem.block;
+  for (std::uint32_t s = 0, used = slots_used(b); s < used; ++s) {
+    if (s == sem.slot || b.states[s] != slot_member) continue;
+    if (slot_alive(sem, s)) return true;
+    b.states[s] = slot_free;
+  }
+  return false;
+}
+
+// With the join lock held: makes this handle a member. With no other member the
+// object is dead (closed by all, or its holders killed), so it starts afresh, in
+// place: the file may be mapped by kept handles elsewhere and is never shrunk
+// under them.
+void become_member(const semaphore& sem, std::uint32_t initial, std::uint32_t maximum) {
+  shared_block& b = *sem.block;
+  if (!other_member_alive(sem)) {
+    b.maximum = maximum;
+    shared_word(b.sleepers).store(0, std::memory_order_relaxed);
+    shared_word(b.count).store(initial, std::memory_order_release);
+  }
+  b.states[sem.slot] = slot_member;
+}
+
+void set_state(const semaphore& sem, std::uint8_t state) {
+  lock_joins(sem);
+  sem.block->states[sem.slot] = state;
+  unlock_joins(sem);
+}
+
+// With the guard held (so no other handle is being opened): takes a slot for this
+// handle by its lock byte, trying free slots first, then those whose handle's
+// process has gone. False when all are in use.
+bool claim_slot(semaphore& sem) {
+  const shared_block& b = *sem.block;
+  for (const bool free_ones : {true, false}) {
+    for (std::uint32_t s = 0; s < slot_count; ++s) {
+      if ((b.states[s] == slot_free) != free_ones) continue;
+      if (set_lock(sem.fd, F_WRLCK, slot_byte(s), 1, false)) {
+        sem.slot = s;
+        return true;
+      }
+      if (errno != EAGAIN && errno != EACCES) return false;
+    }
+  }
+  errno = EMFILE;
+  return false;
 }
 
 enum class linked { yes, no, error };
@@ -138,10 +281,11 @@ linked still_linked(int fd, const char* path, struct stat& mine) {
   return there.st_dev == mine.st_dev && there.st_ino == mine.st_ino ? linked::yes : linked::no;
 }
 
-// With the guard held: when no other handle is a member, this handle is the
-// object's last, so the file goes. False only when the removal failed.
+// With the guard held: when no other handle has the file open (no other slot's
+// byte is locked), this handle is the object's last, so the file goes. False
+// only when the removal failed.
 bool remove_if_last(int fd, const char* path) {
-  if (!set_lock(fd, F_WRLCK, member_byte, 1, false)) return true;  // others still hold it
+  if (!set_lock(fd, F_WRLCK, slot_byte(0), slot_count, false)) return true;  // others hold it
   struct stat mine;
   switch (still_linked(fd, path, mine)) {
     case linked::yes:
@@ -154,11 +298,10 @@ bool remove_if_last(int fd, const char* path) {
   return false;
 }
 
-// With the guard and the membership byte held exclusively (nobody else has the
-// object open): sets the object up afresh, whatever a dead holder left in it.
-bool set_up(semaphore& sem, const char* name, std::size_t name_size, std::uint32_t initial,
-            std::uint32_t maximum) {
-  const std::size_t size = sizeof(shared_block) + name_size;
+// With the guard and every slot's byte held (nobody else has the file open): sets
+// the object up afresh, whatever a dead holder left in it, this handle in slot 0.
+bool set_up(semaphore& sem, std::uint32_t initial, std::uint32_t maximum) {
+  const std::size_t size = sizeof(shared_block) + sem.name.size();
   // Emptying first zeroes every byte; reserving the blocks (rather than leaving
   // a sparse file) means a full /dev/shm fails here, not as SIGBUS on first use.
   if (::ftruncate(sem.fd, 0) != 0) return false;
@@ -170,21 +313,23 @@ bool set_up(semaphore& sem, const char* name, std::size_t name_size, std::uint32
   if (p == MAP_FAILED) return false;
   sem.block = static_cast<shared_block*>(p);
   sem.mapped = size;
+  sem.slot = 0;
 
   shared_block& b = *sem.block;
   b.version = block_version;
-  b.name_size = name_size;
+  b.name_size = sem.name.size();
   b.count = initial;
   b.maximum = maximum;
-  b.sleepers = 0;
-  std::memcpy(&b + 1, name, name_size);
+  b.slots_used = 1;
+  b.states[0] = slot_member;
+  std::memcpy(&b + 1, sem.name.data(), sem.name.size());
   shared_word(b.magic).store(block_magic, std::memory_order_release);
   return true;
 }
 
-// With the guard held and membership shared: maps the object others hold and
-// checks that it is a semaphore of this layout, for exactly this name.
-bool attach(semaphore& sem, const char* name, std::size_t name_size) {
+// With the guard held: maps the object others hold and checks that it is a
+// semaphore of this layout, for exactly this name.
+bool attach(semaphore& sem) {
   struct stat st;
   if (::fstat(sem.fd, &st) != 0) return false;
   if (st.st_size < static_cast<off_t>(sizeof(shared_block))) {
@@ -203,7 +348,7 @@ bool attach(semaphore& sem, const char* name, std::size_t name_size) {
     errno = EINVAL;  // not one of ours, or of another layout
     return false;
   }
-  if (b.name_size != name_size || std::memcmp(&b + 1, name, name_size) != 0) {
+  if (b.name_size != sem.name.size() || std::memcmp(&b + 1, sem.name.data(), b.name_size) != 0) {
     errno = EEXIST;  // a long name whose hash another name's object already uses
     return false;
   }
@@ -222,8 +367,7 @@ void release(semaphore& sem) {
 enum class outcome { opened, retry, failed };
 
 // One attempt at opening the object at sem.path and joining it.
-outcome join(semaphore& sem, const char* name, std::size_t name_size, std::uint32_t initial,
-             std::uint32_t maximum) {
+outcome join(semaphore& sem, std::uint32_t initial, std::uint32_t maximum) {
   sem.fd = ::open(sem.path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (sem.fd < 0) return outcome::failed;
   if (!set_lock(sem.fd, F_WRLCK, guard_byte, 1, true)) {
@@ -248,14 +392,19 @@ outcome join(semaphore& sem, const char* name, std::size_t name_size, std::uint3
     return outcome::failed;
   }
 
-  // Nobody else a member: the object is new, or every holder has gone (closed
-  // or died, the kernel dropping their locks), so it starts afresh.
   bool ok;
-  if (set_lock(sem.fd, F_WRLCK, member_byte, 1, false)) {
-    ok = set_up(sem, name, name_size, initial, maximum) &&
-         set_lock(sem.fd, F_RDLCK, member_byte, 1, false);
+  if (set_lock(sem.fd, F_WRLCK, slot_byte(0), slot_count, false)) {
+    // Nobody else has the file open: the object is new, or every handle has gone.
+    ok = set_up(sem, initial, maximum) &&
+         set_lock(sem.fd, F_UNLCK, slot_byte(1), slot_count - 1, false);
   } else if (errno == EAGAIN || errno == EACCES) {
-    ok = set_lock(sem.fd, F_RDLCK, member_byte, 1, false) && attach(sem, name, name_size);
+    ok = attach(sem) && claim_slot(sem);
+    if (ok) {
+      lock_joins(sem);
+      if (sem.slot >= sem.block->slots_used) sem.block->slots_used = sem.slot + 1;
+      become_member(sem, initial, maximum);
+      unlock_joins(sem);
+    }
   } else {
     ok = false;
   }
@@ -270,6 +419,7 @@ outcome join(semaphore& sem, const char* name, std::size_t name_size, std::uint3
   }
   if (!set_lock(sem.fd, F_UNLCK, guard_byte, 1, false)) {
     errno_keeper keep;
+    set_state(sem, slot_free);
     remove_if_last(sem.fd, sem.path.c_str());
     release(sem);
     return outcome::failed;
@@ -277,10 +427,118 @@ outcome join(semaphore& sem, const char* name, std::size_t name_size, std::uint3
   return outcome::opened;
 }
 
-long futex(std::uint32_t* word, int op, std::uint32_t value, const timespec* deadline) {
-  // Not FUTEX_PRIVATE_FLAG: the word is shared with other processes.
-  return ::syscall(SYS_futex, word, op, value, deadline, nullptr, FUTEX_BITSET_MATCH_ANY);
+// Leaves the object for good: the slot is freed, and the last handle of all
+// removes the file. The handle goes whatever happens; false tells that the
+// object's file may have been left behind (the next opener starts it afresh anyway).
+bool close_for_good(semaphore* sem) {
+  bool ok = set_lock(sem->fd, F_WRLCK, guard_byte, 1, true);
+  set_state(*sem, slot_free);
+  ok = ok && remove_if_last(sem->fd, sem->path.c_str());
+  int err = ok ? 0 : errno;
+  ::munmap(sem->block, sem->mapped);
+  if (::close(sem->fd) != 0 && errno != EINTR && ok) {  // after EINTR the descriptor is gone too
+    ok = false;
+    err = errno;
+  }
+  delete sem;
+  if (!ok) errno = err;
+  return ok;
 }
+
+// Handles closed while reuse is on, kept by their process for the next open of
+// the same name, the oldest first. A kept handle is no member: the object dies
+// without it, and a kept handle that is opened again joins as any opener would,
+// starting the object afresh when it finds no member. Its file stays while the
+// process keeps it; turning reuse off and the normal end of the process (or the
+// unloading of the library) close every kept handle for good, so that nothing is
+// left behind once every user has gone. A killed process's locks go with it, and
+// the next opener starts its objects afresh, as with any killed holder.
+class kept_handles {
+ public:
+  kept_handles() {
+    // A forked child shares the parent's open files, and with them the slots'
+    // locks: it must never use or close the parent's kept handles as its own.
+    ::pthread_atfork([] { kept().mutex_.lock(); }, [] { kept().mutex_.unlock(); },
+                     [] { kept().forget(); });
+  }
+  kept_handles(const kept_handles&) = delete;
+  kept_handles& operator=(const kept_handles&) = delete;
+
+  // Never destroyed: handles may still be closed by other objects' destructors
+  // after the flush at exit below, and then close for good.
+  static kept_handles& kept() {
+    static kept_handles& handles = *new kept_handles;
+    return handles;
+  }
+
+  void set_on(bool on) {
+    semaphore* closing[kept_limit];
+    std::size_t n = 0;
+    {
+      std::lock_guard lock(mutex_);
+      on_ = on;
+      if (!on) n = std::exchange(count_, 0);
+      std::memcpy(closing, handles_, n * sizeof handles_[0]);
+    }
+    for (std::size_t i = 0; i < n; ++i) close_for_good(closing[i]);
+  }
+
+  // The kept handle of the name, no longer kept; null when there is none.
+  semaphore* take(const char* name, std::size_t size) {
+    std::lock_guard lock(mutex_);
+    for (std::size_t i = count_; i-- > 0;) {
+      semaphore* sem = handles_[i];
+      if (sem->name.size() == size && std::memcmp(sem->name.data(), name, size) == 0) {
+        std::memmove(handles_ + i, handles_ + i + 1, (count_ - i - 1) * sizeof handles_[0]);
+        --count_;
+        return sem;
+      }
+    }
+    return nullptr;
+  }
+
+  // Keeps the handle when reuse is on and its name has no kept handle yet. The
+  // handle to close for good is returned: this one when it is not kept, the oldest
+  // kept one when the set was full, else null.
+  semaphore* keep(semaphore* sem) {
+    std::lock_guard lock(mutex_);
+    if (!on_) return sem;
+    for (std::size_t i = 0; i < count_; ++i) {
+      if (handles_[i]->name == sem->name) return sem;
+    }
+    set_state(*sem, slot_kept);
+    semaphore* oldest = nullptr;
+    if (count_ == kept_limit) {
+      oldest = handles_[0];
+      std::memmove(handles_, handles_ + 1, --count_ * sizeof handles_[0]);
+    }
+    handles_[count_++] = sem;
+    return oldest;
+  }
+
+ private:
+  static constexpr std::size_t kept_limit = 16;
+
+  void forget() {
+    for (std::size_t i = 0; i < count_; ++i) {
+      ::munmap(handles_[i]->block, handles_[i]->mapped);
+      ::close(handles_[i]->fd);  // the parent's open file, and its locks, stay
+      delete handles_[i];
+    }
+    count_ = 0;
+    mutex_.unlock();
+  }
+
+  std::mutex mutex_;
+  bool on_ = false;
+  semaphore* handles_[kept_limit] = {};
+  std::size_t count_ = 0;
+};
+
+// The end of the process (or the unloading of the library) closes every kept handle.
+struct flush_at_exit {
+  ~flush_at_exit() { kept_handles::kept().set_on(false); }
+} g_flush_at_exit;
 
 bool try_take(shared_block& b) {
   auto count = shared_word(b.count);
@@ -296,27 +554,36 @@ bool try_take(shared_block& b) {
 
 }  // namespace
 
+void semaphore_reuse(bool on) { kept_handles::kept().set_on(on); }
+
 semaphore* semaphore_open(const char* name, std::uint32_t initial, std::uint32_t maximum) {
   // Windows takes signed counts: a maximum past INT32_MAX is as invalid there.
   if (name == nullptr || maximum == 0 || maximum > INT32_MAX || initial > maximum) {
     errno = EINVAL;
     return nullptr;
   }
+  const std::size_t name_size = std::strlen(name);
+  if (semaphore* sem = kept_handles::kept().take(name, name_size)) {
+    lock_joins(*sem);
+    become_member(*sem, initial, maximum);
+    unlock_joins(*sem);
+    return sem;
+  }
   auto* sem = new (std::nothrow) semaphore;
   if (sem == nullptr) {
     errno = ENOMEM;
     return nullptr;
   }
-  const std::size_t name_size = std::strlen(name);
   try {
-    sem->path = object_path(name, name_size);
+    sem->name.assign(name, name_size);
+    sem->path = object_path(sem->name);
   } catch (const std::bad_alloc&) {
     delete sem;
     errno = ENOMEM;
     return nullptr;
   }
   for (;;) {
-    switch (join(*sem, name, name_size, initial, maximum)) {
+    switch (join(*sem, initial, maximum)) {
       case outcome::opened:
         return sem;
       case outcome::retry:
@@ -399,19 +666,10 @@ bool semaphore_close(semaphore* sem) {
     errno = EINVAL;
     return false;
   }
-  // The handle goes whatever happens; false tells that the object's file may
-  // have been left behind (the next opener then starts it afresh anyway).
-  bool ok =
-      set_lock(sem->fd, F_WRLCK, guard_byte, 1, true) && remove_if_last(sem->fd, sem->path.c_str());
-  int err = ok ? 0 : errno;
-  if (sem->block != nullptr) ::munmap(sem->block, sem->mapped);
-  if (::close(sem->fd) != 0 && errno != EINTR && ok) {  // after EINTR the descriptor is gone too
-    ok = false;
-    err = errno;
-  }
-  delete sem;
-  if (!ok) errno = err;
-  return ok;
+  semaphore* closing = kept_handles::kept().keep(sem);
+  if (closing == nullptr) return true;
+  const bool ok = close_for_good(closing);
+  return closing != sem || ok;
 }
 
 }  // namespace hostutil::os
