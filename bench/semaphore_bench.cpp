@@ -14,8 +14,14 @@
 
 namespace {
 
-std::string unique_name(const char* tag) {
-  return std::string("hostutil-bench-") + tag + "-" + std::to_string(::getpid());
+// POSIX semaphore names begin with a slash, the library's need not.
+std::string unique_name(const char* tag, const char* lead = "") {
+  std::string name = lead;
+  name += "hostutil-bench-";
+  name += tag;
+  name += '-';
+  name += std::to_string(::getpid());
+  return name;
 }
 
 void BM_CreateReleaseSameName(benchmark::State& state) {
@@ -44,7 +50,7 @@ void BM_CreateReleaseNewName(benchmark::State& state) {
 
 // The obvious alternative: a POSIX named semaphore made, closed and unlinked.
 void BM_SemOpenUnlink(benchmark::State& state) {
-  const std::string name = "/" + unique_name("posix");
+  const std::string name = unique_name("posix", "/");
   for (auto _ : state) {
     sem_t* s = ::sem_open(name.c_str(), O_CREAT, 0600, 1);
     benchmark::DoNotOptimize(s);
@@ -66,7 +72,7 @@ void BM_EntryLeave(benchmark::State& state) {
 }
 
 void BM_SemWaitPost(benchmark::State& state) {
-  const std::string name = "/" + unique_name("posix-held");
+  const std::string name = unique_name("posix-held", "/");
   sem_t* s = ::sem_open(name.c_str(), O_CREAT, 0600, 1);
   for (auto _ : state) {
     benchmark::DoNotOptimize(::sem_wait(s));
