@@ -229,9 +229,9 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL SemaphoreEntry(const char* name, uint64_t nu
   give_back(h);
   if (status != os::wait_status::acquired) return 0;
   // The slot may have been released meanwhile; only a slot that still holds
-  // this handle records the entry.
-  slot = find_slot(n);
-  if (slot != no_slot && g_slots[slot].handle == h) g_slots[slot].entered = 1;
+  // this handle records the entry. A borrowed handle is neither closed nor
+  // handed out again, so no other slot can hold it.
+  if (g_slots[slot].handle == h) g_slots[slot].entered = 1;
   return 1;
 }
 
@@ -254,7 +254,7 @@ HOSTUTIL_API void HOSTUTIL_CALL SemaphoreRelease(const char* name, uint64_t numb
   lock.unlock();
   take_unbounded(h);
   lock.lock();
-  retire(find_slot(n), h);
+  retire(slot, h);
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL SemaphoreIsEntry(const char* name, uint64_t number) {
