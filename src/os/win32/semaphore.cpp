@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "os/os.h"
+#include "os/semaphore_reuse.h"
 
 namespace hostutil::os {
 
@@ -29,5 +30,8 @@ wait_status semaphore_wait(semaphore* sem, std::uint32_t timeout_ms) {
 bool semaphore_post(semaphore* sem) { return ReleaseSemaphore(as_handle(sem), 1, nullptr) != 0; }
 
 bool semaphore_close(semaphore* sem) { return CloseHandle(as_handle(sem)) != 0; }
+
+// The system's own objects cost little to open and close: nothing is kept.
+void semaphore_reuse(bool) {}
 
 }  // namespace hostutil::os
