@@ -44,5 +44,12 @@ bool semaphore_post(semaphore* sem);
 // Close this handle; the object lives on while other handles to it are open.
 bool semaphore_close(semaphore* sem);
 
+// Reuse of closed named semaphores within the process. While it is on, a closed
+// handle is kept (a few names, the oldest given up first) so that opening its
+// name again costs next to nothing; the object still dies with the last open
+// handle in any process, kept ones not counting. Turning it off closes every
+// kept handle for good. The semaphore table has it on while it is set up.
+void semaphore_reuse(bool on);
+
 
 }  // namespace hostutil::os

@@ -13,6 +13,7 @@ system_calls& calls() {
       .semaphore_wait = semaphore_wait,
       .semaphore_post = semaphore_post,
       .semaphore_close = semaphore_close,
+      .semaphore_reuse = semaphore_reuse,
       .heap_allocate = heap_allocate,
       .heap_size = heap_size,
       .heap_scrub = heap_scrub,

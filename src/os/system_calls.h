@@ -28,6 +28,7 @@ struct system_calls {
   decltype(&os::semaphore_wait) semaphore_wait;
   decltype(&os::semaphore_post) semaphore_post;
   decltype(&os::semaphore_close) semaphore_close;
+  decltype(&os::semaphore_reuse) semaphore_reuse;
   // the process heap, and the zero-filled global blocks
   decltype(&os::heap_allocate) heap_allocate;
   decltype(&os::heap_size) heap_size;

@@ -1,286 +1,126 @@
-// Named semaphores on POSIX (Linux): one small file per name in /dev/shm, mapped
-// by every handle. The count is a futex word changed only by atomic instructions,
-// so a holder killed at any instant cannot wedge the others; open-file-description
-// locks tell who still has the object open, so it dies with its last handle and a
-// crashed process never keeps it alive.
+// Named semaphores on POSIX (Linux), on the objects of semaphore_object.cpp. The
+// count is a futex word changed only by atomic instructions, so a holder killed
+// at any instant cannot wedge the others. While the semaphore table is set up,
+// closed handles are kept for the next open of their name, which then costs no
+// system call: the scratch allocator makes and drops a semaphore per block.
 #include "os/os.h"
-#include "os/posix/descriptor.h"
+#include "os/posix/semaphore_object.h"
 
 #if !defined(__linux__)
 #error "named semaphores need Linux futexes and open-file-description locks"
 #endif
 
-#include <fcntl.h>
 #include <linux/futex.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <sys/syscall.h>
-#include <unistd.h>
+#include <pthread.h>
 
 #include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <new>
-#include <string>
+#include <mutex>
+#include <utility>
 
 namespace hostutil::os {
 namespace {
 
-// The mapped object. The caller's full name follows this fixed part, so that a
-// file named by a hash of a long name is never mistaken for another name's.
-struct shared_block {
-  std::uint32_t magic;      // block_magic, stored last when the object is set up
-  std::uint32_t version;    // block_version
-  std::uint64_t name_size;  // bytes of name after this header (no NUL)
-  std::uint32_t count;      // the count; also the futex word sleepers wait on
-  std::uint32_t maximum;    // fixed when the object is set up
-  std::uint32_t sleepers;   // threads in a futex wait; a dead one may leave it high, never low
-  std::uint32_t reserved;
-};
-static_assert(sizeof(shared_block) == 32, "the file layout is fixed");
-static_assert(std::atomic_ref<std::uint32_t>::is_always_lock_free,
-              "the shared words are reached by several processes, so atomics must be address-free");
-static_assert(alignof(std::uint32_t) >= std::atomic_ref<std::uint32_t>::required_alignment);
+// Forks this process is away from the one that started the program. A forked
+// child shares its parent's open files, and with them the slots' locks: it may
+// use the handles it inherited, but closing one only lets go of its own copy.
+std::atomic<unsigned> fork_count{0};
 
-constexpr std::uint32_t block_magic = 0x4D455355;  // "USEM"
-constexpr std::uint32_t block_version = 1;
-
-// Bytes of the file used as locks (never as data: record locks are advisory).
-// Every open handle holds the membership byte shared; the guard byte is held
-// exclusively only while a handle is being opened or closed, which makes the
-// "am I the first / the last?" questions and their consequences atomic.
-constexpr off_t guard_byte = 0;
-constexpr off_t member_byte = 1;
-
-}  // namespace
-
-struct semaphore {
-  int fd = -1;                    // holds this handle's locks
-  shared_block* block = nullptr;  // this handle's own mapping of the object
-  std::size_t mapped = 0;
-  std::string path;  // where the object lives, to remove it when last
-};
-
-namespace {
-
-std::atomic_ref<std::uint32_t> shared_word(std::uint32_t& word) {
-  return std::atomic_ref<std::uint32_t>(word);
-}
-
-// Where the objects live: /dev/shm, or the temporary folder where it is missing.
-const std::string& object_folder() {
-  static const std::string folder = [] {
-    struct stat st;
-    if (::stat("/dev/shm", &st) == 0 && S_ISDIR(st.st_mode)) return std::string("/dev/shm");
-    const char* tmp = std::getenv("TMPDIR");
-    return std::string(tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp");
-  }();
-  return folder;
-}
-
-std::uint64_t fnv1a_64(const char* bytes, std::size_t size) {
-  std::uint64_t hash = 0xcbf29ce484222325ull;
-  for (std::size_t i = 0; i < size; ++i) {
-    hash ^= static_cast<unsigned char>(bytes[i]);
-    hash *= 0x100000001b3ull;
+// Handles closed while reuse is on, kept by their process for the next open of
+// the same name, the oldest first. A kept handle is no member: the object dies
+// without it, and a kept handle that is opened again joins as any opener would,
+// starting the object afresh when it finds no member. Its file stays while the
+// process keeps it; turning reuse off and the normal end of the process (or the
+// unloading of the library) close every kept handle for good, so that nothing is
+// left behind once every user has gone. A killed process's locks go with it, and
+// the next opener starts its objects afresh, as with any killed holder.
+class kept_handles {
+ public:
+  kept_handles() {
+    ::pthread_atfork([] { kept().mutex_.lock(); }, [] { kept().mutex_.unlock(); },
+                     [] { kept().forget(); });
   }
-  return hash;
-}
+  kept_handles(const kept_handles&) = delete;
+  kept_handles& operator=(const kept_handles&) = delete;
 
-// The object's path. Names map one-to-one onto file names: "/" and "%" are
-// percent-encoded and every other byte is kept. A file name that would pass the
-// file system's limit becomes "%h" and a hash instead; encoding never yields
-// "%h", so hashed and plain file names cannot meet. Throws std::bad_alloc.
-std::string object_path(const char* name, std::size_t name_size) {
-  std::string path = object_folder();
-  path += "/hostutil-sem-";
-  path += std::to_string(::geteuid());
-  path += '-';
-  const std::size_t stem = path.size() - object_folder().size() - 1;
+  // Never destroyed: handles may still be closed by other objects' destructors
+  // after the flush at exit below, and then close for good.
+  static kept_handles& kept() {
+    static kept_handles& handles = *new kept_handles;
+    return handles;
+  }
 
-  std::size_t encoded = 0;
-  for (std::size_t i = 0; i < name_size; ++i) encoded += (name[i] == '/' || name[i] == '%') ? 3 : 1;
+  void set_on(bool on) {
+    semaphore* closing[kept_limit];
+    std::size_t n = 0;
+    {
+      std::lock_guard lock(mutex_);
+      on_ = on;
+      if (!on) n = std::exchange(count_, 0);
+      std::memcpy(closing, handles_, n * sizeof handles_[0]);
+    }
+    for (std::size_t i = 0; i < n; ++i) object_close(closing[i]);
+  }
 
-  if (stem + encoded <= NAME_MAX) {
-    path.reserve(path.size() + encoded);
-    for (std::size_t i = 0; i < name_size; ++i) {
-      if (name[i] == '/') {
-        path += "%2F";
-      } else if (name[i] == '%') {
-        path += "%25";
-      } else {
-        path += name[i];
+  // The kept handle of the name, no longer kept; null when there is none.
+  semaphore* take(const char* name, std::size_t size) {
+    std::lock_guard lock(mutex_);
+    for (std::size_t i = count_; i-- > 0;) {
+      semaphore* sem = handles_[i];
+      if (sem->name.size() == size && std::memcmp(sem->name.data(), name, size) == 0) {
+        std::memmove(handles_ + i, handles_ + i + 1, (count_ - i - 1) * sizeof handles_[0]);
+        --count_;
+        return sem;
       }
     }
-  } else {
-    static const char digits[] = "0123456789abcdef";
-    const std::uint64_t hash = fnv1a_64(name, name_size);
-    path += "%h";
-    for (int shift = 60; shift >= 0; shift -= 4) path += digits[(hash >> shift) & 0xF];
-  }
-  return path;
-}
-
-enum class linked { yes, no, error };
-
-// Whether the open file is still the one at the path. An opener may open the
-// file just before its last closer unlinks it; such a file is a dead object.
-linked still_linked(int fd, const char* path, struct stat& mine) {
-  if (::fstat(fd, &mine) != 0) return linked::error;
-  if (mine.st_nlink == 0) return linked::no;
-  struct stat there;
-  if (::lstat(path, &there) != 0) return errno == ENOENT ? linked::no : linked::error;
-  return there.st_dev == mine.st_dev && there.st_ino == mine.st_ino ? linked::yes : linked::no;
-}
-
-// With the guard held: when no other handle is a member, this handle is the
-// object's last, so the file goes. False only when the removal failed.
-bool remove_if_last(int fd, const char* path) {
-  if (!set_lock(fd, F_WRLCK, member_byte, 1, false)) return true;  // others still hold it
-  struct stat mine;
-  switch (still_linked(fd, path, mine)) {
-    case linked::yes:
-      return ::unlink(path) == 0 || errno == ENOENT;
-    case linked::no:
-      return true;
-    case linked::error:
-      return false;
-  }
-  return false;
-}
-
-// With the guard and the membership byte held exclusively (nobody else has the
-// object open): sets the object up afresh, whatever a dead holder left in it.
-bool set_up(semaphore& sem, const char* name, std::size_t name_size, std::uint32_t initial,
-            std::uint32_t maximum) {
-  const std::size_t size = sizeof(shared_block) + name_size;
-  // Emptying first zeroes every byte; reserving the blocks (rather than leaving
-  // a sparse file) means a full /dev/shm fails here, not as SIGBUS on first use.
-  if (::ftruncate(sem.fd, 0) != 0) return false;
-  if (const int rc = ::posix_fallocate(sem.fd, 0, static_cast<off_t>(size)); rc != 0) {
-    errno = rc;
-    return false;
-  }
-  void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, sem.fd, 0);
-  if (p == MAP_FAILED) return false;
-  sem.block = static_cast<shared_block*>(p);
-  sem.mapped = size;
-
-  shared_block& b = *sem.block;
-  b.version = block_version;
-  b.name_size = name_size;
-  b.count = initial;
-  b.maximum = maximum;
-  b.sleepers = 0;
-  std::memcpy(&b + 1, name, name_size);
-  shared_word(b.magic).store(block_magic, std::memory_order_release);
-  return true;
-}
-
-// With the guard held and membership shared: maps the object others hold and
-// checks that it is a semaphore of this layout, for exactly this name.
-bool attach(semaphore& sem, const char* name, std::size_t name_size) {
-  struct stat st;
-  if (::fstat(sem.fd, &st) != 0) return false;
-  if (st.st_size < static_cast<off_t>(sizeof(shared_block))) {
-    errno = EINVAL;
-    return false;
-  }
-  const auto size = static_cast<std::size_t>(st.st_size);
-  void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, sem.fd, 0);
-  if (p == MAP_FAILED) return false;
-  sem.block = static_cast<shared_block*>(p);
-  sem.mapped = size;
-
-  shared_block& b = *sem.block;
-  if (shared_word(b.magic).load(std::memory_order_acquire) != block_magic ||
-      b.version != block_version || b.maximum == 0 || b.name_size != size - sizeof(shared_block)) {
-    errno = EINVAL;  // not one of ours, or of another layout
-    return false;
-  }
-  if (b.name_size != name_size || std::memcmp(&b + 1, name, name_size) != 0) {
-    errno = EEXIST;  // a long name whose hash another name's object already uses
-    return false;
-  }
-  return true;
-}
-
-void release(semaphore& sem) {
-  errno_keeper keep;
-  if (sem.block != nullptr) ::munmap(sem.block, sem.mapped);
-  if (sem.fd >= 0) ::close(sem.fd);  // drops every lock this handle had
-  sem.block = nullptr;
-  sem.mapped = 0;
-  sem.fd = -1;
-}
-
-enum class outcome { opened, retry, failed };
-
-// One attempt at opening the object at sem.path and joining it.
-outcome join(semaphore& sem, const char* name, std::size_t name_size, std::uint32_t initial,
-             std::uint32_t maximum) {
-  sem.fd = ::open(sem.path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-  if (sem.fd < 0) return outcome::failed;
-  if (!set_lock(sem.fd, F_WRLCK, guard_byte, 1, true)) {
-    release(sem);
-    return outcome::failed;
+    return nullptr;
   }
 
-  struct stat mine;
-  switch (still_linked(sem.fd, sem.path.c_str(), mine)) {
-    case linked::yes:
-      break;
-    case linked::no:  // its last closer removed it meanwhile: open whatever is there now
-      release(sem);
-      return outcome::retry;
-    case linked::error:
-      release(sem);
-      return outcome::failed;
-  }
-  if (!S_ISREG(mine.st_mode) || mine.st_uid != ::geteuid()) {
-    errno = EACCES;  // never share an object with another user
-    release(sem);
-    return outcome::failed;
-  }
-
-  // Nobody else a member: the object is new, or every holder has gone (closed
-  // or died, the kernel dropping their locks), so it starts afresh.
-  bool ok;
-  if (set_lock(sem.fd, F_WRLCK, member_byte, 1, false)) {
-    ok = set_up(sem, name, name_size, initial, maximum) &&
-         set_lock(sem.fd, F_RDLCK, member_byte, 1, false);
-  } else if (errno == EAGAIN || errno == EACCES) {
-    ok = set_lock(sem.fd, F_RDLCK, member_byte, 1, false) && attach(sem, name, name_size);
-  } else {
-    ok = false;
-  }
-
-  if (!ok) {
-    {
-      errno_keeper keep;
-      remove_if_last(sem.fd, sem.path.c_str());  // do not leave a half-made object behind
+  // Keeps the handle when reuse is on and its name has no kept handle yet. The
+  // handle to close for good is returned: this one when it is not kept, the oldest
+  // kept one when the set was full, else null.
+  semaphore* keep(semaphore* sem) {
+    std::lock_guard lock(mutex_);
+    if (!on_) return sem;
+    for (std::size_t i = 0; i < count_; ++i) {
+      if (handles_[i]->name == sem->name) return sem;
     }
-    release(sem);
-    return outcome::failed;
+    object_keep(*sem);
+    semaphore* oldest = nullptr;
+    if (count_ == kept_limit) {
+      oldest = handles_[0];
+      std::memmove(handles_, handles_ + 1, --count_ * sizeof handles_[0]);
+    }
+    handles_[count_++] = sem;
+    return oldest;
   }
-  if (!set_lock(sem.fd, F_UNLCK, guard_byte, 1, false)) {
-    errno_keeper keep;
-    remove_if_last(sem.fd, sem.path.c_str());
-    release(sem);
-    return outcome::failed;
-  }
-  return outcome::opened;
-}
 
-long futex(std::uint32_t* word, int op, std::uint32_t value, const timespec* deadline) {
-  // Not FUTEX_PRIVATE_FLAG: the word is shared with other processes.
-  return ::syscall(SYS_futex, word, op, value, deadline, nullptr, FUTEX_BITSET_MATCH_ANY);
-}
+ private:
+  static constexpr std::size_t kept_limit = 16;
+
+  // In a forked child: the kept handles are the parent's.
+  void forget() {
+    fork_count.fetch_add(1, std::memory_order_relaxed);
+    for (std::size_t i = 0; i < count_; ++i) object_drop_copy(handles_[i]);
+    count_ = 0;
+    mutex_.unlock();
+  }
+
+  std::mutex mutex_;
+  bool on_ = false;
+  semaphore* handles_[kept_limit] = {};
+  std::size_t count_ = 0;
+};
+
+// The end of the process (or the unloading of the library) closes every kept handle.
+struct flush_at_exit {
+  ~flush_at_exit() { kept_handles::kept().set_on(false); }
+} g_flush_at_exit;
 
 bool try_take(shared_block& b) {
   auto count = shared_word(b.count);
@@ -296,38 +136,22 @@ bool try_take(shared_block& b) {
 
 }  // namespace
 
+void semaphore_reuse(bool on) { kept_handles::kept().set_on(on); }
+
 semaphore* semaphore_open(const char* name, std::uint32_t initial, std::uint32_t maximum) {
   // Windows takes signed counts: a maximum past INT32_MAX is as invalid there.
   if (name == nullptr || maximum == 0 || maximum > INT32_MAX || initial > maximum) {
     errno = EINVAL;
     return nullptr;
   }
-  auto* sem = new (std::nothrow) semaphore;
-  if (sem == nullptr) {
-    errno = ENOMEM;
-    return nullptr;
-  }
   const std::size_t name_size = std::strlen(name);
-  try {
-    sem->path = object_path(name, name_size);
-  } catch (const std::bad_alloc&) {
-    delete sem;
-    errno = ENOMEM;
-    return nullptr;
+  if (semaphore* sem = kept_handles::kept().take(name, name_size)) {
+    object_rejoin(*sem, initial, maximum);
+    return sem;
   }
-  for (;;) {
-    switch (join(*sem, name, name_size, initial, maximum)) {
-      case outcome::opened:
-        return sem;
-      case outcome::retry:
-        continue;
-      case outcome::failed: {
-        errno_keeper keep;
-        delete sem;
-        return nullptr;
-      }
-    }
-  }
+  semaphore* sem = object_open(name, name_size, initial, maximum);
+  if (sem != nullptr) sem->forks = fork_count.load(std::memory_order_relaxed);
+  return sem;
 }
 
 wait_status semaphore_wait(semaphore* sem, std::uint32_t timeout_ms) {
@@ -356,7 +180,7 @@ wait_status semaphore_wait(semaphore* sem, std::uint32_t timeout_ms) {
     // poster bumps the count before it looks for sleepers, so one of the two
     // always sees the other and no wake-up is lost.
     sleepers.fetch_add(1, std::memory_order_seq_cst);
-    const long rc = futex(&b.count, FUTEX_WAIT_BITSET, 0, &deadline);
+    const long rc = shared_futex(&b.count, FUTEX_WAIT_BITSET, 0, &deadline);
     const int err = errno;
     sleepers.fetch_sub(1, std::memory_order_seq_cst);
     if (try_take(b)) return wait_status::acquired;
@@ -389,7 +213,7 @@ bool semaphore_post(semaphore* sem) {
   // Wake every sleeper, not one: each rechecks the count, so a woken sleeper
   // that dies before taking it cannot strand the others asleep.
   if (shared_word(b.sleepers).load(std::memory_order_seq_cst) != 0) {
-    futex(&b.count, FUTEX_WAKE, INT_MAX, nullptr);
+    shared_futex(&b.count, FUTEX_WAKE, INT_MAX, nullptr);
   }
   return true;
 }
@@ -399,19 +223,14 @@ bool semaphore_close(semaphore* sem) {
     errno = EINVAL;
     return false;
   }
-  // The handle goes whatever happens; false tells that the object's file may
-  // have been left behind (the next opener then starts it afresh anyway).
-  bool ok =
-      set_lock(sem->fd, F_WRLCK, guard_byte, 1, true) && remove_if_last(sem->fd, sem->path.c_str());
-  int err = ok ? 0 : errno;
-  if (sem->block != nullptr) ::munmap(sem->block, sem->mapped);
-  if (::close(sem->fd) != 0 && errno != EINTR && ok) {  // after EINTR the descriptor is gone too
-    ok = false;
-    err = errno;
+  if (sem->forks != fork_count.load(std::memory_order_relaxed)) {
+    object_drop_copy(sem);  // the parent's handle, in a forked child
+    return true;
   }
-  delete sem;
-  if (!ok) errno = err;
-  return ok;
+  semaphore* closing = kept_handles::kept().keep(sem);
+  if (closing == nullptr) return true;
+  const bool ok = object_close(closing);
+  return closing != sem || ok;
 }
 
 }  // namespace hostutil::os

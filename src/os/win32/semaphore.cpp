@@ -30,4 +30,7 @@ bool semaphore_post(semaphore* sem) { return ReleaseSemaphore(as_handle(sem), 1,
 
 bool semaphore_close(semaphore* sem) { return CloseHandle(as_handle(sem)) != 0; }
 
+// The system's own objects cost little to open and close: nothing is kept.
+void semaphore_reuse(bool) {}
+
 }  // namespace hostutil::os
