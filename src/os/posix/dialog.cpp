@@ -464,8 +464,12 @@ folder_result browse_for_folder(const folder_request& request, char* folder_path
     }
     while (!output.empty() && (output.back() == '\n' || output.back() == '\r')) output.pop_back();
     if (output.empty()) return folder_result::cancelled;
-    // A path too long for the platform's 260 bytes leaves the buffers as they were.
-    desktop::copy_bounded(output, folder_path, 260);
+    // A path too long for the platform's 260 bytes, or for the caller's room
+    // when it is smaller, leaves the path buffer as it was.
+    const std::size_t room = request.folder_path_size != 0 && request.folder_path_size < 260
+                                 ? request.folder_path_size
+                                 : 260;
+    desktop::copy_bounded(output, folder_path, room);
     desktop::copy_bounded(desktop::base_name(output), request.display_name, 260);
     return folder_result::confirmed;
   } catch (...) {

@@ -78,4 +78,37 @@ TEST(ShellHostChildren, AnswersWhenTheHostIgnoresOrReapsChildren) {
   }
 }
 
+// At most 260 bytes, and no more than folderPathSize when it is given (not 0);
+// displayName holds 260. A path that does not fit leaves folderPath as it was.
+TEST(ShellHostChildren, FolderPathsKeepToTheCallersBuffer) {
+  const std::string saved_path = std::getenv("PATH");
+  const fs::path dir = stand_in_tools();
+  const struct {
+    std::uint32_t size;
+    std::size_t name_length;  // the path is "/" and a name of this length
+    bool written;
+  } cases[] = {{64, 62, true},    {64, 63, false}, {1, 0, false},   {300, 258, true},
+               {300, 259, false}, {0, 258, true},  {0, 259, false}, {0, 300, false}};
+  for (const auto& c : cases) {
+    const std::string path = "/" + std::string(c.name_length, 'n');
+    SCOPED_TRACE(std::to_string(c.size) + " " + path);
+    answer(dir, path, 0);
+    const std::size_t room = c.size == 0 || c.size > 260 ? 260 : c.size;
+    for (const auto pick : {GetFolderName, GetFolderNameEx}) {
+      char folder[320], display[320];
+      std::memset(folder, 0x5A, sizeof folder);
+      std::memset(display, 0x5A, sizeof display);
+      std::strcpy(folder, "kept");
+      const std::string before(folder, sizeof folder);
+      EXPECT_EQ(pick(nullptr, nullptr, display, nullptr, 0, folder, c.size), HOSTUTIL_DIALOG_OK);
+      const std::string after(folder, sizeof folder);
+      EXPECT_EQ(after.substr(room), before.substr(room));
+      EXPECT_EQ(c.written ? std::string(folder) : after, c.written ? path : before);
+      EXPECT_EQ(std::string(display + 260, display + sizeof display), std::string(60, 0x5A));
+    }
+  }
+  setenv("PATH", saved_path.c_str(), 1);
+  fs::remove_all(dir);
+}
+
 }  // namespace
