@@ -10,33 +10,16 @@
 
 namespace {
 
-// A group the caller may give its files besides its own: any for the
-// superuser, else a supplementary one; its own when it has no other.
-gid_t other_group() {
-  if (geteuid() == 0) return getegid() + 1;
-  gid_t groups[64];
-  const int n = getgroups(64, groups);
-  for (int i = 0; i < n; ++i) {
-    if (groups[i] != getegid()) return groups[i];
-  }
-  return getegid();
-}
-
-class KeptMode : public hostutil::test::ScratchFiles {
- protected:
-  void SetUp() override {
-    ScratchFiles::SetUp();
-    saved_umask_ = umask(022);
-  }
-  void TearDown() override {
-    umask(saved_umask_);
-    ScratchFiles::TearDown();
-  }
-  mode_t saved_umask_ = 0;
-};
+using KeptMode = hostutil::test::ScratchFiles;
 
 TEST_F(KeptMode, WriteTestAndProfileWriterKeepPermissionsAndGroup) {
-  const gid_t group = other_group();
+  // A group the caller may give its files besides its own: any for the
+  // superuser, else a supplementary one (its own when it has no other).
+  gid_t group = geteuid() == 0 ? getegid() + 1 : getegid(), groups[64];
+  for (int i = 0, n = geteuid() == 0 ? 0 : getgroups(64, groups); i < n; ++i) {
+    if (groups[i] != getegid()) group = groups[i];
+  }
+  const mode_t saved_umask = umask(022);
   // A read-only file loses its read-only bit to the write test, which then
   // succeeds; the profile writer cannot delete it and leaves it as it was.
   const struct {
@@ -44,25 +27,26 @@ TEST_F(KeptMode, WriteTestAndProfileWriterKeepPermissionsAndGroup) {
   } cases[] = {{0664, 0664, 0664}, {0600, 0600, 0600}, {0640, 0640, 0640},
                {0606, 0606, 0606}, {0777, 0777, 0777}, {0444, 0644, 0444}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::to_string(c.before));
     for (const bool profile : {false, true}) {
-      const std::string text = "[A]\r\nx=1\r\n";
-      const std::string path = file("mode.ini", text);
+      SCOPED_TRACE(std::to_string(c.before) + (profile ? " profile" : " write test"));
+      const std::string text = "[A]\r\nx=1\r\n", path = file("mode.ini", text);
       ASSERT_EQ(chown(path.c_str(), static_cast<uid_t>(-1), group), 0);
       ASSERT_EQ(chmod(path.c_str(), c.before), 0);
       if (profile) {
-        EXPECT_EQ(WritePrivateProfileStrEx("A", "x", "5", path.c_str()), c.before == 0444 ? 0u : 1u);
+        EXPECT_EQ(WritePrivateProfileStrEx("A", "x", "5", path.c_str()),
+                  c.before == 0444 ? 0u : 1u);
       } else {
         EXPECT_EQ(PreFileWrite(path.c_str()), HOSTUTIL_PREWRITE_OK);
         EXPECT_EQ(hostutil::test::read_bytes(path), text);
       }
       struct stat st {};
       ASSERT_EQ(stat(path.c_str(), &st), 0);
-      EXPECT_EQ(st.st_mode & 07777, profile ? c.after_profile : c.after_test) << profile;
-      EXPECT_EQ(st.st_gid, group) << profile;
+      EXPECT_EQ(st.st_mode & 07777, profile ? c.after_profile : c.after_test);
+      EXPECT_EQ(st.st_gid, group);
       ASSERT_EQ(chmod(path.c_str(), 0644), 0);
     }
   }
+  umask(saved_umask);
 }
 
 }  // namespace

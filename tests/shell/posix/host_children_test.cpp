@@ -5,7 +5,6 @@
 #include <sys/wait.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -18,50 +17,40 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A zenity that prints the file "reply" and exits with the number in "status",
-// its output held open a little longer so that a host's reaping handler takes
-// it before the output ends; an xdg-open that starts.
+// A zenity that prints the file "reply" and exits with status 0, or 1 when
+// reply is empty; its output is held open a little longer, so that a host's
+// reaping handler takes it before the output ends. An xdg-open that starts.
 fs::path stand_in_tools() {
   const fs::path dir = hostutil::test::scratch_folder("shell-host");
-  const std::string body[] = {"cat \"" + (dir / "reply").string() +
-                                  "\"\n(sleep 0.1) &\nexit $(cat \"" + (dir / "status").string() +
-                                  "\")\n",
-                              "exit 0\n"};
-  for (int i = 0; i < 2; ++i) {
-    const fs::path program = dir / (i == 0 ? "zenity" : "xdg-open");
-    std::ofstream(program) << "#!/bin/sh\n" << body[i];
-    fs::permissions(program, fs::perms::owner_all);
+  const std::string reply = "\"" + (dir / "reply").string() + "\"";
+  for (const auto& [name, body] :
+       {std::pair<const char*, std::string>{"xdg-open", ""},
+        {"zenity", "cat " + reply + "; (sleep 0.1) & test -s " + reply}}) {
+    std::ofstream(dir / name) << "#!/bin/sh\n" << body << "\n";
+    fs::permissions(dir / name, fs::perms::owner_all);
   }
-  setenv("PATH", (dir.string() + ":" + std::getenv("PATH")).c_str(), 1);
+  setenv("PATH", (dir.string() + ":" + getenv("PATH")).c_str(), 1);
   return dir;
 }
 
-void answer(const fs::path& dir, const std::string& reply, int status) {
-  std::ofstream(dir / "reply") << reply << "\n";
-  std::ofstream(dir / "status") << status;
-}
-
-extern "C" void reap_every_child(int) {
-  const int saved = errno;
-  while (waitpid(-1, nullptr, WNOHANG) > 0) {
-  }
-  errno = saved;
-}
-
-// args: "ignore" (SIGCHLD ignored) or "reap" (a handler that reaps every
-// child, without SA_RESTART). Exit status: 0, or the number of the failed check.
+// args: "ignore" (SIGCHLD ignored) or "reap" (a handler, without SA_RESTART,
+// that reaps every child). Exit status: 0, or the number of the failed check.
 HOSTUTIL_CHILD_ROLE(dialogs_under_host_sigchld) {
   struct sigaction host {};
-  host.sa_handler = args[0] == "ignore" ? SIG_IGN : reap_every_child;
+  host.sa_handler = args[0] == "ignore" ? SIG_IGN : +[](int) {
+    const int saved = errno;
+    while (waitpid(-1, nullptr, WNOHANG) > 0) continue;
+    errno = saved;
+  };
   sigaction(SIGCHLD, &host, nullptr);
   const fs::path dir = stand_in_tools();
   for (int round = 0; round < 3; ++round) {
     char folder[260] = "kept", file[260] = "";
-    answer(dir, "/srv/chosen", 0);
+    std::ofstream(dir / "reply") << "/srv/chosen\n";
     if (GetFolderName(nullptr, nullptr, nullptr, nullptr, 0, folder, 260) != 1) return 1;
     if (std::strcmp(folder, "/srv/chosen") != 0) return 2;
     if (DisplayFileOpenDialog(nullptr, nullptr, nullptr, 0, nullptr, file, 260) != 1) return 3;
-    answer(dir, "", 1);
+    std::ofstream(dir / "reply").flush();  // empty: the user cancels
     if (DisplayFileOpenDialog(nullptr, nullptr, nullptr, 0, nullptr, file, 260) != 2) return 4;
     if (DisplayWinHelp(nullptr, "/srv/guide.hlp", 1) != 1) return 5;
     if (DisplayHtmlHelp(nullptr, "/srv/guide.chm", 0, 0) == nullptr) return 6;
@@ -81,7 +70,7 @@ TEST(ShellHostChildren, AnswersWhenTheHostIgnoresOrReapsChildren) {
 // At most 260 bytes, and no more than folderPathSize when it is given (not 0);
 // displayName holds 260. A path that does not fit leaves folderPath as it was.
 TEST(ShellHostChildren, FolderPathsKeepToTheCallersBuffer) {
-  const std::string saved_path = std::getenv("PATH");
+  const std::string saved_path = getenv("PATH");
   const fs::path dir = stand_in_tools();
   const struct {
     std::uint32_t size;
@@ -92,13 +81,12 @@ TEST(ShellHostChildren, FolderPathsKeepToTheCallersBuffer) {
   for (const auto& c : cases) {
     const std::string path = "/" + std::string(c.name_length, 'n');
     SCOPED_TRACE(std::to_string(c.size) + " " + path);
-    answer(dir, path, 0);
+    std::ofstream(dir / "reply") << path << "\n";
     const std::size_t room = c.size == 0 || c.size > 260 ? 260 : c.size;
     for (const auto pick : {GetFolderName, GetFolderNameEx}) {
-      char folder[320], display[320];
-      std::memset(folder, 0x5A, sizeof folder);
+      char folder[320] = "kept", display[320];
+      std::memset(folder + 5, 0x5A, sizeof folder - 5);
       std::memset(display, 0x5A, sizeof display);
-      std::strcpy(folder, "kept");
       const std::string before(folder, sizeof folder);
       EXPECT_EQ(pick(nullptr, nullptr, display, nullptr, 0, folder, c.size), HOSTUTIL_DIALOG_OK);
       const std::string after(folder, sizeof folder);
