@@ -223,6 +223,18 @@ void put_descriptor(int from, int to) {
   }
 }
 
+// In a forked child that will not exec: closes every descriptor but keep, so
+// that it holds none of the host's (a pipe the host reads to its end must not
+// stay open here while the dialog is up). Async-signal-safe.
+void keep_only_descriptor(int keep) {
+  const bool below = keep == 0 || syscall(SYS_close_range, 0u, keep - 1u, 0u) == 0;
+  if (!below || syscall(SYS_close_range, keep + 1u, ~0u, 0u) != 0) {
+    for (int fd = 0; fd < 1024; ++fd) {
+      if (fd != keep) close(fd);
+    }
+  }
+}
+
 struct tool_report {
   int waited;  // 1: status holds how the tool ended
   int status;
@@ -253,7 +265,7 @@ bool run_tool(std::vector<std::string> args, std::string& output) {
       execv(argv[0], argv.data());
       _exit(127);
     }
-    close(writer.get());
+    keep_only_descriptor(end_writer.get());
     tool_report report{0, 0};
     if (tool > 0) {
       pid_t waited;
