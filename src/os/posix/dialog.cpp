@@ -355,6 +355,13 @@ pid_t start_detached(const std::string& program, const std::string& argument) {
   return exec_failed ? 0 : handler;
 }
 
+// The platform's 260 bytes, or the caller's room for the path when it gave a
+// smaller one.
+std::size_t folder_path_room(const folder_request& request) {
+  const std::uint32_t size = request.folder_path_size;
+  return size != 0 && size < 260 ? size : 260;
+}
+
 void copy_bounded(const std::string& from, char* to, std::size_t size) {
   if (to == nullptr || from.size() + 1 > size) return;
   std::memcpy(to, from.c_str(), from.size() + 1);
@@ -476,12 +483,8 @@ folder_result browse_for_folder(const folder_request& request, char* folder_path
     }
     while (!output.empty() && (output.back() == '\n' || output.back() == '\r')) output.pop_back();
     if (output.empty()) return folder_result::cancelled;
-    // A path too long for the platform's 260 bytes, or for the caller's room
-    // when it is smaller, leaves the path buffer as it was.
-    const std::size_t room = request.folder_path_size != 0 && request.folder_path_size < 260
-                                 ? request.folder_path_size
-                                 : 260;
-    desktop::copy_bounded(output, folder_path, room);
+    // A path too long for the platform's 260 bytes leaves the buffers as they were.
+    desktop::copy_bounded(output, folder_path, desktop::folder_path_room(request));
     desktop::copy_bounded(desktop::base_name(output), request.display_name, 260);
     return folder_result::confirmed;
   } catch (...) {
