@@ -727,7 +727,9 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL DisplayFolderDialogAndGetOpenFolderName(
     hu_HWND owner, hu_PCIDLIST_ABSOLUTE root, char* displayName, const char* title, uint32_t flags,
     hu_BFFCALLBACK callback, hu_LPARAM callbackData, int32_t image, char* folderPath,
     void* reserved);
-/* The folder picker for file-system folders (new dialog style); folderPathSize is not used. */
+/* The folder picker for file-system folders (new dialog style). Windows writes up to 260 bytes
+   into folderPath whatever folderPathSize says; the POSIX port writes no more than a nonzero
+   folderPathSize. */
 HOSTUTIL_API uint32_t HOSTUTIL_CALL GetFolderNameEx(hu_HWND owner, hu_PCIDLIST_ABSOLUTE root,
                                                     char* displayName, const char* title,
                                                     int32_t image, char* folderPath,

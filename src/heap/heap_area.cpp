@@ -108,6 +108,24 @@ bool names_an_area(HeapAreaHead* const* area) {
   return area != nullptr && *area != nullptr && is_head(*area);
 }
 
+// Runs change(head) with the guard entered on the area's head, then takes the
+// guard out of the table when the area has emptied. 0 when the guard or the
+// head cannot be had.
+template <typename Change>
+uint32_t change_area(HeapAreaHead** area, Change change) {
+  if (!names_an_area(area)) return 0;
+  uint32_t result = 0;
+  {
+    lock::named_guard guard(guard_name);
+    if (!guard.entered()) return 0;
+    HeapAreaHead* head = head_under_guard(area);
+    if (head == nullptr) return 0;
+    result = change(head);
+  }
+  release_guard_if_empty(area);
+  return result;
+}
+
 enum class chain_end { first, last };
 
 // Takes the first or the last record out of the area into buffer. The head
@@ -115,14 +133,8 @@ enum class chain_end { first, last };
 uint32_t take_record(HeapAreaHead** area, void* buffer, uint32_t bufferSize, chain_end end) {
   if (buffer == nullptr || bufferSize == 0) return 0;
   std::memset(buffer, 0, bufferSize);
-  if (!names_an_area(area)) return 0;
-  uint32_t delivered = 0;
-  {
-    lock::named_guard guard(guard_name);
-    if (!guard.entered()) return 0;
-    HeapAreaHead* head = head_under_guard(area);
-    if (head == nullptr) return 0;
-
+  return change_area(area, [&](HeapAreaHead* head) -> uint32_t {
+    uint32_t delivered = 0;
     if (head->firstRecord == nullptr) {
       free_head(area);
     } else {
@@ -149,9 +161,8 @@ uint32_t take_record(HeapAreaHead** area, void* buffer, uint32_t bufferSize, cha
         }
       }
     }
-  }
-  release_guard_if_empty(area);
-  return delivered;
+    return delivered;
+  });
 }
 
 }  // namespace
@@ -243,14 +254,8 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL SearchAndFreeHeapData(HeapAreaHead** area, c
                                                           uint32_t keyLength, void* buffer,
                                                           uint32_t bufferSize) {
   if (key == nullptr || keyLength == 0) return 0;
-  if (!names_an_area(area)) return 0;
-  uint32_t delivered = 0;
-  {
-    lock::named_guard guard(guard_name);
-    if (!guard.entered()) return 0;
-    HeapAreaHead* head = head_under_guard(area);
-    if (head == nullptr) return 0;
-
+  return change_area(area, [&](HeapAreaHead* head) -> uint32_t {
+    uint32_t delivered = 0;
     // The first record whose data are exactly the key, within recordCount records.
     HeapAreaRecord* before = nullptr;
     HeapAreaRecord* match = nullptr;
@@ -277,9 +282,8 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL SearchAndFreeHeapData(HeapAreaHead** area, c
     }
     free_block(match);
     if (--head->recordCount == 0) free_head(area);
-  }
-  release_guard_if_empty(area);
-  return delivered;
+    return delivered;
+  });
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL FreeHeapArea(HeapAreaHead** area) {

@@ -34,6 +34,9 @@ struct folder_request {
   hu_BFFCALLBACK callback;
   hu_LPARAM callback_data;
   std::int32_t image;
+  // Not the platform's: the room the caller gave for the path, 0 when not
+  // given. Windows writes up to 260 bytes whatever it says; POSIX keeps to it.
+  std::uint32_t folder_path_size;
 };
 
 enum class browse_result { confirmed, cancelled, refused };

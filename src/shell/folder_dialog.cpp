@@ -19,9 +19,11 @@ std::uint32_t pick_folder(const hostutil::os::folder_request& request, char* fol
 }
 
 std::uint32_t pick_file_system_folder(hu_HWND owner, hu_PCIDLIST_ABSOLUTE root, char* display_name,
-                                      const char* title, std::int32_t image, char* folder_path) {
-  return pick_folder({owner, root, display_name, title, file_system_folders, nullptr, 0, image},
-                     folder_path);
+                                      const char* title, std::int32_t image, char* folder_path,
+                                      std::uint32_t folder_path_size) {
+  return pick_folder(
+      {owner, root, display_name, title, file_system_folders, nullptr, 0, image, folder_path_size},
+      folder_path);
 }
 
 }  // namespace
@@ -33,7 +35,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL DisplayFolderDialogAndGetOpenFolderName(
     hu_BFFCALLBACK callback, hu_LPARAM callbackData, int32_t image, char* folderPath,
     void* reserved) {
   (void)reserved;
-  return pick_folder({owner, root, displayName, title, flags, callback, callbackData, image},
+  return pick_folder({owner, root, displayName, title, flags, callback, callbackData, image, 0},
                      folderPath);
 }
 
@@ -41,16 +43,16 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL GetFolderNameEx(hu_HWND owner, hu_PCIDLIST_A
                                                     char* displayName, const char* title,
                                                     int32_t image, char* folderPath,
                                                     uint32_t folderPathSize) {
-  (void)folderPathSize;  // the platform writes at most 260 bytes
-  return pick_file_system_folder(owner, root, displayName, title, image, folderPath);
+  return pick_file_system_folder(owner, root, displayName, title, image, folderPath,
+                                 folderPathSize);
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL GetFolderName(hu_HWND owner, hu_PCIDLIST_ABSOLUTE root,
                                                   char* displayName, const char* title,
                                                   int32_t image, char* folderPath,
                                                   uint32_t folderPathSize) {
-  (void)folderPathSize;
-  return pick_file_system_folder(owner, root, displayName, title, image, folderPath);
+  return pick_file_system_folder(owner, root, displayName, title, image, folderPath,
+                                 folderPathSize);
 }
 
 }  // extern "C"

@@ -1,12 +1,13 @@
 // The standard dialogs, help viewers and browser on a POSIX desktop. Dialogs
-// are zenity (kdialog where only it is present) run as a child and waited for,
-// so they are modal for the caller; help and URLs go to the desktop's handler,
-// xdg-open, started and left to run on its own.
+// are zenity (kdialog where only it is present) run by a child of the call and
+// waited for, so they are modal for the caller; help and URLs go to the
+// desktop's handler, xdg-open, started and left to run on its own.
 #include "os/dialog.h"
 
 #include <fcntl.h>
-#include <spawn.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -19,9 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "os/posix/descriptor.h"
 #include "os/posix/dialog_command.h"
-
-extern char** environ;
 
 namespace hostutil::os {
 
@@ -171,52 +171,114 @@ class file_descriptor {
   int fd_;
 };
 
-class spawn_actions {
+// Child processes of a call are reaped through a pidfd taken as soon as they
+// are forked, so that a host that reaps children of its own first can never
+// have another of its children taken in their place. Nothing is learnt from
+// the wait (a host that ignores SIGCHLD leaves nothing to learn): answers come
+// through pipes.
+class own_child {
  public:
-  spawn_actions() { ok_ = posix_spawn_file_actions_init(&actions_) == 0; }
-  ~spawn_actions() {
-    if (ok_) posix_spawn_file_actions_destroy(&actions_);
+  explicit own_child(pid_t pid)
+      : pid_(pid), pidfd_(pid > 0 ? static_cast<int>(syscall(SYS_pidfd_open, pid, 0)) : -1) {
+    if (pidfd_ < 0 && errno == ESRCH) pid_ = -1;  // gone already: the host took it
   }
-  spawn_actions(const spawn_actions&) = delete;
-  spawn_actions& operator=(const spawn_actions&) = delete;
-  bool ok() const { return ok_; }
-  posix_spawn_file_actions_t* get() { return &actions_; }
+  ~own_child() {
+    const errno_keeper keep;
+    if (pidfd_ >= 0) {
+      siginfo_t info;
+      while (waitid(P_PIDFD, static_cast<id_t>(pidfd_), &info, WEXITED) < 0 && errno == EINTR) {
+      }
+      close(pidfd_);
+    } else if (pid_ > 0) {
+      while (waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
+      }
+    }
+  }
+  own_child(const own_child&) = delete;
+  own_child& operator=(const own_child&) = delete;
 
  private:
-  posix_spawn_file_actions_t actions_;
-  bool ok_;
+  pid_t pid_;
+  int pidfd_;
 };
 
-int wait_for(pid_t pid) {
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0) {
-    if (errno != EINTR) return -1;
-  }
-  return status;
+// In a forked child: the signal state a new process expects, whatever the host
+// set (SIGCHLD ignored or caught, signals blocked). Async-signal-safe.
+void default_signals() {
+  struct sigaction plain;
+  std::memset(&plain, 0, sizeof plain);
+  plain.sa_handler = SIG_DFL;
+  sigaction(SIGCHLD, &plain, nullptr);
+  sigset_t none;
+  sigemptyset(&none);
+  sigprocmask(SIG_SETMASK, &none, nullptr);
 }
 
-// Runs the tool with no input and its messages discarded; collects what it
-// prints and waits for it. True when it ended with status 0 (the user confirmed).
+// In a forked child: from becomes descriptor to, open across exec. Async-signal-safe.
+void put_descriptor(int from, int to) {
+  if (from == to) {
+    fcntl(to, F_SETFD, 0);
+  } else {
+    dup2(from, to);
+  }
+}
+
+// In a forked child that will not exec: closes every descriptor but keep, so
+// that it holds none of the host's (a pipe the host reads to its end must not
+// stay open here while the dialog is up). Async-signal-safe.
+void keep_only_descriptor(int keep) {
+  const bool below = keep == 0 || syscall(SYS_close_range, 0u, keep - 1u, 0u) == 0;
+  if (!below || syscall(SYS_close_range, keep + 1u, ~0u, 0u) != 0) {
+    for (int fd = 0; fd < 1024; ++fd) {
+      if (fd != keep) close(fd);
+    }
+  }
+}
+
+struct tool_report {
+  int waited;  // 1: status holds how the tool ended
+  int status;
+};
+
+// Runs the tool with no input and its messages discarded, collecting what it
+// prints. A middle process of this call starts the tool and waits for it, so
+// that the host's SIGCHLD handling cannot take its end from us, and sends how
+// it ended through a pipe. True when it ended with status 0 (the user confirmed).
 bool run_tool(std::vector<std::string> args, std::string& output) {
-  int fds[2];
-  if (pipe2(fds, O_CLOEXEC) != 0) return false;
-  file_descriptor reader(fds[0]);
-  file_descriptor writer(fds[1]);
-  spawn_actions actions;
-  if (!actions.ok() ||
-      posix_spawn_file_actions_addopen(actions.get(), 0, "/dev/null", O_RDONLY, 0) != 0 ||
-      posix_spawn_file_actions_adddup2(actions.get(), writer.get(), 1) != 0 ||
-      posix_spawn_file_actions_addopen(actions.get(), 2, "/dev/null", O_WRONLY, 0) != 0) {
-    return false;
-  }
   std::vector<char*> argv = argv_of(args);
-  pid_t pid = -1;
-  const int spawned = posix_spawn(&pid, argv[0], actions.get(), nullptr, argv.data(), environ);
-  writer.reset();
-  if (spawned != 0) {
-    errno = spawned;
-    return false;
+  file_descriptor null_device(open("/dev/null", O_RDWR | O_CLOEXEC));
+  int out[2], ends[2];
+  if (null_device.get() < 0 || pipe2(out, O_CLOEXEC) != 0) return false;
+  file_descriptor reader(out[0]), writer(out[1]);
+  if (pipe2(ends, O_CLOEXEC) != 0) return false;
+  file_descriptor end_reader(ends[0]), end_writer(ends[1]);
+  const pid_t middle = fork();
+  if (middle < 0) return false;
+  if (middle == 0) {
+    // Only async-signal-safe calls from here on.
+    default_signals();
+    const pid_t tool = fork();
+    if (tool == 0) {
+      put_descriptor(null_device.get(), 0);
+      put_descriptor(writer.get(), 1);
+      put_descriptor(null_device.get(), 2);
+      execv(argv[0], argv.data());
+      _exit(127);
+    }
+    keep_only_descriptor(end_writer.get());
+    tool_report report{0, 0};
+    if (tool > 0) {
+      pid_t waited;
+      while ((waited = waitpid(tool, &report.status, 0)) < 0 && errno == EINTR) {
+      }
+      report.waited = waited == tool ? 1 : 0;
+    }
+    [[maybe_unused]] const ssize_t w = write(end_writer.get(), &report, sizeof report);
+    _exit(0);
   }
+  const own_child reaped(middle);
+  writer.reset();
+  end_writer.reset();
   char chunk[4096];
   for (;;) {
     const ssize_t n = read(reader.get(), chunk, sizeof chunk);
@@ -224,8 +286,12 @@ bool run_tool(std::vector<std::string> args, std::string& output) {
     if (n <= 0) break;
     if (output.size() < output_limit) output.append(chunk, static_cast<std::size_t>(n));
   }
-  const int status = wait_for(pid);
-  return status >= 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  tool_report report{0, 0};
+  ssize_t n;
+  while ((n = read(end_reader.get(), &report, sizeof report)) < 0 && errno == EINTR) {
+  }
+  return n == static_cast<ssize_t>(sizeof report) && report.waited == 1 &&
+         WIFEXITED(report.status) && WEXITSTATUS(report.status) == 0;
 }
 
 struct launch_report {
@@ -234,9 +300,11 @@ struct launch_report {
 };
 
 // Starts program with one argument, detached: a middle process starts the
-// handler and exits at once, so the caller is left with no child to reap. The
+// handler and exits at once, so the handler is left to run on its own. The
 // handler reports its process id, and an exec failure, through a pipe that
-// closes on exec. The handler's process id; 0 when it did not start.
+// closes on exec; the middle's exit status is not needed, so the host's SIGCHLD
+// handling cannot change the answer. The handler's process id; 0 when it did
+// not start.
 pid_t start_detached(const std::string& program, const std::string& argument) {
   std::vector<std::string> args{program, argument};
   std::vector<char*> argv = argv_of(args);
@@ -250,12 +318,13 @@ pid_t start_detached(const std::string& program, const std::string& argument) {
   if (middle < 0) return 0;
   if (middle == 0) {
     // Only async-signal-safe calls from here on.
+    default_signals();
     const pid_t handler = fork();
     if (handler == 0) {
       setsid();
-      dup2(null_device.get(), 0);
-      dup2(null_device.get(), 1);
-      dup2(null_device.get(), 2);
+      put_descriptor(null_device.get(), 0);
+      put_descriptor(null_device.get(), 1);
+      put_descriptor(null_device.get(), 2);
       execv(argv[0], argv.data());
       const launch_report failed{'E', errno};
       [[maybe_unused]] const ssize_t w = write(writer.get(), &failed, sizeof failed);
@@ -267,9 +336,9 @@ pid_t start_detached(const std::string& program, const std::string& argument) {
     }
     _exit(handler > 0 ? 0 : 1);
   }
+  const own_child reaped(middle);
   writer.reset();
   null_device.reset();
-  const int middle_status = wait_for(middle);
   pid_t handler = 0;
   bool exec_failed = false;
   launch_report report;
@@ -283,8 +352,14 @@ pid_t start_detached(const std::string& program, const std::string& argument) {
       errno = report.value;
     }
   }
-  if (middle_status < 0 || !WIFEXITED(middle_status) || WEXITSTATUS(middle_status) != 0) return 0;
   return exec_failed ? 0 : handler;
+}
+
+// The platform's 260 bytes, or the caller's room for the path when it gave a
+// smaller one.
+std::size_t folder_path_room(const folder_request& request) {
+  const std::uint32_t size = request.folder_path_size;
+  return size != 0 && size < 260 ? size : 260;
 }
 
 void copy_bounded(const std::string& from, char* to, std::size_t size) {
@@ -409,7 +484,7 @@ browse_result browse_for_folder(const folder_request& request, char* folder_path
     while (!output.empty() && (output.back() == '\n' || output.back() == '\r')) output.pop_back();
     if (output.empty()) return browse_result::cancelled;
     // A path too long for the platform's 260 bytes leaves the buffers as they were.
-    desktop::copy_bounded(output, folder_path, 260);
+    desktop::copy_bounded(output, folder_path, desktop::folder_path_room(request));
     desktop::copy_bounded(desktop::base_name(output), request.display_name, 260);
     return browse_result::confirmed;
   } catch (...) {

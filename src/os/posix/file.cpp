@@ -22,6 +22,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <string>
 
 namespace hostutil::os {
 namespace {
@@ -169,6 +170,42 @@ bool move_claimed(const char* source, const char* destination) {
   return false;
 }
 
+// Files are never edited in place: FileWrite deletes the old file and creates
+// it anew. So that the new file keeps what the caller may keep of the old one
+// (its permission bits, its group), the delete notes them, and the open that
+// next creates the same path on this thread gives them to the new file.
+struct deleted_file {
+  std::string path;
+  mode_t permissions = 0;
+  gid_t group = 0;
+  bool noted = false;
+};
+thread_local deleted_file t_deleted;
+
+void note_deleted(const char* path, const struct stat& st) {
+  try {
+    t_deleted.path = path;
+    t_deleted.permissions = st.st_mode & 0777;
+    t_deleted.group = st.st_gid;
+    t_deleted.noted = true;
+  } catch (...) {
+    t_deleted.noted = false;
+  }
+}
+
+// Each part is kept when the system lets the caller set it.
+void keep_deleted(int fd, const char* path) {
+  if (!t_deleted.noted || t_deleted.path != path) return;
+  t_deleted.noted = false;
+  const errno_keeper keep;
+  struct stat st;
+  if (::fstat(fd, &st) != 0) return;
+  if (st.st_gid != t_deleted.group && ::fchown(fd, static_cast<uid_t>(-1), t_deleted.group) != 0) {
+    // Not a member of the old group: the new file keeps the caller's.
+  }
+  if ((st.st_mode & 0777) != t_deleted.permissions) ::fchmod(fd, t_deleted.permissions);
+}
+
 }  // namespace
 
 file* file_open_read(const char* path) {
@@ -193,7 +230,14 @@ file* file_open_read(const char* path) {
 }
 
 file* file_open_write(const char* path) {
-  const int fd = ::open(path, O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+  constexpr int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+  int fd = ::open(path, flags | O_EXCL, 0666);
+  if (fd >= 0) {
+    keep_deleted(fd, path);
+  } else if (errno == EEXIST) {
+    fd = ::open(path, flags, 0666);
+  }
+  t_deleted.noted = false;
   if (fd < 0) return nullptr;
   struct stat st;
   if (::fstat(fd, &st) != 0) {
@@ -263,6 +307,7 @@ bool file_close(file* f) {
 }
 
 bool file_delete(const char* path) {
+  t_deleted.noted = false;
   struct stat st;
   if (::lstat(path, &st) != 0) return false;
   if (S_ISDIR(st.st_mode)) {
@@ -289,6 +334,7 @@ bool file_delete(const char* path) {
   }
   const bool ok = ::unlink(path) == 0;
   release_claim(claim);
+  if (ok && S_ISREG(st.st_mode)) note_deleted(path, st);
   return ok;
 }
 

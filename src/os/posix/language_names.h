@@ -3,6 +3,9 @@
 // the port answers the language queries with the platform's own names.
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace hostutil::os {
 
 // The locale name the user's messages follow: LC_ALL, else LC_MESSAGES, else
@@ -11,7 +14,12 @@ const char* messages_locale();
 
 // The abbreviated language name of a locale name (language, optional
 // "_TERRITORY", optional ".codeset" and "@modifier"). "C" and "POSIX" count as
-// English (United States). False, and name empty, for a language without one.
+// English (United States); a language Windows has no name for is "ZZZ". False,
+// and name empty, for a locale name that holds no language.
 bool abbreviated_language_name(const char* locale, char (&name)[4]);
+
+// The languages ("ll") and language-territory pairs ("ll_TT") given a name of
+// their own, for walking them all.
+std::vector<std::string> named_locales();
 
 }  // namespace hostutil::os
