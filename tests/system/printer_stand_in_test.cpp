@@ -44,15 +44,14 @@ struct stand_in_state {
   std::vector<os::printer_names> printers = {{"P1", "USB001", "Driver One"},
                                              {"P2", "USB002,LPT1:", "Driver Two"}};
   bool list_fails = false;
-  std::string driver = folder + os::path_separator() + "driver.file";  // "": no record
-  int listings = 0, opened = 0, closed = 0, searches = 0, searches_closed = 0, loaded = 0,
-      unloaded = 0, plugin_calls = 0;
+  std::string driver = folder + os::path_separator() + "driver.file";         // "": no record
+  int listings, opened, closed, searches, searches_closed, loaded, unloaded;  // zero at first
   std::string last_pattern, last_load;
-  std::uint32_t plugin_size = 0;
+  std::uint32_t plugin_size;
 } state;
 
 int32_t HOSTUTIL_CALL plugin(const char* printer, char* buffer, uint32_t size) {
-  ++state.plugin_calls, state.plugin_size = size;
+  state.plugin_size = size;
   std::strcpy(buffer, std::strcmp(printer, "P2") == 0 ? "10.0.0.2" : "10.0.0.1");
   return 1;
 }
@@ -60,7 +59,6 @@ int32_t HOSTUTIL_CALL plugin(const char* printer, char* buffer, uint32_t size) {
 class PrinterStandIn : public testing::Test {
  protected:
   void SetUp() override {
-    saved_ = os::printer_syscalls();
     state = stand_in_state{};
     // clang-format off
     os::printer_syscalls() = {
@@ -107,16 +105,15 @@ class PrinterStandIn : public testing::Test {
   // The answer and both 16-byte buffers whole; they start as x's.
   static std::string search(const char* port, const char* pattern, const char* code,
                             std::uint32_t name_size = 16, std::uint32_t port_size = 16) {
-    char name[16], ports[16];
-    std::memset(name, 'x', sizeof name), std::memset(ports, 'x', sizeof ports);
+    std::string name(16, 'x'), ports(16, 'x');
     const std::uint32_t found =
-        GetLogicalPrinterAndPortName(port, pattern, code, name_size ? name : nullptr, name_size,
-                                     port_size ? ports : nullptr, port_size);
-    return std::to_string(found) + " " + std::string(name, 16) + std::string(ports, 16);
+        GetLogicalPrinterAndPortName(port, pattern, code, name_size ? name.data() : nullptr,
+                                     name_size, port_size ? ports.data() : nullptr, port_size);
+    return std::to_string(found) + " " + name + ports;
   }
 
  private:
-  os::printer_calls saved_{};
+  const os::printer_calls saved_ = os::printer_syscalls();
 };
 
 TEST_F(PrinterStandIn, RefusalsListNothingAndClearNothing) {
@@ -154,16 +151,15 @@ TEST_F(PrinterStandIn, NameSearchStopsAtTheFirstPortAndAsksNoDriver) {
 }
 
 TEST_F(PrinterStandIn, NetworkSearchGivesBackWhatItTakes) {
+  // P1 answers first and is passed over; each printer is opened twice.
   EXPECT_EQ(search("10.0.0.2", "*.cap", "CODE").substr(0, 4), "1 P2");
-  EXPECT_EQ(state.plugin_calls, 2);
-  EXPECT_EQ(state.plugin_size, 256u);
-  EXPECT_EQ(state.last_pattern, folder + os::path_separator() + "*.cap");
-  EXPECT_EQ(state.last_load, folder + os::path_separator() + "plugin.module");
-  EXPECT_EQ(state.opened, 4);  // each printer twice
+  EXPECT_EQ(std::pair(state.plugin_size, state.opened), std::pair(256u, 4));
+  const std::string in_folder = folder + os::path_separator();
+  EXPECT_EQ(state.last_pattern + " " + state.last_load,
+            in_folder + "*.cap " + in_folder + "plugin.module");
   EXPECT_EQ(search("10.0.0.3", "*.cap", "CODE").substr(0, 1), "0");
-  EXPECT_EQ(state.loaded, state.unloaded);
-  EXPECT_EQ(state.opened, state.closed);
-  EXPECT_EQ(state.searches, state.searches_closed);
+  EXPECT_EQ(std::tuple(state.loaded, state.opened, state.searches),
+            std::tuple(state.unloaded, state.closed, state.searches_closed));
 }
 
 TEST_F(PrinterStandIn, NoDriverFolderWithoutASeparatorOrARecord) {
@@ -171,8 +167,8 @@ TEST_F(PrinterStandIn, NoDriverFolderWithoutASeparatorOrARecord) {
   for (const char* driver : {"driver.file", ""}) {
     state.driver = driver;
     EXPECT_EQ(search("10.0.0.1", "*.cap", "CODE").substr(0, 1), "0") << driver;
-    EXPECT_EQ(state.searches + state.loaded, 0);
-    EXPECT_EQ(state.opened, state.closed);
+    EXPECT_EQ(std::tuple(state.searches, state.loaded, state.opened),
+              std::tuple(0, 0, state.closed));
   }
 }
 

@@ -23,41 +23,41 @@ const char capability_text[] =
     "Nul=ab\0cd\r\nNulQuoted=\"x\0y\"\r\nNulBlank=ab \0cd \r\n[sectionx]\r\nLate=yes\r\n"
     "[Junk]after\r\nJ=1\r\n[Open\r\n; comment=1\r\nA=1\rB=2\nC=3\n\n  \nD = 4 \nLast=no line end";
 
-// Section, key, default text, buffer size, the text read.
-const struct { const char *section, *key, *default_text; std::uint32_t size; const char* expected; } cases[] = {
+// Section, key, the text read, and the buffer's size and the default text
+// where they are not 64 and NONE.
+struct profile_case {
+  const char *section, *key, *expected;
+  std::uint32_t size = 64;
+  const char* default_text = "NONE";
+};
+const profile_case cases[] = {
     // names: blanks round them and case do not count
-    {"Capability", "Model X", "NONE", 64, "SectionX"}, {"capability", " model x ", "NONE", 64, "SectionX"},
-    {"Capability", "MODEL Y", "NONE", 64, "SectionY"}, {"Capability", "Tabbed", "NONE", 64, "T1"},
-    {" Spaced ", "s", "NONE", 64, "1"},
-    // the first of two sections of one name is the only one read
-    {"Capability", "Model Z", "NONE", 64, "NONE"},     {"SectionX", "Late", "NONE", 64, "NONE"},
-    {"Capability", "Spare", "default", 64, "NONE"},  // a value, whatever it says
+    {"Capability", "Model X", "SectionX"}, {"capability", " model x ", "SectionX"},
+    {"Capability", "Tabbed", "T1"},        {" Spaced ", "s", "1"},
+    // the first of two sections of one name is the only one read; NONE is a value like any other
+    {"Capability", "Model Z", "NONE"}, {"SectionX", "Late", "NONE"}, {"Capability", "Spare", "NONE", 64, "x"},
     // quotes: one matching pair round the value goes
-    {"SectionX", "ZentorraSupportCode", "NONE", 64, "ABC"}, {"SectionX", "GetIPDll", "NONE", 64, "plugin.dll"},
-    {"SectionX", "Quoted", "NONE", 64, "\"only leading"},   {"SectionX", "Mixed", "NONE", 64, "\"abc'"},
-    {"SectionX", "EmptyQuotes", "NONE", 64, ""},            {"SectionX", "OneQuote", "NONE", 64, "\""},
-    {"SectionX", "Inner", "NONE", 64, "a \"b\" c"},
+    {"SectionX", "ZentorraSupportCode", "ABC"}, {"SectionX", "GetIPDll", "plugin.dll"},
+    {"SectionX", "Quoted", "\"only leading"},   {"SectionX", "Mixed", "\"abc'"}, {"SectionX", "EmptyQuotes", ""},
+    {"SectionX", "OneQuote", "\""},             {"SectionX", "Inner", "a \"b\" c"},
     // a NUL byte ends the value; the quotes are judged on what is left
-    {"SectionX", "Nul", "NONE", 64, "ab"}, {"SectionX", "NulQuoted", "NONE", 64, "\"x"},
-    {"SectionX", "NulBlank", "NONE", 64, "ab "},
+    {"SectionX", "Nul", "ab"}, {"SectionX", "NulQuoted", "\"x"}, {"SectionX", "NulBlank", "ab "},
     // values: the first key wins, even without one
-    {"SectionX", "NoValue", "NONE", 64, "NONE"}, {"SectionX", "Empty", "NONE", 64, ""},
-    {"SectionX", "Dup", "NONE", 64, "first"},    {"SectionX", "Eq", "NONE", 64, "a=b=c"},
+    {"SectionX", "NoValue", "NONE"}, {"SectionX", "Empty", ""}, {"SectionX", "Dup", "first"},
+    {"SectionX", "Eq", "a=b=c"},
     // headers: text after "]" is ignored; without "]" the line is a key; ";" starts no comment
-    {"Junk", "J", "NONE", 64, "1"}, {"Open", "A", "NONE", 64, "NONE"}, {"Junk", "[Open", "NONE", 64, "NONE"},
-    {"Junk", "; comment", "NONE", 64, "1"},
+    {"Junk", "J", "1"}, {"Open", "A", "NONE"}, {"Junk", "[Open", "NONE"}, {"Junk", "; comment", "1"},
     // line ends: CR, LF, blank lines, the last line without one
-    {"Junk", "A", "NONE", 64, "1"}, {"Junk", "B", "NONE", 64, "2"}, {"Junk", "C", "NONE", 64, "3"},
-    {"Junk", "D", "NONE", 64, "4"}, {"Junk", "Last", "NONE", 64, "no line end"},
+    {"Junk", "A", "1"}, {"Junk", "B", "2"}, {"Junk", "C", "3"}, {"Junk", "D", "4"},
+    {"Junk", "Last", "no line end"},
     // defaults: trailing spaces go, leading ones stay, quotes go; null is empty
-    {"SectionX", "Missing", "  def  ", 64, "  def"}, {"SectionX", "Missing", "\"qdef\"", 64, "qdef"},
-    {"SectionX", "Missing", nullptr, 64, ""},        {"Nowhere", "S", "NONE", 64, "NONE"},
-    // cut to size - 1 characters
-    {"SectionX", "Dup", "NONE", 3, "fi"},  {"SectionX", "Dup", "NONE", 1, ""},
-    {"SectionX", "Missing", "defaulttext", 4, "def"}, {"SectionX", "ZentorraSupportCode", "NONE", 3, "AB"},
-    {"SectionX", "ZentorraSupportCode", "NONE", 5, "ABC"},
+    {"SectionX", "Missing", "  def", 64, "  def  "}, {"SectionX", "Missing", "qdef", 64, "\"qdef\""},
+    {"SectionX", "Missing", "", 64, nullptr},        {"Nowhere", "S", "NONE"},
+    // cut to size - 1 characters, after the quotes went
+    {"SectionX", "Dup", "fi", 3}, {"SectionX", "Dup", "", 1}, {"SectionX", "Missing", "def", 4, "defaulttext"},
+    {"SectionX", "ZentorraSupportCode", "AB", 3}, {"SectionX", "ZentorraSupportCode", "ABC", 5},
     // a missing file gives the default; a byte-order mark is not part of the first line
-    {"Capability", "Key", "NONE", 64, "NONE"}, {"Capability", "Key", "NONE", 64, "Value"},
+    {"Capability", "Key", "NONE"}, {"Capability", "Key", "Value"},
 };
 // clang-format on
 
