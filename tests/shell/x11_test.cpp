@@ -49,12 +49,10 @@ std::uint32_t play(const std::string& caption, const steps& keys,
     for (int round = 0; round < 6 && !done; ++round) {
       xdotool({"search", "--sync", "--onlyvisible", "--name", "^" + caption + "$", "windowfocus",
                "--sync", "%1"});
-      for (const auto& step : round < 4 ? keys : steps{{"key", "Escape"}}) {
+      for (const auto& step : round < 4 ? keys : steps{{"key", "Escape"}})
         if (!done) xdotool(step);
-      }
-      for (int wait = 0; wait < 40 && !done; ++wait) {
+      for (int wait = 0; wait < 40 && !done; ++wait)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-      }
     }
   });
   const std::uint32_t answer = call();
