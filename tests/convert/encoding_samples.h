@@ -1,10 +1,8 @@
-// Sample texts of the encoding tests in UTF-8 and UTF-16, helpers for UTF-16
-// buffers whatever the platform's unit type is, and the ANSI-side checks that
-// the locale tests run under each code page.
+// Sample texts of the encoding tests in UTF-8 and UTF-16, and the ANSI-side
+// checks that the locale tests of both ports run under each code page.
 #pragma once
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "hostutil.h"
@@ -15,21 +13,6 @@ using units = std::vector<hu_wchar>;
 
 inline std::u16string to_u16(const hu_wchar* text, std::size_t n) {
   return std::u16string(text, text + n);
-}
-
-// Every scalar value from first on, as UTF-16 code units.
-inline units every_scalar_value(char32_t first = 0) {
-  units all;
-  for (char32_t c = first; c <= 0x10FFFF; ++c) {
-    if (c >= 0xD800 && c <= 0xDFFF) continue;
-    if (c < 0x10000) {
-      all.push_back(static_cast<hu_wchar>(c));
-    } else {
-      all.push_back(static_cast<hu_wchar>(0xD800 + ((c - 0x10000) >> 10)));
-      all.push_back(static_cast<hu_wchar>(0xDC00 + ((c - 0x10000) & 0x3FF)));
-    }
-  }
-  return all;
 }
 
 struct sample {
@@ -58,9 +41,9 @@ struct ansi_sample {
   std::u16string utf16;
 };
 
-// Every ANSI conversion of each sample: both single ones (and one byte short),
-// both chained ones, and all samples as CR LF lines both ways. What failed, a
-// line each; empty when everything held.
+// Every ANSI conversion of each sample (both single ones, one byte short, both
+// chained ones) and all samples as CR LF lines both ways. They run in child
+// processes, so what failed comes back as text, a line each; empty when all held.
 std::string check_ansi_samples(const std::vector<ansi_sample>& samples);
 
 }  // namespace encoding_test

@@ -1,0 +1,262 @@
+// The encoding conversions: every scalar value both ways, the single conversions
+// into outputs exactly large enough or one unit short, ill-formed input, the
+// chained ones and their 128-byte scratch, and the line-by-line ones with their
+// size protocol and line rules. Nothing is ever written past a buffer.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "convert/encoding_samples.h"
+#include "heap/registry.h"
+#include "hostutil.h"
+
+namespace {
+
+using namespace std::string_literals;
+using encoding_test::samples;
+using encoding_test::to_u16;
+using encoding_test::units;
+
+constexpr hu_wchar unit_fence = 0x5A5A;
+constexpr char byte_fence = 'Z';
+std::vector<char> bytes(const std::string& s) { return {s.begin(), s.end()}; }
+units wide(const std::u16string& s) { return {s.begin(), s.end()}; }
+
+TEST(Encoding, EveryScalarValueBothWays) {
+  std::string utf8;  // both forms built here by the rules of the two encodings
+  units utf16;
+  for (char32_t c = 0; c <= 0x10FFFF; c = c == 0xD7FF ? 0xE000 : c + 1) {
+    const int tail = c < 0x80 ? 0 : c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+    utf8 += static_cast<char>(tail == 0 ? c : ((0xF0u << (3 - tail)) & 0xF0u) | c >> (6 * tail));
+    for (int i = tail - 1; i >= 0; --i) utf8 += static_cast<char>(0x80 | (c >> (6 * i) & 0x3F));
+    if (c >= 0x10000) utf16.push_back(static_cast<hu_wchar>(0xD800 + ((c - 0x10000) >> 10)));
+    utf16.push_back(static_cast<hu_wchar>(c < 0x10000 ? c : 0xDC00 + (c & 0x3FF)));
+  }
+  const auto n8 = static_cast<uint32_t>(utf8.size()), n16 = static_cast<uint32_t>(utf16.size());
+  std::string narrow(n8, byte_fence);
+  ASSERT_EQ(ChangeUTF16ToUTF8(utf16.data(), n16, narrow.data(), n8), static_cast<int32_t>(n8));
+  EXPECT_TRUE(narrow == utf8);
+  units back(n16);
+  ASSERT_EQ(ChangeUTF8ToUTF16(utf8.data(), n8, back.data(), n16), static_cast<int32_t>(n16));
+  EXPECT_TRUE(back == utf16);
+}
+
+// Converts into capacities n - 1, n and 32 with a fence behind them: a text
+// that fits is followed by zeros up to the capacity and has no terminator of
+// its own; one unit short gives 0 and zeros only; nothing past the capacity changes.
+template <typename In, typename Out>
+void expect_capacities(int32_t(HOSTUTIL_CALL* convert)(const In*, uint32_t, Out*, uint32_t),
+                       const std::vector<In>& text, const std::vector<Out>& want) {
+  const auto n = static_cast<uint32_t>(want.size());
+  const auto fence = static_cast<Out>(sizeof(Out) == 1 ? byte_fence : unit_fence);
+  for (uint32_t capacity : {n - 1, n, 32u}) {
+    std::vector<Out> out(capacity + 4, fence), expected(capacity, Out{0});
+    const bool fits = capacity >= n;
+    EXPECT_EQ(convert(text.data(), static_cast<uint32_t>(text.size()), out.data(), capacity),
+              fits ? static_cast<int32_t>(n) : 0)
+        << capacity;
+    if (fits) std::copy(want.begin(), want.end(), expected.begin());
+    expected.insert(expected.end(), 4, fence);
+    EXPECT_EQ(out, expected) << capacity;
+  }
+}
+
+TEST(Encoding, SingleConversionsExactToTheUnit) {
+  for (const auto& s : samples()) {
+    SCOPED_TRACE(s.name);
+    expect_capacities(ChangeUTF8ToUTF16, bytes(s.utf8), wide(s.utf16));
+    expect_capacities(ChangeUTF16ToUTF8, wide(s.utf16), bytes(s.utf8));
+  }
+  // NULs inside the length are converted; ASCII is the same in every ANSI code page.
+  expect_capacities(ChangeUTF8ToUTF16, bytes("a\0b\0"s), wide(u"a\0b\0"s));
+  expect_capacities(ChangeUTF16ToUTF8, wide(u"a\0b"s), bytes("a\0b"s));
+  expect_capacities(ChangeAnsiToUnicode, bytes("x\0y, z"s), wide(u"x\0y, z"s));
+  expect_capacities(ChangeUnicodeToAnsi, wide(u"x\0y, z"s), bytes("x\0y, z"s));
+  // Whether half a surrogate pair is kept is the system's affair (Wine keeps it), but
+  // nothing goes past the capacity; a 4-byte character is written whole or not at all.
+  units two(3, unit_fence);
+  EXPECT_LE(ChangeUTF8ToUTF16("a\xF0\x9F\x98\x80", 5, two.data(), 2), 2);
+  EXPECT_EQ(two[2], unit_fence);
+  std::string narrow(5, byte_fence);
+  EXPECT_EQ(ChangeUTF16ToUTF8(wide(u"\U0001F600").data(), 2, narrow.data(), 3), 0);
+  EXPECT_EQ(narrow, "\0\0\0ZZ"s);
+}
+
+TEST(Encoding, EachMaximalIllFormedSubpartIsOneReplacement) {
+  const std::pair<std::string, std::u16string> rows[] = {
+      {"\x80", u"\uFFFD"},
+      {"\xC0\xAF", u"\uFFFD\uFFFD"},            // C0 and C1 never lead
+      {"\xE0\x9F\x80", u"\uFFFD\uFFFD\uFFFD"},  // overlong three-byte form
+      {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},  // an encoded surrogate
+      {"\xF0\x8F\xBF\xBF", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
+      {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // above U+10FFFF
+      {"\xF5\x80", u"\uFFFD\uFFFD"},
+      {"\xE2\x82"
+       "A",
+       u"\uFFFDA"},                   // a good prefix cut short, then ASCII
+      {"a\xF1\x80\x80", u"a\uFFFD"},  // cut short by the end of the text
+      {"\xF1\x80\x80\xE2\x82\xAC", u"\uFFFD\u20AC"},
+      {"abcdefgh\xFFijklmnop", u"abcdefgh\uFFFDijklmnop"}};
+  for (const auto& [utf8, utf16] : rows) {
+    SCOPED_TRACE(testing::PrintToString(utf8));
+    expect_capacities(ChangeUTF8ToUTF16, bytes(utf8), wide(utf16));
+  }
+  // A lone surrogate, high or low, and half a pair at the end are one U+FFFD each.
+  expect_capacities(ChangeUTF16ToUTF8,
+                    wide(u"a\xD800z\xDC00"
+                         u"b\xD83D"),
+                    bytes("a\xEF\xBF\xBDz\xEF\xBF\xBD"
+                          "b\xEF\xBF\xBD"));
+}
+
+TEST(Encoding, LengthZeroAndMissingArguments) {
+  // ChangeAnsiToUnicode alone takes length 0 as "up to the NUL".
+  units out(4, unit_fence);
+  EXPECT_EQ(ChangeAnsiToUnicode("abc", 0, out.data(), 4), 3);
+  EXPECT_EQ(to_u16(out.data(), 4), u"abc\0"s);
+  std::fill(out.begin(), out.end(), unit_fence);
+  const units ab{'a', 'b'};
+  std::string narrow(4, byte_fence);
+  char* n = narrow.data();
+  const int32_t results[] = {ChangeAnsiToUnicode("", 0, out.data(), 4),
+                             ChangeUTF8ToUTF16("ab", 0, out.data(), 4),
+                             ChangeUTF16ToUTF8(ab.data(), 0, n, 4),
+                             ChangeUnicodeToAnsi(ab.data(), 0, n, 4),
+                             ChangeAnsiToUTF8("abc", 0, n, 4),
+                             ChangeUTF8ToAnsi("abc", 0, n, 4),
+                             ChangeUTF8ToUTF16(nullptr, 2, out.data(), 4),
+                             ChangeAnsiToUnicode("ab", 2, nullptr, 4),
+                             ChangeUTF16ToUTF8(ab.data(), 2, n, 0),
+                             ChangeAnsiToUTF8(nullptr, 3, n, 4)};
+  EXPECT_EQ(std::count(std::begin(results), std::end(results), 0), std::size(results));
+  EXPECT_EQ(to_u16(out.data(), 4) + u"|", std::u16string(4, unit_fence) + u"|");
+  EXPECT_EQ(narrow, std::string(4, byte_fence));
+}
+
+// Converts n ASCII bytes both ways through UTF-16; true when both give them back.
+bool chained_both_ways(std::size_t n, std::vector<char>& out) {
+  const std::string text(n, 'q');
+  const auto size = static_cast<uint32_t>(n + 8);
+  out.assign(n + 8, byte_fence);
+  const bool to_utf8 = ChangeAnsiToUTF8(text.data(), uint32_t(n), out.data(), size) == int32_t(n);
+  const bool to_ansi = ChangeUTF8ToAnsi(text.data(), uint32_t(n), out.data(), size) == int32_t(n);
+  return to_utf8 && to_ansi && std::string(out.data(), n) == text;
+}
+
+TEST(Encoding, ChainedThroughUtf16) {
+  // Too small: zero-filled over its size and nothing more; NULs inside are converted.
+  std::string out(6, byte_fence);
+  EXPECT_EQ(ChangeAnsiToUTF8("abc", 3, out.data(), 2) + ChangeUTF8ToAnsi("abc", 3, out.data(), 2),
+            0);
+  EXPECT_EQ(out, "\0\0ZZZZ"s);
+  EXPECT_EQ(ChangeUTF8ToAnsi("a\0b", 3, out.data(), 4), 3);
+  EXPECT_EQ(out, "a\0b\0ZZ"s);
+  // Up to 128 bytes the UTF-16 area is on the stack; above, a registered allocation.
+  SemaphoreControlEnd();
+  std::vector<char> bytes;
+  EXPECT_TRUE(chained_both_ways(128, bytes));
+  EXPECT_FALSE(chained_both_ways(129, bytes));
+  EXPECT_EQ(bytes, std::vector<char>(129 + 8, '\0'));  // the failed output zero-filled, all of it
+  SemaphoreControlBegin();
+  EXPECT_TRUE(chained_both_ways(129, bytes) && chained_both_ways(5000, bytes));
+  EXPECT_EQ(hostutil::heap::allocation_registry(), nullptr);  // and given back
+  SemaphoreControlEnd();
+}
+
+// The size protocol of one line-by-line conversion (null output, size L - 1,
+// size L), checked to the unit; the text it gives.
+template <typename In, typename Out>
+std::vector<Out> lines(int32_t(HOSTUTIL_CALL* convert)(const In*, uint32_t, Out*, uint32_t*),
+                       std::vector<In> text) {
+  const auto fence = static_cast<Out>(sizeof(Out) == 1 ? byte_fence : unit_fence);
+  const auto length = static_cast<uint32_t>(text.size());
+  text.push_back(In{0});
+  uint32_t size = 12345;
+  EXPECT_EQ(convert(text.data(), length, nullptr, &size), 0);
+  const uint32_t total = size;
+  std::vector<Out> out(total + 4, fence), tail{Out{0}, fence, fence, fence};
+  if (total > 0) {
+    uint32_t one_short = total - 1;
+    EXPECT_EQ(convert(text.data(), length, out.data(), &one_short), 0);
+    EXPECT_EQ(one_short, total);
+    EXPECT_EQ(out, std::vector<Out>(total + 4, fence));
+  }
+  uint32_t exact = total;
+  EXPECT_EQ(convert(text.data(), length, out.data(), &exact), static_cast<int32_t>(total));
+  EXPECT_EQ(exact, total);  // left as it was
+  EXPECT_EQ(std::vector<Out>(out.begin() + total, out.end()), tail);
+  out.resize(total);
+  return out;
+}
+
+TEST(EncodingMultiLine, LinesUpToTheFirstEmptyOneEachEndingInCrLf) {
+  // A lone LF stays in its line and a lone CR swallows the next unit; a form
+  // feed right after CR LF belongs to the break; the text ends at its NUL.
+  const std::pair<std::string, std::string> rows[] = {{"a\r\nb", "a\r\nb\r\n"},
+                                                      {"a\r\nb\r\n", "a\r\nb\r\n"},
+                                                      {"no line end", "no line end\r\n"},
+                                                      {"a\r\n\r\nb", "a\r\n"},
+                                                      {"\r\nabc", ""},
+                                                      {"a\nb\rcd", "a\nb\r\nd\r\n"},
+                                                      {"a\r\n\fb", "a\r\nb\r\n"},
+                                                      {"ab\0cd"s, "ab\r\n"}};
+  for (const auto& [text, want] : rows) {
+    const units text16(text.begin(), text.end()), want16(want.begin(), want.end());
+    SCOPED_TRACE(testing::PrintToString(text));
+    EXPECT_EQ(lines(ChangeAnsiToUTF8_MultiLine, bytes(text)), bytes(want));
+    EXPECT_EQ(lines(ChangeUTF8ToAnsi_MultiLine, bytes(text)), bytes(want));
+    EXPECT_EQ(lines(ChangeUTF8ToUTF16_MultiLine, bytes(text)), want16);
+    EXPECT_EQ(lines(ChangeUTF16ToUTF8_MultiLine, text16), bytes(want));
+  }
+  // Every sample on a line of its own, and kana around the units after CR.
+  std::string utf8;
+  std::u16string utf16;
+  for (const auto& s : samples()) utf8 += s.utf8 + "\r\n", utf16 += s.utf16 + u"\r\n";
+  EXPECT_EQ(lines(ChangeUTF8ToUTF16_MultiLine, bytes(utf8)), wide(utf16));
+  EXPECT_EQ(lines(ChangeUTF16ToUTF8_MultiLine, wide(utf16.substr(0, utf16.size() - 2))),
+            bytes(utf8));
+  EXPECT_EQ(lines(ChangeUTF16ToUTF8_MultiLine, wide(u"\u3042\r\u3044\u3046\r\n\f\xD800")),
+            bytes("\xE3\x81\x82\r\n\xE3\x81\x86\r\n\xEF\xBF\xBD\r\n"));
+  // A size above L: the output is zero-filled over the whole size.
+  std::string out(16, byte_fence);
+  uint32_t size = 12;
+  EXPECT_EQ(ChangeAnsiToUTF8_MultiLine("a\r\nb", 4, out.data(), &size), 6);
+  EXPECT_EQ(size, 12u);
+  EXPECT_EQ(out, "a\r\nb\r\n\0\0\0\0\0\0ZZZZ"s);
+  // Nothing to convert touches nothing.
+  size = 77;
+  EXPECT_EQ(ChangeAnsiToUTF8_MultiLine(nullptr, 4, out.data(), &size) +
+                ChangeUTF8ToAnsi_MultiLine("abc", 0, out.data(), &size) +
+                ChangeUTF8ToUTF16_MultiLine(nullptr, 3, nullptr, &size) +
+                ChangeUTF16ToUTF8_MultiLine(nullptr, 3, out.data(), &size),
+            0);
+  EXPECT_EQ(size, 77u);
+}
+
+TEST(EncodingMultiLine, ShortInputsAndLongLinesBeforeSemaphoreControlBegin) {
+  // Bytes whose conversion grows the most: each line is the single conversion
+  // and CR LF, however the code page expands it.
+  for (const std::string text : {"\xFF", "\x80", "\xC3\xA9", "a"}) {
+    const auto n = static_cast<uint32_t>(text.size());
+    std::vector<char> single(16, '\0');
+    single.resize(std::max(0, ChangeUTF8ToAnsi(text.data(), n, single.data(), 16)));
+    single.insert(single.end(), {'\r', '\n'});
+    EXPECT_EQ(lines(ChangeUTF8ToAnsi_MultiLine, bytes(text)), single);
+    single.assign(16, '\0');
+    single.resize(std::max(0, ChangeAnsiToUTF8(text.data(), n, single.data(), 16)));
+    single.insert(single.end(), {'\r', '\n'});
+    EXPECT_EQ(lines(ChangeAnsiToUTF8_MultiLine, bytes(text)), single);
+  }
+  // Before the table is set up, a line above 128 bytes cannot have the chained
+  // converter's registered allocation: it gives nothing but keeps its CR LF.
+  SemaphoreControlEnd();
+  const std::string text = std::string(129, 'w') + "\r\n" + std::string(128, 's');
+  EXPECT_EQ(lines(ChangeAnsiToUTF8_MultiLine, bytes(text)),
+            bytes("\r\n" + std::string(128, 's') + "\r\n"));
+  EXPECT_EQ(lines(ChangeUTF8ToAnsi_MultiLine, bytes(text)),
+            bytes("\r\n" + std::string(128, 's') + "\r\n"));
+}
+
+}  // namespace
