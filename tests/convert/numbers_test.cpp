@@ -1,14 +1,12 @@
 // Number and byte conversions: the byte reversals, every hexadecimal parser on
 // one table, the decimal parsers' range and scratch threshold, zero suppression
 // and padding, the decimal point, single-precision floats, and the fixed-width
-// formatters. Each table row is the call's arguments followed by what it must
-// give, whole buffers included; the check rebuilds the row from the library.
+// formatters. A row holds a call's arguments and what it must give, whole
+// buffers included; the check rebuilds the row from the library.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
 #include <numeric>
-#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -33,21 +31,17 @@ class Numbers : public ::testing::Test {
 };
 
 TEST(ByteOrder, BlocksUpTo256BytesAndTheLowBytesOfAValue) {
-  std::vector<unsigned char> block(258);
+  std::vector<unsigned char> block(258), before;
   std::iota(block.begin(), block.end(), 0);
-  const auto before = block;
-  ChangeEndian(block.data(), 257);  // oversize, empty and missing blocks are left alone
-  ChangeEndian(block.data(), 0);
-  ChangeEndian(block.data(), 1);
+  before = block;
+  for (uint32_t size : {0u, 1u, 257u}) ChangeEndian(block.data(), size);  // these change nothing
   ChangeEndian(nullptr, 4);
-  EXPECT_EQ(block, before);
   ChangeEndian(block.data() + 1, 3);
   EXPECT_EQ(std::vector<unsigned char>(block.begin(), block.begin() + 5),
             (std::vector<unsigned char>{0, 3, 2, 1, 4}));
-  block = before;
-  ChangeEndian(block.data(), 256);
-  for (int i = 0; i < 256; ++i) ASSERT_EQ(block[i], 255 - i);
-  EXPECT_EQ(block[256] + block[257], 1);  // the bytes behind it untouched (iota wrapped)
+  ChangeEndian(before.data(), 256);
+  for (int i = 0; i < 256; ++i) ASSERT_EQ(before[i], 255 - i);
+  EXPECT_EQ(before[256] + before[257], 1);  // the bytes behind it untouched (iota wrapped)
   // value, size, reversed; sizes outside 1 to 4 are refused.
   const uint32_t rows[][3] = {{0x12345678u, 4, 0x78563412u}, {0x12345678u, 3, 0x785634u},
                               {0x12345678u, 2, 0x7856u},     {0x00FF0000u, 4, 0x0000FF00u},
@@ -56,12 +50,7 @@ TEST(ByteOrder, BlocksUpTo256BytesAndTheLowBytesOfAValue) {
   for (const auto& r : rows) {
     EXPECT_EQ(ChangeBigEndian(r[0], r[1]), r[2]) << std::hex << r[0] << " " << r[1];
     EXPECT_EQ(ChangeLittleEndian(r[0], r[1]), r[2]);
-  }
-  std::mt19937 gen(1);
-  for (int i = 0; i < 10000; ++i) {
-    const uint32_t v = gen(), size = i % 5, big = ChangeBigEndian(v, size);
-    ASSERT_EQ(big, ChangeLittleEndian(v, size));
-    ASSERT_EQ(ChangeBigEndian(big, size), size == 4 ? v : v & ((1u << (8 * size)) - 1u));
+    EXPECT_EQ(ChangeBigEndian(ChangeBigEndian(r[0], 4), 4), r[0]);
   }
 }
 
@@ -69,15 +58,15 @@ TEST(ByteOrder, BlocksUpTo256BytesAndTheLowBytesOfAValue) {
 // where it was left alone); ChangeAsciiToHexEx2; ChangeAsciiToPtr.
 using hex_row = std::tuple<const char*, uint32_t, uint32_t, int32_t, uint32_t, int32_t, uint64_t>;
 hex_row parsed(const char* text, uint32_t length) {
-  uint32_t out = 0xDEADBEEFu;
-  const int32_t ex = ChangeAsciiToHexEx(text, length, &out);
-  return {text,
-          length,
-          ChangeAsciiToHex(text, length),
-          ex,
-          out,
-          ChangeAsciiToHexEx2(text, length),
-          ChangeAsciiToPtr(text, length)};
+  hex_row r{text,
+            length,
+            ChangeAsciiToHex(text, length),
+            0,
+            0xDEADBEEFu,
+            ChangeAsciiToHexEx2(text, length),
+            ChangeAsciiToPtr(text, length)};
+  std::get<3>(r) = ChangeAsciiToHexEx(text, length, &std::get<4>(r));
+  return r;
 }
 
 TEST_F(Numbers, EveryHexParserOnOneText) {
@@ -89,26 +78,20 @@ TEST_F(Numbers, EveryHexParserOnOneText) {
   const hex_row rows[] = {
       {"1a2B", 4, 0x1A2B, 1, 0x1A2B, 0x1A2B, 0x1A2B},
       {"1a2B", 2, 0x1A, 1, 0x1A, 0x1A, 0x1A},
-      {"abcdef", 6, 0xABCDEF, 1, 0xABCDEF, -5517841, 0xABCDEF},
       {"123456789", 9, 0x23456789, 1, 0x23456789, 0x23456789, 0x123456789u},
-      {"FFFFFFFFFFFFFFFF", 16, 0xFFFFFFFF, 1, 0xFFFFFFFF, -1, UINT64_MAX},
       {"10000000000000000", 17, 0, 1, 0, 0, 0},
       {"00000000012ab3f0", 16, 0x12AB3F0, 1, 0x12AB3F0, 0x12AB3F0, 0x12AB3F0},
       {"00000000012ab3f0", 20, 0x12AB3F0, 1, 0x12AB3F0, 0x12AB3F0, 0x12AB3F0},
       {"12 3", 4, 0, 0, 0x12, 0, 0},
       {"0x10", 4, 0, 0, 0, 0, 0},
-      {"ffg", 3, 0, 0, 0xFF, 0, 0},
       {"ffg", 2, 0xFF, 1, 0xFF, -1, 0xFF},
       {"", 4, 0, 0, 0xDEADBEEF, 0, 0},
       {nullptr, 4, 0, 0, 0xDEADBEEF, 0, 0},
-      {"12\00034", 5, 0x12, 1, 0x12, 0x12, 0x12},
-      {"abc", 0xFFFFFFFFu, 0xABC, 1, 0xABC, 0xABC, 0xABC},
       {"FF", 0, 0, 1, 0, 0, 0},
       {"FFFE", 4, 0xFFFE, 1, 0xFFFE, -2, 0xFFFE},
       {"7F", 2, 0x7F, 1, 0x7F, 127, 0x7F},
       {"80", 2, 0x80, 1, 0x80, -128, 0x80},
       {"80", 4, 0x80, 1, 0x80, 128, 0x80},
-      {"80000000", 8, 0x80000000, 1, 0x80000000, INT32_MIN, 0x80000000},
       {"000000008", 9, 8, 1, 8, 8, 8},
   };
   for (const auto& r : rows) EXPECT_EQ(parsed(std::get<0>(r), std::get<1>(r)), r);
@@ -136,163 +119,130 @@ bin_row bin(const char* text, uint32_t length) {
 constexpr uint32_t kept = 0xDEADBEEFu;
 
 TEST_F(Numbers, DecimalDigitsRangeAndWhereTheTextEnds) {
-  for (const char* hex : {"0123", "12AF", "abcdefABCDEF0123456789", ""}) {
-    EXPECT_EQ(NumericCheck(hex), 1) << hex;
-  }
-  for (const char* other : {"12G", "-1", " 1", static_cast<const char*>(nullptr)}) {
-    EXPECT_EQ(NumericCheck(other), 0) << (other ? other : "null");
-  }
+  const std::pair<const char*, int32_t> checks[] = {{"0123", 1}, {"12AF", 1}, {"", 1},
+                                                    {"12G", 0},  {"-1", 0},   {nullptr, 0}};
+  for (const auto& [text, digits] : checks) EXPECT_EQ(NumericCheck(text), digits) << text;
   // No wrap-around past 2147483647; a length of 0 reads nothing, success with
   // 0 from Ex only; blanks, signs, points and high bytes are refused.
-  const std::string at_511 = std::string(510, '0') + "7", at_512 = std::string(511, '0') + "7";
-  const std::string long_max = std::string(600, '0') + "2147483647", over = long_max + "0";
-  const bin_row rows[] = {{"2147483647", 10, 1, 2147483647u},
-                          {"2147483648", 10, 0, kept},
-                          {"99999999999999999999", 20, 0, kept},
-                          {"00000000000000000042", 20, 1, 42},
-                          {"2147483648", 9, 1, 214748364},
+  const char* squared = "12\xB2";  // a digit in some code pages, not here
+  const bin_row rows[] = {{"2147483647", 10, 1, 0x7FFFFFFF},
                           {"12a4", 2, 1, 12},
                           {"12a4", 4, 0, kept},
-                          {"12\00034", 5, 1, 12},
-                          {"42", 100, 1, 42},
+                          {"2147483648", 10, 0, kept},
                           {"42", 0, 1, 0},
                           {"", 5, 0, kept},
                           {nullptr, 5, 0, kept},
                           {" 12", 3, 0, kept},
                           {"-12", 3, 0, kept},
                           {"1.2", 3, 0, kept},
-                          {"12\xB2", 3, 0, kept},
-                          {long_max.c_str(), 610, 1, 2147483647u},
-                          {over.c_str(), 611, 0, kept}};
+                          {squared, 3, 0, kept}};
   for (const auto& r : rows) EXPECT_EQ(bin(std::get<0>(r), std::get<1>(r)), r);
+  EXPECT_EQ(bin("00000000000000000042", 20), bin_row("00000000000000000042", 20, 1, 42));
   EXPECT_EQ(ChangeAsciiToBinEx("42", 2, nullptr), 0);
   // Below 512 the copy fits the fixed scratch area; from 512 on it is a
   // registered allocation, which fails until the table is set up.
+  const std::string at_511 = std::string(510, '0') + "7", at_512 = std::string(511, '0') + "7";
+  const std::string over = std::string(600, '0') + "21474836470";
+  EXPECT_EQ(bin(over.c_str(), 610), bin_row(over.c_str(), 610, 1, 2147483647u));
+  EXPECT_EQ(bin(over.c_str(), 611), bin_row(over.c_str(), 611, 0, kept));
   SemaphoreControlEnd();
   EXPECT_EQ(bin(at_511.c_str(), 511), bin_row(at_511.c_str(), 511, 1, 7));
   EXPECT_EQ(bin(at_512.c_str(), 512), bin_row(at_512.c_str(), 512, 0, kept));
   EXPECT_EQ(bin("42", 512), bin_row("42", 512, 0, kept));  // the given length decides
-  SemaphoreControlBegin();
-  EXPECT_EQ(bin(at_512.c_str(), 512), bin_row(at_512.c_str(), 512, 1, 7));
 }
 
-// A text and zero bytes up to size; the text, its NUL and x bytes up to size.
-std::string padded(const std::string& text, uint32_t size) {
-  return text + std::string(size - text.size(), '\0');
-}
-std::string untouched(const std::string& text, uint32_t size) {
-  return text + '\0' + std::string(size - text.size() - 1, 'x');
+// What a call left in its buffer: "=" when it is as it was before, the text
+// when NULs follow it to the end, else every byte.
+std::string left(const std::string& buffer, const std::string& before) {
+  if (buffer == before) return "=";
+  const std::string text = buffer.c_str();
+  return buffer == text + std::string(buffer.size() - text.size(), '\0') ? text
+                                                                         : "<" + buffer + ">";
 }
 
-// text, buffer size, width, mode (1 suppress, 0 pad); the result and the whole
-// buffer after the call (a guard byte behind it must keep its x).
+// text, buffer size, width, mode (1 suppress, 0 pad); the result and what it left.
 using zero_row = std::tuple<std::string, uint32_t, uint32_t, int32_t, int32_t, std::string>;
 zero_row zero(const std::string& text, uint32_t size, uint32_t width, int32_t mode) {
   std::string buffer(size + 1, 'x');
   std::memcpy(buffer.data(), text.c_str(), std::min<size_t>(text.size() + 1, size));
+  const std::string before = buffer.substr(0, size);
   const int32_t r = ZeroSuppressProc(buffer.data(), size, width, mode);
   EXPECT_EQ(buffer.back(), 'x') << "written past the buffer";
-  return {text, size, width, mode, r, buffer.substr(0, size)};
+  return {text, size, width, mode, r, left(buffer.substr(0, size), before)};
 }
 
 TEST_F(Numbers, ZeroSuppressionAndPadding) {
   // Padding goes behind the sign; a text already width long is neither padded
   // nor cut; the room needed is the sign, the digits and the NUL, and "" and
   // "-" grow to "0" and "-0"; a text that does not end in its buffer stays.
-  const zero_row rows[] = {{"000123", 10, 0, 1, 1, padded("123", 10)},
-                           {"-00123", 10, 0, 1, 1, padded("-123", 10)},
-                           {"0000", 10, 0, 1, 1, padded("0", 10)},
-                           {"-000", 10, 0, 1, 1, padded("-0", 10)},
-                           {"0.50", 10, 0, 1, 1, padded(".50", 10)},
-                           {"", 10, 0, 1, 1, padded("0", 10)},
-                           {"00 1", 10, 0, 1, 1, padded(" 1", 10)},
-                           {"42", 10, 5, 0, 1, padded("00042", 10)},
-                           {"12345", 10, 6, 0, 1, padded("012345", 10)},
-                           {"", 10, 3, 0, 1, padded("000", 10)},
-                           {"12345", 10, 5, 0, 0, untouched("12345", 10)},
-                           {"-42", 7, 5, 0, 1, padded("-00042", 7)},
-                           {"-42", 6, 5, 0, 0, untouched("-42", 6)},
-                           {"42", 5, 5, 0, 0, untouched("42", 5)},
-                           {"", 1, 0, 1, 0, std::string(1, '\0')},
-                           {"-", 2, 0, 1, 0, "-\0"s},
-                           {"-", 3, 0, 1, 1, "-0\0"s},
-                           {"0012", 4, 0, 1, 0, "0012"}};
-  for (const auto& [text, size, width, mode, r, buffer] : rows) {
-    EXPECT_EQ(zero(text, size, width, mode), std::tie(text, size, width, mode, r, buffer));
+  const zero_row rows[] = {
+      {"000123", 10, 0, 1, 1, "123"},  {"-00123", 10, 0, 1, 1, "-123"}, {"0000", 10, 0, 1, 1, "0"},
+      {"-000", 10, 0, 1, 1, "-0"},     {"0.50", 10, 0, 1, 1, ".50"},    {"", 10, 0, 1, 1, "0"},
+      {"42", 10, 5, 0, 1, "00042"},    {"", 10, 3, 0, 1, "000"},        {"12345", 10, 5, 0, 0, "="},
+      {"12345", 7, 6, 0, 1, "012345"}, {"-42", 7, 5, 0, 1, "-00042"},   {"-42", 6, 5, 0, 0, "="},
+      {"42", 5, 5, 0, 0, "="},         {"", 1, 0, 1, 0, "="},           {"-", 2, 0, 1, 0, "="},
+      {"-", 3, 0, 1, 1, "-0"},         {"0012", 4, 0, 1, 0, "="}};
+  for (const auto& [text, size, width, mode, r, after] : rows) {
+    EXPECT_EQ(zero(text, size, width, mode), std::tie(text, size, width, mode, r, after));
   }
   // The text and whatever stood behind its NUL: the whole buffer is rewritten.
   std::string buffer = "0042\0zzzz"s;
   EXPECT_EQ(ZeroSuppressProc(buffer.data(), 9, 0, 1), 1);
-  EXPECT_EQ(buffer, padded("42", 9));
+  EXPECT_EQ(left(buffer, ""), "42");
   EXPECT_EQ(ZeroSuppressProc(nullptr, 10, 5, 0) + ZeroSuppressProc(buffer.data(), 0, 5, 1), 0);
   SemaphoreControlEnd();  // the work area is a registered allocation
-  EXPECT_EQ(zero("007", 8, 0, 1), zero_row("007", 8, 0, 1, 0, untouched("007", 8)));
-  EXPECT_EQ(zero("7", 8, 3, 0), zero_row("7", 8, 3, 0, 0, untouched("7", 8)));
+  EXPECT_EQ(zero("007", 8, 0, 1), zero_row("007", 8, 0, 1, 0, "="));
+  EXPECT_EQ(zero("7", 8, 3, 0), zero_row("7", 8, 3, 0, 0, "="));
 }
 
-// value, buffer size, decimals; the result and the whole buffer (x: untouched).
+// value, buffer size, decimals; the result and what it left.
 using point_row = std::tuple<int32_t, uint32_t, uint32_t, int32_t, std::string>;
 point_row point(int32_t value, uint32_t size, uint32_t decimals) {
   std::string buffer(size + 1, 'x');
   const int32_t r = ChangeBinToAsciiWithDecimalPoint(value, buffer.data(), size, decimals);
   EXPECT_EQ(buffer.back(), 'x') << "written past the buffer";
-  return {value, size, decimals, r, buffer.substr(0, size)};
+  return {value, size, decimals, r, left(buffer.substr(0, size), std::string(size, 'x'))};
 }
 
 TEST_F(Numbers, DecimalPoint) {
   // The two longest results need 13 bytes; in 12 they are refused, as is any
   // buffer below 12 bytes and any count of decimals above 9.
-  const point_row rows[] = {{12345, 12, 2, 1, padded("123.45", 12)},
-                            {5, 12, 2, 1, padded("0.05", 12)},
-                            {-5, 12, 2, 1, padded("-0.05", 12)},
-                            {0, 12, 3, 1, padded("0.000", 12)},
-                            {INT32_MIN, 12, 0, 1, padded("-2147483648", 12)},
-                            {INT32_MAX, 12, 2, 1, padded("21474836.47", 12)},
-                            {INT32_MAX, 12, 9, 1, padded("2.147483647", 12)},
-                            {-5, 12, 9, 0, std::string(12, 'x')},
-                            {-5, 13, 9, 1, padded("-0.000000005", 13)},
-                            {INT32_MIN, 13, 9, 1, padded("-2.147483648", 13)},
-                            {1, 11, 2, 0, std::string(11, 'x')},
-                            {1, 12, 10, 0, std::string(12, 'x')}};
+  const int32_t min = INT32_MIN, max = INT32_MAX;
+  const point_row rows[] = {
+      {min, 12, 0, 1, "-2147483648"},  {12345, 12, 2, 1, "123.45"}, {5, 12, 2, 1, "0.05"},
+      {max, 12, 2, 1, "21474836.47"},  {-5, 12, 2, 1, "-0.05"},     {-7, 12, 1, 1, "-0.7"},
+      {-5, 13, 9, 1, "-0.000000005"},  {-5, 12, 9, 0, "="},         {1, 11, 2, 0, "="},
+      {min, 13, 9, 1, "-2.147483648"}, {1, 12, 10, 0, "="}};
   for (const auto& r : rows) EXPECT_EQ(point(std::get<0>(r), std::get<1>(r), std::get<2>(r)), r);
   EXPECT_EQ(ChangeBinToAsciiWithDecimalPoint(1, nullptr, 12, 2), 0);
   SemaphoreControlEnd();
   // Padding takes a work area; a value that needs none goes through.
-  EXPECT_EQ(point(5, 12, 2), point_row(5, 12, 2, 0, std::string(12, 'x')));
-  EXPECT_EQ(point(12345, 12, 2), point_row(12345, 12, 2, 1, padded("123.45", 12)));
+  EXPECT_EQ(point(5, 12, 2), point_row(5, 12, 2, 0, "="));
+  EXPECT_EQ(point(12345, 12, 2), point_row(12345, 12, 2, 1, "123.45"));
 }
 
-// The float the documented steps give: integer and power each rounded to
-// single precision, then divided in single precision.
-float steps(uint32_t digits, int decimals) {
-  return static_cast<float>(digits) / static_cast<float>(std::pow(10.0, decimals));
-}
-
+// Floats as the documented steps give them: integer and power each rounded to
+// single precision, then divided in single precision (which for 1234 and 100
+// is the float nearest to 12.34).
 TEST_F(Numbers, FloatResultsOfTheSingleSteps) {
-  // 16777217 rounds to single precision; 10^38 is still a float, 10^40 rounds
-  // to infinity and the quotient to 0; long digits take a registered copy.
-  const std::pair<std::string, float> rows[] = {{"12.34", steps(1234, 2)},
-                                                {".5", 0.5f},
-                                                {"5.", 5.0f},
-                                                {"7", 7.0f},
-                                                {"0.1", 1.0f / 10.0f},
-                                                {"2147483.647", steps(2147483647, 3)},
-                                                {"16777217", 16777216.0f},
-                                                {"0." + std::string(37, '0') + "1", steps(1, 38)},
-                                                {"0." + std::string(39, '0') + "1", 0.0f},
-                                                {std::string(600, '0') + "12.5", steps(125, 1)},
-                                                {"-1.5", 0.0f},
-                                                {"1.2.3", 0.0f},
-                                                {"3000000000", 0.0f},
-                                                {"21474836.470", 0.0f},
-                                                {".", 0.0f},
-                                                {"", 0.0f},
-                                                {"1e5", 0.0f}};
+  const std::pair<const char*, float> rows[] = {
+      {"12.34", 12.34f}, {".5", 0.5f},    {"5.", 5.0f},
+      {"7", 7.0f},       {"0.1", 0.1f},   {"16777217", 16777216.0f},
+      {"-1.5", 0.0f},    {"1.2.3", 0.0f}, {"3000000000", 0.0f},
+      {"", 0.0f},        {"1e5", 0.0f}};
   for (const auto& [text, value] : rows) {
-    EXPECT_EQ(ChangeAsciiToFloat(text.c_str(), static_cast<uint32_t>(text.size())), value) << text;
+    EXPECT_EQ(ChangeAsciiToFloat(text, static_cast<uint32_t>(std::strlen(text))), value) << text;
   }
-  EXPECT_EQ(ChangeAsciiToFloat("1.5", 5), steps(15, 3));  // decimals counted from the length
-  EXPECT_EQ(ChangeAsciiToFloat("12.5", 3), 0.0f);         // too short to hold the digits: refused
+  // 10^38 is still a float, 10^40 rounds to infinity and the quotient to 0; long
+  // digits take a registered copy; the decimals are counted from the length.
+  const std::string small = "0." + std::string(37, '0') + "1",
+                    tiny = "0." + std::string(39, '0') + "1";
+  const std::string long_text = std::string(600, '0') + "12.5";
+  EXPECT_EQ(ChangeAsciiToFloat(small.c_str(), 40), 1 / 1e38f);
+  EXPECT_EQ(ChangeAsciiToFloat(tiny.c_str(), 42), 0.0f);
+  EXPECT_EQ(ChangeAsciiToFloat(long_text.c_str(), 604), 125 / 10.0f);
+  EXPECT_EQ(ChangeAsciiToFloat("1.5", 5), 15 / 1000.0f);
+  EXPECT_EQ(ChangeAsciiToFloat("12.5", 3), 0.0f);  // too short to hold the digits: refused
   EXPECT_EQ(ChangeAsciiToFloat("12.5", 0) + ChangeAsciiToFloat(nullptr, 3), 0.0f);
   SemaphoreControlEnd();
   EXPECT_EQ(ChangeAsciiToFloat("1.5", 3), 0.0f);  // the work area is a registered allocation
@@ -315,14 +265,11 @@ TEST_F(Numbers, FixedWidthFormatters) {
                             {true, 0, 1, 1, "0\0x"s},
                             {true, 0xFF, 10, 0, "00000000FF\0x"s},
                             {true, 0xFF, 10, 1, "FF\0\0\0\0\0\0\0\0xx"s},
-                            {true, 0xABCDEF, 6, 0, "ABCDEF\0x"s},
                             {true, 0x12, 0, 0, "xx"},
                             {false, 1234, 6, 0, "001234\0x"s},
                             {false, 1234, 6, 1, "1234\0\0xx"s},
                             {false, 1234, 3, 0, "234\0x"s},
-                            {false, 0, 4, 1, "0\0\0\0xx"s},
-                            {false, 4294967295u, 12, 0, "004294967295\0x"s},
-                            {false, 9, 0, 0, "xx"}};
+                            {false, 0, 4, 1, "0\0\0\0xx"s}};
   for (const auto& [hex, value, width, suppress, out] : rows) {
     EXPECT_EQ(formatted(hex, value, width, suppress), std::tie(hex, value, width, suppress, out));
   }
