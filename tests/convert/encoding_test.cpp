@@ -110,15 +110,19 @@ TEST(Encoding, LengthZeroAndMissingArguments) {
   out.assign(4, unit_fence);
   std::string narrow(4, byte_fence);
   char* n = narrow.data();
+  uint32_t size = 77;
   EXPECT_EQ(ChangeAnsiToUnicode("", 0, out.data(), 4) + ChangeUTF8ToUTF16("ab", 0, out.data(), 4) +
                 ChangeUTF16ToUTF8(out.data(), 0, n, 4) + ChangeUnicodeToAnsi(out.data(), 0, n, 4) +
                 ChangeAnsiToUTF8("abc", 0, n, 4) + ChangeUTF8ToAnsi("abc", 0, n, 4) +
                 ChangeUTF8ToUTF16(nullptr, 2, out.data(), 4) +
                 ChangeAnsiToUnicode("ab", 2, nullptr, 4) + ChangeUTF16ToUTF8(out.data(), 2, n, 0) +
-                ChangeAnsiToUTF8(nullptr, 3, n, 4),
+                ChangeAnsiToUTF8(nullptr, 3, n, 4) +
+                ChangeUTF8ToAnsi_MultiLine("abc", 0, n, &size) +
+                ChangeAnsiToUTF8_MultiLine(nullptr, 4, n, &size),
             0);
   EXPECT_EQ(out, units(4, unit_fence));
   EXPECT_EQ(narrow, std::string(4, byte_fence));
+  EXPECT_EQ(size, 77u);
 }
 
 TEST(Encoding, ChainedThroughUtf16) {
@@ -202,36 +206,28 @@ TEST(EncodingMultiLine, LinesUpToTheFirstEmptyOneEachEndingInCrLf) {
   EXPECT_EQ(ChangeAnsiToUTF8_MultiLine("a\r\nb", 4, out.data(), &size), 6);
   EXPECT_EQ(size, 12u);
   EXPECT_EQ(out, "a\r\nb\r\n\0\0\0\0\0\0ZZZZ"s);
-  // Nothing to convert touches nothing.
-  size = 77;
-  EXPECT_EQ(ChangeAnsiToUTF8_MultiLine(nullptr, 4, out.data(), &size) +
-                ChangeUTF8ToAnsi_MultiLine("abc", 0, out.data(), &size),
-            0);
-  EXPECT_EQ(size, 77u);
 }
 
 TEST(EncodingMultiLine, ShortInputsAndLongLinesBeforeSemaphoreControlBegin) {
   // Bytes whose conversion grows the most: each line is the single conversion
   // and CR LF, however the code page expands it.
+  const auto byte_ways = {std::pair{&ChangeUTF8ToAnsi, &ChangeUTF8ToAnsi_MultiLine},
+                          std::pair{&ChangeAnsiToUTF8, &ChangeAnsiToUTF8_MultiLine}};
   for (const std::string text : {"\xFF", "\x80", "\xC3\xA9", "a"}) {
-    const auto n = static_cast<uint32_t>(text.size());
-    std::vector<char> single(16, '\0');
-    single.resize(std::max(0, ChangeUTF8ToAnsi(text.data(), n, single.data(), 16)));
-    single.insert(single.end(), {'\r', '\n'});
-    EXPECT_EQ(lines(ChangeUTF8ToAnsi_MultiLine, bytes(text)), single);
-    single.assign(16, '\0');
-    single.resize(std::max(0, ChangeAnsiToUTF8(text.data(), n, single.data(), 16)));
-    single.insert(single.end(), {'\r', '\n'});
-    EXPECT_EQ(lines(ChangeAnsiToUTF8_MultiLine, bytes(text)), single);
+    for (const auto& [single, multi] : byte_ways) {
+      std::vector<char> want(16, '\0');
+      want.resize(std::max(0, single(text.data(), uint32_t(text.size()), want.data(), 16)));
+      want.insert(want.end(), {'\r', '\n'});
+      EXPECT_EQ(lines(multi, bytes(text)), want) << testing::PrintToString(text);
+    }
   }
   // Before the table is set up, a line above 128 bytes cannot have the chained
   // converter's registered allocation: it gives nothing but keeps its CR LF.
   SemaphoreControlEnd();
   const std::string text = std::string(129, 'w') + "\r\n" + std::string(128, 's');
-  EXPECT_EQ(lines(ChangeAnsiToUTF8_MultiLine, bytes(text)),
-            bytes("\r\n" + std::string(128, 's') + "\r\n"));
-  EXPECT_EQ(lines(ChangeUTF8ToAnsi_MultiLine, bytes(text)),
-            bytes("\r\n" + std::string(128, 's') + "\r\n"));
+  for (const auto& [single, multi] : byte_ways) {
+    EXPECT_EQ(lines(multi, bytes(text)), bytes("\r\n" + std::string(128, 's') + "\r\n"));
+  }
 }
 
 }  // namespace
