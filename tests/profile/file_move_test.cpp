@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <string>
 
-#include "../file/file_test_util.h"
 #include "hostutil.h"
 #include "os/file.h"
 #include "support/file_faults.h"
+#include "support/scratch_files.h"
 
 namespace {
 

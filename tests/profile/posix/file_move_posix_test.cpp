@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <string>
 
-#include "../../file/file_test_util.h"
 #include "hostutil.h"
+#include "support/scratch_files.h"
 
 namespace {
 

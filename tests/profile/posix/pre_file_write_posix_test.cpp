@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "../../file/file_test_util.h"
 #include "hostutil.h"
+#include "support/scratch_files.h"
 
 namespace {
 

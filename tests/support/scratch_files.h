@@ -1,18 +1,16 @@
-// Helpers of the file tests: a scratch folder per test, removed afterwards even
-// when it holds read-only files, and whole-file reads and writes outside the library.
+// What the tests of files share: a scratch folder per test, removed afterwards
+// even when it holds read-only files, and whole-file reads and writes done
+// outside the library.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <system_error>
-#include <thread>
 
-#include "os/file.h"
 #include "support/child.h"
 
 namespace hostutil::test::files {
@@ -40,15 +38,6 @@ inline std::string pattern(size_t n) {
   std::string s(n, '\0');
   for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>('a' + (i * 7) % 26);
   return s;
-}
-
-inline bool wait_for(const std::filesystem::path& p, std::chrono::milliseconds limit) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (!std::filesystem::exists(p)) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return true;
 }
 
 class scratch_test : public ::testing::Test {
