@@ -16,14 +16,10 @@ namespace {
 // keeping them), Ex; GetCSVOneItem, 2, 3, Ex.
 using encoder = uint32_t (*)(const char*, char*, uint32_t, const char*);
 using decoder = char* (*)(const char*, char*, uint32_t, const char*);
-uint32_t m1(const char* i, char* b, uint32_t n, const char*) { return MakeCSVOneItem(i, b, n); }
-uint32_t m3(const char* i, char* b, uint32_t n, const char* s) {
-  return MakeCSVOneItem3(i, b, n, s, 1);
-}
-uint32_t m3k(const char* i, char* b, uint32_t n, const char* s) {
-  return MakeCSVOneItem3(i, b, n, s, 0);
-}
-char* g1(const char* line, char* b, uint32_t n, const char*) { return GetCSVOneItem(line, b, n); }
+auto m1(const char* i, char* b, uint32_t n, const char*) { return MakeCSVOneItem(i, b, n); }
+const encoder m3 = [](auto... a) { return MakeCSVOneItem3(a..., 1); };
+const encoder m3k = [](auto... a) { return MakeCSVOneItem3(a..., 0); };
+auto g1(const char* line, char* b, uint32_t n, const char*) { return GetCSVOneItem(line, b, n); }
 const encoder m2 = MakeCSVOneItem2, mx = MakeCSVOneItemEx;
 const decoder g2 = GetCSVOneItem2, g3 = GetCSVOneItem3, gx = GetCSVOneItemEx;
 
@@ -49,8 +45,7 @@ std::string take(decoder d, const char* sep, const std::string& text, uint32_t s
   std::string memory(size + 8, 'Z');
   const char* next = d(line.c_str() + at, memory.data(), size, sep);
   const std::string item = memory.c_str();
-  EXPECT_EQ(memory.substr(item.size()),
-            std::string(size - item.size(), '\0') + std::string(8, 'Z'));
+  EXPECT_EQ(memory.substr(item.size()), std::string(size - item.size(), '\0') + "ZZZZZZZZ");
   EXPECT_TRUE(next == nullptr || (next >= line.c_str() && next <= line.c_str() + line.size()));
   return swapped(item, '"', '\'') + "|" +
          std::to_string(next == nullptr ? -1 : next - line.c_str());

@@ -78,17 +78,19 @@ TEST(FileTimes, CalendarConversionsBothWays) {
     ASSERT_NE(CalculateFileTimeToSystemTime(&t, &back), 0u);
     EXPECT_EQ(fields(back), fields(calendar));
   }
-  // Every field out of its range, and a year before 1601, is refused.
+  // Every field out of its range, February 29 outside leap years (centuries
+  // leap only by 400), and a year before 1601, are refused.
   for (const auto& c :
        {st(2024, 13, 1), st(2024, 0, 1), st(2024, 1, 0), st(2024, 1, 32), st(2024, 4, 31),
         st(2024, 1, 1, 24), st(2024, 1, 1, 0, 60), st(2024, 1, 1, 0, 0, 60),
-        st(2024, 1, 1, 0, 0, 0, 1000), st(1600, 12, 31, 23, 59, 59, 999)}) {
+        st(2024, 1, 1, 0, 0, 0, 1000), st(1600, 12, 31, 23, 59, 59, 999), st(2023, 2, 29),
+        st(2100, 2, 29), st(2200, 2, 29)}) {
     hu_FILETIME out{};
     EXPECT_EQ(CalculateSystemTimeToFileTime(&c, &out), 0u) << testing::PrintToString(fields(c));
   }
   hu_FILETIME out{};
   hu_SYSTEMTIME back{};
-  const hu_SYSTEMTIME leap = st(2024, 2, 29, 23, 59, 59, 999);
+  const hu_SYSTEMTIME leap = st(2000, 2, 29, 23, 59, 59, 999);
   const hu_FILETIME beyond = ft(0x8000000000000000ull);
   EXPECT_NE(CalculateSystemTimeToFileTime(&leap, &out), 0u);
   EXPECT_EQ(CalculateSystemTimeToFileTime(nullptr, &out) +
