@@ -18,6 +18,27 @@ namespace {
 
 constexpr int unavailable = 77;
 
+// The port's own UTF-8 decoder: each maximal ill-formed subpart is one U+FFFD.
+TEST(EncodingCodec, EachMaximalIllFormedSubpartIsOneReplacement) {
+  const std::pair<std::string, std::u16string> rows[] = {
+      {"\x80", u"\uFFFD"},
+      {"\xC0\xAF", u"\uFFFD\uFFFD"},            // C0 and C1 never lead
+      {"\xE0\x9F\x80", u"\uFFFD\uFFFD\uFFFD"},  // overlong three-byte form
+      {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},  // an encoded surrogate
+      {"\xF0\x8F\xBF\xBF", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
+      {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // above U+10FFFF
+      {"\xF5\x80", u"\uFFFD\uFFFD"},
+      {"\xE2\x82@", u"\uFFFD@"},      // a good prefix cut short, then ASCII
+      {"a\xF1\x80\x80", u"a\uFFFD"},  // cut short by the end of the text
+      {"\xF1\x80\x80\xE2\x82\xAC", u"\uFFFD\u20AC"},
+      {"abcdefgh\xFFijklmnop", u"abcdefgh\uFFFDijklmnop"}};
+  for (const auto& [utf8, utf16] : rows) {
+    hu_wchar wide[32];
+    const int32_t n = ChangeUTF8ToUTF16(utf8.data(), static_cast<uint32_t>(utf8.size()), wide, 32);
+    EXPECT_EQ(encoding_test::to_u16(wide, n > 0 ? n : 0), utf16) << testing::PrintToString(utf8);
+  }
+}
+
 // Characters the charset lacks and lone surrogates are one "?", bytes it cannot
 // decode and characters cut short one U+FFFD; each thread has converters of its own.
 std::string check_euc_jp() {

@@ -107,9 +107,13 @@ TEST_F(PosixFiles, ExactTimeStamps) {
   ASSERT_EQ(CreateFileTimeGet(p.c_str(), &t), 1u);
   EXPECT_EQ(ticks_of(t),
             epoch + static_cast<uint64_t>(born.tv_sec) * 10000000 + born.tv_nsec / 100);
-  // This port's calendar ends with the year 30827.
-  const hu_SYSTEMTIME beyond{30828, 1, 0, 1, 0, 0, 0, 0};
-  EXPECT_EQ(CalculateSystemTimeToFileTime(&beyond, &t), 0u);
+  // This port's calendar knows February 29 only in leap years (centuries leap
+  // only by 400), and ends with the year 30827.
+  const hu_SYSTEMTIME invalid[] = {{2023, 2, 0, 29, 0, 0, 0, 0},
+                                   {2100, 2, 0, 29, 0, 0, 0, 0},
+                                   {2200, 2, 0, 29, 0, 0, 0, 0},
+                                   {30828, 1, 0, 1, 0, 0, 0, 0}};
+  for (const auto& c : invalid) EXPECT_EQ(CalculateSystemTimeToFileTime(&c, &t), 0u) << c.wYear;
 }
 
 TEST_F(PosixFiles, DriveTypesTemporaryFolderAndMultiByteNames) {
