@@ -1,13 +1,14 @@
-// BinarySearch, BinarySearchDSC and QuickSort: signed comparisons, the not-found
-// value, sorting against std::sort in both directions, and inputs that drive a
-// first-element pivot to its worst case.
+// BinarySearch, BinarySearchDSC and QuickSort against the standard library, with
+// a first-element pivot's worst cases; memstr, strrstr and strnostr (the window
+// rule, last matches, ASCII-only folding); and sprintfEx's bounded, zero-filled print.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <climits>
-#include <functional>
+#include <memory>
+#include <new>
 #include <numeric>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "hostutil.h"
@@ -15,118 +16,123 @@
 namespace {
 
 using values = std::vector<int32_t>;
-
+constexpr uint32_t none = HOSTUTIL_NOT_FOUND;
 uint32_t count_of(const values& v) { return static_cast<uint32_t>(v.size()); }
 
-constexpr uint32_t none = HOSTUTIL_NOT_FOUND;
-
-TEST(BinarySearch, ExamplesEdgesAndNothingToSearch) {
+TEST(BinarySearch, ExamplesAndNothingToSearch) {
   const values up{1, 3, 5, 7}, down{7, 5, 3, 1};
-  const struct {
-    int32_t key;
-    uint32_t up, down;
-  } cases[] = {{5, 2, 1}, {4, none, none}, {1, 0, 3}, {7, 3, 0}, {0, none, none}, {8, none, none}};
-  for (const auto& c : cases) {
-    EXPECT_EQ(BinarySearch(up.data(), 4, c.key), c.up) << c.key;
-    EXPECT_EQ(BinarySearchDSC(down.data(), 4, c.key), c.down) << c.key;
+  // key, its place in up, its place in down
+  const int32_t r[][3] = {{5, 2, 1}, {4, -1, -1}, {1, 0, 3}, {7, 3, 0}, {3, 1, 2}, {8, -1, -1}};
+  for (const auto& c : r) {
+    EXPECT_EQ(BinarySearch(up.data(), 4, c[0]), static_cast<uint32_t>(c[1])) << c[0];
+    EXPECT_EQ(BinarySearchDSC(down.data(), 4, c[0]), static_cast<uint32_t>(c[2])) << c[0];
   }
-  const int32_t one = -9;
-  EXPECT_EQ(BinarySearch(nullptr, 5, 1), none);
-  EXPECT_EQ(BinarySearchDSC(nullptr, 5, 1), none);
-  EXPECT_EQ(BinarySearch(&one, 0, -9), none);
-  EXPECT_EQ(BinarySearch(&one, 1, -9), 0u);
-  EXPECT_EQ(BinarySearchDSC(&one, 1, -9), 0u);
-  EXPECT_EQ(BinarySearch(&one, 1, -8), none);
-  EXPECT_EQ(BinarySearchDSC(&one, 1, -10), none);
+  // A null array; a count of 0 and one element come with the random arrays below.
+  EXPECT_EQ(std::min(BinarySearch(nullptr, 5, 1), BinarySearchDSC(nullptr, 5, 1)), none);
 }
 
-TEST(BinarySearch, EveryKeyOfRandomArraysWithDuplicates) {
-  std::mt19937 gen(5);
-  for (int round = 0; round < 200; ++round) {
-    values v(gen() % 40 + 1);
-    for (auto& x : v) x = static_cast<int32_t>(gen() % 31) - 15;
-    if (round % 10 == 0) v.front() = INT32_MIN, v.back() = INT32_MAX;
-    std::sort(v.begin(), v.end());
-    const values down(v.rbegin(), v.rend());
-    values keys{INT32_MIN, INT32_MAX};
-    for (int32_t k = -17; k <= 17; ++k) keys.push_back(k);
+// Sorts the input both ways as std::sort does, then looks each key up in the result.
+void sort_and_search(const values& input, std::initializer_list<int32_t> keys) {
+  for (int32_t ascending : {7, 0}) {  // any non-zero flag is ascending
+    values got = input, want = input;
+    std::sort(want.begin(), want.end());
+    if (!ascending) std::reverse(want.begin(), want.end());
+    QuickSort(got.data(), count_of(got), ascending);
+    ASSERT_EQ(got, want) << "ascending " << ascending << ", " << input.size() << " elements";
     for (int32_t key : keys) {
-      const uint32_t a = BinarySearch(v.data(), count_of(v), key);
-      const uint32_t d = BinarySearchDSC(down.data(), count_of(down), key);
-      if (std::binary_search(v.begin(), v.end(), key)) {
-        ASSERT_LT(a, v.size());
-        ASSERT_EQ(v[a], key);
-        ASSERT_LT(d, down.size());
-        ASSERT_EQ(down[d], key);
-      } else {
-        ASSERT_EQ(a, none);
-        ASSERT_EQ(d, none);
-      }
+      const uint32_t at =
+          (ascending ? BinarySearch : BinarySearchDSC)(got.data(), count_of(got), key);
+      ASSERT_EQ(at == none ? INT64_MIN : got.at(at),
+                std::count(got.begin(), got.end(), key) ? key : INT64_MIN);
     }
   }
 }
 
-TEST(QuickSort, SignedExtremesAndCountsThatSortNothing) {
-  values v{0, INT32_MAX, INT32_MIN, -1, INT32_MIN, INT32_MAX};
-  QuickSort(v.data(), count_of(v), 7);  // any non-zero flag is ascending
-  EXPECT_EQ(v, (values{INT32_MIN, INT32_MIN, -1, 0, INT32_MAX, INT32_MAX}));
-  QuickSort(v.data(), count_of(v), 0);
-  EXPECT_EQ(v, (values{INT32_MAX, INT32_MAX, 0, -1, INT32_MIN, INT32_MIN}));
-  QuickSort(nullptr, 0, 1);
-  QuickSort(nullptr, 1, 0);
-  // The upper bound count - 1 is read as signed: above 2^31 it is negative.
-  QuickSort(nullptr, 0x80000001u, 1);
-  QuickSort(nullptr, 0xFFFFFFFFu, 0);
-  values two{2, 1};
-  QuickSort(two.data(), 1, 1);
-  EXPECT_EQ(two, (values{2, 1}));  // only the first element is in the range
-}
-
-TEST(QuickSort, MatchesStdSortOnRandomArrays) {
+TEST(QuickSort, RandomSignedArraysWithDuplicatesThenSearched) {
+  sort_and_search({0, INT32_MAX, INT32_MIN, -1, INT32_MIN, INT32_MAX}, {INT32_MIN, -1, 1});
   std::mt19937 gen(9);
   for (int round = 0; round < 600; ++round) {
-    const size_t n = round < 300 ? static_cast<size_t>(round % 50) : gen() % 5000;
     const int32_t spread = round % 3 == 0 ? 4 : (round % 3 == 1 ? 1000 : INT32_MAX);
-    values v(n);
     std::uniform_int_distribution<int32_t> dist(-spread, spread);
+    values v(round < 300 ? static_cast<size_t>(round % 50) : gen() % 5000);
     for (auto& x : v) x = dist(gen);
-    values up = v, down = v, want_up = v, want_down = v;
-    std::sort(want_up.begin(), want_up.end());
-    std::sort(want_down.begin(), want_down.end(), std::greater<>());
-    QuickSort(up.data(), count_of(up), 1);
-    QuickSort(down.data(), count_of(down), 0);
-    ASSERT_EQ(up, want_up) << "round " << round;
-    ASSERT_EQ(down, want_down) << "round " << round;
+    sort_and_search(v, {-5, -4, -1, 0, 2, 4, 5, INT32_MAX});
   }
+  // The upper bound count - 1 is read as signed: above 2^31 it is negative.
+  for (uint32_t count : {0u, 0x80000001u, 0xFFFFFFFFu}) QuickSort(nullptr, count, 1);
 }
 
-// A first-element pivot makes every partition one-sided on these; the smaller
+// A first-element pivot is one-sided all the way down on these; the smaller
 // side is the one recursed into, so the sort finishes with a shallow stack.
 TEST(QuickSort, OneSidedPartitionsAllTheWayDown) {
-  constexpr int32_t n = 100000;
-  values ascending(n);
-  std::iota(ascending.begin(), ascending.end(), -n / 2);
-  values descending(ascending.rbegin(), ascending.rend());
-  for (int direction : {1, 0}) {
-    for (const auto* input : {&ascending, &descending}) {
-      values v = *input;
-      QuickSort(v.data(), n, direction);
-      ASSERT_EQ(v, direction ? ascending : descending) << "direction " << direction;
-    }
-  }
-  values all_equal(n, 42);
-  QuickSort(all_equal.data(), n, 0);
-  EXPECT_EQ(all_equal, values(n, 42));
+  values ramp(100000);
+  std::iota(ramp.begin(), ramp.end(), -50000);
+  sort_and_search(ramp, {-50000, 0, 49999, 50000});
+  sort_and_search(values(ramp.rbegin(), ramp.rend()), {});
+  sort_and_search(values(100000, 42), {42});
+  ramp.resize(10000);
+  std::rotate(ramp.begin(), ramp.begin() + 1, ramp.end());  // 1 2 ... n-1 0
+  sort_and_search(ramp, {});
+  sort_and_search(values(ramp.rbegin(), ramp.rend()), {});
+}
 
-  values rotated(10000);
-  std::iota(rotated.begin(), rotated.end(), 0);
-  std::rotate(rotated.begin(), rotated.begin() + 1, rotated.end());  // 1 2 ... n-1 0
-  values r = rotated;
-  QuickSort(r.data(), count_of(r), 1);
-  EXPECT_TRUE(std::is_sorted(r.begin(), r.end()));
-  r.assign(rotated.rbegin(), rotated.rend());  // 0 n-1 ... 2 1, descending requested
-  QuickSort(r.data(), count_of(r), 0);
-  EXPECT_TRUE(std::is_sorted(r.begin(), r.end(), std::greater<>()));
+// Position of a result in its haystack, -1 for null.
+long at(const char* haystack, const char* found) { return found ? found - haystack : -1; }
+
+TEST(StringSearch, ExamplesAndRefusals) {
+  // memstr's window restarts at every candidate and stops at the text's end.
+  const struct {
+    const char *h, *k;
+    uint32_t window;
+    long at;
+  } windows[] = {{"aXaXab", "ab", 2, 4},   {"aXXXab", "ab", 2, -1}, {"aXXXab", "ab", 4, 4},
+                 {"aXXXab", "ab", ~0u, 4}, {"aXXXab", "a", 0, -1},  {"abcabc", "ca", 6, 2},
+                 {"abcabc", "cx", 6, -1},  {"abcabc", "", 6, -1},   {"abcabc", nullptr, 6, -1},
+                 {nullptr, "a", 6, -1},    {"", "a", 6, -1},        {"abc", "cde", 3, -1},
+                 {"abc", "B", 3, -1},      {"ba", "a", 2, 1},       {"xxxxab", "ab", 5, 4},
+                 {"xxxxab", "ab", 4, -1}};
+  for (const auto& c : windows) EXPECT_EQ(at(c.h, memstr(c.h, c.k, c.window)), c.at) << c.window;
+  // strrstr's last match and strnostr's first, which folds ASCII letters only:
+  // @ [ ` { and bytes from 0x80 lie 0x20 from their neighbours but are not letters.
+  const char *hello = "Hello World", *apfel = "\304pfel";
+  const struct {
+    const char *h, *k;
+    long last, no_case;
+  } texts[] = {
+      {"abcabc", "bc", 4, 1},      {"abcabc", "abcabc", 0, 0},  {"abcabc", "abcabcd", -1, -1},
+      {"abc", "x", -1, -1},        {"", "a", -1, -1},           {"aaa", "aa", 1, 0},
+      {nullptr, "a", -1, -1},      {"abcabc", nullptr, -1, -1}, {"abcabc", "", -1, -1},
+      {hello, "o", 7, 4},          {hello, "WORLD", -1, 6},     {hello, "worlds", -1, -1},
+      {"x@y", "x`y", -1, -1},      {"[a]", "{A}", -1, -1},      {"Hi Ma", "hI mA", -1, 0},
+      {apfel, "\344PFEL", -1, -1}, {apfel, "\304PFEL", -1, 0}};
+  for (const auto& c : texts)
+    EXPECT_EQ(std::make_pair(at(c.h, strrstr(c.h, c.k)), at(c.h, strnostr(c.h, c.k))),
+              std::make_pair(c.last, c.no_case))
+        << (c.k ? c.k : "null");
+}
+
+// sprintfEx into a buffer of size bytes; the buffer and two guard bytes behind it.
+template <typename... Args>
+std::string printed(uint32_t size, const char* format, Args... args) {
+  std::string memory(size + 2, 'x');
+  sprintfEx(memory.data(), size, format, args...);
+  return memory;
+}
+
+TEST(SprintfEx, CutsAndZeroFillsWithinTheBuffer) {
+  EXPECT_EQ(printed(5, "%d", 123456), std::string("1234\0xx", 7));
+  EXPECT_EQ(printed(7, "%s-%c", "ab", 'z'), std::string("ab-z\0\0\0xx", 9));
+  EXPECT_EQ(printed(7, "%d", -12345), std::string("-12345\0xx", 9));  // exactly size - 1
+  EXPECT_EQ(printed(1, "%d", 5), std::string("\0xx", 3));
+  // Bad arguments leave the buffer untouched.
+  EXPECT_EQ(printed(0, "%d", 1) + printed(4, nullptr) + printed(4, ""), std::string(14, 'x'));
+  sprintfEx(nullptr, 8, "%d", 1);
+  constexpr size_t size = 0x80000000u;  // beyond the C library's counts: cleared, not formatted
+  std::unique_ptr<char[]> big(new (std::nothrow) char[size + 1]);
+  if (!big) GTEST_SKIP() << "no 2 GiB block on this machine";
+  big[0] = big[size - 1] = big[size] = 'x';
+  sprintfEx(big.get(), static_cast<uint32_t>(size), "%d", 42);
+  EXPECT_EQ(std::string({big[0], big[size - 1], big[size]}), std::string("\0\0x", 3));
 }
 
 }  // namespace

@@ -2,163 +2,110 @@
 // additions, existing files without a final line end, and both limits.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "csv/csv_join.h"
+#include "heap/registry.h"
 #include "hostutil.h"
-#include "profile/profile_fixture.h"
+#include "support/scratch_files.h"
 
 namespace {
 
-using hostutil::test::read_bytes;
-using hostutil::test::write_bytes;
+using namespace hostutil::test::files;
 
-class CsvFiles : public hostutil::test::ScratchFiles {
+class CsvFiles : public scratch_test {
  protected:
   void SetUp() override {
-    ScratchFiles::SetUp();
-    path_ = folder_ + "out.csv";
+    scratch_test::SetUp();
+    out_ = path("out.csv");
+    SemaphoreControlBegin();
   }
   void TearDown() override {
     FreeHeapArea(&area_);
-    ScratchFiles::TearDown();
+    EXPECT_EQ(hostutil::heap::allocation_registry(), nullptr) << "scratch left registered";
+    SemaphoreControlEnd();
+    scratch_test::TearDown();
   }
-
-  void records(const std::vector<std::string>& texts) {
-    for (const std::string& t : texts) {
-      ASSERT_EQ(AllocHeapAreaAndSetData(&area_, t.data(), static_cast<uint32_t>(t.size())), 1u);
-    }
-  }
-  // Writes the records as a new file (or added to before when given) and
-  // answers the file's bytes.
+  // The records written by `make` to the file (which held `before` unless it
+  // is null), and then the file's bytes; the area is only read.
   std::string made(const std::vector<std::string>& texts, const char* before = nullptr,
-                   uint32_t replace = 1) {
-    if (before != nullptr) write_bytes(path_, before);
-    records(texts);
-    EXPECT_EQ(MakeCSVFile(path_.c_str(), area_, replace), 1u);
+                   uint32_t replace = 1, decltype(&MakeCSVFile) make = MakeCSVFile) {
+    if (before != nullptr) put(out_, before);
+    for (const std::string& t : texts) {
+      EXPECT_EQ(AllocHeapAreaAndSetData(&area_, t.data(), static_cast<uint32_t>(t.size())), 1u);
+    }
+    EXPECT_EQ(make(out_.c_str(), area_, replace), 1u);
+    EXPECT_EQ(area_->recordCount, texts.size());
     FreeHeapArea(&area_);
-    return read_bytes(path_);
+    return get(out_);
   }
-
-  std::string path_;
+  std::string out_;
   HeapAreaHead* area_ = nullptr;
 };
 
-TEST_F(CsvFiles, JoiningRule) {
-  EXPECT_EQ(made({"a", "b", "\r\nc", "d"}), "a,b\r\nc,d\r\n");
-  EXPECT_EQ(made({"a", "b", "\r\n", "c"}), "a,b\r\nc\r\n");
-  EXPECT_EQ(made({"a", ",b"}), "a,b\r\n");
-  EXPECT_EQ(made({"\r\na,", "b"}), "\r\na,b\r\n");
-  EXPECT_EQ(made({"a,", "b"}), "a,,b\r\n");
-  EXPECT_EQ(made({"a", std::string("\0z", 2)}), "a,\r\n");
-  EXPECT_EQ(made({"a\r\n", "b"}), "a\r\nb\r\n");
-  EXPECT_EQ(made({"\"x,y\"", "\r\n\"q\"\"\"", ",,", "z"}), "\"x,y\"\r\n\"q\"\"\",,z\r\n");
-}
-
-TEST_F(CsvFiles, AddingAndReplacing) {
+TEST_F(CsvFiles, JoiningAddingAndReplacing) {
+  // A record of CR LF alone ends a line; one with no text is an empty item.
+  const std::pair<std::vector<std::string>, std::string> rows[] = {
+      {{"a", "b", "\r\nc", "d"}, "a,b\r\nc,d\r\n"},
+      {{"a", "b", "\r\n", "c"}, "a,b\r\nc\r\n"},
+      {{"a", ",b"}, "a,b\r\n"},
+      {{"\r\na,", "b"}, "\r\na,b\r\n"},
+      {{"a,", "b"}, "a,,b\r\n"},
+      {{"a", std::string("\0z", 2)}, "a,\r\n"},
+      {{"a\r\n", "b"}, "a\r\nb\r\n"},
+      {{"\"x,y\"", "\r\n\"q\"\"\"", ",,", "z"}, "\"x,y\"\r\n\"q\"\"\",,z\r\n"}};
+  for (const auto& [records, file] : rows) EXPECT_EQ(made(records), file);
   EXPECT_EQ(made({"a", "b"}, "x,y", 0), "x,y\r\na,b\r\n");
   EXPECT_EQ(made({"a", "b"}, "x,y", 1), "a,b\r\n");
   EXPECT_EQ(made({"a", "b"}, "x,y\r\n", 0), "x,y\r\na,b\r\n");
-  EXPECT_EQ(made({"c"}, nullptr, 0), "x,y\r\na,b\r\nc\r\n");
-  EXPECT_EQ(made({"a"}, "x", 0), "x\r\na\r\n");
-  std::filesystem::remove(path_);
+  EXPECT_EQ(made({"c"}, nullptr, 0, MakeJBKFile), "x,y\r\na,b\r\nc\r\n");
+  std::filesystem::remove(out_);
   EXPECT_EQ(made({"a"}, nullptr, 0), "a\r\n");
-  // The area is only read.
-  records({"p", "q"});
-  ASSERT_EQ(MakeCSVFile(path_.c_str(), area_, 1), 1u);
-  ASSERT_EQ(MakeJBKFile(path_.c_str(), area_, 0), 1u);
-  EXPECT_EQ(read_bytes(path_), "p,q\r\np,q\r\n");
-  EXPECT_EQ(area_->recordCount, 2u);
 }
 
-TEST_F(CsvFiles, RecordLimit) {
-  const std::string fits(5119, 'r');
-  const std::string too_long(5120, 'R');
+TEST_F(CsvFiles, RecordAndTextLimits) {
+  // A CSV walk ends at a record of 5,120 bytes; a JBK file takes it.
+  const std::string fits(5119, 'r'), too_long(5120, 'R');
   EXPECT_EQ(made({"a", fits, "b"}), "a," + fits + ",b\r\n");
   EXPECT_EQ(made({"a", too_long, "b"}), "a\r\n");
   EXPECT_EQ(made({too_long, "b"}), "\r\n");
-  // A JBK file takes records far longer.
-  records({"a", too_long, "b"});
-  ASSERT_EQ(MakeJBKFile(path_.c_str(), area_, 1), 1u);
-  EXPECT_EQ(read_bytes(path_), "a," + too_long + ",b\r\n");
-}
-
-TEST_F(CsvFiles, TextLimit) {
+  EXPECT_EQ(made({"a", too_long, "b"}, nullptr, 1, MakeJBKFile), "a," + too_long + ",b\r\n");
+  // An existing file at the text limit is not added to, and not touched;
+  // replacing starts afresh.
   constexpr uint32_t limit = 25'600'000;
-  // An existing file at the limit is not added to, and not touched.
-  const std::string full(limit, 'f');
-  write_bytes(path_, full);
-  records({"a"});
-  EXPECT_EQ(MakeCSVFile(path_.c_str(), area_, 0), 0u);
-  EXPECT_EQ(std::filesystem::file_size(path_), limit);
-  // Replacing starts afresh.
-  EXPECT_EQ(MakeCSVFile(path_.c_str(), area_, 1), 1u);
-  EXPECT_EQ(read_bytes(path_), "a\r\n");
+  put(out_, std::string(limit, 'f'));
+  ASSERT_EQ(AllocHeapAreaAndSetData(&area_, "a", 1), 1u);
+  EXPECT_EQ(MakeCSVFile(out_.c_str(), area_, 0), 0u);
+  EXPECT_EQ(std::filesystem::file_size(out_), limit);
   FreeHeapArea(&area_);
-
+  EXPECT_EQ(made({"a"}, nullptr, 1), "a\r\n");
   // Records stop where the next would reach the limit; what was joined is written.
   std::string nearly(limit - 6, 'n');
   nearly.replace(nearly.size() - 2, 2, "\r\n");
-  write_bytes(path_, nearly);
-  records({"abc", "def"});
-  EXPECT_EQ(MakeCSVFile(path_.c_str(), area_, 0), 1u);
-  std::string written = read_bytes(path_);
+  const std::string written = made({"abc", "def"}, nearly.c_str(), 0);
   EXPECT_EQ(written.size(), limit - 1);
   EXPECT_EQ(written.substr(written.size() - 8), "n\r\nabc\r\n");
-  FreeHeapArea(&area_);
-
-  // One byte below the limit and no line end: there is no room to end the
-  // line, and the file is written back as it was.
-  const std::string last(limit - 1, 'l');
-  write_bytes(path_, last);
-  records({"a"});
-  EXPECT_EQ(MakeCSVFile(path_.c_str(), area_, 0), 1u);
-  EXPECT_EQ(std::filesystem::file_size(path_), limit - 1);
+  // One byte below the limit and no line end: no room to end the line, and
+  // the file is written back as it was.
+  EXPECT_EQ(made({"a"}, std::string(limit - 1, 'l').c_str(), 0).size(), limit - 1);
 }
 
 TEST_F(CsvFiles, RefusalsLeaveTheFileAlone) {
-  records({"a"});
-  EXPECT_EQ(MakeCSVFile(nullptr, area_, 1), 0u);
-  EXPECT_EQ(MakeCSVFile(path_.c_str(), nullptr, 1), 0u);
+  ASSERT_EQ(AllocHeapAreaAndSetData(&area_, "a", 1), 1u);
   const HeapAreaHead not_a_head{};
-  EXPECT_EQ(MakeCSVFile(path_.c_str(), &not_a_head, 1), 0u);
-  EXPECT_EQ(MakeJBKFile(path_.c_str(), &not_a_head, 1), 0u);
-  EXPECT_EQ(read_bytes(path_), "<missing>");
-  // Nothing can be written to an empty path, and that is not reported.
-  EXPECT_EQ(MakeCSVFile("", area_, 1), 1u);
+  EXPECT_EQ(MakeCSVFile(nullptr, area_, 1) + MakeCSVFile(out_.c_str(), nullptr, 1) +
+                MakeCSVFile(out_.c_str(), &not_a_head, 1) +
+                MakeJBKFile(out_.c_str(), &not_a_head, 1),
+            0u);
+  EXPECT_FALSE(std::filesystem::exists(out_));
+  EXPECT_EQ(MakeCSVFile("", area_, 1), 1u);  // nothing can be written there, and that is not told
   // The scratch needs the semaphore table.
-  write_bytes(path_, "old\r\n");
+  put(out_, "old\r\n");
   SemaphoreControlEnd();
-  EXPECT_EQ(MakeCSVFile(path_.c_str(), area_, 0), 0u);
-  EXPECT_EQ(MakeJBKFile(path_.c_str(), area_, 0), 0u);
-  EXPECT_EQ(read_bytes(path_), "old\r\n");
+  EXPECT_EQ(MakeCSVFile(out_.c_str(), area_, 0) + MakeJBKFile(out_.c_str(), area_, 0), 0u);
+  EXPECT_EQ(get(out_), "old\r\n");
   SemaphoreControlBegin();
-}
-
-// The joining over a block of any limit, where the edges are cheap to reach.
-TEST(JoinedText, NothingPastTheBlock) {
-  for (uint32_t limit = 1; limit < 12; ++limit) {
-    std::string block(limit + 4, '\0');
-    block.replace(limit, 4, "ZZZZ");
-    hostutil::csv::joined_text text(block.data(), limit, 0);
-    for (const char* r : {"ab", "\r\nc", ",d", "e"}) {
-      if (!text.add(r, static_cast<uint32_t>(std::strlen(r)))) break;
-    }
-    text.finish();
-    EXPECT_LT(text.length(), limit);
-    EXPECT_EQ(block.substr(limit), "ZZZZ") << limit;
-    EXPECT_EQ(block[text.length()], '\0');
-  }
-  std::string block(16, '\0');
-  hostutil::csv::joined_text text(block.data(), 7, 0);
-  EXPECT_TRUE(text.add("abc", 3));   // 0 + 3 + 1 is below 7
-  EXPECT_FALSE(text.add("def", 3));  // 3 + 3 + 1 reaches it
-  EXPECT_TRUE(text.add(",", 1));     // 3 + 1 + 1 does not
-  text.finish();                     // 4 + 2 is below 7
-  EXPECT_EQ(std::string(text.data(), text.length()), "abc,\r\n");
 }
 
 }  // namespace

@@ -1,17 +1,6 @@
-/* The public header compiled as plain C99, and a few calls through it. */
+/* The public header compiled as plain C99, its ABI types at the system's sizes. */
 #include "hostutil.h"
 
-#include <string.h>
-
-int hostutil_c_api_probe(void) {
-  char text[8] = "abc";
-  int ok = 1;
-  ok &= CompareCase("abc", "abc") == 1;
-  ok &= CompareNoCaseN("abcX", "ABCy", 3) == 1;
-  MakeUpper(text, 3);
-  ok &= strcmp(text, "ABC") == 0;
-  ok &= sizeof(hu_FILETIME) == 8;
-  ok &= sizeof(hu_SYSTEMTIME) == 16;
-  ok &= sizeof(hu_WIN32_FIND_DATAA) == 320;
-  return ok;
-}
+typedef char hu_filetime_is_8[sizeof(hu_FILETIME) == 8 ? 1 : -1];
+typedef char hu_systemtime_is_16[sizeof(hu_SYSTEMTIME) == 16 ? 1 : -1];
+typedef char hu_find_data_is_320[sizeof(hu_WIN32_FIND_DATAA) == 320 ? 1 : -1];

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "../file/file_test_util.h"
+#include "support/scratch_files.h"
 #include "heap/registry.h"
 #include "hostutil.h"
 #include "support/stand_in.h"

@@ -12,137 +12,79 @@
 
 namespace {
 
-using hostutil::os::private_profile_string;
-
-// Every line end there is: CR LF, LF alone and CR alone.
+// Every line end there is: CR LF, LF alone and CR alone; NUL bytes in values.
+// clang-format off
 const char capability_text[] =
-    "[Capability]\r\n"
-    "  Model X  =  SectionX  \r\n"
-    "model y=SectionY\r\n"
-    "\tTabbed\t=\tT1\t\r\n"
-    "Spare=NONE\r\n"
-    "[Capability]\r\n"
-    "Model Z=SectionZ\r\n"
-    "[ Spaced ]\r\n"
-    "S=1\r\n"
-    "[SectionX]\r\n"
-    "ZentorraSupportCode = \"ABC\"\r\n"
-    "GetIPDll='plugin.dll'\r\n"
-    "Quoted=\"only leading\r\n"
-    "Mixed=\"abc'\r\n"
-    "NoValue\r\n"
-    "NoValue=late\r\n"
-    "Empty=\r\n"
-    "EmptyQuotes=\"\"\r\n"
-    "OneQuote=\"\r\n"
-    "Dup=first\r\n"
-    "dup=second\r\n"
-    "Eq=a=b=c\r\n"
-    "Inner=a \"b\" c\r\n"
-    "Nul=ab\0cd\r\n"
-    "NulQuoted=\"x\0y\"\r\n"
-    "NulBlank=ab \0cd \r\n"
-    "[sectionx]\r\n"
-    "Late=yes\r\n"
-    "[Junk]after\r\n"
-    "J=1\r\n"
-    "[Open\r\n"
-    "; comment=1\r\n"
-    "A=1\rB=2\nC=3\n\n  \nD = 4 \n"
-    "Last=no line end";
+    "[Capability]\r\n  Model X  =  SectionX  \r\nmodel y=SectionY\r\n\tTabbed\t=\tT1\t\r\nSpare=NONE\r\n"
+    "[Capability]\r\nModel Z=SectionZ\r\n[ Spaced ]\r\nS=1\r\n"
+    "[SectionX]\r\nZentorraSupportCode = \"ABC\"\r\nGetIPDll='plugin.dll'\r\nQuoted=\"only leading\r\n"
+    "Mixed=\"abc'\r\nNoValue\r\nNoValue=late\r\nEmpty=\r\nEmptyQuotes=\"\"\r\nOneQuote=\"\r\n"
+    "Dup=first\r\ndup=second\r\nEq=a=b=c\r\nInner=a \"b\" c\r\n"
+    "Nul=ab\0cd\r\nNulQuoted=\"x\0y\"\r\nNulBlank=ab \0cd \r\n[sectionx]\r\nLate=yes\r\n"
+    "[Junk]after\r\nJ=1\r\n[Open\r\n; comment=1\r\nA=1\rB=2\nC=3\n\n  \nD = 4 \nLast=no line end";
 
+// Section, key, the text read, and the buffer's size and the default text
+// where they are not 64 and NONE.
 struct profile_case {
-  const char* section;
-  const char* key;
-  const char* default_text;
-  std::uint32_t size;
-  const char* expected;
+  const char *section, *key, *expected;
+  std::uint32_t size = 64;
+  const char* default_text = "NONE";
 };
-
 const profile_case cases[] = {
-    // clang-format off
     // names: blanks round them and case do not count
-    {"Capability", "Model X", "NONE", 64, "SectionX"},
-    {"capability", " model x ", "NONE", 64, "SectionX"},
-    {"Capability", "MODEL Y", "NONE", 64, "SectionY"}, {"Capability", "Tabbed", "NONE", 64, "T1"},
-    {"Spaced", "S", "NONE", 64, "1"}, {" Spaced ", "s", "NONE", 64, "1"},
-    // the first of two sections of one name is the only one read
-    {"Capability", "Model Z", "NONE", 64, "NONE"}, {"SectionX", "Late", "NONE", 64, "NONE"},
-    {"Capability", "Spare", "default", 64, "NONE"},
+    {"Capability", "Model X", "SectionX"}, {"capability", " model x ", "SectionX"},
+    {"Capability", "Tabbed", "T1"},        {" Spaced ", "s", "1"},
+    // the first of two sections of one name is the only one read; NONE is a value like any other
+    {"Capability", "Model Z", "NONE"}, {"SectionX", "Late", "NONE"}, {"Capability", "Spare", "NONE", 64, "x"},
     // quotes: one matching pair round the value goes
-    {"SectionX", "ZentorraSupportCode", "NONE", 64, "ABC"},
-    {"SectionX", "GetIPDll", "NONE", 64, "plugin.dll"},
-    {"SectionX", "Quoted", "NONE", 64, "\"only leading"},
-    {"SectionX", "Mixed", "NONE", 64, "\"abc'"}, {"SectionX", "EmptyQuotes", "NONE", 64, ""},
-    {"SectionX", "OneQuote", "NONE", 64, "\""}, {"SectionX", "Inner", "NONE", 64, "a \"b\" c"},
+    {"SectionX", "ZentorraSupportCode", "ABC"}, {"SectionX", "GetIPDll", "plugin.dll"},
+    {"SectionX", "Quoted", "\"only leading"},   {"SectionX", "Mixed", "\"abc'"}, {"SectionX", "EmptyQuotes", ""},
+    {"SectionX", "OneQuote", "\""},             {"SectionX", "Inner", "a \"b\" c"},
     // a NUL byte ends the value; the quotes are judged on what is left
-    {"SectionX", "Nul", "NONE", 64, "ab"}, {"SectionX", "NulQuoted", "NONE", 64, "\"x"},
-    {"SectionX", "NulBlank", "NONE", 64, "ab "},
-    // values
-    {"SectionX", "NoValue", "NONE", 64, "NONE"},  // the first key wins, and it has none
-    {"SectionX", "Empty", "NONE", 64, ""}, {"SectionX", "Dup", "NONE", 64, "first"},
-    {"SectionX", "Eq", "NONE", 64, "a=b=c"},
-    // headers: text after "]" is ignored; without "]" the line is a key
-    {"Junk", "J", "NONE", 64, "1"}, {"Open", "A", "NONE", 64, "NONE"},
-    {"Junk", "[Open", "NONE", 64, "NONE"}, {"Junk", "; comment", "NONE", 64, "1"},
+    {"SectionX", "Nul", "ab"}, {"SectionX", "NulQuoted", "\"x"}, {"SectionX", "NulBlank", "ab "},
+    // values: the first key wins, even without one
+    {"SectionX", "NoValue", "NONE"}, {"SectionX", "Empty", ""}, {"SectionX", "Dup", "first"},
+    {"SectionX", "Eq", "a=b=c"},
+    // headers: text after "]" is ignored; without "]" the line is a key; ";" starts no comment
+    {"Junk", "J", "1"}, {"Open", "A", "NONE"}, {"Junk", "[Open", "NONE"}, {"Junk", "; comment", "1"},
     // line ends: CR, LF, blank lines, the last line without one
-    {"Junk", "A", "NONE", 64, "1"}, {"Junk", "B", "NONE", 64, "2"}, {"Junk", "C", "NONE", 64, "3"},
-    {"Junk", "D", "NONE", 64, "4"}, {"Junk", "Last", "NONE", 64, "no line end"},
+    {"Junk", "A", "1"}, {"Junk", "B", "2"}, {"Junk", "C", "3"}, {"Junk", "D", "4"},
+    {"Junk", "Last", "no line end"},
     // defaults: trailing spaces go, leading ones stay, quotes go; null is empty
-    {"SectionX", "Missing", "  def  ", 64, "  def"},
-    {"SectionX", "Missing", "\"qdef\"", 64, "qdef"}, {"SectionX", "Missing", nullptr, 64, ""},
-    {"Nowhere", "S", "NONE", 64, "NONE"},
-    // cut to size - 1 characters
-    {"SectionX", "Dup", "NONE", 3, "fi"}, {"SectionX", "Dup", "NONE", 1, ""},
-    {"SectionX", "Eq", "NONE", 2, "a"}, {"SectionX", "Missing", "defaulttext", 4, "def"},
-    {"SectionX", "ZentorraSupportCode", "NONE", 3, "AB"},
-    {"SectionX", "ZentorraSupportCode", "NONE", 5, "ABC"},
-    // clang-format on
+    {"SectionX", "Missing", "  def", 64, "  def  "}, {"SectionX", "Missing", "qdef", 64, "\"qdef\""},
+    {"SectionX", "Missing", "", 64, nullptr},        {"Nowhere", "S", "NONE"},
+    // cut to size - 1 characters, after the quotes went
+    {"SectionX", "Dup", "fi", 3}, {"SectionX", "Dup", "", 1}, {"SectionX", "Missing", "def", 4, "defaulttext"},
+    {"SectionX", "ZentorraSupportCode", "AB", 3}, {"SectionX", "ZentorraSupportCode", "ABC", 5},
+    // a missing file gives the default; a byte-order mark is not part of the first line
+    {"Capability", "Key", "NONE"}, {"Capability", "Key", "Value"},
 };
+// clang-format on
 
-class CapabilityFile : public testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    folder_ = hostutil::test::scratch_folder("profile");
-    path_ = folder_ + "case.cap";
-    std::ofstream out(path_, std::ios::binary);
-    out.write(capability_text, sizeof capability_text - 1);
-    std::ofstream bom(folder_ + "bom.cap", std::ios::binary);
-    bom << "\xEF\xBB\xBF[Capability]\r\nKey=Value\r\n";
-  }
-  static void TearDownTestSuite() {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
-  static inline std::string folder_, path_;
-};
-
-TEST_F(CapabilityFile, TheSameAnswersOnBothPorts) {
-  ASSERT_FALSE(folder_.empty());
-  for (const profile_case& c : cases) {
+TEST(CapabilityFile, TheSameAnswersOnBothPorts) {
+  const std::string folder = hostutil::test::scratch_folder("profile");
+  ASSERT_FALSE(folder.empty());
+  std::ofstream(folder + "case.cap", std::ios::binary)
+      .write(capability_text, sizeof capability_text - 1);
+  std::ofstream(folder + "bom.cap", std::ios::binary)
+      << "\xEF\xBB\xBF[Capability]\r\nKey=Value\r\n";
+  for (const auto& c : cases) {
+    // The last two cases: no file at all, and the file with the mark.
+    const std::string path = folder + (&c == &cases[std::size(cases) - 2]   ? "absent.cap"
+                                       : &c == &cases[std::size(cases) - 1] ? "bom.cap"
+                                                                            : "case.cap");
     char buffer[80];
     std::memset(buffer, '#', sizeof buffer);
-    const std::uint32_t n =
-        private_profile_string(c.section, c.key, c.default_text, buffer, c.size, path_.c_str());
+    const std::uint32_t n = hostutil::os::private_profile_string(c.section, c.key, c.default_text,
+                                                                 buffer, c.size, path.c_str());
     const std::string what =
-        std::string("[") + c.section + "] " + c.key + " size " + std::to_string(c.size);
+        std::string("[") + c.section + "] " + c.key + " " + std::to_string(c.size);
     EXPECT_STREQ(buffer, c.expected) << what;
     EXPECT_EQ(n, std::strlen(c.expected)) << what;
     EXPECT_EQ(buffer[c.size], '#') << what << ": written past the buffer";
   }
-}
-
-TEST_F(CapabilityFile, MissingFileAndByteOrderMark) {
-  char buffer[32];
-  const std::string missing = folder_ + "absent.cap";
-  EXPECT_EQ(
-      private_profile_string("Capability", "Key", "NONE", buffer, sizeof buffer, missing.c_str()),
-      4u);
-  EXPECT_STREQ(buffer, "NONE");
-  const std::string bom = folder_ + "bom.cap";
-  EXPECT_EQ(private_profile_string("Capability", "Key", "NONE", buffer, sizeof buffer, bom.c_str()),
-            5u);
-  EXPECT_STREQ(buffer, "Value");
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
 }
 
 }  // namespace

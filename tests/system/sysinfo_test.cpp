@@ -1,10 +1,13 @@
-// The machine queries against a stand-in system: checks, clearing, sizes, socket balance.
+// The machine queries against a stand-in system: checks, clearing, sizes,
+// socket balance, the language names, the operating-system code and the
+// group check on it.
 #include "os/sysinfo.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "hostutil.h"
 
@@ -13,151 +16,101 @@ namespace {
 namespace os = hostutil::os;
 using std::string;
 
-// Answers as each test sets; counts socket starts and ends and display queries.
+// Answers as each test sets; counts socket starts and ends and access checks.
 class StandIn : public testing::Test {
  protected:
   void SetUp() override {
-    saved_ = os::sysinfo_syscalls();
-    starts_ = ends_ = display_queries_ = 0;
-    start_ok_ = true;
-    host_ = "build-host";
-    address_ = "10.20.30.40";
-    language_ = "ENU";
     auto& calls = os::sysinfo_syscalls();
-    calls.sockets_start = [] {
-      ++starts_;
-      return start_ok_;
-    };
+    // clang-format off
+    calls.sockets_start = [] { return ++starts_, start_ok_; };
     calls.sockets_end = [] { ++ends_; };
     calls.host_name = [](char* buffer, std::uint32_t size) {
-      if (host_ == nullptr || std::strlen(host_) >= size) return false;
-      std::strcpy(buffer, host_);
-      return true;
+      return host_ != nullptr && std::strlen(host_) < size && std::strcpy(buffer, host_);
     };
-    calls.first_ipv4_address = [](const char*, char(&text)[16]) {
-      if (address_ == nullptr) return false;
-      std::strcpy(text, address_);
-      return true;
-    };
-    calls.display_mode = [](std::uint32_t& width, std::uint32_t& height) {
-      ++display_queries_;
-      width = 1920;
-      height = 1080;
-    };
+    calls.first_ipv4_address = [](const char*, char (&text)[16]) { return address_ != nullptr && std::strcpy(text, address_); };
     calls.language_name = [](char* buffer, std::uint32_t size) {
-      if (language_ == nullptr) return 0;
-      std::strncpy(buffer, language_, size);
-      return static_cast<int>(std::strlen(language_) + 1);
+      return language_ == nullptr ? 0 : (std::strncpy(buffer, language_, size), static_cast<int>(std::strlen(language_) + 1));
     };
+    calls.version = [](os::version_record& out) { return readable_ && (out = record_, true); };
+    calls.administrators_access = [] { return ++checks_, granted_; };
+    // clang-format on
   }
-  void TearDown() override { os::sysinfo_syscalls() = saved_; }
+  ~StandIn() override { os::sysinfo_syscalls() = saved_; }
 
-  static inline int starts_ = 0, ends_ = 0, display_queries_ = 0;
-  static inline bool start_ok_ = true;
-  static inline const char* host_ = nullptr;
-  static inline const char* address_ = nullptr;
-  static inline const char* language_ = nullptr;
+  static inline int starts_, ends_, checks_;
+  static inline bool start_ok_, readable_, granted_;
+  static inline const char *host_, *address_, *language_;
+  static inline os::version_record record_;
 
  private:
-  os::sysinfo_calls saved_{};
+  const os::sysinfo_calls saved_ = os::sysinfo_syscalls();
 };
 
-TEST_F(StandIn, IpAddressChecksAndSocketBalance) {
-  EXPECT_EQ(GetIPAddress(nullptr, 16), 0u);
-  EXPECT_EQ(starts_, 0);  // refused before the sockets interface is started
-
-  char buffer[20];
-  std::memset(buffer, 'x', sizeof buffer);
-  EXPECT_EQ(GetIPAddress(buffer, 16), 1u);
-  EXPECT_EQ(string(buffer, 20), "10.20.30.40" + string(5, '\0') + "xxxx");
-  EXPECT_EQ(starts_, 1);
-  EXPECT_EQ(ends_, 1);
-
-  // No address: the look-up ran, the buffer stays cleared.
-  address_ = nullptr;
-  std::memset(buffer, 'x', sizeof buffer);
-  EXPECT_EQ(GetIPAddress(buffer, 16), 1u);
-  EXPECT_EQ(string(buffer, 20), string(16, '\0') + "xxxx");
-  EXPECT_EQ(ends_, 2);
-
-  // No host name: 0, and the interface is still ended.
-  host_ = nullptr;
-  EXPECT_EQ(GetIPAddress(buffer, 16), 0u);
-  EXPECT_EQ(starts_, 3);
-  EXPECT_EQ(ends_, 3);
-
-  // The interface does not start: 0, and nothing to end.
-  host_ = "build-host";
-  start_ok_ = false;
-  EXPECT_EQ(GetIPAddress(buffer, 16), 0u);
-  EXPECT_EQ(starts_, 4);
-  EXPECT_EQ(ends_, 3);
-}
-
-TEST_F(StandIn, IpAddressNeverPastASmallBuffer) {
-  address_ = "192.168.100.200";  // 15 characters
-  char buffer[24];
-  std::memset(buffer, 'x', sizeof buffer);
-  EXPECT_EQ(GetIPAddress(buffer + 4, 15), 1u);  // one short: cleared, no cut address
-  EXPECT_EQ(string(buffer, 24), "xxxx" + string(15, '\0') + "xxxxx");
-  EXPECT_EQ(GetIPAddress(buffer + 4, 16), 1u);
-  EXPECT_EQ(string(buffer, 24), "xxxx192.168.100.200" + string(1, '\0') + "xxxx");
-  EXPECT_EQ(GetIPAddress(buffer + 4, 0), 1u);
-  EXPECT_EQ(string(buffer, 24), "xxxx192.168.100.200" + string(1, '\0') + "xxxx");
-  EXPECT_EQ(starts_, ends_);
-}
-
-TEST_F(StandIn, HostNameClearsTheWholeBufferAndEndsTheInterface) {
-  EXPECT_EQ(GetHostNameEx(nullptr, 64), 0u);
-  EXPECT_EQ(starts_, 0);
-
-  char buffer[32];
-  std::memset(buffer, 'x', sizeof buffer);
-  EXPECT_EQ(GetHostNameEx(buffer, 31), 1u);
-  EXPECT_EQ(string(buffer, 32), "build-host" + string(21, '\0') + "x");
-
-  // Too small for the name with its NUL: 0, and nothing past the size given.
-  std::memset(buffer, 'x', sizeof buffer);
-  EXPECT_EQ(GetHostNameEx(buffer, 10), 0u);
-  EXPECT_EQ(string(buffer + 10, 22), string(22, 'x'));
-  start_ok_ = false;
-  EXPECT_EQ(GetHostNameEx(buffer, 31), 0u);
-  EXPECT_EQ(starts_, 3);
-  EXPECT_EQ(ends_, 2);
-}
-
-TEST_F(StandIn, DisplaySizeAsksTwiceAndRefusesAMissingPointer) {
-  std::uint32_t width = 7, height = 7;
-  EXPECT_EQ(GetDisplaySize(&width, nullptr), 0u);
-  EXPECT_EQ(GetDisplaySize(nullptr, &height), 0u);
-  EXPECT_EQ(width, 7u);
-  EXPECT_EQ(height, 7u);
-  EXPECT_EQ(display_queries_, 0);
-  EXPECT_EQ(GetDisplaySize(&width, &height), 1u);
-  EXPECT_EQ(width, 1920u);
-  EXPECT_EQ(height, 1080u);
-  EXPECT_EQ(display_queries_, 2);
-  EXPECT_EQ(GetDisplayWidth(), 1920u);
-  EXPECT_EQ(GetDisplayHeight(), 1080u);
-}
-
-TEST_F(StandIn, LanguageNames) {
-  struct {
-    const char* name;
-    std::uint32_t two_byte, japanese;
-  } const cases[] = {
-      {"JPN", 1, 1}, {"jpn", 1, 1}, {"CHN", 1, 0}, {"CHT", 1, 0}, {"cht", 1, 0},  {"KOR", 1, 0},
-      {"CHS", 0, 0}, {"ENU", 0, 0}, {"DEU", 0, 0}, {"JP", 0, 0},  {"JPNX", 0, 0}, {"", 0, 0},
-  };
-  for (const auto& c : cases) {
-    language_ = c.name;
-    EXPECT_EQ(LanguageIs2Byte(), c.two_byte) << c.name;
-    EXPECT_EQ(LanguageIsJapanese(), c.japanese) << c.name;
+TEST_F(StandIn, NetworkNamesClearTheBufferAndEndTheSocketsTheyStart) {
+  const auto ip = GetIPAddress, name = GetHostNameEx;
+  // Query, host name, address, sockets start, size, result, the buffer's text
+  // (the rest of its size zero, bytes past it untouched). Without an address
+  // the look-up ran all the same; one byte short, no address is cut; a host
+  // name needs room for its NUL.
+  // clang-format off
+  const std::tuple<decltype(GetIPAddress)*, const char*, const char*, bool, std::uint32_t, std::uint32_t, string> cases[] = {
+      {ip, "h", "10.20.30.40", true, 16, 1, "10.20.30.40"}, {ip, "h", nullptr, true, 16, 1, ""},
+      {ip, nullptr, "1.2.3.4", true, 16, 0, ""},            {ip, "h", "1.2.3.4", false, 16, 0, ""},
+      {ip, "h", "192.168.100.200", true, 15, 1, ""}, {ip, "h", "192.168.100.200", true, 16, 1, "192.168.100.200"},
+      {ip, "h", "192.168.100.200", true, 0, 1, ""},  {name, "build-host", nullptr, true, 31, 1, "build-host"},
+      {name, "build-host", nullptr, true, 10, 0, ""}, {name, "build-host", nullptr, false, 31, 0, ""}};
+  // clang-format on
+  for (const auto& [query, host, address, start_ok, size, result, shown] : cases) {
+    SCOPED_TRACE(string(host ? host : "(none)") + " " + std::to_string(size));
+    host_ = host, address_ = address, start_ok_ = start_ok, starts_ = ends_ = 0;
+    string memory(40, 'x');
+    EXPECT_EQ(query(memory.data() + 4, size), result);
+    EXPECT_EQ(memory, "xxxx" + shown + string(size - shown.size(), '\0') + string(36 - size, 'x'));
+    EXPECT_EQ(std::pair(starts_, ends_), std::pair(1, start_ok ? 1 : 0));
   }
-  // A language that cannot be read counts as a yes for both.
-  language_ = nullptr;
-  EXPECT_EQ(LanguageIs2Byte(), 1u);
-  EXPECT_EQ(LanguageIsJapanese(), 1u);
+  // A missing buffer is refused before the sockets interface is started.
+  EXPECT_EQ(GetIPAddress(nullptr, 16) + GetHostNameEx(nullptr, 64), 0u);
+  EXPECT_EQ(starts_, 1);
+}
+
+TEST_F(StandIn, LanguageNamesAndAFailedQueryCountsAsYes) {
+  // The answers of LanguageIs2Byte and LanguageIsJapanese; CHN, not CHS.
+  const std::pair<const char*, const char*> cases[] = {
+      {"JPN", "11"}, {"jpn", "11"}, {"CHN", "10"},  {"cht", "10"}, {"KOR", "10"},  {"CHS", "00"},
+      {"ENU", "00"}, {"JP", "00"},  {"JPNX", "00"}, {"", "00"},    {nullptr, "11"}};
+  for (const auto& [name, answers] : cases) {
+    language_ = name;
+    EXPECT_EQ(std::to_string(LanguageIs2Byte()) + std::to_string(LanguageIsJapanese()), answers)
+        << (name ? name : "(none)");
+  }
+}
+
+TEST_F(StandIn, OsCodeAndTheGroupCheckOnlyOnTheNtPlatform) {
+  // Version readable, the record, access granted, the code, the group.
+  const std::tuple<bool, os::version_record, bool, std::uint32_t, std::uint32_t> cases[] = {
+      // clang-format off
+      {false, {2, 5, 0, 2600, ""}, true, 0, HOSTUTIL_GROUP_NONE},
+      {true, {0, 3, 0, 0, ""}, true, 0x01010000u, HOSTUTIL_GROUP_NONE},
+      // Only the low word of the build counts: Windows 98 reports 4.10 in the high one.
+      {true, {1, 4, 0, 0x040A07CEu, ""}, true, 0x02030005u, HOSTUTIL_GROUP_NONE},
+      // NT 4.0's service pack is the character at index 13 of its text.
+      {true, {2, 4, 0, 1381, "Service Pack 6"}, true, 0x0305000Du, HOSTUTIL_GROUP_ADMINISTRATORS},
+      {true, {2, 4, 0, 0xFFFF0565u, "Service Pack 1"}, false, 0x03050008u, HOSTUTIL_GROUP_USERS},
+      {true, {2, 4, 0, 1381, ""}, true, 0x03050000u, HOSTUTIL_GROUP_ADMINISTRATORS},
+      {true, {2, 4, 0, 1381, "Service Pack 7"}, true, 0x03050000u, HOSTUTIL_GROUP_ADMINISTRATORS},
+      {true, {2, 3, 0, 1381, "Service Pack 6"}, true, 0x03040000u, HOSTUTIL_GROUP_ADMINISTRATORS},
+      {true, {2, 5, 0, 1381, "Service Pack 6"}, true, 0x03000000u, HOSTUTIL_GROUP_ADMINISTRATORS},
+      // Every later NT release, and a platform of none of the three.
+      {true, {2, 10, 0, 19045, ""}, true, 0x03000000u, HOSTUTIL_GROUP_ADMINISTRATORS},
+      {true, {os::platform_posix, 6, 0, 1, ""}, true, 0, HOSTUTIL_GROUP_NONE},
+      // clang-format on
+  };
+  for (const auto& [readable, r, granted, code, group] : cases) {
+    readable_ = readable, record_ = r, granted_ = granted, checks_ = 0;
+    EXPECT_EQ(GetOSVer(), code) << r.platform_id << " " << r.build << " " << r.service_pack;
+    EXPECT_EQ(GetCurrentUserGroup(), group) << code;
+    EXPECT_EQ(checks_, group == HOSTUTIL_GROUP_NONE ? 0 : 1) << code;
+  }
 }
 
 }  // namespace

@@ -7,18 +7,23 @@
 
 #include <string>
 
-#include "../file_test_util.h"
 #include "hostutil.h"
 #include "os/file.h"
 #include "support/file_faults.h"
+#include "support/scratch_files.h"
 
 namespace {
 
 using namespace hostutil::test::files;
 
-class Win32ScratchFiles : public scratch_test {};
+class Win32Files : public scratch_test {};
 
-TEST(Win32Files, ProgramPathAndDriveRoots) {
+std::string& created() {
+  static std::string s;
+  return s;
+}
+
+TEST_F(Win32Files, DriveRootsReadOnlyFilesAndDoubleByteFolderNames) {
   hostutil::test::fake_program_path fake("C:\\App\\prog.exe");
   char buffer[260];
   GetFilePath("trace.txt", buffer, sizeof buffer);
@@ -27,47 +32,34 @@ TEST(Win32Files, ProgramPathAndDriveRoots) {
   EXPECT_EQ(FileAttributesGet("C:\\"), HOSTUTIL_FILE_MISSING);
   EXPECT_EQ(FindAndGetInformationOfFile("C:\\", nullptr), 0u);
   EXPECT_EQ(GetDriveTypeEx("C:\\"), 3u);
-}
-
-TEST_F(Win32ScratchFiles, ReadOnlyFilesRefuseWriters) {
+  // Wine run by the superuser lets writers into read-only files; elsewhere they stay out.
   const std::string p = path("readonly.txt");
   put(p, "original");
   ASSERT_NE(FileAttributesSet(p.c_str(), FILE_ATTRIBUTE_READONLY), 0u);
   HANDLE probe = CreateFileA(p.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  const bool enforced = probe == INVALID_HANDLE_VALUE;
-  if (enforced) {
-    EXPECT_EQ(FileWrite(p.c_str(), "changed", 7), 0u);
-    EXPECT_EQ(get(p), "original");
-  } else {
-    CloseHandle(probe);
-  }
+  EXPECT_EQ(probe == INVALID_HANDLE_VALUE ? FileWrite(p.c_str(), "changed", 7) : 0u, 0u);
+  if (probe != INVALID_HANDLE_VALUE) CloseHandle(probe);
+  EXPECT_EQ(get(p), "original");
   ASSERT_NE(FileAttributesSet(p.c_str(), FILE_ATTRIBUTE_NORMAL), 0u);
-  if (!enforced) GTEST_SKIP() << "this system lets writers into read-only files (Wine as root)";
-}
-
-std::string& captured() {
-  static std::string s;
-  return s;
-}
-
-TEST(Win32Files, CreateFolderKnowsDoubleByteCharacters) {
+  // Under code page 932 the trail byte 0x5C of a double-byte character is no backslash.
   const int saved = _getmbcp();
   if (_setmbcp(932) != 0) GTEST_SKIP() << "no code page 932 in this C runtime";
   hostutil::test::file_calls_guard restore;
-  hostutil::os::file_syscalls().create_folder = [](const char* p) {
-    captured() = p;
+  hostutil::os::file_syscalls().create_folder = [](const char* folder) {
+    created() = folder;
     return hostutil::os::folder_result::created;
   };
-  // The trail byte 0x5C of a double-byte character is no backslash.
-  EXPECT_EQ(CreateFolder("C:\\Data\\\x95\x5C", "Logs"), 1u);
-  EXPECT_EQ(captured(), "C:\\Data\\\x95\x5C\\Logs");
-  EXPECT_EQ(CreateFolder("C:\\Data\\", "Logs"), 1u);
-  EXPECT_EQ(captured(), "C:\\Data\\Logs");
-  EXPECT_EQ(CreateFolder("C:", "Logs"), 1u);
-  EXPECT_EQ(captured(), "C:\\Logs");
+  const std::pair<const char*, const char*> rows[] = {
+      {"C:\\Data\\\x95\x5C", "C:\\Data\\\x95\x5C\\Logs"},
+      {"C:\\Data\\", "C:\\Data\\Logs"},
+      {"C:", "C:\\Logs"}};
+  for (const auto& [parent, made] : rows) {
+    EXPECT_EQ(CreateFolder(parent, "Logs"), 1u);
+    EXPECT_EQ(created(), made);
+  }
   _setmbcp(saved);
   EXPECT_EQ(CreateFolder("C:\\Data\\\x95\x5C", "Logs"), 1u);
-  EXPECT_EQ(captured(), "C:\\Data\\\x95\x5CLogs");
+  EXPECT_EQ(created(), "C:\\Data\\\x95\x5CLogs");
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "../profile_fixture.h"
+#include "support/scratch_files.h"
 
 namespace {
 

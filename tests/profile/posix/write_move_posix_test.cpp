@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <string>
 
-#include "../../file/file_test_util.h"
+#include "support/scratch_files.h"
 #include "hostutil.h"
 
 namespace {
