@@ -16,13 +16,17 @@
 #include "os/file.h"
 #include "support/child.h"
 #include "support/file_faults.h"
+#include "support/stand_in.h"
 #include "support/scratch_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using hostutil::test::file_call;
-using hostutil::test::file_fault;
+using hostutil::os::system_calls;
+using hostutil::test::fail_nth;
+using hostutil::test::program_at;
+using hostutil::test::stand_in;
+using program_path = stand_in<&system_calls::program_path>;
 using namespace std::chrono_literals;
 using namespace hostutil::test::files;
 
@@ -112,7 +116,7 @@ TEST_F(FileOps, PathsBesideTheProgramAndTheTemporaryFolder) {
     // A program elsewhere; a buffer too small for the joined path, or for the
     // program path itself, stays empty; no separator gives the path as it is.
     const std::string app = root() + "App", joined = app + sep() + "trace.txt";
-    hostutil::test::fake_program_path fake(app + sep() + "prog.exe");
+    program_path fake(program_at(app + sep() + "prog.exe"));
     GetFilePath(nullptr, buffer, sizeof buffer);
     EXPECT_EQ(std::string(buffer), app);
     std::vector<char> exact(joined.size() + 2, 'x');
@@ -122,7 +126,7 @@ TEST_F(FileOps, PathsBesideTheProgramAndTheTemporaryFolder) {
     GetFilePath("trace.txt", exact.data(), static_cast<uint32_t>(joined.size()));
     EXPECT_EQ(std::string(exact.data(), joined.size() + 1), std::string(joined.size(), '\0') + "x");
     GetFilePath("x", nullptr, 260);
-    hostutil::test::fake_program_path bare("prog.exe");
+    program_path bare(program_at("prog.exe"));
     GetFilePath("trace.txt", buffer, sizeof buffer);
     EXPECT_STREQ(buffer, "prog.exe");
   }
@@ -139,11 +143,11 @@ TEST_F(FileOps, PathsBesideTheProgramAndTheTemporaryFolder) {
             0u);
   EXPECT_EQ(exact[temp.size() + 1], 'x');
   // No program path at all: the whole buffer cleared. No temporary folder: empty, and 1.
-  file_fault no_program(file_call::program_path, 1);
+  fail_nth<&system_calls::program_path> no_program(1, 0u);
   std::memset(buffer, 'x', sizeof buffer);
   GetFilePath("trace.txt", buffer, sizeof buffer);
   EXPECT_EQ(std::string(buffer, sizeof buffer), std::string(sizeof buffer, '\0'));
-  file_fault no_temp(file_call::temp_folder, 1);
+  fail_nth<&system_calls::temp_folder> no_temp(1, 0u);
   EXPECT_EQ(GetTempDirPath(buffer, sizeof buffer), 1u);
   EXPECT_EQ(buffer[0], 0);
 }
@@ -166,33 +170,35 @@ TEST_F(FileOps, CreateFolderOneLevel) {
   EXPECT_FALSE(fs::exists(parent + over));
   EXPECT_EQ(CreateFolder(bare.c_str(), at_limit.c_str()), 1u);
   EXPECT_TRUE(fs::is_directory(parent + at_limit));
-  file_fault refused(file_call::create_folder, 1);
+  fail_nth<&system_calls::create_folder> refused(1, hostutil::os::folder_result::failed);
   EXPECT_EQ(CreateFolder(bare.c_str(), "Refused"), 0u);
+}
+
+// The first call of one kind fails; the file is then as after is (null: none).
+template <auto Entry, typename Failure>
+void fail_first(const std::string& p, Failure failure, bool write, uint32_t result,
+                const char* after, typename fail_nth<Entry>::when w = fail_nth<Entry>::instead) {
+  put(p, "old contents");
+  fail_nth<Entry> fault(1, failure, w);
+  char buffer[64];
+  EXPECT_EQ(write ? FileWrite(p.c_str(), "NEW", 3) : FileRead(p.c_str(), buffer, 64), result);
+  EXPECT_EQ(std::filesystem::exists(p) ? get(p) : "<none>", after ? after : "<none>");
+  EXPECT_EQ(fault.count(), 1);
 }
 
 TEST_F(FileOps, InjectedFailuresLoseNothingElse) {
   const std::string p = path("victim.txt");
-  // The first call of a kind fails. A failed delete leaves the open that keeps
-  // an existing file to write over it; a write or open that fails after the
-  // delete loses the old file; a close that reports lost data is a failed write.
-  const struct {
-    file_call call;
-    bool write;
-    uint32_t result;
-    const char* after;  // null: no file
-  } rows[] = {
-      {file_call::read, false, 0, "old contents"},  {file_call::size, false, 0, "old contents"},
-      {file_call::remove, true, 3, "NEW contents"}, {file_call::write, true, 0, ""},
-      {file_call::open_write, true, 0, nullptr},    {file_call::close, true, 0, "NEW"}};
-  for (const auto& r : rows) {
-    put(p, "old contents");
-    file_fault fault(r.call, 1);
-    char buffer[64];
-    EXPECT_EQ(r.write ? FileWrite(p.c_str(), "NEW", 3) : FileRead(p.c_str(), buffer, 64), r.result);
-    EXPECT_EQ(fs::exists(p) ? get(p) : "<none>", r.after ? r.after : "<none>");
-    EXPECT_EQ(fault.seen(), 1);
-  }
-  file_fault fault(file_call::find_first, 1);
+  // A failed delete leaves the open that keeps an existing file to write over
+  // it; a write or open that fails after the delete loses the old file; a close
+  // that reports lost data is a failed write.
+  fail_first<&system_calls::file_read>(p, false, false, 0, "old contents");
+  fail_first<&system_calls::file_size>(p, false, false, 0, "old contents");
+  fail_first<&system_calls::file_delete>(p, false, true, 3, "NEW contents");
+  fail_first<&system_calls::file_write>(p, false, true, 0, "");
+  fail_first<&system_calls::file_open_write>(p, nullptr, true, 0, nullptr);
+  fail_first<&system_calls::file_close>(p, false, true, 0, "NEW",
+                                        fail_nth<&system_calls::file_close>::reached);
+  fail_nth<&system_calls::find_first> fault(1, nullptr);
   EXPECT_EQ(FileSizeGet(p.c_str()), 0u);
   EXPECT_EQ(FileSizeGet(p.c_str()), 3u);
 }
@@ -205,7 +211,7 @@ TEST_F(FileOps, WritersAndReadersInThreadsAndInOneThread) {
   constexpr uint32_t size = 8192;
   put(p, std::string(size, 'A'));
   {
-    hostutil::os::file_handle writer(hostutil::os::file_syscalls().open_write(p.c_str()));
+    hostutil::os::file_handle writer(hostutil::os::calls().file_open_write(p.c_str()));
     ASSERT_TRUE(writer);
     char buffer[16];
     EXPECT_EQ(
@@ -235,7 +241,7 @@ TEST_F(FileOps, WritersAndReadersInThreadsAndInOneThread) {
 
 // args: path, folder. Holds the file open for reading until folder/release.
 HOSTUTIL_CHILD_ROLE(hold_for_reading) {
-  hostutil::os::file_handle reader(hostutil::os::file_syscalls().open_read(args.at(0).c_str()));
+  hostutil::os::file_handle reader(hostutil::os::calls().file_open_read(args.at(0).c_str()));
   if (!reader) return 2;
   hostutil::test::touch(fs::path(args.at(1)) / "held");
   return hostutil::test::wait_for_file(fs::path(args.at(1)) / "release", 60s) ? 0 : 3;

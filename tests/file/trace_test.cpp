@@ -10,13 +10,16 @@
 
 #include "hostutil.h"
 #include "support/file_faults.h"
+#include "support/stand_in.h"
 #include "support/scratch_files.h"
 
 namespace {
 
 using namespace hostutil::test::files;
-using hostutil::test::file_call;
-using hostutil::test::file_fault;
+using hostutil::os::system_calls;
+using hostutil::test::fail_nth;
+using hostutil::test::program_at;
+using program_path = hostutil::test::stand_in<&system_calls::program_path>;
 
 constexpr size_t log_size = 20480, record_size = 127;
 
@@ -31,7 +34,7 @@ class TraceLog : public scratch_test {
  protected:
   void SetUp() override {
     scratch_test::SetUp();
-    program_.emplace(path("prog.exe"));
+    program_.emplace(program_at(path("prog.exe")));
   }
   std::string log() const { return get(path("trace.txt")); }
 
@@ -62,7 +65,7 @@ class TraceLog : public scratch_test {
   }
 
  private:
-  std::optional<hostutil::test::fake_program_path> program_;
+  std::optional<program_path> program_;
 };
 
 TEST_F(TraceLog, MessagesAreCutAndPaddedValuesHaveEightDigits) {
@@ -109,17 +112,17 @@ TEST_F(TraceLog, FailuresLoseTheLogButNothingElse) {
   ASSERT_EQ(Trace("one", 1), log_size);
   {
     // The new file cannot be made after the old one was deleted.
-    file_fault fault(file_call::open_write, 1);
+    fail_nth<&system_calls::file_open_write> fault(1, nullptr);
     EXPECT_EQ(Trace("two", 2), 0u);
     EXPECT_FALSE(std::filesystem::exists(path("trace.txt")));
   }
   trace_and_check("three", 3, 0);
   {
-    file_fault fault(file_call::read, 1);  // a failed read starts afresh as well
+    fail_nth<&system_calls::file_read> fault(1, false);  // a failed read starts afresh as well
     trace_and_check("four", 4, 0);
   }
   // A folder that does not exist: no trace file comes into being.
-  hostutil::test::fake_program_path elsewhere(path("missing") + sep() + "prog.exe");
+  program_path elsewhere(program_at(path("missing") + sep() + "prog.exe"));
   EXPECT_EQ(Trace("nowhere", 5), 0u);
   EXPECT_FALSE(std::filesystem::exists(path("missing")));
 }

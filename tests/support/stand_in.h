@@ -62,13 +62,18 @@ class stand_in<Entry, R (*)(A...)> {
 
 // The nth call (from 1) of the entry answers failure without reaching the
 // system; every other call passes through. nth 0 fails none, only counts.
+// With reached, the failing call still reaches the system (a close that gives
+// the handle back and then reports lost data) and only its answer is replaced.
 template <auto Entry>
 class fail_nth : public stand_in<Entry> {
  public:
+  enum when { instead, reached };
   template <typename Failure>
-  fail_nth(int nth, Failure failure)
-      : stand_in<Entry>([this, nth, failure](auto&&... a) {
-          return this->count() == nth ? failure : this->real(std::forward<decltype(a)>(a)...);
+  fail_nth(int nth, Failure failure, when w = instead)
+      : stand_in<Entry>([this, nth, failure, w](auto&&... a) {
+          if (this->count() != nth) return this->real(std::forward<decltype(a)>(a)...);
+          if (w == reached) this->real(std::forward<decltype(a)>(a)...);
+          return decltype(this->real(std::forward<decltype(a)>(a)...))(failure);
         }) {}
 };
 

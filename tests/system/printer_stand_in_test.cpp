@@ -8,12 +8,13 @@
 #include <vector>
 
 #include "hostutil.h"
-#include "os/file.h"
-#include "os/printer.h"
+#include "support/stand_in.h"
 
 namespace {
 
 namespace os = hostutil::os;
+using calls = os::system_calls;
+using hostutil::test::stand_in;
 
 TEST(PortKind, UsbAndLptAnywhereInAnyCaseOrADottedAddress) {
   const std::vector<std::pair<std::uint32_t, std::vector<const char*>>> cases = {
@@ -60,45 +61,9 @@ class PrinterStandIn : public testing::Test {
  protected:
   void SetUp() override {
     state = stand_in_state{};
-    // clang-format off
-    os::printer_syscalls() = {
-        [](void* block, std::uint32_t size, std::uint32_t& needed, std::uint32_t& count) {
-          ++state.listings, count = 0;
-          needed = static_cast<std::uint32_t>(state.printers.size() * sizeof(os::printer_names));
-          if (state.list_fails || block == nullptr || size < needed) return false;
-          std::memcpy(block, state.printers.data(), needed);
-          return count = static_cast<std::uint32_t>(state.printers.size()), true;
-        },
-        [](const void* block, std::uint32_t i) { return static_cast<const os::printer_names*>(block)[i]; },
-        [](const char* name) { return ++state.opened, reinterpret_cast<os::printer*>(const_cast<char*>(name)); },
-        [](os::printer*, void* block, std::uint32_t size, std::uint32_t& needed) {
-          const char* path = state.driver.c_str();
-          needed = state.driver.empty() ? 0 : sizeof path;
-          return needed != 0 && block != nullptr && size >= needed && std::memcpy(block, &path, needed);
-        },
-        [](const void* block) { return *static_cast<const char* const*>(block); },
-        [](os::printer*) { ++state.closed; },
-        [](const char* section, const char* key, const char*, char* buffer, std::uint32_t size, const char*) {
-          const std::string value = std::strcmp(section, "Capability") == 0 ? std::string("S-") + key
-                                    : std::strcmp(key, "ZentorraSupportCode") == 0 ? "CODE"
-                                    : std::strcmp(key, "GetIPDll") == 0 ? "plugin.module" : "NONE";
-          std::strncpy(buffer, value.c_str(), size - 1)[size - 1] = '\0';
-          return static_cast<std::uint32_t>(std::strlen(buffer));
-        },
-        [](const char* pattern, char (&name)[os::file_name_size]) {
-          ++state.searches, state.last_pattern = pattern, std::strcpy(name, "only.cap");
-          return reinterpret_cast<os::file_search*>(&state);
-        },
-        [](os::file_search*, char (&)[os::file_name_size]) { return false; },
-        [](os::file_search*) { ++state.searches_closed; },
-        [](const char* path) { return ++state.loaded, state.last_load = path, reinterpret_cast<os::module*>(&state); },
-        [](os::module*, const char* name) { return std::strcmp(name, "GetIPAddress") ? nullptr : reinterpret_cast<void*>(&plugin); },
-        [](os::module*) { ++state.unloaded; }};
-    // clang-format on
     SemaphoreControlBegin();
   }
   void TearDown() override {
-    os::printer_syscalls() = saved_;
     GlobalAreaLumpFree();
     SemaphoreControlEnd();
   }
@@ -113,7 +78,40 @@ class PrinterStandIn : public testing::Test {
   }
 
  private:
-  const os::printer_calls saved_ = os::printer_syscalls();
+  // clang-format off
+  stand_in<&calls::enumerate_printers> list_{[](void* block, std::uint32_t size, std::uint32_t& needed, std::uint32_t& count) {
+    ++state.listings, count = 0;
+    needed = static_cast<std::uint32_t>(state.printers.size() * sizeof(os::printer_names));
+    if (state.list_fails || block == nullptr || size < needed) return false;
+    std::memcpy(block, state.printers.data(), needed);
+    return count = static_cast<std::uint32_t>(state.printers.size()), true;
+  }};
+  stand_in<&calls::printer_at> at_{[](const void* block, std::uint32_t i) { return static_cast<const os::printer_names*>(block)[i]; }};
+  stand_in<&calls::open_printer> open_{[](const char* name) { return ++state.opened, reinterpret_cast<os::printer*>(const_cast<char*>(name)); }};
+  stand_in<&calls::printer_driver> driver_{[](os::printer*, void* block, std::uint32_t size, std::uint32_t& needed) {
+    const char* path = state.driver.c_str();
+    needed = state.driver.empty() ? 0 : sizeof path;
+    return needed != 0 && block != nullptr && size >= needed && std::memcpy(block, &path, needed);
+  }};
+  stand_in<&calls::driver_path> driver_path_{[](const void* block) { return *static_cast<const char* const*>(block); }};
+  stand_in<&calls::close_printer> close_{[](os::printer*) { ++state.closed; }};
+  stand_in<&calls::private_profile_string> profile_{[](const char* section, const char* key, const char*, char* buffer, std::uint32_t size, const char*) {
+    const std::string value = std::strcmp(section, "Capability") == 0 ? std::string("S-") + key
+                              : std::strcmp(key, "ZentorraSupportCode") == 0 ? "CODE"
+                              : std::strcmp(key, "GetIPDll") == 0 ? "plugin.module" : "NONE";
+    std::strncpy(buffer, value.c_str(), size - 1)[size - 1] = '\0';
+    return static_cast<std::uint32_t>(std::strlen(buffer));
+  }};
+  stand_in<&calls::find_first> find_{[](const char* pattern, hu_WIN32_FIND_DATAA& record) {
+    ++state.searches, state.last_pattern = pattern, std::strcpy(record.cFileName, "only.cap");
+    return reinterpret_cast<os::search*>(&state);
+  }};
+  stand_in<&calls::find_next> next_{[](os::search*, hu_WIN32_FIND_DATAA&) { return false; }};
+  stand_in<&calls::find_close> find_close_{[](os::search*) { ++state.searches_closed; }};
+  stand_in<&calls::load_module> load_{[](const char* path) { return ++state.loaded, state.last_load = path, reinterpret_cast<os::module*>(&state); }};
+  stand_in<&calls::module_export> export_{[](os::module*, const char* name) { return std::strcmp(name, "GetIPAddress") ? nullptr : reinterpret_cast<void*>(&plugin); }};
+  stand_in<&calls::unload_module> unload_{[](os::module*) { ++state.unloaded; }};
+  // clang-format on
 };
 
 TEST_F(PrinterStandIn, RefusalsListNothingAndClearNothing) {

@@ -1,5 +1,5 @@
 // The machine queries against a stand-in system: checks, clearing, sizes,
-// socket balance, the language names, the operating-system code and the
+// the language names, the operating-system code and the
 // group check on it.
 #include "os/sysinfo.h"
 
@@ -10,45 +10,42 @@
 #include <tuple>
 
 #include "hostutil.h"
+#include "support/stand_in.h"
 
 namespace {
 
 namespace os = hostutil::os;
 using std::string;
 
-// Answers as each test sets; counts socket starts and ends and access checks.
+using hostutil::test::stand_in;
+using calls = os::system_calls;
+
+// Answers as each test sets; counts host-name queries and access checks.
 class StandIn : public testing::Test {
  protected:
-  void SetUp() override {
-    auto& calls = os::sysinfo_syscalls();
-    // clang-format off
-    calls.sockets_start = [] { return ++starts_, start_ok_; };
-    calls.sockets_end = [] { ++ends_; };
-    calls.host_name = [](char* buffer, std::uint32_t size) {
-      return host_ != nullptr && std::strlen(host_) < size && std::strcpy(buffer, host_);
-    };
-    calls.first_ipv4_address = [](const char*, char (&text)[16]) { return address_ != nullptr && std::strcpy(text, address_); };
-    calls.language_name = [](char* buffer, std::uint32_t size) {
-      return language_ == nullptr ? 0 : (std::strncpy(buffer, language_, size), static_cast<int>(std::strlen(language_) + 1));
-    };
-    calls.version = [](os::version_record& out) { return readable_ && (out = record_, true); };
-    calls.administrators_access = [] { return ++checks_, granted_; };
-    // clang-format on
-  }
-  ~StandIn() override { os::sysinfo_syscalls() = saved_; }
-
-  static inline int starts_, ends_, checks_;
-  static inline bool start_ok_, readable_, granted_;
+  static inline int queries_, checks_;
+  static inline bool reachable_, readable_, granted_;
   static inline const char *host_, *address_, *language_;
   static inline os::version_record record_;
 
  private:
-  const os::sysinfo_calls saved_ = os::sysinfo_syscalls();
+  // clang-format off
+  stand_in<&calls::host_name> host_name_{[](char* buffer, std::uint32_t size) {
+    ++queries_;
+    return reachable_ && host_ != nullptr && std::strlen(host_) < size && std::strcpy(buffer, host_);
+  }};
+  stand_in<&calls::first_ipv4_address> address_of_{[](const char*, char (&text)[16]) { return address_ != nullptr && std::strcpy(text, address_); }};
+  stand_in<&calls::language_name> language_name_{[](char* buffer, std::uint32_t size) {
+    return language_ == nullptr ? 0 : (std::strncpy(buffer, language_, size), static_cast<int>(std::strlen(language_) + 1));
+  }};
+  stand_in<&calls::version> version_{[](os::version_record& out) { return readable_ && (out = record_, true); }};
+  stand_in<&calls::administrators_access> access_{[] { return ++checks_, granted_; }};
+  // clang-format on
 };
 
-TEST_F(StandIn, NetworkNamesClearTheBufferAndEndTheSocketsTheyStart) {
+TEST_F(StandIn, NetworkNamesClearTheBuffer) {
   const auto ip = GetIPAddress, name = GetHostNameEx;
-  // Query, host name, address, sockets start, size, result, the buffer's text
+  // Query, host name, address, network reachable, size, result, the buffer's text
   // (the rest of its size zero, bytes past it untouched). Without an address
   // the look-up ran all the same; one byte short, no address is cut; a host
   // name needs room for its NUL.
@@ -62,15 +59,15 @@ TEST_F(StandIn, NetworkNamesClearTheBufferAndEndTheSocketsTheyStart) {
   // clang-format on
   for (const auto& [query, host, address, start_ok, size, result, shown] : cases) {
     SCOPED_TRACE(string(host ? host : "(none)") + " " + std::to_string(size));
-    host_ = host, address_ = address, start_ok_ = start_ok, starts_ = ends_ = 0;
+    host_ = host, address_ = address, reachable_ = start_ok, queries_ = 0;
     string memory(40, 'x');
     EXPECT_EQ(query(memory.data() + 4, size), result);
     EXPECT_EQ(memory, "xxxx" + shown + string(size - shown.size(), '\0') + string(36 - size, 'x'));
-    EXPECT_EQ(std::pair(starts_, ends_), std::pair(1, start_ok ? 1 : 0));
+    EXPECT_EQ(queries_, 1);
   }
-  // A missing buffer is refused before the sockets interface is started.
+  // A missing buffer is refused before the system is asked.
   EXPECT_EQ(GetIPAddress(nullptr, 16) + GetHostNameEx(nullptr, 64), 0u);
-  EXPECT_EQ(starts_, 1);
+  EXPECT_EQ(queries_, 1);
 }
 
 TEST_F(StandIn, LanguageNamesAndAFailedQueryCountsAsYes) {

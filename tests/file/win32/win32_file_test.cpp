@@ -10,6 +10,7 @@
 #include "hostutil.h"
 #include "os/file.h"
 #include "support/file_faults.h"
+#include "support/stand_in.h"
 #include "support/scratch_files.h"
 
 namespace {
@@ -24,7 +25,8 @@ std::string& created() {
 }
 
 TEST_F(Win32Files, DriveRootsReadOnlyFilesAndDoubleByteFolderNames) {
-  hostutil::test::fake_program_path fake("C:\\App\\prog.exe");
+  hostutil::test::stand_in<&hostutil::os::system_calls::program_path> fake(
+      hostutil::test::program_at("C:\\App\\prog.exe"));
   char buffer[260];
   GetFilePath("trace.txt", buffer, sizeof buffer);
   EXPECT_STREQ(buffer, "C:\\App\\trace.txt");
@@ -44,11 +46,11 @@ TEST_F(Win32Files, DriveRootsReadOnlyFilesAndDoubleByteFolderNames) {
   // Under code page 932 the trail byte 0x5C of a double-byte character is no backslash.
   const int saved = _getmbcp();
   if (_setmbcp(932) != 0) GTEST_SKIP() << "no code page 932 in this C runtime";
-  hostutil::test::file_calls_guard restore;
-  hostutil::os::file_syscalls().create_folder = [](const char* folder) {
-    created() = folder;
-    return hostutil::os::folder_result::created;
-  };
+  hostutil::test::stand_in<&hostutil::os::system_calls::create_folder> recorded(
+      [](const char* folder) {
+        created() = folder;
+        return hostutil::os::folder_result::created;
+      });
   const std::pair<const char*, const char*> rows[] = {
       {"C:\\Data\\\x95\x5C", "C:\\Data\\\x95\x5C\\Logs"},
       {"C:\\Data\\", "C:\\Data\\Logs"},
