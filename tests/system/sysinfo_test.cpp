@@ -83,27 +83,31 @@ TEST_F(StandIn, LanguageNamesAndAFailedQueryCountsAsYes) {
 }
 
 TEST_F(StandIn, OsCodeAndTheGroupCheckOnlyOnTheNtPlatform) {
-  // Version readable, the record, access granted, the code, the group.
-  const std::tuple<bool, os::version_record, bool, std::uint32_t, std::uint32_t> cases[] = {
-      // clang-format off
-      {false, {2, 5, 0, 2600, ""}, true, 0, HOSTUTIL_GROUP_NONE},
-      {true, {0, 3, 0, 0, ""}, true, 0x01010000u, HOSTUTIL_GROUP_NONE},
-      // Only the low word of the build counts: Windows 98 reports 4.10 in the high one.
-      {true, {1, 4, 0, 0x040A07CEu, ""}, true, 0x02030005u, HOSTUTIL_GROUP_NONE},
-      // NT 4.0's service pack is the character at index 13 of its text.
-      {true, {2, 4, 0, 1381, "Service Pack 6"}, true, 0x0305000Du, HOSTUTIL_GROUP_ADMINISTRATORS},
-      {true, {2, 4, 0, 0xFFFF0565u, "Service Pack 1"}, false, 0x03050008u, HOSTUTIL_GROUP_USERS},
-      {true, {2, 4, 0, 1381, ""}, true, 0x03050000u, HOSTUTIL_GROUP_ADMINISTRATORS},
-      {true, {2, 4, 0, 1381, "Service Pack 7"}, true, 0x03050000u, HOSTUTIL_GROUP_ADMINISTRATORS},
-      {true, {2, 3, 0, 1381, "Service Pack 6"}, true, 0x03040000u, HOSTUTIL_GROUP_ADMINISTRATORS},
-      {true, {2, 5, 0, 1381, "Service Pack 6"}, true, 0x03000000u, HOSTUTIL_GROUP_ADMINISTRATORS},
-      // Every later NT release, and a platform of none of the three.
-      {true, {2, 10, 0, 19045, ""}, true, 0x03000000u, HOSTUTIL_GROUP_ADMINISTRATORS},
-      {true, {os::platform_posix, 6, 0, 1, ""}, true, 0, HOSTUTIL_GROUP_NONE},
-      // clang-format on
-  };
-  for (const auto& [readable, r, granted, code, group] : cases) {
+  // Version readable, the record, access granted, the code. Only the NT
+  // platform has the groups: Administrators when the check grants access.
+  // clang-format off
+  const std::tuple<bool, os::version_record, bool, std::uint32_t> cases[] = {
+      {false, {2, 5, 0, 2600, ""}, true, 0},        {true, {0, 3, 0, 0, ""}, true, 0x01010000u},
+      // The 95/98/Me builds; only the low word counts (98 reports 4.10 in the high one).
+      {true, {1, 4, 0, 950, ""}, true, 0x02020001u},  {true, {1, 4, 0, 1111, ""}, true, 0x02020003u},
+      {true, {1, 4, 0, 1212, ""}, true, 0x02020004u}, {true, {1, 4, 0, 0x040A07CEu, ""}, true, 0x02030005u},
+      {true, {1, 4, 0, 2222, ""}, true, 0x02030006u}, {true, {1, 4, 0, 3000, ""}, true, 0x02030007u},
+      {true, {1, 4, 0, 951, ""}, true, 0x02000000u},  {true, {os::platform_posix, 6, 0, 1, ""}, true, 0},
+      // NT 4.0's service pack is the character at index 13 of its text; NT 3 and
+      // 5 share its build; every later release is the platform alone.
+      {true, {2, 4, 0, 1381, "Service Pack 6"}, true, 0x0305000Du},
+      {true, {2, 4, 0, 0xFFFF0565u, "Service Pack 1"}, false, 0x03050008u},
+      {true, {2, 4, 0, 1381, ""}, true, 0x03050000u}, {true, {2, 4, 0, 1381, "Service Pack 7"}, true, 0x03050000u},
+      {true, {2, 3, 0, 1381, "Service Pack 6"}, false, 0x03040000u},
+      {true, {2, 5, 0, 1381, "Service Pack 6"}, true, 0x03000000u},
+      {true, {2, 5, 0, 2195, ""}, false, 0x03060000u}, {true, {2, 5, 1, 2600, ""}, true, 0x03070000u},
+      {true, {2, 10, 0, 19045, ""}, true, 0x03000000u}};
+  // clang-format on
+  for (const auto& [readable, r, granted, code] : cases) {
     readable_ = readable, record_ = r, granted_ = granted, checks_ = 0;
+    const std::uint32_t group = code >> 24 != 3 ? HOSTUTIL_GROUP_NONE
+                                : granted       ? HOSTUTIL_GROUP_ADMINISTRATORS
+                                                : HOSTUTIL_GROUP_USERS;
     EXPECT_EQ(GetOSVer(), code) << r.platform_id << " " << r.build << " " << r.service_pack;
     EXPECT_EQ(GetCurrentUserGroup(), group) << code;
     EXPECT_EQ(checks_, group == HOSTUTIL_GROUP_NONE ? 0 : 1) << code;

@@ -1,5 +1,5 @@
-// The POSIX desktop's handler as the port starts it: recording xdg-open
-// programs for help and the browser.
+// The POSIX desktop's programs as the port starts them: recording xdg-open
+// handlers for help and the browser, zenity and kdialog of our own.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -18,11 +18,12 @@ using lines = std::multiset<std::string>;
 
 namespace {
 
-// A handler of our own in folder: appends its arguments to folder.log.
-void write_program(const fs::path& folder, const char* name) {
+// A program of our own in folder: appends its arguments to its path and .log,
+// and prints reply.
+void write_program(const fs::path& folder, const char* name, const char* reply = "") {
   fs::create_directories(folder);
-  std::ofstream(folder / name) << "#!/bin/sh\nprintf '%s\\n' \"$*\" >> '" << folder.string()
-                               << ".log'\n";
+  std::ofstream(folder / name) << "#!/bin/sh\nprintf '%s\\n' \"$*\" >> \"$0.log\"\necho " << reply
+                               << "\n";
   fs::permissions(folder / name, fs::perms::owner_all);
 }
 
@@ -39,40 +40,49 @@ lines log_lines(const fs::path& log, std::size_t count) {
   return found;
 }
 
-// args: a folder with a handler, one with another, one with none, and a help
-// file. Exit status 0 when every answer was as expected.
+// args: a folder with a handler and zenity, one with another handler and
+// kdialog, one with neither, and a help file. Exit status 0 when every answer
+// was as expected.
 HOSTUTIL_CHILD_ROLE(desktop_handlers) {
   const auto path = [&](std::size_t i) { setenv("PATH", args[i].c_str(), 1); };
-  const std::string help = args[3];
+  const hu_HWND window = reinterpret_cast<hu_HWND>(std::uintptr_t{77});
+  char file[260] = "start";
+  FileDialogParameters p{"Text|*.txt|", nullptr, file, 260, nullptr, 0, "Save", "/d", 2, "txt"};
   path(0);
   ExecuteDefaultBrowser("https://example.org/a b?x=1&y=2");
   // Help files open as documents, the topic or window cut off; the HTML Help
-  // entry point stays the handler found first, the others look anew.
-  bool ok = DisplayWinHelp(nullptr, help.c_str(), 0xFFFFFFFFu) != 0 &&
-            DisplayHtmlHelp(nullptr, (help + "::/topic.htm").c_str(), 0, 0) != nullptr;
+  // entry point stays the handler found first, the others look anew. A name
+  // saved without an extension gets the default one.
+  bool ok = DisplayWinHelp(nullptr, args[3].c_str(), 0xFFFFFFFFu) != 0 &&
+            DisplayHtmlHelp(nullptr, (args[3] + "::/topic.htm").c_str(), 0, 0) != nullptr &&
+            DisplayFileSaveDialogEx(window, &p) == 1 && std::string(file) == "/d/report.txt";
   path(1);
   ExecuteDefaultBrowser("https://example.org/second");
-  ok = ok && DisplayHtmlHelp(nullptr, (help + ">main").c_str(), 1, 0) != nullptr &&
-       DisplayWinHelp(nullptr, help.c_str(), 12) != 0;
+  ok = ok && DisplayHtmlHelp(nullptr, (args[3] + ">main").c_str(), 1, 0) != nullptr &&
+       DisplayWinHelp(nullptr, args[3].c_str(), 12) != 0 &&
+       DisplayFileOpenDialog(window, nullptr, nullptr, 0, p.filter, file, 260) == 1 &&
+       GetFolderName(window, nullptr, nullptr, "Pick", 0, file, 260) == 1 &&
+       std::string(file) == "/d/f";
   path(2);
-  return ok && DisplayWinHelp(nullptr, help.c_str(), 1) == 0 &&
-                 DisplayHtmlHelp(nullptr, nullptr, 0, 0) == nullptr
-             ? 0
-             : 1;
+  return !(ok && DisplayWinHelp(nullptr, args[3].c_str(), 1) == 0 &&
+           DisplayHtmlHelp(nullptr, nullptr, 0, 0) == nullptr &&
+           GetFolderName(window, nullptr, nullptr, "Pick", 0, file, 260) == 2);
 }
 
 TEST(ShellDesktop, HelpAndBrowserReachTheHandler) {
   const fs::path dir = hostutil::test::scratch_folder("shell-xdg");
   const std::string help = (dir / "guide.chm").string();
   for (const char* name : {"first", "second"}) write_program(dir / name, "xdg-open");
-  fs::create_directories(dir / "none");
-  hostutil::test::child_process handlers(
-      "desktop_handlers",
-      {(dir / "first").string(), (dir / "second").string(), (dir / "none").string(), help});
+  write_program(dir / "first", "zenity", "/d/report");
+  write_program(dir / "second", "kdialog", "/d/f");
+  const auto at = [&](const char* name) { return (dir / name).string(); };
+  hostutil::test::child_process handlers("desktop_handlers",
+                                         {at("first"), at("second"), at("none"), help});
   EXPECT_EQ(handlers.wait(), 0);
-  EXPECT_EQ(log_lines(dir / "first.log", 4),
+  EXPECT_EQ(log_lines(dir / "first" / "xdg-open.log", 4),
             (lines{"https://example.org/a b?x=1&y=2", help, help, help}));
-  EXPECT_EQ(log_lines(dir / "second.log", 2), (lines{"https://example.org/second", help}));
+  EXPECT_EQ(log_lines(dir / "second" / "xdg-open.log", 2),
+            (lines{"https://example.org/second", help}));
   fs::remove_all(dir);
 }
 

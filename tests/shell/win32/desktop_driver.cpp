@@ -29,8 +29,7 @@ void xdotool(const std::vector<std::string>& args, std::vector<std::string>* out
                       &pi)) {
     return;
   }
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess), CloseHandle(pi.hThread);
   const std::string result = "Z:\\tmp\\" + name;
   for (int wait = 0; wait < 3000 && GetFileAttributesA(result.c_str()) == INVALID_FILE_ATTRIBUTES;
        ++wait) {
