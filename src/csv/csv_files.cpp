@@ -53,15 +53,17 @@ class record_walk {
 uint32_t make_file(const char* path, const HeapAreaHead* head, uint32_t replace,
                    const csv::file_limits& limits) {
   if (path == nullptr || head == nullptr || IsHeapAddress(head) == 0) return 0;
-  std::uint32_t size = FileSizeGet(path);
+  hostutil::file::whole_file file(path);
+  std::uint32_t size = file.size();
   if (size > 0 && replace != 0) {
+    file.close();
     FileDelete(path);
     size = 0;
   } else if (size >= limits.text) {
     return 0;
   }
-  const scratch_block text =
-      size > 0 ? hostutil::file::read_whole_file(path, size, limits.text) : scratch_block(limits.text);
+  const scratch_block text = size > 0 ? file.read(limits.text) : scratch_block(limits.text);
+  file.close();
   if (!text) return 0;
   csv::joined_text joined(text.get(), limits.text, size);
   if (size > 0) joined.close_existing_line();

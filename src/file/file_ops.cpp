@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "file/line_iterator.h"
+#include "file/whole_file.h"
 #include "frame/text.h"
 #include "hostutil.h"
 #include "os/system_calls.h"
@@ -16,26 +17,13 @@ namespace os = hostutil::os;
 
 constexpr std::uint32_t create_folder_limit = 248;  // the joined path and its NUL
 
-// The find that FileRead and FileSizeGet make first: a pattern or a folder
-// passes it, and then fails to open.
-bool something_matches(const char* path) { return FindAndGetInformationOfFile(path, nullptr) != 0; }
-
 }  // namespace
 
 extern "C" {
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL FileRead(const char* path, void* buffer, uint32_t bufferSize) {
   if (empty(path) || buffer == nullptr || bufferSize == 0) return 0;
-  if (!something_matches(path)) return 0;
-  os::file_handle f(os::calls().file_open_read(path));
-  if (!f) return 0;
-  std::uint64_t size = 0;
-  if (!os::calls().file_size(f.get(), size)) return 0;
-  // Only the low 32 bits count, as the library has always read them.
-  if (static_cast<std::uint32_t>(size) > bufferSize) return 0;
-  std::uint32_t done = 0;
-  if (!os::calls().file_read(f.get(), buffer, bufferSize, done)) return 0;
-  return done;
+  return hostutil::file::whole_file(path).read_into(buffer, bufferSize);
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL FileWrite(const char* path, const void* data, uint32_t size) {
@@ -56,12 +44,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL FileDelete(const char* path) {
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL FileSizeGet(const char* path) {
-  if (empty(path) || !something_matches(path)) return 0;
-  os::file_handle f(os::calls().file_open_read(path));
-  if (!f) return 0;
-  std::uint64_t size = 0;
-  if (!os::calls().file_size(f.get(), size)) return 0;
-  return static_cast<std::uint32_t>(size);
+  return hostutil::file::whole_file(path).size();
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL FileAttributesGet(const char* path) {

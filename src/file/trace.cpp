@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "file/whole_file.h"
 #include "hostutil.h"
 
 namespace {
@@ -60,10 +61,8 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL Trace(const char* text, uint32_t value) {
 
   // No heap: the whole log lives in this frame, about 21 KB.
   char log[log_size] = {};
-  if (FileSizeGet(path) != 0) {
-    // A file larger than the log is refused here, and the log starts afresh.
-    FileRead(path, log, log_size);
-  }
+  // A file larger than the log is not read, and the log starts afresh.
+  hostutil::file::whole_file(path).read_into(log, log_size);
   std::uint32_t at = append_position(log);
   if (at + record_room > log_size) {
     std::memset(log, 0, sizeof log);

@@ -57,9 +57,11 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL PreFileWrite(const char* path) {
     return failed;
   }
 
-  const uint32_t size = FileSizeGet(path);
+  hostutil::file::whole_file file(path);
+  const uint32_t size = file.size();
   if (size == 0 || size > 0xFFFFFFFFu - read_slack) return failed;
-  auto contents = hostutil::file::read_whole_file(path, size, size + read_slack);
+  auto contents = file.read(size + read_slack);
+  file.close();
   if (!contents) return failed;
   const uint32_t written = FileWrite(path, contents.get(), size);
   contents.release();

@@ -21,10 +21,11 @@ constexpr std::uint32_t value_capacity = 256;
 // whole, or has nothing for the call.
 std::uint32_t read_from_file(const char* path, const char* header, const char* key, char* buffer,
                              std::uint32_t bufferSize) {
-  const std::uint32_t size = FileSizeGet(path);
+  hostutil::file::whole_file file(path);
+  const std::uint32_t size = file.size();
   if (size == 0 || size > UINT32_MAX - text_margin) return 0;
   const std::uint32_t text_length = size + text_margin;
-  const auto text = hostutil::file::read_whole_file(path, size, text_length);
+  const auto text = file.read(text_length);
   if (!text) return 0;
   if (key == nullptr)
     return profile::list_keys(text.get(), text_length, header, buffer, bufferSize);

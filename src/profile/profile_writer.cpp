@@ -46,10 +46,12 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL WritePrivateProfileStrEx(const char* section
   if (!profile::make_section_header(section, header) || !make_new_line(key, value, new_line)) {
     return 0;
   }
-  const std::uint32_t size = FileSizeGet(path);
+  hostutil::file::whole_file file(path);
+  const std::uint32_t size = file.size();
   if (size == 0 || size > UINT32_MAX - output_margin) return 0;
   const std::uint32_t text_length = size + text_margin;
-  const auto text = hostutil::file::read_whole_file(path, size, text_length);
+  const auto text = file.read(text_length);
+  file.close();
   profile::text_builder output;
   if (!text || !output.reserve(size + output_margin)) return 0;
   profile::text_builder body;

@@ -276,13 +276,15 @@ bool file_read(file* f, void* buffer, std::uint32_t size, std::uint32_t& done) {
   done = 0;
   auto* at = static_cast<char*>(buffer);
   while (done < size) {
-    const ssize_t n = ::read(as_fd(f), at + done, size - done);
-    if (n == 0) break;
+    const std::uint32_t asked = size - done;
+    const ssize_t n = ::read(as_fd(f), at + done, asked);
     if (n < 0) {
       if (errno == EINTR) continue;
       return false;
     }
     done += static_cast<std::uint32_t>(n);
+    // Only regular files are opened, and their reads come up short only at the end.
+    if (static_cast<std::uint32_t>(n) < asked) break;
   }
   return true;
 }
