@@ -69,7 +69,9 @@ int worker(char** a) {
       !SemaphoreCreate(nullptr, number))
     error = "the shared objects did not open";
   long done[2] = {0, 0};
-  const auto counts = [&] { return "ok " + std::to_string(done[0]) + " " + std::to_string(done[1]); };
+  const auto counts = [&] {
+    return "ok " + std::to_string(done[0]) + " " + std::to_string(done[1]);
+  };
   for (long j = 0; error.empty() && j < ops; ++j) {
     if (j == stop && mode == "pause") {
       report(me, counts());
@@ -107,7 +109,7 @@ bool fail(const std::string& why) {
   return false;
 }
 
-bool round(const std::string& self, int workers, long ops, std::uint64_t seed) {
+bool soak_round(const std::string& self, int workers, long ops, std::uint64_t seed) {
   std::mt19937_64 rng(seed);
   const std::string dir = hostutil::tools::scratch_folder("soak");
   const std::string name = "hu-soak-" + std::to_string(seed);
@@ -150,7 +152,8 @@ bool round(const std::string& self, int workers, long ops, std::uint64_t seed) {
     const std::string me = dir + std::to_string(i);
     if (!await(me + ".report", deadline))
       return fail("worker " + std::to_string(i) + " has not ended: a deadlock?");
-    std::string status, text = (std::ostringstream() << std::ifstream(me + ".report").rdbuf()).str();
+    std::string status,
+        text = (std::ostringstream() << std::ifstream(me + ".report").rdbuf()).str();
     std::uint32_t da = 0, db = 0;
     if (!(std::istringstream(text) >> status >> da >> db) || status != "ok" ||
         (modes[i] == "full" && kids[i]->wait() != 0))
@@ -195,7 +198,7 @@ int main(int argc, char** argv) {
   const auto end = clock_type::now() + std::chrono::seconds(seconds);
   do {
     const std::uint64_t seed = (std::uint64_t{entropy()} << 16) ^ entropy();
-    if (!round(hostutil::tools::self_path(), workers, ops, seed)) return 1;
+    if (!soak_round(hostutil::tools::self_path(), workers, ops, seed)) return 1;
   } while (clock_type::now() < end);
   return 0;
 }

@@ -24,6 +24,8 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 1' INT TERM
 chmod 1777 "$folder"
+setpriv --reuid="$user" --regid="$user" --clear-groups -- test -x "$1" ||
+  { echo "as-user: $user cannot run $1: the build tree must be open to other users" >&2; exit 1; }
 out=$(mktemp)
 setpriv --reuid="$user" --regid="$user" --clear-groups -- "$@" > "$out" 2>&1
 status=$?
