@@ -1,6 +1,6 @@
 // A soak of the shared locks: worker processes load the library like any host
 // and update two counters kept in files, each under a name of its own (one
-// text name, one numbered name), through IncrementValue and DecrementValue.
+// text name counted up through IncrementValue, one numbered name counted down).
 // Some workers are killed while they hold the names open: paused between
 // updates, or waiting in SemaphoreEntry for a name this process holds. The
 // totals must be exact, every wait is bounded, and nothing may be left behind.
@@ -43,12 +43,22 @@ void report(const std::string& me, const std::string& text) {
   fs::rename(me + ".tmp", me + ".report", ignored);
 }
 
-// One guarded update of a counter: read, worked out by the library, stored.
+// Attempts of 1 ms each, without the pauses of 500 ms a larger retry count
+// makes (which would slow the soak down to a crawl under Wine), up to a limit.
+bool enter(const char* name, std::uint64_t number, clock_type::time_point limit) {
+  while (SemaphoreEntry(name, number, 1) != 1)
+    if (clock_type::now() > limit) return false;
+  return true;
+}
+
+// One guarded update of a counter: read, worked out (by the library for the
+// counter that counts up), stored. Only one lane goes through the library's
+// own value lock: a holder made to wait there polls in pauses of 500 ms.
 std::string update(std::FILE* f, const char* name, std::uint64_t number, bool down) {
-  if (SemaphoreEntry(name, number, 60) != 1) return "no entry within 60 attempts";
+  if (!enter(name, number, clock_type::now() + 60s)) return "no entry within 60 s";
   std::uint32_t v = 0, r = 0;
   bool io = std::fseek(f, 0, SEEK_SET) == 0 && std::fread(&v, 4, 1, f) == 1;
-  r = down ? DecrementValue(v) : IncrementValue(v);
+  r = down ? v - 1 : IncrementValue(v);
   io = io && std::fseek(f, 0, SEEK_SET) == 0 && std::fwrite(&r, 4, 1, f) == 1 && !std::fflush(f);
   SemaphoreLeave(name, number);
   if (!io) return "the counter file was not read or written";
@@ -138,7 +148,7 @@ bool soak_round(const std::string& self, int workers, long ops, std::uint64_t se
     if (!await(me + (modes[i] == "pause" ? ".paused" : ".at"), deadline))
       return fail("worker " + std::to_string(i) + " never reached its stop");
     if (modes[i] == "wait") {
-      if (SemaphoreEntry(name.c_str(), 0, 60) != 1) return fail("the parent never got the name");
+      if (!enter(name.c_str(), 0, deadline)) return fail("the parent never got the name");
       touch(me + ".held");
       if (!await(me + ".entering", deadline)) return fail("the waiter never began to wait");
       std::this_thread::sleep_for(30ms);
