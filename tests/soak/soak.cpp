@@ -129,7 +129,7 @@ bool soak_round(const std::string& self, int workers, long ops, std::uint64_t se
   const std::uint32_t zero = 0;
   for (const char* c : {"a", "b"})
     std::ofstream(dir + c, std::ios::binary).write(reinterpret_cast<const char*>(&zero), 4);
-  const auto start = clock_type::now(), deadline = start + 120s;
+  const auto start = clock_type::now(), deadline = start + 240s;
   SemaphoreControlBegin();
   if (dir.empty() || !SemaphoreCreate(name.c_str(), 0) || !SemaphoreCreate(nullptr, number))
     return fail("no scratch folder or semaphore");
