@@ -36,11 +36,9 @@ bool await(const std::string& path, clock_type::time_point deadline) {
   return true;
 }
 
-// Written whole under another name first: the parent may read it at once.
+// The parent reads it once its line is complete.
 void report(const std::string& me, const std::string& text) {
-  std::ofstream(me + ".tmp") << text;
-  std::error_code ignored;
-  fs::rename(me + ".tmp", me + ".report", ignored);
+  std::ofstream(me + ".report") << text << '\n';
 }
 
 // Attempts of 1 ms each, without the pauses of 500 ms a larger retry count
@@ -160,10 +158,13 @@ bool soak_round(const std::string& self, int workers, long ops, std::uint64_t se
   std::uint32_t a = 0, b = 0;
   for (int i = 0; i < workers; ++i) {
     const std::string me = dir + std::to_string(i);
-    if (!await(me + ".report", deadline))
-      return fail("worker " + std::to_string(i) + " has not ended: a deadlock?");
-    std::string status,
-        text = (std::ostringstream() << std::ifstream(me + ".report").rdbuf()).str();
+    std::string status, text;
+    while ((text = (std::ostringstream() << std::ifstream(me + ".report").rdbuf()).str()).empty() ||
+           text.back() != '\n') {
+      if (clock_type::now() > deadline)
+        return fail("worker " + std::to_string(i) + " has not ended: a deadlock?");
+      std::this_thread::sleep_for(2ms);
+    }
     std::uint32_t da = 0, db = 0;
     if (!(std::istringstream(text) >> status >> da >> db) || status != "ok" ||
         (modes[i] == "full" && kids[i]->wait() != 0))
