@@ -1,26 +1,21 @@
 // The named semaphore table and the value operations: names, slots and counts on
 // the system's semaphores; attempts, refusals and a full table through stand-ins;
-// waits for another thread; real processes bumping one counter under one name.
+// waits for another thread. Processes sharing names: the soak (tests/soak).
 #include "lock/semaphore_table.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
-#include <filesystem>
-#include <fstream>
-#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "hostutil.h"
-#include "support/child.h"
 #include "support/fake_semaphores.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using results = std::vector<uint32_t>;
 
@@ -140,52 +135,6 @@ TEST_F(SemaphoreTable, ReleaseWaitsForTheHolder) {
   SemaphoreRelease(s.c_str(), 0);
   EXPECT_EQ((results{left.load(), SemaphoreIsExist(s.c_str(), 0)}), (results{1, 0}));
   leaver.join();
-}
-
-long read_counter(const fs::path& p) {
-  long v = 0;
-  std::ifstream(p) >> v;
-  return v;
-}
-
-// args: name, counter file, marker. Read, pause, write under the name, 40 times.
-HOSTUTIL_CHILD_ROLE(bump_counter) {
-  SemaphoreControlBegin();
-  const char* name = args.at(0).c_str();
-  if (SemaphoreCreate(name, 0) != 1) return 2;
-  hostutil::test::touch(args.at(2));
-  for (int i = 0; i < 40; ++i) {
-    if (SemaphoreEntry(name, 0, 0) != 1) return 3;
-    const long v = read_counter(args.at(1));
-    std::this_thread::sleep_for(100us);
-    std::ofstream(args.at(1), std::ios::trunc) << (v + 1);
-    SemaphoreLeave(name, 0);
-  }
-  SemaphoreControlEnd();
-  return 0;
-}
-
-// Kept out while this process holds the name, then never two at once.
-TEST_F(SemaphoreTable, ProcessesBumpOneCounterExactly) {
-  SemaphoreControlBegin();
-  const std::string folder = hostutil::test::scratch_folder("lock");
-  const std::string name = unique("counter");
-  const fs::path counter = fs::path(folder) / "counter";
-  std::ofstream(counter) << 0;
-  ASSERT_EQ(SemaphoreCreate(name.c_str(), 0) + SemaphoreEntry(name.c_str(), 0, 1), 2u);
-  std::vector<std::unique_ptr<hostutil::test::child_process>> pool;
-  for (int i = 0; i < 3; ++i) {
-    pool.push_back(std::make_unique<hostutil::test::child_process>(
-        "bump_counter", std::vector<std::string>{name, counter.string(), folder + char('0' + i)}));
-  }
-  for (int i = 0; i < 3; ++i) ASSERT_TRUE(hostutil::test::wait_for_file(folder + char('0' + i)));
-  std::this_thread::sleep_for(200ms);
-  EXPECT_EQ(read_counter(counter), 0);
-  SemaphoreLeave(name.c_str(), 0);
-  for (auto& c : pool) EXPECT_EQ(c->wait(), 0);
-  EXPECT_EQ(read_counter(counter), 120);
-  std::error_code ec;
-  fs::remove_all(folder, ec);
 }
 
 }  // namespace

@@ -43,5 +43,17 @@ add_test(NAME system_cups_stop
   COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/system/cups-server.sh stop ${cups_dir})
 set_tests_properties(system_cups_start PROPERTIES FIXTURES_SETUP system_cups TIMEOUT 60)
 set_tests_properties(system_cups_stop PROPERTIES FIXTURES_CLEANUP system_cups TIMEOUT 60)
-set_tests_properties(system PROPERTIES FIXTURES_REQUIRED system_cups
-  ENVIRONMENT "HOSTUTIL_TEST_CUPS=${cups_dir};CUPS_SERVER=${cups_dir}/cups.sock;CUPS_SERVERROOT=${cups_dir}/root")
+
+# The printer search again as an ordinary user, whom the server does not let
+# read its PPD files. Both runs write into the same driver folder: one at a time.
+set(cups_environment "HOSTUTIL_TEST_CUPS=${cups_dir};CUPS_SERVER=${cups_dir}/cups.sock;CUPS_SERVERROOT=${cups_dir}/root")
+set_tests_properties(system PROPERTIES FIXTURES_REQUIRED system_cups RESOURCE_LOCK cups_driver_folder
+  ENVIRONMENT "${cups_environment}")
+if(NOT WIN32)
+  add_test(NAME system_cups_user
+    COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/system/as-user.sh ${cups_dir} ${system_run}
+            --gtest_filter=PrinterSearch.*)
+  set_tests_properties(system_cups_user PROPERTIES FIXTURES_REQUIRED system_cups
+    RESOURCE_LOCK cups_driver_folder SKIP_RETURN_CODE 77 TIMEOUT 120
+    ENVIRONMENT "${cups_environment}")
+endif()

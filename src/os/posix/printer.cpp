@@ -6,6 +6,7 @@
 
 #include <dlfcn.h>
 #include <link.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -56,6 +57,7 @@ class libcups {
   cups_dest* (*get_named_dest)(void* http, const char* name, const char* instance) = nullptr;
   int (*get_ppd)(void* http, const char* name, time_t* modified, char* buffer,
                  std::size_t size) = nullptr;
+  const char* (*server)() = nullptr;
 
  private:
   libcups() {
@@ -66,8 +68,9 @@ class libcups {
     look_up(module, get_option, "cupsGetOption");
     look_up(module, get_named_dest, "cupsGetNamedDest");
     look_up(module, get_ppd, "cupsGetPPD3");
+    look_up(module, server, "cupsServer");
     ready_ = get_dests != nullptr && free_dests != nullptr && get_option != nullptr &&
-             get_named_dest != nullptr && get_ppd != nullptr;
+             get_named_dest != nullptr && get_ppd != nullptr && server != nullptr;
   }
   template <typename F>
   static void look_up(void* module, F& entry, const char* name) {
@@ -125,6 +128,23 @@ const char* place_text(char*& cursor, const char* text) {
   const char* placed = cursor;
   cursor += n;
   return placed;
+}
+
+// The queue's PPD where a server on this machine keeps it (its configuration
+// folder, CUPS_SERVERROOT for a private one): found by its name alone, as the
+// server makes it readable by root and its own group only.
+std::string local_ppd(const libcups& cups, const std::string& queue) {
+  const char* server = cups.server();
+  if (server == nullptr || (server[0] != '/' && ::strcasecmp(server, "localhost") != 0)) return {};
+  const char* root = std::getenv("CUPS_SERVERROOT");
+  const std::string path = std::string(root != nullptr && root[0] != '\0' ? root : "/etc/cups") +
+                           "/ppd/" + queue + ".ppd";
+  struct stat st;
+  char target[PATH_MAX];
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+      ::realpath(path.c_str(), target) == nullptr)
+    return {};
+  return target;
 }
 
 }  // namespace
@@ -207,8 +227,15 @@ bool printer_driver(printer* p, void* block, std::uint32_t size, std::uint32_t& 
   const libcups* cups = libcups::get();
   if (cups == nullptr || p == nullptr) return false;
   if (!p->resolved) {
+    try {
+      p->driver_file = local_ppd(*cups, p->name);
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+  }
+  if (!p->resolved && p->driver_file.empty()) {
     // Asked for a queue's PPD, a local server answers with a link to its own
-    // file, a remote one with a copy; only the server's own file is the driver's.
+    // file to whoever may read it, a copy otherwise; only its own file is the driver's.
     char copy[PATH_MAX] = "";
     time_t modified = 0;
     if (cups->get_ppd(nullptr, p->name.c_str(), &modified, copy, sizeof copy) == http_status_ok &&
