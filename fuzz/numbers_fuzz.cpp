@@ -1,6 +1,7 @@
-// The number parsers and formatters under libFuzzer: texts and outputs sit in
-// heap blocks of exactly their size, so ASan sees any access past them;
-// results are checked against their bounds and against each other.
+// The number parsers and formatters under libFuzzer: texts sit in heap blocks of
+// exactly their size, so ASan sees any read past them, outputs between canaries;
+// results are checked against their bounds and against each other, and the hex
+// address parser against the last 16 digits of the text.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -8,17 +9,28 @@
 #include <cstring>
 #include <memory>
 
+#include "fuzz_support.h"
 #include "hostutil.h"
 
 namespace {
 
-void require(bool ok) {
-  if (!ok) std::abort();
-}
+void require(bool ok) { fuzz::check(ok); }
 
 bool is_hex(char c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
+
+// The value of the last 16 hexadecimal digits; 0 for a text that is not all digits.
+uint64_t hex_address(const char* text, uint32_t length) {
+  uint64_t value = 0;
+  for (uint32_t i = 0; i < length && text[i] != '\0'; ++i) {
+    const char c = text[i];
+    if (!is_hex(c)) return 0;
+    value = value * 16 + static_cast<uint64_t>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
+  }
+  return value;
+}
+
 
 // Reads little-endian values off the front of the input.
 struct reader {
@@ -64,6 +76,7 @@ void parsers(const char* text, uint32_t text_length, uint32_t length) {
 
   const float f = ChangeAsciiToFloat(text, length);
   require(std::isfinite(f) && f >= 0.0f && f <= 2147483648.0f);
+  require(ChangeAsciiToPtr(text, length) == hex_address(text, length));
   const int32_t numeric = NumericCheck(text);
   require(numeric == (std::strspn(text, "0123456789abcdefABCDEF") == text_length ? 1 : 0));
 }
@@ -73,18 +86,17 @@ void formatters(reader& r) {
   const uint32_t width = r.u32() % 40;
   const int32_t suppress = static_cast<int32_t>(r.u32() & 1);
   for (int radix : {16, 10}) {
-    std::unique_ptr<char[]> out(new char[width + 1]);
-    std::memset(out.get(), 'x', width + 1);
+    fuzz::fenced out(width + 1, 'x');
     if (radix == 16) {
-      ChangeHexToAscii(value, out.get(), width, suppress);
+      ChangeHexToAscii(value, out.data(), width, suppress);
     } else {
-      ChangeBinToAscii(value, out.get(), width, suppress);
+      ChangeBinToAscii(value, out.data(), width, suppress);
     }
     if (width == 0) {
       require(out[0] == 'x');
       continue;
     }
-    const size_t n = std::strlen(out.get());
+    const size_t n = std::strlen(out.data());
     require(n >= 1 && n <= width);
     if (!suppress) require(n == width);
     for (size_t i = 0; i < n; ++i)
@@ -93,30 +105,21 @@ void formatters(reader& r) {
 
   const uint32_t size = 12 + r.u32() % 4;
   const uint32_t decimals = r.u32() % 11;
-  std::unique_ptr<char[]> point(new char[size]);
-  std::memset(point.get(), 'x', size);
+  fuzz::fenced point(size, 'x');
   const int32_t done =
-      ChangeBinToAsciiWithDecimalPoint(static_cast<int32_t>(value), point.get(), size, decimals);
-  if (done) {
-    require(decimals <= 9 && std::memchr(point.get(), '\0', size) != nullptr);
-  } else {
-    for (uint32_t i = 0; i < size; ++i) require(point[i] == 'x');
-  }
+      ChangeBinToAsciiWithDecimalPoint(static_cast<int32_t>(value), point.data(), size, decimals);
+  require(done ? decimals <= 9 && point.cleared_text() : point.all() == std::string(size, 'x'));
 }
 
 void zero_suppress(reader& r, const char* text, uint32_t text_length) {
   const uint32_t size = text_length + 1 + r.u32() % 8;
   const uint32_t width = r.u32() % 24;
   const int32_t mode = static_cast<int32_t>(r.u32() & 1);
-  std::unique_ptr<char[]> buffer(new char[size]);
-  std::memset(buffer.get(), 'x', size);
-  std::memcpy(buffer.get(), text, text_length + 1);
-  const int32_t done = ZeroSuppressProc(buffer.get(), size, width, mode);
-  if (done) {
-    require(std::memchr(buffer.get(), '\0', size) != nullptr);
-  } else {
-    require(std::memcmp(buffer.get(), text, text_length + 1) == 0);
-  }
+  fuzz::fenced buffer(size, 'x');
+  std::memcpy(buffer.data(), text, text_length + 1);
+  const int32_t done = ZeroSuppressProc(buffer.data(), size, width, mode);
+  require(std::memchr(buffer.data(), '\0', size) != nullptr);
+  if (!done) require(std::memcmp(buffer.data(), text, text_length + 1) == 0);
 }
 
 }  // namespace

@@ -1,0 +1,180 @@
+// The text and array helpers on any input: the three searches against plain
+// searches, sprintfEx against snprintf, the comparisons and case changes, the
+// error text in buffers of any size, the CRC's linearity, the integer sort and
+// searches, and byte order. Every output buffer is fenced by canaries.
+#include <algorithm>
+#include <cstdio>
+
+#include "fuzz_support.h"
+#include "hostutil.h"
+
+namespace {
+
+using fuzz::check;
+
+char fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 0x20) : c; }
+
+std::string folded(std::string s) {
+  std::transform(s.begin(), s.end(), s.begin(), fold);
+  return s;
+}
+
+// Where memstr matches: each scan for the needle's first byte covers window
+// bytes from the current position, within the haystack.
+const char* memstr_model(const char* h, const std::string& needle, std::uint32_t window) {
+  if (*h == '\0' || needle.empty()) return nullptr;
+  for (const char* at = h; *at != '\0';) {
+    const auto* found =
+        static_cast<const char*>(std::memchr(at, needle[0], std::min<std::size_t>(window, std::strlen(at))));
+    if (found == nullptr || std::strlen(found) < needle.size()) return nullptr;
+    if (std::memcmp(found, needle.data(), needle.size()) == 0) return found;
+    at = found + 1;
+  }
+  return nullptr;
+}
+
+void searches(const std::string& hay, const std::string& needle, std::uint32_t window) {
+  std::vector<char> h = fuzz::exact(hay);
+  std::vector<char> n = fuzz::exact(needle);
+  check(memstr(h.data(), n.data(), window) == memstr_model(h.data(), needle, window));
+  const char* last = strrstr(h.data(), n.data());
+  if (needle.empty()) {
+    check(last == nullptr || (last >= h.data() && last <= h.data() + hay.size()));
+  } else {
+    const std::size_t at = hay.rfind(needle);
+    check(last == (at == std::string::npos ? nullptr : h.data() + at));
+  }
+  const std::size_t at = needle.empty() ? std::string::npos : folded(hay).find(folded(needle));
+  check(strnostr(h.data(), n.data()) == (at == std::string::npos ? nullptr : h.data() + at));
+}
+
+// The buffer holds the first size - 1 characters of the whole text, then zeros.
+void formatted(const std::string& text, std::uint32_t size, std::int32_t value) {
+  char whole[1024];
+  const int n = std::snprintf(whole, sizeof whole, "%d.%s.%x", value, text.c_str(), value);
+  fuzz::fenced buffer(size);
+  sprintfEx(buffer.data(), size, "%d.%s.%x", value, text.c_str(), value);
+  if (size == 0) return;
+  std::string expected(whole, std::min<std::size_t>(static_cast<std::size_t>(n), size - 1));
+  expected.resize(size, '\0');
+  check(buffer.all() == expected);
+  fuzz::fenced untouched(size);
+  sprintfEx(untouched.data(), size, "");
+  check(untouched.all() == std::string(size, 'Z'));
+}
+
+void comparisons(const std::string& a, const std::string& b, std::uint32_t count) {
+  std::vector<char> x = fuzz::exact(a);
+  std::vector<char> y = fuzz::exact(b);
+  check(CompareCase(x.data(), y.data()) == (a == b));
+  check(CompareNoCase(x.data(), y.data()) == (folded(a) == folded(b)));
+  const bool same = folded(a.substr(0, count)) == folded(b.substr(0, count));
+  check(CompareNoCaseN(x.data(), y.data(), count) == same);
+  check(CompareCaseN(x.data(), y.data(), count) == same);
+  check(CompareCase(nullptr, nullptr) == 1 && CompareNoCase(x.data(), nullptr) == 0);
+}
+
+// Case changes over count bytes of a buffer holding any bytes, past NULs too.
+void case_changes(const std::string& bytes, std::uint32_t count, bool upper) {
+  fuzz::fenced buffer(bytes.size());
+  std::memcpy(buffer.data(), bytes.data(), bytes.size());
+  count = bytes.empty() ? 0 : count % (bytes.size() + 1);
+  (upper ? MakeUpper : MakeLower)(buffer.data(), count);
+  std::string expected = bytes;
+  for (std::uint32_t i = 0; !bytes.empty() && bytes[0] != '\0' && i < count; ++i) {
+    const char c = expected[i];
+    if (upper && c >= 'a' && c <= 'z') expected[i] = static_cast<char>(c - 0x20);
+    if (!upper && c >= 'A' && c <= 'Z') expected[i] = static_cast<char>(c + 0x20);
+  }
+  check(buffer.all() == expected);
+}
+
+// Any size: the text cut to size - 1 characters, the result at most the size.
+void error_text(std::uint32_t code, std::uint32_t size) {
+  fuzz::fenced whole(4096);
+  const std::uint32_t n = GetLastErrorString(code, whole.data(), whole.size());
+  check(n < whole.size() && whole.cleared_text() && std::strlen(whole.data()) == n);
+  fuzz::fenced buffer(size);
+  const std::uint32_t got = GetLastErrorString(code, buffer.data(), size);
+  if (size == 0) {
+    check(got == 0);
+    return;
+  }
+  check(got == std::min(n, size) && buffer.cleared_text());
+  check(std::string(buffer.data()) == std::string(whole.data(), std::min(n, size - 1)));
+}
+
+void arrays(const std::string& bytes, std::int32_t key, std::uint32_t width) {
+  // Without initial value or final XOR the CRC is linear: crc(a ^ b) = crc(a) ^ crc(b).
+  const std::size_t half = bytes.size() / 2;
+  std::vector<char> a(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(half));
+  std::vector<char> b(bytes.begin() + static_cast<std::ptrdiff_t>(half),
+                      bytes.begin() + static_cast<std::ptrdiff_t>(2 * half));
+  std::vector<char> x(half);
+  for (std::size_t i = 0; i < half; ++i) x[i] = static_cast<char>(a[i] ^ b[i]);
+  const auto crc = [](const std::vector<char>& v) {
+    return CalculateCRC(v.data(), static_cast<std::uint32_t>(v.size()));
+  };
+  check(crc(x) == (crc(a) ^ crc(b)));
+
+  std::vector<std::int32_t> values(bytes.size() / 4);
+  if (!values.empty()) {
+    std::memcpy(values.data(), bytes.data(), values.size() * 4);
+    values[values.size() / 2] = key;
+  }
+  std::vector<std::int32_t> sorted = values;
+  std::sort(sorted.begin(), sorted.end());
+  const auto count = static_cast<std::uint32_t>(values.size());
+  for (int ascending = 1; ascending >= 0; --ascending) {
+    std::vector<std::int32_t> v = values;
+    QuickSort(v.data(), count, ascending);
+    if (!ascending) std::reverse(v.begin(), v.end());
+    check(v == sorted);
+    if (!ascending) std::reverse(v.begin(), v.end());
+    const std::uint32_t at = (ascending ? BinarySearch : BinarySearchDSC)(v.data(), count, key);
+    check(at == HOSTUTIL_NOT_FOUND ? values.empty() : at < count && v[at] == key);
+  }
+
+  fuzz::fenced block(bytes.size());
+  std::memcpy(block.data(), bytes.data(), bytes.size());
+  ChangeEndian(block.data(), block.size());
+  const bool reversed = !bytes.empty() && bytes.size() <= 256;
+  check(block.all() == (reversed ? std::string(bytes.rbegin(), bytes.rend()) : bytes));
+  const auto value = static_cast<std::uint32_t>(key);
+  std::uint32_t expected = 0;
+  for (std::uint32_t i = 0; i < width; ++i) expected = expected << 8 | (value >> (8 * i) & 0xFF);
+  check(ChangeBigEndian(value, width) == expected && ChangeLittleEndian(value, width) == expected);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  fuzz::input in{data, size};
+  const std::uint32_t pick = in.byte();
+  const std::uint32_t number = in.u16();
+  const auto value = static_cast<std::int32_t>(in.u32());
+  const std::string needle = in.text(12);
+  const std::string bytes = in.rest();
+  const std::string hay = bytes.substr(0, bytes.find('\0'));
+  switch (pick % 6) {
+    case 0:
+      searches(hay, needle, number % 64);
+      break;
+    case 1:
+      formatted(hay.substr(0, 900), number % 300, value);
+      break;
+    case 2:
+      comparisons(needle, hay, number % 20);
+      break;
+    case 3:
+      case_changes(bytes, number, (pick & 8) != 0);
+      break;
+    case 4:
+      error_text(static_cast<std::uint32_t>(value) % 256, number % 256);
+      break;
+    default:
+      arrays(bytes, value, number % 5);
+      break;
+  }
+  return 0;
+}
