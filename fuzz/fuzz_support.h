@@ -97,8 +97,8 @@ class fenced {
 // A scratch folder of this process, removed at exit, and a path inside it.
 inline std::string scratch(const std::string& name) {
   static const std::filesystem::path folder = [] {
-    auto path = std::filesystem::temp_directory_path() /
-                ("hostutil_fuzz." + std::to_string(::getpid()));
+    auto path =
+        std::filesystem::temp_directory_path() / ("hostutil_fuzz." + std::to_string(::getpid()));
     std::filesystem::create_directories(path);
     static const std::filesystem::path removed = path;
     std::atexit([] {

@@ -31,7 +31,6 @@ uint64_t hex_address(const char* text, uint32_t length) {
   return value;
 }
 
-
 // Reads little-endian values off the front of the input.
 struct reader {
   const uint8_t* data;

@@ -24,8 +24,8 @@ std::string folded(std::string s) {
 const char* memstr_model(const char* h, const std::string& needle, std::uint32_t window) {
   if (*h == '\0' || needle.empty()) return nullptr;
   for (const char* at = h; *at != '\0';) {
-    const auto* found =
-        static_cast<const char*>(std::memchr(at, needle[0], std::min<std::size_t>(window, std::strlen(at))));
+    const auto* found = static_cast<const char*>(
+        std::memchr(at, needle[0], std::min<std::size_t>(window, std::strlen(at))));
     if (found == nullptr || std::strlen(found) < needle.size()) return nullptr;
     if (std::memcmp(found, needle.data(), needle.size()) == 0) return found;
     at = found + 1;
