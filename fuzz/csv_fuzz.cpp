@@ -171,6 +171,8 @@ void records(fuzz::input& in) {
     }
     check(model.empty() ? area == nullptr : area != nullptr && area->recordCount == model.size());
   }
+  check(IsHeapAddress(area) == (area != nullptr) && IsHeapAddress(model.empty() ? "" : model[0].c_str()) ==
+        (model.empty() ? 0u : model[0].compare(0, 8, HOSTUTIL_HEAP_SIGNATURE) == 0));
   if (area == nullptr) return;
   // The records as a CSV or JBK file, new or added to one of some lines.
   const std::string path = fuzz::scratch("out.csv");

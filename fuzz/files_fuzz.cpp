@@ -158,6 +158,8 @@ void times(hu_FILETIME later, hu_FILETIME earlier, const hu_SYSTEMTIME& calendar
           st->wMinute == calendar.wMinute && st->wSecond == calendar.wSecond &&
           st->wMilliseconds == calendar.wMilliseconds);
   }
+  LocalTimeGet(st);
+  check(st->wYear >= 2000 && st->wMonth >= 1 && st->wMonth <= 12 && st->wHour < 24);
   const double seconds = CalculateSubstructOfFILETIMEToSecond(later, earlier);
   check(seconds ==
         (static_cast<double>(ticks(later)) - static_cast<double>(ticks(earlier))) / 10000000.0);
@@ -180,6 +182,14 @@ void places(const std::string& name, std::uint32_t size) {
   const std::uint32_t fits = GetTempDirPath(temp.data(), size);
   check(fits == 0 || (temp.cleared_text() && temp[std::strlen(temp.data()) - 1] == '/'));
   check(GetDriveTypeEx(name.c_str()) <= 6);
+  // The trace record: the text cut or padded to 86 bytes, then the value.
+  check(Trace(name.c_str(), size) == 20480);
+  const std::string log = fuzz::get(folder + "/trace.txt");
+  const std::size_t end = log.rfind('\n');
+  char stamp[16];
+  std::snprintf(stamp, sizeof stamp, " : %08x <<", size);
+  check(log.size() == 20480 && end >= 126 && end < 20480 - 128 + 127);
+  check(log.substr(end - 126, 100) == (name.substr(0, 86) + std::string(86, ' ')).substr(0, 86) + stamp);
 }
 
 }  // namespace
