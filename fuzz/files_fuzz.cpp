@@ -45,7 +45,7 @@ void lines(const std::string& text, std::uint32_t lineNumber, std::uint32_t line
 
 std::string dump_model(const std::string& data, std::uint32_t b) {
   std::string text = "Addr +";
-  char item[16];
+  char item[32];
   for (std::uint32_t i = 0; i < b; ++i)
     text += (std::snprintf(item, sizeof item, " %02x", i), item);
   text += "\r\n" + std::string(text.size() + 1, '-') + "\r\n";

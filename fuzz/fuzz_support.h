@@ -55,8 +55,9 @@ inline std::vector<char> exact(const std::string& text) {
 // An output buffer of size bytes filled with fill, between canaries of 16 bytes.
 class fenced {
  public:
-  explicit fenced(std::size_t size, char fill = 'Z') : bytes_(size + 2 * guard, canary) {
-    std::memset(data(), fill, size);
+  explicit fenced(std::size_t size, char fill = 'Z')
+      : bytes_((check(size < (std::size_t{1} << 30)), size + 2 * guard), canary) {
+    std::memset(data(), fill, this->size());
   }
   fenced(const fenced&) = delete;
   fenced& operator=(const fenced&) = delete;

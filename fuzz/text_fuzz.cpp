@@ -77,7 +77,7 @@ void comparisons(const std::string& a, const std::string& b, std::uint32_t count
 // Case changes over count bytes of a buffer holding any bytes, past NULs too.
 void case_changes(const std::string& bytes, std::uint32_t count, bool upper) {
   fuzz::fenced buffer(bytes.size());
-  std::memcpy(buffer.data(), bytes.data(), bytes.size());
+  bytes.copy(buffer.data(), buffer.size());
   count = bytes.empty() ? 0 : count % (bytes.size() + 1);
   (upper ? MakeUpper : MakeLower)(buffer.data(), count);
   std::string expected = bytes;
