@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -59,8 +60,6 @@ class fenced {
       : bytes_((check(size < (std::size_t{1} << 30)), size + 2 * guard), canary) {
     std::memset(data(), fill, this->size());
   }
-  fenced(const fenced&) = delete;
-  fenced& operator=(const fenced&) = delete;
   ~fenced() { check(intact()); }
   char* data() { return bytes_.data() + guard; }
   const char* data() const { return bytes_.data() + guard; }
@@ -74,19 +73,13 @@ class fenced {
   std::string all() const { return std::string(data(), size()); }
   // True when no byte outside the buffer was written.
   bool intact() const {
-    for (std::size_t i = 0; i < guard; ++i) {
-      if (bytes_[i] != canary || bytes_[bytes_.size() - 1 - i] != canary) return false;
-    }
-    return true;
+    const std::string ends(bytes_.begin(), bytes_.begin() + guard);
+    return ends + std::string(bytes_.end() - guard, bytes_.end()) == std::string(2 * guard, canary);
   }
   // True when the buffer holds a NUL-ended text and zeros behind it.
   bool cleared_text() const {
     const std::size_t n = strnlen(data(), size());
-    if (n == size()) return false;
-    for (std::size_t i = n; i < size(); ++i) {
-      if (data()[i] != '\0') return false;
-    }
-    return true;
+    return n < size() && std::string(data() + n, size() - n) == std::string(size() - n, '\0');
   }
 
  private:
@@ -97,18 +90,16 @@ class fenced {
 
 // A scratch folder of this process, removed at exit, and a path inside it.
 inline std::string scratch(const std::string& name) {
-  static const std::filesystem::path folder = [] {
-    auto path =
+  static const struct folder {
+    std::filesystem::path path =
         std::filesystem::temp_directory_path() / ("hostutil_fuzz." + std::to_string(::getpid()));
-    std::filesystem::create_directories(path);
-    static const std::filesystem::path removed = path;
-    std::atexit([] {
+    folder() { std::filesystem::create_directories(path); }
+    ~folder() {
       std::error_code ec;
-      std::filesystem::remove_all(removed, ec);
-    });
-    return path;
-  }();
-  return (folder / name).string();
+      std::filesystem::remove_all(path, ec);
+    }
+  } folder;
+  return (folder.path / name).string();
 }
 
 inline void put(const std::string& path, const std::string& bytes) {
