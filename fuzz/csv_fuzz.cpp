@@ -105,74 +105,48 @@ void records(fuzz::input& in) {
   HeapAreaHead* area = nullptr;
   std::deque<std::string> model;
   while (in.size > 0) {
-    const uint32_t step = in.byte();
+    const uint32_t step = in.byte() % 8;
     const uint32_t size = in.byte() % 24;
-    fuzz::fenced buffer(size);
-    uint32_t got = 0;
-    std::string expected;
-    bool fits = true;
-    switch (step % 8) {
-      case 0: {
-        void* cursor = area;
-        for (const std::string& record : model) {
-          fuzz::fenced each(size);
-          got = FetchHeapData(&cursor, each.data(), size);
-          if (record.size() > size) {
-            check(got == 0);  // the cursor stays on the record
-            break;
-          }
-          check(got == record.size() && each.all() == record + std::string(size - got, '\0'));
-        }
-        continue;
+    if (step >= 5) {
+      const std::string data = in.bytes(1 + size % 12);
+      check(AllocHeapAreaAndSetData(&area, data.data(), static_cast<uint32_t>(data.size())) ==
+            !data.empty());
+      if (!data.empty()) model.push_back(data);
+    } else if (step == 0) {
+      void* cursor = area;
+      for (const std::string& record : model) {
+        fuzz::fenced each(size);
+        const uint32_t got = FetchHeapData(&cursor, each.data(), size);
+        check(got == (record.size() <= size ? record.size() : 0));
+        if (got == 0) break;  // the cursor stays on the record
+        check(each.all() == record + std::string(size - got, '\0'));
       }
-      case 1:
-        if (model.empty()) break;
-        expected = model.back();
-        fits = expected.size() <= size;
-        got = FetchHeapLastData(&area, buffer.data(), size);
-        break;
-      case 2:
-        if (model.empty()) break;
-        expected = model.front();
-        fits = expected.size() <= size;
-        got = FetchAndFreeHeapData(&area, buffer.data(), size);
-        if (fits) model.pop_front();
-        break;
-      case 3:
-        if (model.empty()) break;
-        expected = model.back();
-        fits = expected.size() <= size;
-        got = FetchAndFreeHeapLastData(&area, buffer.data(), size);
-        if (fits) model.pop_back();
-        break;
-      case 4: {
-        if (model.empty()) break;
-        const std::string key = model[step % model.size()];
-        const auto match = std::find(model.begin(), model.end(), key);
-        expected = key;
-        fits = key.size() <= size;
-        got = SearchAndFreeHeapData(&area, key.data(), static_cast<uint32_t>(key.size()),
-                                    buffer.data(), size);
-        model.erase(match);
-        if (!fits) check(buffer.all() == std::string(size, 'Z'));
-        break;
-      }
-      default:
-        expected = in.bytes(1 + size % 12);
-        check(AllocHeapAreaAndSetData(&area, expected.data(),
-                                      static_cast<uint32_t>(expected.size())) == !expected.empty());
-        if (!expected.empty()) model.push_back(expected);
-        continue;
-    }
-    if (fits && !expected.empty()) {
-      check(got == expected.size() && buffer.all() == expected + std::string(size - got, '\0'));
-    } else {
-      check(got == 0);
+    } else if (!model.empty()) {
+      // The last record (1, 3), the first (2) or one equal to a key (4).
+      const std::string expected = step == 4   ? model[size % model.size()]
+                                   : step == 2 ? model.front()
+                                               : model.back();
+      const bool fits = expected.size() <= size;
+      const auto length = static_cast<uint32_t>(expected.size());
+      fuzz::fenced buffer(size);
+      uint32_t got = 0;
+      if (step == 1) got = FetchHeapLastData(&area, buffer.data(), size);
+      if (step == 2) got = FetchAndFreeHeapData(&area, buffer.data(), size);
+      if (step == 3) got = FetchAndFreeHeapLastData(&area, buffer.data(), size);
+      if (step == 4)
+        got = SearchAndFreeHeapData(&area, expected.data(), length, buffer.data(), size);
+      check(got == (fits ? length : 0));
+      if (fits) check(buffer.all() == expected + std::string(size - got, '\0'));
+      if (step == 4 && !fits) check(buffer.all() == std::string(size, 'Z'));
+      if (step == 2 && fits) model.pop_front();
+      if (step == 3 && fits) model.pop_back();
+      if (step == 4) model.erase(std::find(model.begin(), model.end(), expected));
     }
     check(model.empty() ? area == nullptr : area != nullptr && area->recordCount == model.size());
   }
-  check(IsHeapAddress(area) == (area != nullptr) && IsHeapAddress(model.empty() ? "" : model[0].c_str()) ==
-        (model.empty() ? 0u : model[0].compare(0, 8, HOSTUTIL_HEAP_SIGNATURE) == 0));
+  check(IsHeapAddress(area) == (area != nullptr) &&
+        IsHeapAddress(model.empty() ? "" : model[0].c_str()) ==
+            (model.empty() ? 0u : model[0].compare(0, 8, HOSTUTIL_HEAP_SIGNATURE) == 0));
   if (area == nullptr) return;
   // The records as a CSV or JBK file, new or added to one of some lines.
   const std::string path = fuzz::scratch("out.csv");
