@@ -136,8 +136,9 @@ void times(hu_FILETIME later, hu_FILETIME earlier, const hu_SYSTEMTIME& calendar
     check(st->wMonth >= 1 && st->wMonth <= 12 && st->wDay >= 1 && st->wDay <= 31 &&
           st->wHour < 24 && st->wMinute < 60 && st->wSecond < 60 && st->wMilliseconds < 1000 &&
           st->wDayOfWeek < 7);
-    check(CalculateSystemTimeToFileTime(st, ft) != 0 &&
-          ticks(*ft) == ticks(later) - ticks(later) % 10000);
+    // Back to the millisecond; calendar times end with the year 30827.
+    check(CalculateSystemTimeToFileTime(st, ft) == (st->wYear <= 30827) &&
+          (st->wYear > 30827 || ticks(*ft) == ticks(later) - ticks(later) % 10000));
   }
   if (CalculateSystemTimeToFileTime(&calendar, ft) != 0) {
     check(CalculateFileTimeToSystemTime(ft, st) != 0);
