@@ -110,14 +110,17 @@ void shared(const std::string& name, uint32_t number, uint32_t size) {
   check(SemaphoreIsExist(n, number) == 0);
   check(IncrementValue(number) == number + 1 && DecrementValue(number) == number - 1);
   check(SetValue(number, size) == size && ResetValue(number) == 0);
-  auto* block = static_cast<unsigned char*>(GlobalAllocEx(number & HOSTUTIL_ZEROINIT, size));
+  auto* block = static_cast<unsigned char*>(
+      (number & 2 ? HeapAllocExEx : GlobalAllocEx)(number & HOSTUTIL_ZEROINIT, size));
   check((block != nullptr) == (size != 0));
   if (block == nullptr) return;
   if (number & HOSTUTIL_ZEROINIT) check(std::count(block, block + size, 0) == size);
   std::memset(block, 0x5A, size);  // all of it is the caller's
   check(GlobalAreaEntry(block) == 1 && GlobalAreaIsEntry(block) == 1);
   GlobalAreaLeave(block);
-  check(GlobalAreaIsEntry(block) == 0 && GlobalFreeExEx(block) == 0);
+  check(GlobalAreaIsEntry(block) == 0);
+  check(number & 4 ? HeapFreeExEx(block) == 1
+                   : (number & 8 ? GlobalFreeEx : GlobalFreeExEx)(block) == 0);
 }
 
 }  // namespace
