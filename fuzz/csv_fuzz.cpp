@@ -1,36 +1,26 @@
-// The CSV item functions on any line and item: answers inside the line, results
-// in exact-size buffers that end in a NUL, items that come back as they went
-// in, and the joining of records that never passes its block.
-#include <cstdint>
-#include <cstdlib>
-#include <cstring>
-#include <string>
-#include <vector>
+// The CSV functions and the heap areas they write from, on any input: item
+// answers inside the line, results that end in a NUL with zeros behind, items
+// that come back as they went in; a heap area driven against a queue of its
+// records; and the CSV or JBK file of those records read back against the
+// joining rule. Every output buffer is fenced by canaries.
+#include <algorithm>
+#include <deque>
 
-#include "csv/csv_join.h"
+#include "fuzz_support.h"
 #include "hostutil.h"
 
 namespace {
 
-void check(bool ok) {
-  if (!ok) std::abort();
-}
+using fuzz::check;
 
 const char* const separators[] = {",", ";", "\t", "::", "\""};
 
-// A buffer of exactly size bytes: the result ends in a NUL inside it and the
-// bytes behind the result stay cleared.
-void check_output(const std::vector<char>& buffer) {
-  const size_t n = strnlen(buffer.data(), buffer.size());
-  check(n < buffer.size());
-  for (size_t i = n; i < buffer.size(); ++i) check(buffer[i] == '\0');
-}
-
 void walk(const std::string& line, uint32_t size, int variant, const char* sep) {
-  const char* at = line.c_str();
-  const char* end = line.c_str() + line.size();
+  const std::vector<char> exact = fuzz::exact(line);
+  const char* at = exact.data();
+  const char* end = at + line.size();
   for (int items = 0; at != nullptr && items <= static_cast<int>(line.size()) + 1; ++items) {
-    std::vector<char> buffer(size, 'x');
+    fuzz::fenced buffer(size, 'x');
     const char* next = nullptr;
     switch (variant) {
       case 0:
@@ -46,11 +36,126 @@ void walk(const std::string& line, uint32_t size, int variant, const char* sep) 
         next = GetCSVOneItemEx(at, buffer.data(), size, sep);
         break;
     }
-    check_output(buffer);
+    check(buffer.cleared_text());
     check(next == nullptr || (next > at && next <= end));
     at = next;
   }
   check(at == nullptr);
+}
+
+void items(const std::string& line, uint32_t size, const char* sep) {
+  for (int variant = 0; variant < 4; ++variant) walk(line, size, variant, sep);
+  // Encoders: a NUL-ended result with zeros behind, and the matching decoder
+  // gives the item back.
+  std::string back(line.size() + 1, 'x');
+  fuzz::fenced made(size, 'x');
+  const uint32_t one = MakeCSVOneItem(line.c_str(), made.data(), size);
+  if (one == 1) {
+    check(made.cleared_text());
+    check(GetCSVOneItem(made.data(), back.data(), static_cast<uint32_t>(back.size())) == nullptr);
+    check(line == back.c_str());
+  } else {
+    check(made[0] == '\0');
+  }
+  fuzz::fenced quoted(size, 'x');
+  if (MakeCSVOneItem3(line.c_str(), quoted.data(), size, sep, 1) == 1) {
+    check(quoted.cleared_text());
+    // A quoted item's closing quote is followed by the NUL, an unquoted one
+    // holds neither separator nor quote: either way it is a whole last item.
+    back.assign(line.size() + 1, 'x');
+    check(GetCSVOneItem3(quoted.data(), back.data(), static_cast<uint32_t>(back.size()), sep) ==
+          nullptr);
+    check(line == back.c_str());
+  }
+  fuzz::fenced plain(size, 'x');
+  const uint32_t two = MakeCSVOneItem2(line.c_str(), plain.data(), size, sep);
+  check(two == 1 ? plain.cleared_text() : plain[0] == '\0');
+  // The Ex form is the first for exactly ",", else the second.
+  const bool comma = std::strcmp(sep, ",") == 0;
+  fuzz::fenced either(size, 'x');
+  check(MakeCSVOneItemEx(line.c_str(), either.data(), size, sep) == (comma ? one : two));
+  check(either.all() == (comma ? made : plain).all());
+}
+
+bool ends_line(const std::string& s) {
+  return s.size() >= 2 && s.compare(s.size() - 2, 2, "\r\n") == 0;
+}
+
+// The joining rule: a comma between the items of a line, none before a record
+// that starts a line or brings its own, nor after a line end.
+std::string joined(std::string text, const std::deque<std::string>& records) {
+  if (!text.empty() && !ends_line(text)) text += "\r\n";
+  bool line_start = true;
+  for (const std::string& record : records) {
+    const std::string item = record.substr(0, record.find('\0'));
+    const bool starts_line = item.compare(0, 2, "\r\n") == 0;
+    line_start = line_start || starts_line;
+    if (item[0] != ',') {
+      if (!text.empty() && !starts_line && !ends_line(text) && !(line_start && text.back() == ','))
+        text += ',';
+      line_start = starts_line;
+    }
+    text += item;
+  }
+  return ends_line(text) ? text : text + "\r\n";
+}
+
+// Heap area steps chosen by the input, each against a queue of the records.
+void records(fuzz::input& in) {
+  HeapAreaHead* area = nullptr;
+  std::deque<std::string> model;
+  while (in.size > 0) {
+    const uint32_t step = in.byte() % 8;
+    const uint32_t size = in.byte() % 24;
+    if (step >= 5) {
+      const std::string data = in.bytes(1 + size % 12);
+      check(AllocHeapAreaAndSetData(&area, data.data(), static_cast<uint32_t>(data.size())) ==
+            !data.empty());
+      if (!data.empty()) model.push_back(data);
+    } else if (step == 0) {
+      void* cursor = area;
+      for (const std::string& record : model) {
+        fuzz::fenced each(size);
+        const uint32_t got = FetchHeapData(&cursor, each.data(), size);
+        check(got == (record.size() <= size ? record.size() : 0));
+        if (got == 0) break;  // the cursor stays on the record
+        check(each.all() == record + std::string(size - got, '\0'));
+      }
+    } else if (!model.empty()) {
+      // The last record (1, 3), the first (2) or one equal to a key (4).
+      const std::string expected = step == 4   ? model[size % model.size()]
+                                   : step == 2 ? model.front()
+                                               : model.back();
+      const bool fits = expected.size() <= size;
+      const auto length = static_cast<uint32_t>(expected.size());
+      fuzz::fenced buffer(size);
+      uint32_t got = 0;
+      if (step == 1) got = FetchHeapLastData(&area, buffer.data(), size);
+      if (step == 2) got = FetchAndFreeHeapData(&area, buffer.data(), size);
+      if (step == 3) got = FetchAndFreeHeapLastData(&area, buffer.data(), size);
+      if (step == 4)
+        got = SearchAndFreeHeapData(&area, expected.data(), length, buffer.data(), size);
+      check(got == (fits ? length : 0));
+      if (fits) check(buffer.all() == expected + std::string(size - got, '\0'));
+      if (step == 4 && !fits) check(buffer.all() == std::string(size, 'Z'));
+      if (step == 2 && fits) model.pop_front();
+      if (step == 3 && fits) model.pop_back();
+      if (step == 4) model.erase(std::find(model.begin(), model.end(), expected));
+    }
+    check(model.empty() ? area == nullptr : area != nullptr && area->recordCount == model.size());
+  }
+  check(IsHeapAddress(area) == (area != nullptr) &&
+        IsHeapAddress(model.empty() ? "" : model[0].c_str()) ==
+            (model.empty() ? 0u : model[0].compare(0, 8, HOSTUTIL_HEAP_SIGNATURE) == 0));
+  if (area == nullptr) return;
+  // The records as a CSV or JBK file, new or added to one of some lines.
+  const std::string path = fuzz::scratch("out.csv");
+  const std::string before = model.front().substr(0, model.front().find('\0'));
+  const uint32_t replace = model.size() % 2;
+  fuzz::put(path, before);
+  check(((model.size() & 2) != 0 ? MakeJBKFile : MakeCSVFile)(path.c_str(), area, replace) == 1);
+  check(fuzz::get(path) == joined(replace ? "" : before, model));
+  check(FreeHeapArea(&area) == 0 && area == nullptr);
 }
 
 }  // namespace
@@ -62,48 +167,15 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size < 3) return 0;
-  const uint32_t buffer_size = 1 + (data[0] | (data[1] & 3) << 8);
-  const char* sep = separators[data[2] % 5];
-  const std::string text(reinterpret_cast<const char*>(data) + 3, size - 3);
-  const std::string line = text.substr(0, text.find('\0'));
-
-  for (int variant = 0; variant < 4; ++variant) walk(line, buffer_size, variant, sep);
-
-  // Encoders: exact-size output, and the matching decoder gives the item back.
-  std::vector<char> made(buffer_size, 'x');
-  std::vector<char> back(line.size() + 1, 'x');
-  if (MakeCSVOneItem(line.c_str(), made.data(), buffer_size) == 1) {
-    check_output(made);
-    check(GetCSVOneItem(made.data(), back.data(), static_cast<uint32_t>(back.size())) == nullptr);
-    check(line == back.data());
+  fuzz::input in{data, size};
+  const uint32_t pick = in.byte();
+  const uint32_t buffer_size = 1 + in.u16() % 1024;
+  const char* sep = separators[in.byte() % 5];
+  if (pick % 2 == 0) {
+    const std::string text = in.rest();
+    items(text.substr(0, text.find('\0')), buffer_size, sep);
   } else {
-    check(made[0] == '\0');
+    records(in);
   }
-  made.assign(buffer_size, 'x');
-  if (MakeCSVOneItem3(line.c_str(), made.data(), buffer_size, sep, 1) == 1) {
-    check_output(made);
-    // A quoted item's closing quote is followed by the NUL, an unquoted one
-    // holds neither separator nor quote: either way it is a whole last item.
-    back.assign(line.size() + 1, 'x');
-    check(GetCSVOneItem3(made.data(), back.data(), static_cast<uint32_t>(back.size()), sep) ==
-          nullptr);
-    check(line == back.data());
-  }
-  made.assign(buffer_size, 'x');
-  if (MakeCSVOneItem2(line.c_str(), made.data(), buffer_size, sep) == 1) check_output(made);
-
-  // Records joined in a block of a small limit never pass it.
-  const uint32_t limit = 1 + data[1] % 64;
-  std::vector<char> block(limit, '\0');
-  hostutil::csv::joined_text joined(block.data(), limit, 0);
-  for (size_t at = 0; at < line.size();) {
-    const size_t n = 1 + static_cast<uint8_t>(line[at]) % 5;
-    const std::string record = line.substr(at, n);
-    at += n;
-    if (!joined.add(record.c_str(), static_cast<uint32_t>(strnlen(record.c_str(), n)))) break;
-  }
-  joined.finish();
-  check(joined.length() < limit && block[joined.length()] == '\0');
   return 0;
 }

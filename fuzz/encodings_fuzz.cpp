@@ -1,7 +1,8 @@
-// libFuzzer target for the UTF-8 / UTF-16 codec and the line-by-line size
-// protocol. Every output buffer is a heap block of exactly the size the call may
-// use, so AddressSanitizer reports any write past it; results are checked against
-// the contract: counts, round trips, terminators and a line-by-number model.
+// libFuzzer target for the UTF-8 / UTF-16 codec, the single and chained
+// conversions through their exported names and the line-by-line size protocol.
+// Inputs are exact-size heap blocks, outputs lie between canaries; results are
+// checked against the contract: counts, round trips, terminators, zeros behind
+// the text and a line-by-number model. The C locale makes ANSI text UTF-8.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_support.h"
 #include "hostutil.h"
 #include "os/utf_codec.h"
 
@@ -18,79 +20,13 @@ namespace {
 
 using hostutil::os::utf16_to_utf8;
 using hostutil::os::utf8_to_utf16;
-using hostutil::os::utf_overflow;
 
-void require(bool ok) {
-  if (!ok) std::abort();
-}
+void require(bool ok) { fuzz::check(ok); }
 
 // An exact-size heap copy, so that reading or writing one unit past it is caught.
 template <typename T>
 std::unique_ptr<T[]> exact(std::size_t n) {
   return std::unique_ptr<T[]>(new T[n == 0 ? 1 : n]());
-}
-
-bool well_formed_utf16(const hu_wchar* u, std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i) {
-    if (u[i] >= 0xD800 && u[i] <= 0xDBFF) {
-      if (i + 1 == n || u[i + 1] < 0xDC00 || u[i + 1] > 0xDFFF) return false;
-      ++i;
-    } else if (u[i] >= 0xDC00 && u[i] <= 0xDFFF) {
-      return false;
-    }
-  }
-  return true;
-}
-
-void codec_from_utf8(const char* text, std::size_t size) {
-  const std::size_t n = utf8_to_utf16(text, size, nullptr, 0);
-  require(n <= size);
-  auto wide = exact<hu_wchar>(n);
-  require(utf8_to_utf16(text, size, wide.get(), n) == n);
-  require(well_formed_utf16(wide.get(), n));
-  if (n > 0) {
-    auto short_by_one = exact<hu_wchar>(n - 1);
-    require(utf8_to_utf16(text, size, short_by_one.get(), n - 1) == utf_overflow);
-  }
-  // Well-formed UTF-16 survives UTF-8 and back unchanged.
-  const std::size_t m = utf16_to_utf8(wide.get(), n, nullptr, 0);
-  auto narrow = exact<char>(m);
-  require(utf16_to_utf8(wide.get(), n, narrow.get(), m) == m);
-  auto again = exact<hu_wchar>(n);
-  require(utf8_to_utf16(narrow.get(), m, again.get(), n) == n);
-  require(std::memcmp(again.get(), wide.get(), n * sizeof(hu_wchar)) == 0);
-  // Every public form agrees with the codec.
-  if (size > 0 && size <= INT32_MAX && n > 0) {
-    auto out = exact<hu_wchar>(n);
-    require(ChangeUTF8ToUTF16(text, static_cast<uint32_t>(size), out.get(),
-                              static_cast<uint32_t>(n)) == static_cast<int32_t>(n));
-    require(std::memcmp(out.get(), wide.get(), n * sizeof(hu_wchar)) == 0);
-  }
-}
-
-void codec_from_utf16(const hu_wchar* units, std::size_t n) {
-  const std::size_t m = utf16_to_utf8(units, n, nullptr, 0);
-  require(m <= 3 * n);
-  auto narrow = exact<char>(m);
-  require(utf16_to_utf8(units, n, narrow.get(), m) == m);
-  if (m > 0) {
-    auto short_by_one = exact<char>(m - 1);
-    require(utf16_to_utf8(units, n, short_by_one.get(), m - 1) == utf_overflow);
-  }
-  // Back to UTF-16: the same units, each lone surrogate now U+FFFD.
-  auto back = exact<hu_wchar>(n);
-  require(utf8_to_utf16(narrow.get(), m, back.get(), n) == n);
-  for (std::size_t i = 0; i < n; ++i) {
-    const bool high = units[i] >= 0xD800 && units[i] <= 0xDBFF;
-    if (high && i + 1 < n && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
-      require(back[i] == units[i] && back[i + 1] == units[i + 1]);
-      ++i;
-    } else if (units[i] >= 0xD800 && units[i] <= 0xDFFF) {
-      require(back[i] == 0xFFFD);
-    } else {
-      require(back[i] == units[i]);
-    }
-  }
 }
 
 // The protocol of one multi-line function on one input: learn L, fill exactly
@@ -102,17 +38,18 @@ std::vector<Out> size_protocol(int32_t(HOSTUTIL_CALL* convert)(const In*, uint32
   uint32_t size = 0x7777;
   require(convert(text, length, nullptr, &size) == 0);
   const uint32_t total = size;
-  auto output = exact<Out>(std::size_t{total} + 1);
+  fuzz::fenced buffer((std::size_t{total} + 1) * sizeof(Out));
+  Out* output = buffer.as<Out>();
   if (total > 0) {
     uint32_t small = total - 1;
     output[0] = Out{1};
-    require(convert(text, length, output.get(), &small) == 0);
+    require(convert(text, length, output, &small) == 0);
     require(small == total && output[0] == Out{1});
   }
   uint32_t exact_size = total;
-  require(convert(text, length, output.get(), &exact_size) == static_cast<int32_t>(total));
+  require(convert(text, length, output, &exact_size) == static_cast<int32_t>(total));
   require(exact_size == total && output[total] == Out{0});
-  std::vector<Out> text_out(output.get(), output.get() + total);
+  std::vector<Out> text_out(output, output + total);
   // No NUL inside, and every line ends in CR LF.
   for (Out u : text_out) require(u != Out{0});
   if (total > 0)
@@ -163,33 +100,88 @@ void multi_line(const uint8_t* data, std::size_t size) {
       require(std::string(back.begin(), back.end()) == expected);
     }
   }
+}
 
-  // Without a NUL anywhere, nothing past the length is read.
-  auto bare = exact<char>(size);
-  std::memcpy(bare.get(), data, size);
-  if (size > 0) size_protocol(ChangeUTF8ToUTF16_MultiLine, bare.get(), length);
-  auto bare_units = exact<hu_wchar>(size / 2);
-  std::memcpy(bare_units.get(), data, size / 2 * sizeof(hu_wchar));
-  if (size >= 2) {
-    size_protocol(ChangeUTF16ToUTF8_MultiLine, bare_units.get(), static_cast<uint32_t>(size / 2));
+// An output of room units after a conversion whose codec result is expected:
+// that result and zeros behind it when it fits, else the answer 0.
+template <typename Unit>
+void expect(int32_t got, fuzz::fenced& out, uint32_t room, const std::vector<Unit>& expected) {
+  if (room == 0 || expected.empty() || expected.size() > room) {
+    require(got == 0);
+    return;
+  }
+  require(got == static_cast<int32_t>(expected.size()));
+  std::vector<Unit> units(room);
+  std::memcpy(units.data(), out.data(), out.size());
+  require(std::equal(expected.begin(), expected.end(), units.begin()));
+  require(std::all_of(units.begin() + got, units.end(), [](Unit u) { return u == 0; }));
+}
+
+template <typename From, typename To>
+std::vector<To> codec(std::size_t (*convert)(const From*, std::size_t, To*, std::size_t),
+                      const From* text, std::size_t length) {
+  std::vector<To> out(convert(text, length, nullptr, 0));
+  convert(text, length, out.data(), out.size());
+  return out;
+}
+
+void whole_texts(const uint8_t* data, std::size_t size) {
+  fuzz::input in{data, size};
+  const uint32_t room = in.u16() % 700;
+  const std::string bytes = in.rest();
+  const std::vector<char> text = fuzz::exact(bytes);
+  const auto length = static_cast<uint32_t>(bytes.size());
+  std::vector<hu_wchar> units(bytes.size() / 2 + 1);
+  std::memcpy(units.data(), bytes.data(), bytes.size() / 2 * 2);
+  const auto unit_count = static_cast<uint32_t>(units.size() - 1);
+
+  const std::vector<hu_wchar> wide = codec(utf8_to_utf16, text.data(), length);
+  for (auto* convert : {ChangeUTF8ToUTF16, ChangeAnsiToUnicode}) {
+    fuzz::fenced out(std::size_t{room} * 2);
+    expect(convert(text.data(), length, out.as<hu_wchar>(), room), out, room, wide);
+  }
+  const std::vector<char> narrow = codec(utf16_to_utf8, units.data(), unit_count);
+  for (auto* convert : {ChangeUTF16ToUTF8, ChangeUnicodeToAnsi}) {
+    fuzz::fenced out(room);
+    expect(convert(units.data(), unit_count, out.data(), room), out, room, narrow);
+  }
+  // The codec itself: UTF-8 gives well-formed UTF-16, which survives the way
+  // back, and UTF-16 comes back unit for unit, each lone surrogate as U+FFFD.
+  const std::vector<char> chained = codec(utf16_to_utf8, wide.data(), wide.size());
+  require(codec(utf8_to_utf16, chained.data(), chained.size()) == wide);
+  const std::vector<hu_wchar> back = codec(utf8_to_utf16, narrow.data(), narrow.size());
+  require(back.size() == unit_count);
+  for (uint32_t i = 0; i < unit_count; ++i) {
+    const auto surrogate = [](hu_wchar u, hu_wchar first) { return (u & 0xFC00) == first; };
+    if (surrogate(units[i], 0xD800) && surrogate(units[i + 1], 0xDC00) && i + 1 < unit_count) {
+      require(back[i] == units[i] && back[i + 1] == units[i + 1]);
+      ++i;
+    } else {
+      require(back[i] ==
+              (surrogate(units[i], 0xD800) || surrogate(units[i], 0xDC00) ? 0xFFFD : units[i]));
+    }
+  }
+  // The chained pair through UTF-16, longer texts through a registered area.
+  for (auto* convert : {ChangeAnsiToUTF8, ChangeUTF8ToAnsi}) {
+    fuzz::fenced out(room);
+    expect(convert(text.data(), length, out.data(), room), out, room, chained);
   }
 }
 
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  setenv("LC_ALL", "C", 1);
+  SemaphoreControlBegin();
+  return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   if (size == 0 || size > 65536) return 0;
-  const uint8_t mode = data[0] % 3;
-  ++data;
-  --size;
-  if (mode == 0) {
-    codec_from_utf8(reinterpret_cast<const char*>(data), size);
-  } else if (mode == 1) {
-    std::vector<hu_wchar> units(size / 2);
-    if (!units.empty()) std::memcpy(units.data(), data, units.size() * sizeof(hu_wchar));
-    codec_from_utf16(units.data(), units.size());
+  if (data[0] % 2 == 0) {
+    whole_texts(data + 1, size - 1);
   } else {
-    multi_line(data, size);
+    multi_line(data + 1, size - 1);
   }
   return 0;
 }

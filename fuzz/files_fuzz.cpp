@@ -1,98 +1,223 @@
-// Fuzzes GetFileOneLine, the line iterator and the dump text with exactly sized
-// heap buffers, so a byte read or written past them is caught, and checks that
-// lines lie in the text, both splittings agree and results end in a NUL.
-#include <cstdint>
-#include <cstdlib>
-#include <cstring>
-#include <memory>
-#include <vector>
+// The file subsystem on any input: GetFileOneLine against the line rules written
+// out plainly, with line buffers of every size; the dump text against its layout;
+// real files written, read back, found, timed, tested and moved; the time
+// conversions and differences. Every output buffer is fenced by canaries.
+#include <cstdio>
+#include <ctime>
 
-#include "file/line_iterator.h"
+#include "fuzz_support.h"
 #include "hostutil.h"
 
 namespace {
 
-void check(bool ok) {
-  if (!ok) std::abort();
-}
+using fuzz::check;
 
-std::uint32_t take(const std::uint8_t*& data, std::size_t& size, int bytes) {
-  std::uint32_t v = 0;
-  for (int i = 0; i < bytes && size > 0; ++i, ++data, --size) v = (v << 8) | *data;
-  return v;
-}
-
-void fuzz_lines(const std::uint8_t* data, std::size_t size, std::uint32_t lineNumber,
-                std::uint32_t lineSize) {
-  const auto textLength = static_cast<std::uint32_t>(size);
-  // The text exactly as long as textLength, with or without a NUL inside.
-  std::unique_ptr<char[]> text(new char[textLength == 0 ? 1 : textLength]);
-  if (textLength != 0) std::memcpy(text.get(), data, textLength);
-  std::unique_ptr<char[]> line(new char[lineSize]);
-  std::memset(line.get(), 0x5A, lineSize);
-
-  const std::uint32_t got =
-      GetFileOneLine(text.get(), textLength, lineNumber, line.get(), lineSize);
-  check(got <= 1);
-  if (got == 1) check(std::memchr(line.get(), '\0', lineSize) != nullptr);
-
-  // The iterator: every line inside the text, in order, and line lineNumber
-  // the same as GetFileOneLine's.
-  hostutil::file::line_iterator lines(text.get(), textLength);
-  hostutil::file::line_view view{};
-  const char* previous_end = text.get();
-  std::uint32_t count = 0;
-  bool matched = false;
-  while (lines.next(view)) {
-    ++count;
-    check(view.data >= previous_end);
-    check(view.data + view.length <= text.get() + textLength);
-    previous_end = view.data + view.length;
-    if (count == lineNumber) {
-      matched = true;
-      check(got == 1);
-      const std::uint32_t n = view.length < lineSize - 1 ? view.length : lineSize - 1;
-      check(std::memcmp(line.get(), view.data, n) == 0);
-      for (std::uint32_t i = n; i < lineSize; ++i) check(line[i] == '\0');
-    }
+// Line lineNumber of a text of textLength bytes, as the line rules give it;
+// false when there is none. The search for CR stops at the text's NUL.
+bool line_model(const std::string& text, std::uint32_t lineNumber, std::string& line) {
+  const std::size_t end = std::min(text.find('\0'), text.size());
+  std::size_t at = 0;
+  for (std::uint32_t n = 1; n < lineNumber; ++n) {
+    const std::size_t cr = text.find('\r', at);
+    if (cr >= end || cr + 1 == end) return false;
+    at = cr + 2;
+    if (at < end && text[at] == '\x0C') ++at;
   }
-  check(!lines.next(view));
-  if (!matched && lineNumber != 0 && textLength != 0) check(got == 0);
+  if (lineNumber == 0 || at >= end) return false;
+  const std::size_t cr = text.find('\r', at);
+  line = text.substr(at, (cr < end ? cr : text.size()) - at);
+  return true;
 }
 
-void fuzz_dump(const std::uint8_t* data, std::size_t size, std::uint32_t bytesPerLine,
-               std::int32_t slack) {
-  const auto dataSize = static_cast<std::uint32_t>(size);
-  const std::uint32_t reported = GetSizeOfBinDataDumpFile(dataSize, bytesPerLine);
-  std::int64_t wanted = static_cast<std::int64_t>(reported) + slack;
-  if (wanted < 1) wanted = 1;
-  if (wanted > (1 << 22)) return;
-  const auto bufferSize = static_cast<std::uint32_t>(wanted);
-  std::unique_ptr<char[]> buffer(new char[bufferSize]);
-  std::memset(buffer.get(), 0x5A, bufferSize);
-  const std::uint32_t n =
-      CreateBinDataDumpFile(data, dataSize, buffer.get(), bufferSize, bytesPerLine);
-  if (n == 0) return;
-  check(bufferSize >= reported);
-  check(n < bufferSize);
-  check(buffer[n] == '\0');
-  check(std::strlen(buffer.get()) == n);
-  const char header[] = "Addr +";
-  check(std::memcmp(buffer.get(), header, n < 6 ? n : 6) == 0);
+void lines(const std::string& text, std::uint32_t lineNumber, std::uint32_t lineSize) {
+  const std::vector<char> exact(text.begin(), text.end());  // no NUL behind it
+  fuzz::fenced line(lineSize);
+  const auto length = static_cast<std::uint32_t>(text.size());
+  const std::uint32_t got = GetFileOneLine(exact.data(), length, lineNumber, line.data(), lineSize);
+  std::string expected;  // cut to the buffer, zeros behind
+  const bool exists = length != 0 && lineSize != 0 && line_model(text, lineNumber, expected);
+  expected.resize(exists ? lineSize - 1 : 0, '\0');
+  check(got == exists && (!exists || line.all() == expected + '\0'));
+}
+
+std::string dump_model(const std::string& data, std::uint32_t b) {
+  const auto hex = [](const char* format, std::size_t value) {
+    char item[32];
+    return std::string(item,
+                       static_cast<std::size_t>(std::snprintf(item, sizeof item, format, value)));
+  };
+  std::string text = "Addr +";
+  for (std::uint32_t i = 0; i < b; ++i) text += hex(" %02zx", i);
+  text += "\r\n" + std::string(text.size() + 1, '-') + "\r\n";
+  for (std::size_t at = 0; at < data.size(); at += b) {
+    text += hex("%04zx :", at);
+    for (std::size_t i = at; i < at + b && i < data.size(); ++i)
+      text += hex(" %02zx", static_cast<unsigned char>(data[i]));
+    text += "\r\n";
+  }
+  return text;
+}
+
+// Buffers around the reported size: below it nothing, above the whole text
+// the whole text; in between, no more than the buffer holds.
+void dump(const std::string& data, std::uint32_t b, std::int32_t slack) {
+  const auto size = static_cast<std::uint32_t>(data.size());
+  const std::uint32_t reported = GetSizeOfBinDataDumpFile(size, b);
+  if (b == 0 || size == 0) return check(reported == 0 || b != 0);
+  const std::string whole = dump_model(data, b);
+  const auto buffer_size = static_cast<std::uint32_t>(std::max<std::int64_t>(0, reported + slack));
+  fuzz::fenced buffer(buffer_size);
+  const std::uint32_t n = CreateBinDataDumpFile(data.data(), size, buffer.data(), buffer_size, b);
+  if (n == 0) {
+    check(buffer_size < reported || buffer_size <= whole.size());
+    return check(buffer.all() == std::string(buffer_size, 'Z'));
+  }
+  check(buffer_size >= reported && buffer.cleared_text() && std::strlen(buffer.data()) == n);
+  check(whole.compare(0, n, buffer.data()) == 0);
+  check(n == whole.size() || buffer_size <= whole.size());
+}
+
+// 100-nanosecond ticks since 1601: of a file time, of the clock now.
+std::uint64_t ticks_now() { return std::time(nullptr) * 10000000ull + 116444736000000000ull; }
+std::uint64_t ticks(hu_FILETIME t) {
+  return std::uint64_t{t.dwHighDateTime} << 32 | t.dwLowDateTime;
+}
+
+// A file named from the input written, read back in buffers of any size, found,
+// timed, tested, moved and deleted.
+void files(std::string name, const std::string& bytes, std::uint32_t buffer_size,
+           std::uint32_t flags) {
+  std::replace_if(
+      name.begin(), name.end(), [](char c) { return std::strchr("/*?[", c); }, '_');
+  if (name.empty() || name == "." || name == "..") name = "f";
+  const std::string path = fuzz::scratch(name);
+  const std::string moved = fuzz::scratch(name + ".moved");
+  const auto size = static_cast<std::uint32_t>(bytes.size());
+  const std::uint64_t before = ticks_now();
+  check(FileWrite(path.c_str(), bytes.data(), size) == size);
+  check(fuzz::get(path) == bytes && FileSizeGet(path.c_str()) == size);
+  if (size == 0) fuzz::put(path, "");  // nothing written, nothing created
+  fuzz::fenced buffer(buffer_size);    // whole or nothing, and never cleared
+  const std::uint32_t n = FileRead(path.c_str(), buffer.data(), buffer_size);
+  check(n == (size != 0 && buffer_size >= size ? size : 0));
+  check(buffer.all() == bytes.substr(0, n) + std::string(buffer_size - n, 'Z'));
+  fuzz::fenced found(sizeof(hu_WIN32_FIND_DATAA));
+  check(FindAndGetInformationOfFile(path.c_str(), found.as<hu_WIN32_FIND_DATAA>()) == 1);
+  const hu_WIN32_FIND_DATAA& record = *found.as<hu_WIN32_FIND_DATAA>();
+  check(record.nFileSizeLow == size && name == record.cFileName &&
+        FileAttributesGet(path.c_str()) == record.dwFileAttributes);
+  fuzz::fenced times(3 * sizeof(hu_FILETIME));
+  hu_FILETIME* t = times.as<hu_FILETIME>();
+  check(CreateFileTimeGet(path.c_str(), &t[0]) == 1 &&
+        LastAccessFileTimeGet(path.c_str(), &t[1]) == 1 &&
+        LastWriteFileTimeGet(path.c_str(), &t[2]) == 1);
+  check(ticks(t[2]) + 20000000 >= before && ticks(t[2]) <= ticks_now() + 20000000);
+
+  if ((flags & 1) != 0) FileAttributesSet(path.c_str(), 0x1);  // read-only: the test clears it
+  const std::uint32_t test = PreFileWrite(path.c_str());
+  check(size == 0 ? test >= 4 && test <= 9
+                  : test == 0 && (FileAttributesGet(path.c_str()) & 1) == 0);
+  check(fuzz::get(path) == bytes);
+  check(FileMove(path.c_str(), moved.c_str()) != 0 && fuzz::get(moved) == bytes);
+  check(FileAttributesGet(path.c_str()) == HOSTUTIL_FILE_MISSING &&
+        CreateFileTimeGet(path.c_str(), &t[0]) == 0);
+  check(FileDelete(moved.c_str()) != 0 && FileSizeGet(moved.c_str()) == 0);
+  check(CreateFolder(fuzz::scratch("").c_str(), name.c_str()) == 1 &&
+        (FileAttributesGet(path.c_str()) & 0x10) != 0);
+  std::filesystem::remove(path);
+}
+
+// Calendar and file times both ways, and the differences in three units.
+void times(hu_FILETIME later, hu_FILETIME earlier, const hu_SYSTEMTIME& calendar) {
+  fuzz::fenced out(sizeof(hu_SYSTEMTIME) + sizeof(hu_FILETIME));
+  auto* st = out.as<hu_SYSTEMTIME>();
+  auto* ft = reinterpret_cast<hu_FILETIME*>(st + 1);
+  if (CalculateFileTimeToSystemTime(&later, st) != 0) {
+    check(st->wMonth >= 1 && st->wMonth <= 12 && st->wDay >= 1 && st->wDay <= 31 &&
+          st->wHour < 24 && st->wMinute < 60 && st->wSecond < 60 && st->wMilliseconds < 1000 &&
+          st->wDayOfWeek < 7);
+    // Back to the millisecond; calendar times end with the year 30827.
+    check(CalculateSystemTimeToFileTime(st, ft) == (st->wYear <= 30827) &&
+          (st->wYear > 30827 || ticks(*ft) == ticks(later) - ticks(later) % 10000));
+  }
+  if (CalculateSystemTimeToFileTime(&calendar, ft) != 0) {
+    check(CalculateFileTimeToSystemTime(ft, st) != 0);
+    hu_SYSTEMTIME same = calendar;  // the day of the week is worked out
+    same.wDayOfWeek = st->wDayOfWeek;
+    check(std::memcmp(&same, st, sizeof same) == 0);
+  }
+  LocalTimeGet(st);
+  check(st->wYear >= 2000 && st->wMonth >= 1 && st->wMonth <= 12 && st->wHour < 24);
+  const double seconds = CalculateSubstructOfFILETIMEToSecond(later, earlier);
+  check(seconds ==
+        (static_cast<double>(ticks(later)) - static_cast<double>(ticks(earlier))) / 10000000.0);
+  check(CalculateSubstructOfFILETIMEToMinute(later, earlier) == seconds / 60.0);
+  check(CalculateSubstructOfFILETIMEToHour(later, earlier) == seconds / 60.0 / 60.0);
+}
+
+// The folders of the program and for temporary files, in buffers of any size.
+void places(const std::string& name, std::uint32_t size) {
+  fuzz::fenced path(size);
+  GetFilePath(name.empty() ? nullptr : name.c_str(), path.data(), size);
+  fuzz::fenced whole(4096);
+  GetFilePath(name.empty() ? nullptr : name.c_str(), whole.data(), whole.size());
+  const std::string folder = std::filesystem::canonical("/proc/self/exe").parent_path().string();
+  check(whole.data() == (name.empty() ? folder : folder + "/" + name));
+  // Cut at the separator, the program's name may stay behind the NUL.
+  check(size == 0 || (std::memchr(path.data(), 0, size) != nullptr &&
+                      (path[0] == '\0' || std::strcmp(path.data(), whole.data()) == 0)));
+  fuzz::fenced temp(size);
+  const std::uint32_t fits = GetTempDirPath(temp.data(), size);
+  check(fits == 0 || (temp.cleared_text() && temp[std::strlen(temp.data()) - 1] == '/'));
+  check(GetDriveTypeEx(name.c_str()) <= 6);
+  // The trace record: the text cut or padded to 86 bytes, then the value.
+  check(Trace(name.c_str(), size) == 20480);
+  const std::string log = fuzz::get(folder + "/trace.txt");
+  const std::size_t end = log.rfind('\n');
+  char stamp[16];
+  std::snprintf(stamp, sizeof stamp, " : %08x <<", size);
+  check(log.size() == 20480 && end >= 126 && end < 20480 - 128 + 127);
+  check(log.substr(end - 126, 100) ==
+        (name.substr(0, 86) + std::string(86, ' ')).substr(0, 86) + stamp);
 }
 
 }  // namespace
 
+// The write test reads the file into a registered block.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  SemaphoreControlBegin();
+  return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::uint32_t lineNumber = take(data, size, 1);
-  const std::uint32_t lineSize = 1 + take(data, size, 1);
-  const std::uint32_t bytesPerLine = take(data, size, 2) % 600;
-  const auto slack = static_cast<std::int32_t>(take(data, size, 1) % 16) - 8;
-  fuzz_lines(data, size, lineNumber, lineSize);
-  if (bytesPerLine == 0) {
-    check(GetSizeOfBinDataDumpFile(static_cast<std::uint32_t>(size), 0) == 0);
-  } else if (size != 0) {
-    fuzz_dump(data, size, bytesPerLine, slack);
+  fuzz::input in{data, size};
+  const std::uint32_t pick = in.byte();
+  const std::uint32_t a = in.u16();
+  const std::uint32_t b = in.u16();
+  switch (pick % 5) {
+    case 0:
+      lines(in.rest(), a % 64, b % 300);
+      break;
+    case 1:
+      dump(in.rest(), a % 600, static_cast<std::int32_t>(b % 32) - 16);
+      break;
+    case 2: {
+      const std::string name = in.text(30);
+      files(name, in.rest(), a % 300, b);
+      break;
+    }
+    case 3: {
+      hu_FILETIME t[2];
+      hu_SYSTEMTIME calendar;
+      const std::string raw = in.bytes(sizeof t + sizeof calendar) + std::string(32, '\0');
+      std::memcpy(t, raw.data(), sizeof t);
+      std::memcpy(&calendar, raw.data() + sizeof t, sizeof calendar);
+      times(t[0], t[1], calendar);
+      break;
+    }
+    default:
+      places(in.text(40), a % 300);
+      break;
   }
   return 0;
 }

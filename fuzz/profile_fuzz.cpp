@@ -1,26 +1,17 @@
-// The profile walks against a literal walk by line number with GetFileOneLine,
-// on any text: the same results byte for byte, and no byte read or written
-// outside exact-size buffers (the text, the caller's buffer, every block).
-#include <cstdint>
-#include <cstdlib>
-#include <cstring>
-#include <string>
-#include <vector>
-
+// The profile reader and writer on real files, by their exported names and by
+// the value-file forms beside the program, against a literal walk by line number
+// with GetFileOneLine: the same values, key lists and numbers, and the file read
+// back after a write holds exactly the rebuilt text. Buffers are fenced.
+#include "fuzz_support.h"
 #include "hostutil.h"
-#include "profile/profile_text.h"
 
 namespace {
 
-namespace profile = hostutil::profile;
-
-void check(bool ok) {
-  if (!ok) std::abort();
-}
+using fuzz::check;
 
 std::vector<std::string> lines_by_number(const char* text, std::uint32_t length) {
   std::vector<std::string> lines;
-  char line[profile::line_capacity];
+  char line[256];
   for (std::uint32_t n = 1; GetFileOneLine(text, length, n, line, sizeof line) != 0; ++n) {
     lines.emplace_back(line);
   }
@@ -104,24 +95,16 @@ std::string reference_rebuild(const std::vector<std::string>& lines, const std::
   return out;
 }
 
-// The first bytes choose the buffer size and cut names out of the input.
-struct input {
-  const uint8_t* data;
-  size_t size;
-  uint8_t byte() {
-    if (size == 0) return 0;
-    --size;
-    return *data++;
-  }
-  std::string text(size_t most) {
-    const size_t n = byte() % (most + 1);
-    const size_t take = n < size ? n : size;
-    std::string s(reinterpret_cast<const char*>(data), take);
-    data += take;
-    size -= take;
-    return s.substr(0, s.find('\0'));
-  }
-};
+// GetPrivateProfileIntEx's reading of a value, by the number parsers.
+std::uint32_t number_of(const std::string& value, std::uint32_t fallback) {
+  std::uint32_t n = 0;
+  const auto length = static_cast<std::uint32_t>(value.size());
+  if (value.empty() || CompareNoCase(value.c_str(), "DEFAULT")) return fallback;
+  const bool hex = length >= 2 && value[0] == '0' && (value[1] | 0x20) == 'x';
+  const int32_t ok = hex ? ChangeAsciiToHexEx(value.c_str() + 2, length - 2, &n)
+                         : ChangeAsciiToBinEx(value.c_str(), length, &n);
+  return ok ? n : fallback;
+}
 
 }  // namespace
 
@@ -132,14 +115,14 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  input in{data, size};
+  fuzz::input in{data, size};
   const std::uint32_t buffer_size = 1 + in.byte() % 64;
   std::string section = in.text(12);
   std::string key = in.text(12);
   const std::string value = in.text(40);
-  const uint8_t mode = in.byte();
-  const bool margin = (mode & 1) != 0;
-  std::string file(reinterpret_cast<const char*>(in.data), in.size);
+  const std::uint32_t mode = in.byte();
+  const std::uint32_t number = in.u32();
+  const std::string file = in.rest();
   // Often take the names from the text itself, so that sections and keys match.
   if ((mode & 2) != 0) {
     const size_t open = file.find('[');
@@ -152,32 +135,40 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   section = section.substr(0, section.find('\0')).substr(0, 253);
   key = key.substr(0, key.find('\0')).substr(0, 200);
-  if (section.empty() || key.empty() || file.empty()) return 0;
+  if (section.empty() || key.empty()) return 0;
 
-  // The text as the reader holds it (256 zeros behind), or exactly as large as
-  // the input with no NUL after it.
-  const std::uint32_t length = static_cast<std::uint32_t>(file.size()) + (margin ? 256 : 0);
-  std::vector<char> text(length, '\0');
+  // The file beside the program (the value-file forms) or in the scratch folder.
+  const bool beside = (mode & 8) != 0;
+  const std::string name = "profile_fuzz." + std::to_string(::getpid()) + ".ini";
+  const std::string path =
+      beside ? std::filesystem::canonical("/proc/self/exe").parent_path().append(name).string()
+             : fuzz::scratch(name);
+  fuzz::put(path, file);
+  std::vector<char> text(file.size() + 256, '\0');  // as the reader holds it
   std::memcpy(text.data(), file.data(), file.size());
-
-  char header[profile::line_capacity];
-  check(profile::make_section_header(section.c_str(), header));
-  const std::vector<std::string> lines = lines_by_number(text.data(), length);
+  const std::string header = "[" + section + "]";
+  const std::vector<std::string> lines =
+      lines_by_number(text.data(), static_cast<std::uint32_t>(text.size()));
+  const char* default_text = (mode & 1) != 0 ? nullptr : "dflt";
+  const std::string dflt = default_text == nullptr ? "" : default_text;
 
   for (const char* k : {key.c_str(), static_cast<const char*>(nullptr)}) {
-    std::vector<char> buffer(buffer_size, '\0');
+    fuzz::fenced buffer(buffer_size);
     const std::uint32_t count =
-        k != nullptr
-            ? profile::find_value(text.data(), length, header, k, buffer.data(), buffer_size)
-            : profile::list_keys(text.data(), length, header, buffer.data(), buffer_size);
+        beside ? GetFileValueString(name.c_str(), section.c_str(), k, default_text, buffer.data(),
+                                    buffer_size)
+               : GetPrivateProfileStrEx(section.c_str(), k, default_text, buffer.data(),
+                                        buffer_size, path.c_str());
     std::uint32_t whole = 0;
     const std::string expected = reference_read(lines, header, k, whole);
     check(buffer[buffer_size - 1] == '\0');
-    if (k != nullptr) {
+    if (whole == 0) {
+      check(count == 0 && buffer.cleared_text());
+      check(std::string(buffer.data()) == (dflt.size() < buffer_size ? dflt : ""));
+    } else if (k != nullptr) {
       // A value that does not fit is cut to the buffer.
-      check(count == (whole < buffer_size ? whole : buffer_size - 1));
-      check(std::memcmp(buffer.data(), expected.data(), count) == 0);
-      check(std::strlen(buffer.data()) == count);
+      check(count == (whole < buffer_size ? whole : buffer_size - 1) && buffer.cleared_text());
+      check(std::string(buffer.data()) == expected.substr(0, count));
     } else if (expected.size() <= buffer_size) {
       check(count == whole);
       check(std::memcmp(buffer.data(), expected.data(), expected.size()) == 0);
@@ -185,14 +176,36 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       check(count <= buffer_size - 1);
       check(std::memcmp(buffer.data(), expected.data(), buffer_size - 1) == 0);
     }
+    if (k == nullptr) continue;
+    const std::uint32_t got =
+        beside ? GetFileValueInt(name.c_str(), section.c_str(), k, number)
+               : GetPrivateProfileIntEx(section.c_str(), k, number, path.c_str());
+    check(got == number_of(expected, number));
   }
 
-  const std::string new_line = key + "=" + value;
-  profile::text_builder output;
-  profile::text_builder body;
-  check(output.reserve(1));
-  check(profile::rebuild(text.data(), length, header, key.c_str(), new_line.c_str(), output, body));
-  check(std::string(output.data(), output.size()) ==
-        reference_rebuild(lines, header, key, new_line));
+  // The writer, with the value as text or as a number.
+  char digits[16];
+  const bool as_number = (mode & 4) != 0;
+  std::snprintf(digits, sizeof digits, (mode & 16) != 0 && !beside ? "%08x" : "%d", number);
+  const std::string new_line = key + "=" + (as_number ? digits : value);
+  std::uint32_t written = 0;
+  if (beside) {
+    written = as_number
+                  ? WriteFileValueInt(name.c_str(), section.c_str(), key.c_str(),
+                                      static_cast<std::int32_t>(number))
+                  : WriteFileValueString(name.c_str(), section.c_str(), key.c_str(), value.c_str());
+  } else {
+    written = as_number ? WritePrivateProfileIntEx(section.c_str(), key.c_str(), number,
+                                                   path.c_str(), mode & 16)
+                        : WritePrivateProfileStrEx(section.c_str(), key.c_str(), value.c_str(),
+                                                   path.c_str());
+  }
+  const std::string rebuilt = reference_rebuild(lines, header, key, new_line);
+  if (file.empty() || rebuilt.empty()) {
+    check(fuzz::get(path) == file && written == (beside ? 1u : 0u));
+  } else {
+    check(written == 1 && fuzz::get(path) == rebuilt);
+  }
+  std::filesystem::remove(path);
   return 0;
 }

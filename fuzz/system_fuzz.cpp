@@ -1,24 +1,19 @@
-// What the printer search parses: port names by GetPortKind, against the
-// rules written out plainly, and capability files by the private-profile
-// reader, whose value must fit the exact-size buffer it is given, NUL-ended,
-// within one line of the file or the default.
-#include <unistd.h>
-
+// The system subsystem and the shared objects on any input: port names by
+// GetPortKind against the rules written out plainly, and the printer search with
+// them; capability files by the private-profile reader, whose value must fit its
+// buffer, NUL-ended, within one line of the file or the default; the system's
+// names in buffers of every size; semaphores, guarded values and registered
+// blocks under any name and size. Every output buffer is fenced by canaries.
 #include <algorithm>
-#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <string>
 
+#include "fuzz_support.h"
 #include "hostutil.h"
 #include "os/private_profile.h"
 
 namespace {
 
-void check(bool ok) {
-  if (!ok) std::abort();
-}
+using fuzz::check;
 
 bool starts_no_case(const char* p, const char* word) {
   for (; *word != '\0'; ++p, ++word) {
@@ -57,35 +52,104 @@ uint32_t port_kind(const std::string& name) {
 
 const char* const names[] = {"Capability", "capability", "S", "Model X", "", " a "};
 
+void printers(const std::string& port, const std::string& pattern, uint32_t sizes) {
+  check(GetPortKind(port.c_str()) == port_kind(port));
+  fuzz::fenced name(sizes % 64);
+  fuzz::fenced full(sizes / 64 % 64);
+  const uint32_t found = GetLogicalPrinterAndPortName(
+      port.c_str(), pattern.c_str(), "S", name.data(), name.size(), full.data(), full.size());
+  check(found == 0 || (name.cleared_text() && full.cleared_text()));
+  check(DeviceDriverIsExist(port.c_str(), pattern.c_str(), "S") == found);
+}
+
+// The capability file: the whole text, any bytes.
+void capability(const std::string& text, uint32_t choice) {
+  const std::string path = fuzz::scratch("capability");
+  fuzz::put(path, text);
+  const uint32_t buffer_size = 1 + choice % 64;
+  const char* section = names[choice / 64 % 6];
+  const char* key = names[choice / 384 % 6];
+  const char* default_text = choice & 0x8000 ? nullptr : "NONE";
+  fuzz::fenced buffer(buffer_size);
+  const uint32_t n = hostutil::os::private_profile_string(section, key, default_text, buffer.data(),
+                                                          buffer_size, path.c_str());
+  check(n < buffer_size && std::strlen(buffer.data()) == n);
+  check(std::memchr(buffer.data(), '\r', n) == nullptr &&
+        std::memchr(buffer.data(), '\n', n) == nullptr);
+  const bool from_default = std::strncmp(buffer.data(), "NONE", n) == 0 && n <= 4;
+  check(from_default || text.find(std::string(buffer.data(), n)) != std::string::npos);
+}
+
+// Each name NUL-ended inside its buffer when the call says it fits.
+void names_of_system(uint32_t size) {
+  fuzz::fenced folder(size);
+  const uint32_t length = GetSystemDirectoryEx(folder.data(), size);
+  // Not cleared first: the folder and its NUL, when they fit.
+  check(size == 0 ? length == 0 : length >= size || std::strlen(folder.data()) == length);
+  fuzz::fenced computer(size);
+  uint32_t in_out = size;
+  if (GetComputerNameExEx(computer.data(), &in_out) != 0)
+    check(in_out < size && computer.cleared_text() && std::strlen(computer.data()) == in_out);
+  fuzz::fenced host(size);
+  check(GetHostNameEx(host.data(), size) == 0 || host.cleared_text());
+  fuzz::fenced address(std::max<uint32_t>(size, 16));
+  check(GetIPAddress(address.data(), address.size()) == 0 || address.cleared_text());
+  fuzz::fenced error(size);
+  const uint32_t n = GetLastErrorStringEx(error.data(), size);
+  check(n <= size && (size == 0 || error.cleared_text()));
+}
+
+// A semaphore by name or number, a guarded value and a registered block.
+void shared(const std::string& name, uint32_t number, uint32_t size) {
+  const char* n = name.empty() && (number & 1) ? nullptr : name.c_str();
+  check(SemaphoreCreate(n, number) == 1 && SemaphoreIsExist(n, number) == 1);
+  check(SemaphoreEntry(n, number, 1) == 1 && SemaphoreIsEntry(n, number) == 1);
+  SemaphoreLeave(n, number);
+  check(SemaphoreIsEntry(n, number) == 0);
+  SemaphoreRelease(n, number);
+  check(SemaphoreIsExist(n, number) == 0);
+  check(IncrementValue(number) == number + 1 && DecrementValue(number) == number - 1);
+  check(SetValue(number, size) == size && ResetValue(number) == 0);
+  auto* block = static_cast<unsigned char*>(
+      (number & 2 ? HeapAllocExEx : GlobalAllocEx)(number & HOSTUTIL_ZEROINIT, size));
+  check((block != nullptr) == (size != 0));
+  if (block == nullptr) return;
+  if (number & HOSTUTIL_ZEROINIT) check(std::count(block, block + size, 0) == size);
+  std::memset(block, 0x5A, size);  // all of it is the caller's
+  check(GlobalAreaEntry(block) == 1 && GlobalAreaIsEntry(block) == 1);
+  GlobalAreaLeave(block);
+  check(GlobalAreaIsEntry(block) == 0);
+  check(number & 4 ? HeapFreeExEx(block) == 1
+                   : (number & 8 ? GlobalFreeEx : GlobalFreeExEx)(block) == 0);
+}
+
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  SemaphoreControlBegin();
+  return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size < 3) return 0;
-  const std::string text(reinterpret_cast<const char*>(data) + 3, size - 3);
-
-  // The port name: the text up to its first NUL.
-  const std::string port(text.c_str());
-  check(GetPortKind(port.c_str()) == port_kind(port));
-
-  // The capability file: the whole text, any bytes.
-  static const std::string path = "/tmp/hostutil_system_fuzz." + std::to_string(::getpid());
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) return 0;
-  std::fwrite(text.data(), 1, text.size(), f);
-  std::fclose(f);
-
-  const std::uint32_t buffer_size = 1 + data[0] % 64;
-  const char* section = names[data[1] % 6];
-  const char* key = names[data[2] % 6];
-  const char* default_text = data[2] & 0x80 ? nullptr : "NONE";
-  char* buffer = static_cast<char*>(std::malloc(buffer_size));
-  std::memset(buffer, 0x5A, buffer_size);
-  const std::uint32_t n = hostutil::os::private_profile_string(section, key, default_text, buffer,
-                                                               buffer_size, path.c_str());
-  check(n < buffer_size && buffer[n] == '\0' && std::strlen(buffer) == n);
-  check(std::memchr(buffer, '\r', n) == nullptr && std::memchr(buffer, '\n', n) == nullptr);
-  const bool from_default = std::strncmp(buffer, "NONE", n) == 0 && n <= 4;
-  check(from_default || text.find(std::string(buffer, n)) != std::string::npos);
-  std::free(buffer);
+  fuzz::input in{data, size};
+  const uint32_t pick = in.byte();
+  const uint32_t number = in.u32();
+  const std::string text = in.rest();
+  switch (pick % 4) {
+    case 0: {
+      const std::size_t nul = std::min(text.find('\0'), text.size());
+      printers(text.substr(0, nul), text.substr(std::min(nul + 1, text.size())), number);
+      break;
+    }
+    case 1:
+      capability(text, number);
+      break;
+    case 2:
+      names_of_system(number % 300);
+      break;
+    default:
+      shared(text.substr(0, text.find('\0')).substr(0, 60), number, number >> 8 & 0xFFF);
+      break;
+  }
   return 0;
 }

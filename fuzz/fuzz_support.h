@@ -1,0 +1,114 @@
+// What the fuzz targets share: a reader of the input's leading bytes, exact-size
+// copies of texts (so AddressSanitizer sees a read past them), output buffers fenced
+// by canary bytes that are checked when the buffer goes away, and scratch files.
+#pragma once
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace fuzz {
+
+inline void check(bool ok) {
+  if (!ok) std::abort();
+}
+
+// The input front to back: small numbers first, then texts, then the rest.
+struct input {
+  const std::uint8_t* data;
+  std::size_t size;
+  std::uint32_t byte() {
+    if (size == 0) return 0;
+    --size;
+    return *data++;
+  }
+  std::uint32_t u16() { return byte() | byte() << 8; }
+  std::uint32_t u32() { return u16() | u16() << 16; }
+  // Up to most bytes, as many as a leading byte says, cut at a NUL.
+  std::string text(std::size_t most) {
+    std::string s = bytes(byte() % (most + 1));
+    return s.substr(0, s.find('\0'));
+  }
+  std::string bytes(std::size_t n) {
+    if (n > size) n = size;
+    std::string s(reinterpret_cast<const char*>(data), n);
+    data += n;
+    size -= n;
+    return s;
+  }
+  std::string rest() { return bytes(size); }
+};
+
+// A heap copy of exactly the text and its NUL.
+inline std::vector<char> exact(const std::string& text) {
+  return std::vector<char>(text.c_str(), text.c_str() + text.size() + 1);
+}
+
+// An output buffer of size bytes filled with fill, between canaries of 16 bytes.
+class fenced {
+ public:
+  explicit fenced(std::size_t size, char fill = 'Z')
+      : bytes_((check(size < (std::size_t{1} << 30)), size + 2 * guard), canary) {
+    std::memset(data(), fill, this->size());
+  }
+  ~fenced() { check(intact()); }
+  char* data() { return bytes_.data() + guard; }
+  const char* data() const { return bytes_.data() + guard; }
+  char& operator[](std::size_t i) { return data()[i]; }
+  // The buffer as units of T (UTF-16 outputs).
+  template <typename T>
+  T* as() {
+    return reinterpret_cast<T*>(data());
+  }
+  std::uint32_t size() const { return static_cast<std::uint32_t>(bytes_.size() - 2 * guard); }
+  std::string all() const { return std::string(data(), size()); }
+  // True when no byte outside the buffer was written.
+  bool intact() const {
+    const std::string ends(bytes_.begin(), bytes_.begin() + guard);
+    return ends + std::string(bytes_.end() - guard, bytes_.end()) == std::string(2 * guard, canary);
+  }
+  // True when the buffer holds a NUL-ended text and zeros behind it.
+  bool cleared_text() const {
+    const std::size_t n = strnlen(data(), size());
+    return n < size() && std::string(data() + n, size() - n) == std::string(size() - n, '\0');
+  }
+
+ private:
+  static constexpr std::size_t guard = 16;
+  static constexpr char canary = '\xA7';
+  std::vector<char> bytes_;
+};
+
+// A scratch folder of this process, removed at exit, and a path inside it.
+inline std::string scratch(const std::string& name) {
+  static const struct folder {
+    std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("hostutil_fuzz." + std::to_string(::getpid()));
+    folder() { std::filesystem::create_directories(path); }
+    ~folder() {
+      std::error_code ec;
+      std::filesystem::remove_all(path, ec);
+    }
+  } folder;
+  return (folder.path / name).string();
+}
+
+inline void put(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+inline std::string get(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace fuzz

@@ -1,0 +1,311 @@
+// Texts and numbers on any input: the three searches against plain searches,
+// sprintfEx against snprintf, the comparisons and case changes, the error text
+// in buffers of any size, the CRC's linearity, the integer sort and searches,
+// byte order; the number parsers against their bounds, each other and the hex
+// address parser against the last 16 digits. Texts sit in heap blocks of exactly
+// their size, so ASan sees any read past them; outputs lie between canaries.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+#include "fuzz_support.h"
+#include "hostutil.h"
+
+namespace {
+
+using fuzz::check;
+
+void require(bool ok) { check(ok); }
+
+bool is_hex(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// The value of the last 16 hexadecimal digits; 0 for a text that is not all digits.
+uint64_t hex_address(const char* text, uint32_t length) {
+  uint64_t value = 0;
+  for (uint32_t i = 0; i < length && text[i] != '\0'; ++i) {
+    const char c = text[i];
+    if (!is_hex(c)) return 0;
+    value = value * 16 + static_cast<uint64_t>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
+  }
+  return value;
+}
+
+void parsers(const char* text, uint32_t text_length, uint32_t length) {
+  // Where the parse ends: the length, the NUL or the first non-digit.
+  uint32_t end = 0;
+  while (end < length && end < text_length && is_hex(text[end])) ++end;
+  const bool stops_clean = end == length || end == text_length;
+
+  uint32_t hex = 0xA5A5A5A5u;
+  const int32_t hex_ok = ChangeAsciiToHexEx(text, length, &hex);
+  if (text_length == 0) {
+    require(hex_ok == 0 && hex == 0xA5A5A5A5u);
+  } else {
+    require(hex_ok == (stops_clean ? 1 : 0));
+    require(ChangeAsciiToHex(text, length) == (hex_ok ? hex : 0u));
+    const int32_t signed_value = ChangeAsciiToHexEx2(text, length);
+    if (!hex_ok) require(signed_value == 0);
+    if (hex_ok && length >= 1 && length <= 7) {
+      const int32_t half = 1 << (4 * length - 1);
+      require(signed_value >= -half && signed_value < half);
+    }
+  }
+
+  uint32_t dec = 0xA5A5A5A5u;
+  const int32_t dec_ok = ChangeAsciiToBinEx(text, length, &dec);
+  require(dec_ok == 0 || dec_ok == 1);
+  if (dec_ok) {
+    require(dec <= 2147483647u);
+  } else {
+    require(dec == 0xA5A5A5A5u);
+  }
+  require(ChangeAsciiToBin(text, length) == (dec_ok ? dec : 0u));
+
+  const float f = ChangeAsciiToFloat(text, length);
+  require(std::isfinite(f) && f >= 0.0f && f <= 2147483648.0f);
+  require(ChangeAsciiToPtr(text, length) == hex_address(text, length));
+  const int32_t numeric = NumericCheck(text);
+  require(numeric == (std::strspn(text, "0123456789abcdefABCDEF") == text_length ? 1 : 0));
+}
+
+void formatters(fuzz::input& r) {
+  const uint32_t value = r.u32();
+  const uint32_t width = r.u32() % 40;
+  const int32_t suppress = static_cast<int32_t>(r.u32() & 1);
+  for (int radix : {16, 10}) {
+    fuzz::fenced out(width + 1, 'x');
+    if (radix == 16) {
+      ChangeHexToAscii(value, out.data(), width, suppress);
+    } else {
+      ChangeBinToAscii(value, out.data(), width, suppress);
+    }
+    if (width == 0) {
+      require(out[0] == 'x');
+      continue;
+    }
+    const size_t n = std::strlen(out.data());
+    require(n >= 1 && n <= width);
+    if (!suppress) require(n == width);
+    for (size_t i = 0; i < n; ++i)
+      require(radix == 16 ? is_hex(out[i]) : out[i] >= '0' && out[i] <= '9');
+  }
+
+  const uint32_t size = 12 + r.u32() % 4;
+  const uint32_t decimals = r.u32() % 11;
+  fuzz::fenced point(size, 'x');
+  const int32_t done =
+      ChangeBinToAsciiWithDecimalPoint(static_cast<int32_t>(value), point.data(), size, decimals);
+  require(done ? decimals <= 9 && point.cleared_text() : point.all() == std::string(size, 'x'));
+}
+
+void zero_suppress(fuzz::input& r, const char* text, uint32_t text_length) {
+  const uint32_t size = text_length + 1 + r.u32() % 8;
+  const uint32_t width = r.u32() % 24;
+  const int32_t mode = static_cast<int32_t>(r.u32() & 1);
+  fuzz::fenced buffer(size, 'x');
+  std::memcpy(buffer.data(), text, text_length + 1);
+  const int32_t done = ZeroSuppressProc(buffer.data(), size, width, mode);
+  require(std::memchr(buffer.data(), '\0', size) != nullptr);
+  if (!done) require(std::memcmp(buffer.data(), text, text_length + 1) == 0);
+}
+
+char fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 0x20) : c; }
+
+std::string folded(std::string s) {
+  std::transform(s.begin(), s.end(), s.begin(), fold);
+  return s;
+}
+
+// Where memstr matches: each scan for the needle's first byte covers window
+// bytes from the current position, within the haystack.
+const char* memstr_model(const char* h, const std::string& needle, std::uint32_t window) {
+  if (*h == '\0' || needle.empty()) return nullptr;
+  for (const char* at = h; *at != '\0';) {
+    const auto* found = static_cast<const char*>(
+        std::memchr(at, needle[0], std::min<std::size_t>(window, std::strlen(at))));
+    if (found == nullptr || std::strlen(found) < needle.size()) return nullptr;
+    if (std::memcmp(found, needle.data(), needle.size()) == 0) return found;
+    at = found + 1;
+  }
+  return nullptr;
+}
+
+void searches(const std::string& hay, const std::string& needle, std::uint32_t window) {
+  std::vector<char> h = fuzz::exact(hay);
+  std::vector<char> n = fuzz::exact(needle);
+  check(memstr(h.data(), n.data(), window) == memstr_model(h.data(), needle, window));
+  const char* last = strrstr(h.data(), n.data());
+  if (needle.empty()) {
+    check(last == nullptr || (last >= h.data() && last <= h.data() + hay.size()));
+  } else {
+    const std::size_t at = hay.rfind(needle);
+    check(last == (at == std::string::npos ? nullptr : h.data() + at));
+  }
+  const std::size_t at = needle.empty() ? std::string::npos : folded(hay).find(folded(needle));
+  check(strnostr(h.data(), n.data()) == (at == std::string::npos ? nullptr : h.data() + at));
+}
+
+// The buffer holds the first size - 1 characters of the whole text, then zeros.
+void formatted(const std::string& text, std::uint32_t size, std::int32_t value) {
+  char whole[1024];
+  const int n = std::snprintf(whole, sizeof whole, "%d.%s.%x", value, text.c_str(), value);
+  fuzz::fenced buffer(size);
+  sprintfEx(buffer.data(), size, "%d.%s.%x", value, text.c_str(), value);
+  if (size == 0) return;
+  std::string expected(whole, std::min<std::size_t>(static_cast<std::size_t>(n), size - 1));
+  expected.resize(size, '\0');
+  check(buffer.all() == expected);
+  fuzz::fenced untouched(size);
+  sprintfEx(untouched.data(), size, "");
+  check(untouched.all() == std::string(size, 'Z'));
+}
+
+void comparisons(const std::string& a, const std::string& b, std::uint32_t count) {
+  std::vector<char> x = fuzz::exact(a);
+  std::vector<char> y = fuzz::exact(b);
+  check(CompareCase(x.data(), y.data()) == (a == b));
+  check(CompareNoCase(x.data(), y.data()) == (folded(a) == folded(b)));
+  const bool same = folded(a.substr(0, count)) == folded(b.substr(0, count));
+  check(CompareNoCaseN(x.data(), y.data(), count) == same);
+  check(CompareCaseN(x.data(), y.data(), count) == same);
+  check(CompareCase(nullptr, nullptr) == 1 && CompareNoCase(x.data(), nullptr) == 0);
+}
+
+// Case changes over count bytes of a buffer holding any bytes, past NULs too.
+void case_changes(const std::string& bytes, std::uint32_t count, bool upper) {
+  fuzz::fenced buffer(bytes.size());
+  bytes.copy(buffer.data(), buffer.size());
+  count = bytes.empty() ? 0 : count % (bytes.size() + 1);
+  (upper ? MakeUpper : MakeLower)(buffer.data(), count);
+  std::string expected = bytes;
+  for (std::uint32_t i = 0; !bytes.empty() && bytes[0] != '\0' && i < count; ++i) {
+    const char c = expected[i];
+    if (upper && c >= 'a' && c <= 'z') expected[i] = static_cast<char>(c - 0x20);
+    if (!upper && c >= 'A' && c <= 'Z') expected[i] = static_cast<char>(c + 0x20);
+  }
+  check(buffer.all() == expected);
+}
+
+// Any size: the text cut to size - 1 characters, the result at most the size.
+void error_text(std::uint32_t code, std::uint32_t size) {
+  fuzz::fenced whole(4096);
+  const std::uint32_t n = GetLastErrorString(code, whole.data(), whole.size());
+  check(n < whole.size() && whole.cleared_text() && std::strlen(whole.data()) == n);
+  fuzz::fenced buffer(size);
+  check(GetLastErrorString(code, buffer.data(), size) == std::min(n, size));
+  check(size == 0 ||
+        (buffer.cleared_text() &&
+         std::string(buffer.data()) == std::string(whole.data(), std::min(n, size - 1))));
+}
+
+void arrays(const std::string& bytes, std::int32_t key, std::uint32_t width) {
+  // Without initial value or final XOR the CRC is linear: crc(a ^ b) = crc(a) ^ crc(b).
+  const std::size_t half = bytes.size() / 2;
+  const std::string a = bytes.substr(0, half), b = bytes.substr(half, half);
+  std::string x = a;
+  for (std::size_t i = 0; i < half; ++i) x[i] = static_cast<char>(a[i] ^ b[i]);
+  const auto crc = [](const std::string& v) {
+    return CalculateCRC(v.data(), static_cast<std::uint32_t>(v.size()));
+  };
+  check(crc(x) == (crc(a) ^ crc(b)));
+
+  std::vector<std::int32_t> values(bytes.size() / 4);
+  if (!values.empty()) {
+    std::memcpy(values.data(), bytes.data(), values.size() * 4);
+    values[values.size() / 2] = key;
+  }
+  std::vector<std::int32_t> sorted = values;
+  std::sort(sorted.begin(), sorted.end());
+  const auto count = static_cast<std::uint32_t>(values.size());
+  for (int ascending = 1; ascending >= 0; --ascending) {
+    std::vector<std::int32_t> v = values;
+    QuickSort(v.data(), count, ascending);
+    if (!ascending) std::reverse(v.begin(), v.end());
+    check(v == sorted);
+    if (!ascending) std::reverse(v.begin(), v.end());
+    const std::uint32_t at = (ascending ? BinarySearch : BinarySearchDSC)(v.data(), count, key);
+    check(at == HOSTUTIL_NOT_FOUND ? values.empty() : at < count && v[at] == key);
+  }
+
+  fuzz::fenced block(bytes.size());
+  std::memcpy(block.data(), bytes.data(), bytes.size());
+  ChangeEndian(block.data(), block.size());
+  const bool reversed = !bytes.empty() && bytes.size() <= 256;
+  check(block.all() == (reversed ? std::string(bytes.rbegin(), bytes.rend()) : bytes));
+  const auto value = static_cast<std::uint32_t>(key);
+  std::uint32_t expected = 0;
+  for (std::uint32_t i = 0; i < width; ++i) expected = expected << 8 | (value >> (8 * i) & 0xFF);
+  check(ChangeBigEndian(value, width) == expected && ChangeLittleEndian(value, width) == expected);
+}
+
+// The number parsers on a text and lengths around it, the formatters and the
+// zero suppression on values read from the text.
+void numbers(const uint8_t* data, size_t size) {
+  fuzz::input r{data, size};
+  const uint32_t selector = r.u32();
+  // The rest is the text, cut at its first NUL and held in a block of its size.
+  const size_t raw = r.size;
+  const auto* nul = static_cast<const uint8_t*>(std::memchr(r.data, 0, raw));
+  const uint32_t text_length = static_cast<uint32_t>(nul ? nul - r.data : raw);
+  std::unique_ptr<char[]> text(new char[text_length + 1]);
+  std::memcpy(text.get(), r.data, text_length);
+  text[text_length] = '\0';
+
+  // Lengths around the text's own, and a few far beyond it.
+  const uint32_t lengths[] = {text_length, selector >> 2 & 0x3FF,
+                              text_length + (selector >> 2 & 0xF),
+                              0xFFFFFFFFu - (selector >> 2 & 0xF)};
+  const uint32_t length = lengths[selector & 3];
+  parsers(text.get(), text_length, length);
+
+  fuzz::input rest{reinterpret_cast<const uint8_t*>(text.get()), text_length};
+  formatters(rest);
+  rest = {reinterpret_cast<const uint8_t*>(text.get()), text_length};
+  zero_suppress(rest, text.get(), text_length);
+}
+
+}  // namespace
+
+// The registered work areas of the number conversions need the semaphore table.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  SemaphoreControlBegin();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size > 0 && data[0] % 7 == 6) {
+    numbers(data + 1, size - 1);
+    return 0;
+  }
+  fuzz::input in{data, size};
+  const std::uint32_t pick = in.byte();
+  const std::uint32_t number = in.u16();
+  const auto value = static_cast<std::int32_t>(in.u32());
+  const std::string needle = in.text(12);
+  const std::string bytes = in.rest();
+  const std::string hay = bytes.substr(0, bytes.find('\0'));
+  switch (pick % 7) {
+    case 0:
+      searches(hay, needle, number % 64);
+      break;
+    case 1:
+      formatted(hay.substr(0, 900), number % 300, value);
+      break;
+    case 2:
+      comparisons(needle, hay, number % 20);
+      break;
+    case 3:
+      case_changes(bytes, number, (pick & 8) != 0);
+      break;
+    case 4:
+      error_text(static_cast<std::uint32_t>(value) % 256, number % 256);
+      break;
+    default:
+      arrays(bytes, value, number % 5);
+      break;
+  }
+  return 0;
+}
