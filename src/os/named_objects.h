@@ -10,13 +10,13 @@
 namespace hostutil::os {
 
 struct named_object {
-  std::string name;            // as the application gave it
-  std::string where;           // the object's file, or its path in the object manager
-  std::int64_t count = -1;     // -1 wherever the system cannot tell
+  std::string name;         // as the application gave it
+  std::string where;        // the object's file, or its path in the object manager
+  std::int64_t count = -1;  // -1 wherever the system cannot tell
   std::int64_t maximum = -1;
-  std::int64_t handles = -1;   // handles that hold it open, the lister's own not counted
-  std::int64_t kept = 0;       // closed handles a process keeps for reuse (POSIX)
-  std::int64_t processes = -1; // processes with it open, the lister not counted
+  std::int64_t handles = -1;    // handles that hold it open, the lister's own not counted
+  std::int64_t kept = 0;        // closed handles a process keeps for reuse (POSIX)
+  std::int64_t processes = -1;  // processes with it open, the lister not counted
 };
 
 // Every such object there is now, in no particular order.

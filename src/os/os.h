@@ -55,5 +55,4 @@ void semaphore_reuse(bool on);
 // killed holder leaves behind where objects outlive their last handle.
 void semaphore_sweep();
 
-
 }  // namespace hostutil::os

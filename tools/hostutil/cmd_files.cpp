@@ -240,8 +240,8 @@ const bool trace_step = host::add_tour_step(
      [](host::tour_context& t) {
        char trace_path[260];
        GetFilePath("trace.txt", trace_path, sizeof trace_path);
-       const bool ok = t.check(Trace("hostutil tour", 40) == 20480,
-                               std::string("a record in ") + trace_path);
+       const bool ok =
+           t.check(Trace("hostutil tour", 40) == 20480, std::string("a record in ") + trace_path);
        const std::string log = host::read_file(trace_path).value_or("");
        const size_t last = log.rfind("hostutil tour");
        if (last != std::string::npos) t.say("  " + log.substr(last, 125));

@@ -59,8 +59,7 @@ int list_objects(bool json, bool only_stale) {
       std::cout << (&o == objects.data() ? "\n" : ",\n") << "  {\"name\": " << json_text(o.name)
                 << ", \"count\": " << number_text(o.count, "null")
                 << ", \"maximum\": " << number_text(o.maximum, "null")
-                << ", \"handles\": " << number_text(o.handles, "null")
-                << ", \"kept\": " << o.kept
+                << ", \"handles\": " << number_text(o.handles, "null") << ", \"kept\": " << o.kept
                 << ", \"processes\": " << number_text(o.processes, "null")
                 << ", \"stale\": " << (stale(o) ? "true" : "false")
                 << ", \"where\": " << json_text(o.where) << "}";
@@ -128,9 +127,10 @@ const bool commands = host::add_commands([](CLI::App& app) {
   static std::vector<std::string> cmd;
   lock->add_option("NAME", name, "semaphore name shared by the family's processes")->required();
   static double timeout = -1;
-  auto* retry_option = lock->add_option("--retries", retries,
-                                        "attempts, 500 ms apart, before giving up (0 = wait for ever)")
-                           ->capture_default_str();
+  auto* retry_option =
+      lock->add_option("--retries", retries,
+                       "attempts, 500 ms apart, before giving up (0 = wait for ever)")
+          ->capture_default_str();
   lock->add_option("--timeout", timeout, "give up after about SECONDS (in place of --retries)")
       ->check(CLI::NonNegativeNumber)
       ->excludes(retry_option);
@@ -183,10 +183,11 @@ const bool lock_step = host::add_tour_step(
        t.say("a second process runs \"hostutil lock NAME --timeout 0.5 -- hostutil error 0\":");
        const auto kept_out = hostutil::tools::run_captured(probe);
        t.say("it says: " + host::trimmed(kept_out.output));
-       ok &= t.check(kept_out.status == lock_unavailable &&
-                         kept_out.output.find("after 2 attempts: 1 other handle") != std::string::npos,
-                     "it is kept out, and sees our one handle (status " +
-                         std::to_string(kept_out.status) + ")");
+       ok &= t.check(
+           kept_out.status == lock_unavailable &&
+               kept_out.output.find("after 2 attempts: 1 other handle") != std::string::npos,
+           "it is kept out, and sees our one handle (status " + std::to_string(kept_out.status) +
+               ")");
        SemaphoreLeave(name.c_str(), 0);
        const auto let_in = hostutil::tools::run_captured(probe);
        char success[512];

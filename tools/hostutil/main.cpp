@@ -119,8 +119,9 @@ int run_tour(int copied_step) {
       if (!step.beside_program) {
         ok = step.run(ctx);
       } else if (!copy.empty()) {
-        ok = hostutil::tools::process({copy, "tour", "--step", std::to_string(step.order)})
-                 .wait() == 0;
+        ok =
+            hostutil::tools::process({copy, "tour", "--step", std::to_string(step.order)}).wait() ==
+            0;
       }
     } catch (const std::exception& e) {
       std::cout << "    FAILED  " << e.what() << "\n";

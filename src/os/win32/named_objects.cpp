@@ -2,9 +2,9 @@
 // makes every semaphore with a maximum count of 2, which is how its objects are
 // told from other programs' semaphores. Windows cannot say which processes hold
 // a handle without a walk of every handle in the system, so that stays unknown.
-#include <windows.h>
-
 #include "os/named_objects.h"
+
+#include <windows.h>
 
 namespace hostutil::os {
 namespace {
