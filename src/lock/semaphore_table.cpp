@@ -164,6 +164,10 @@ HOSTUTIL_API void HOSTUTIL_CALL SemaphoreControlBegin(void) {
   g_free.reset();
   g_table_initialised = 1;
   os::calls().semaphore_reuse(true);  // released names come back cheaply, as the heap's often do
+  // Here, not at the first open of a name: every process of the family sets the
+  // table up once before it locks anything, so what killed processes left goes
+  // at the next start of any of them, and opening keeps its cost of no scan.
+  os::calls().semaphore_sweep();
 }
 
 HOSTUTIL_API void HOSTUTIL_CALL SemaphoreControlEnd(void) {

@@ -51,5 +51,8 @@ bool semaphore_close(semaphore* sem);
 // kept handle for good. The semaphore table has it on while it is set up.
 void semaphore_reuse(bool on);
 
+// Clears away this user's objects that no process holds open any more, which a
+// killed holder leaves behind where objects outlive their last handle.
+void semaphore_sweep();
 
 }  // namespace hostutil::os

@@ -14,6 +14,7 @@ system_calls& calls() {
       .semaphore_post = semaphore_post,
       .semaphore_close = semaphore_close,
       .semaphore_reuse = semaphore_reuse,
+      .semaphore_sweep = semaphore_sweep,
       .heap_allocate = heap_allocate,
       .heap_size = heap_size,
       .heap_scrub = heap_scrub,

@@ -29,6 +29,7 @@ struct system_calls {
   decltype(&os::semaphore_post) semaphore_post;
   decltype(&os::semaphore_close) semaphore_close;
   decltype(&os::semaphore_reuse) semaphore_reuse;
+  decltype(&os::semaphore_sweep) semaphore_sweep;
   // the process heap, and the zero-filled global blocks
   decltype(&os::heap_allocate) heap_allocate;
   decltype(&os::heap_size) heap_size;

@@ -51,6 +51,13 @@ inline finished run_captured(const std::vector<std::string>& argv) {
 // The path of the running program.
 std::string self_path();
 
+// Copies this program into folder (ending in the separator), so that it can run
+// from there, and makes sure the copy finds the shared library that exports
+// symbol: a copy of it beside the program on Windows; on POSIX its folder first
+// on LD_LIBRARY_PATH, for the children started from now on. The copy's path;
+// empty on failure.
+std::string copy_of_self(const std::string& folder, const char* symbol);
+
 // A fresh folder under the system's temporary folder, named after tag, ending
 // in the platform's separator; empty when none can be made.
 std::string scratch_folder(const std::string& tag);

@@ -179,7 +179,8 @@ const bool commands = host::add_commands([](CLI::App& app) {
 // ---- tour ------------------------------------------------------------------
 
 const bool profile_step = host::add_tour_step(
-    {60, "Settings file beside the program", [](host::tour_context& t) {
+    {60, "Settings file beside the program",
+     [](host::tour_context& t) {
        library_session session;
        const char* name = "hostutil-tour-settings.ini";
        char path[260];
@@ -209,6 +210,7 @@ const bool profile_step = host::add_tour_step(
        WriteFileValueString(name, "Net", "Host", "x");
        ok &= t.check(FileSizeGet(path) == 0, "the writer does not create a missing file");
        return ok;
-     }});
+     },
+     true});
 
 }  // namespace

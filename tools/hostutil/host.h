@@ -34,10 +34,13 @@ struct tour_context {
 };
 
 // A tour step: order decides the running order (subsystem order, tens apart).
+// A step that writes files beside the program runs in a copy of the program
+// placed in the scratch folder, so that an installed folder is never written.
 struct tour_step {
   int order;
   std::string title;
   std::function<bool(tour_context&)> run;
+  bool beside_program = false;
 };
 bool add_tour_step(tour_step step);
 

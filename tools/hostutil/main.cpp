@@ -80,12 +80,26 @@ std::string one_line(const std::string& text) {
 
 namespace {
 
-int run_tour() {
+// One step, in the copy of this program that the tour placed in its scratch
+// folder: that folder is the step's, and the program's.
+int run_copied_step(int order) {
+  tour_context ctx;
+  ctx.self = hostutil::tools::self_path();
+  ctx.scratch = ctx.self.substr(0, ctx.self.find_last_of("/\\") + 1);
+  for (const auto& step : steps()) {
+    if (step.order == order) return step.run(ctx) ? 0 : 1;
+  }
+  return 1;
+}
+
+int run_tour(int copied_step) {
+  if (copied_step >= 0) return run_copied_step(copied_step);
   auto all = steps();
   std::stable_sort(all.begin(), all.end(),
                    [](const tour_step& a, const tour_step& b) { return a.order < b.order; });
   tour_context ctx;
   ctx.self = hostutil::tools::self_path();
+  std::string copy;  // of this program in the scratch folder, made when a step needs it
   const std::string root = hostutil::tools::scratch_folder("tour");
   if (root.empty()) {
     std::cerr << "hostutil tour: cannot make a scratch folder\n";
@@ -98,7 +112,17 @@ int run_tour() {
     ctx.scratch = root;
     bool ok = false;
     try {
-      ok = step.run(ctx);
+      if (step.beside_program && copy.empty()) {
+        copy = hostutil::tools::copy_of_self(root, "SemaphoreControlBegin");
+        if (copy.empty()) std::cout << "    FAILED  cannot copy the program into " << root << "\n";
+      }
+      if (!step.beside_program) {
+        ok = step.run(ctx);
+      } else if (!copy.empty()) {
+        ok =
+            hostutil::tools::process({copy, "tour", "--step", std::to_string(step.order)}).wait() ==
+            0;
+      }
     } catch (const std::exception& e) {
       std::cout << "    FAILED  " << e.what() << "\n";
     }
@@ -116,8 +140,10 @@ int run_tour() {
 int main(int argc, char** argv) {
   CLI::App app{"hostutil: the command-line host of the hostutil library"};
   app.require_subcommand(1);
-  host::runs(app.add_subcommand("tour", "Guided run of every subsystem, in a scratch folder"),
-             host::run_tour);
+  auto* tour = app.add_subcommand("tour", "Guided run of every subsystem, in a scratch folder");
+  static int copied_step = -1;
+  tour->add_option("--step", copied_step)->group("");  // how the tour starts its copy
+  host::runs(tour, [] { return host::run_tour(copied_step); });
   for (auto& setup : host::setups()) setup(app);
   try {
     app.parse(argc, argv);

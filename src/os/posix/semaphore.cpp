@@ -138,6 +138,8 @@ bool try_take(shared_block& b) {
 
 void semaphore_reuse(bool on) { kept_handles::kept().set_on(on); }
 
+void semaphore_sweep() { object_sweep(); }
+
 semaphore* semaphore_open(const char* name, std::uint32_t initial, std::uint32_t maximum) {
   // Windows takes signed counts: a maximum past INT32_MAX is as invalid there.
   if (name == nullptr || maximum == 0 || maximum > INT32_MAX || initial > maximum) {

@@ -66,6 +66,10 @@ void object_keep(semaphore& sem);
 // handle is freed whatever happens; false when the file may have been left behind.
 bool object_close(semaphore* sem);
 
+// Removes this user's objects that no handle holds open any more (left by
+// killed processes), each decided under its guard as its last closer would.
+void object_sweep();
+
 // Lets go of this process's copy of the handle and nothing else (a forked child
 // shares its parent's open files, and with them the slots' locks).
 void object_drop_copy(semaphore* sem);

@@ -33,4 +33,7 @@ bool semaphore_close(semaphore* sem) { return CloseHandle(as_handle(sem)) != 0; 
 // The system's own objects cost little to open and close: nothing is kept.
 void semaphore_reuse(bool) {}
 
+// The system's objects die with their last handle, whoever held them.
+void semaphore_sweep() {}
+
 }  // namespace hostutil::os

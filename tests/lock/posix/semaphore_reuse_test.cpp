@@ -91,4 +91,24 @@ TEST(SemaphoreReuse, ProcessThatEndsLeavesNothingBehind) {
   fs::remove_all(folder, ec);
 }
 
+TEST(SemaphoreReuse, NextProcessClearsAwayWhatKilledHoldersLeft) {
+  if (!fs::is_directory("/dev/shm")) GTEST_SKIP() << "no /dev/shm here";
+  const std::string folder = hostutil::test::scratch_folder("reuse-killed");
+  const std::string name = "hostutil-reuse-" + fs::path(folder).parent_path().filename().string();
+  for (const char* tail : {"-a", "-b", "-c"}) {
+    child_process child("take_released_name", {name + tail, folder});
+    ASSERT_TRUE(wait_for_file(fs::path(folder) / "held"));
+    child.kill();
+    child.wait();
+    fs::remove(fs::path(folder) / "held");
+  }
+  // Nobody opens those names again; the next process to set its table up (and
+  // to take and leave a name of its own) ends, and none of them is left.
+  touch(fs::path(folder) / "release");
+  EXPECT_EQ(child_process("take_released_name", {name + "-next", folder}).wait(), 0);
+  EXPECT_FALSE(left_in_shm(name));
+  std::error_code ec;
+  fs::remove_all(folder, ec);
+}
+
 }  // namespace

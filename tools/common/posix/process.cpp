@@ -2,6 +2,7 @@
 // started by posix_spawnp, so a bare command name is looked up in PATH.
 #include "common/process.h"
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -12,6 +13,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <filesystem>
 
 extern char** environ;
 
@@ -100,6 +102,24 @@ std::string self_path() {
   char buf[PATH_MAX];
   const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
   return n > 0 ? std::string(buf, static_cast<std::size_t>(n)) : std::string();
+}
+
+std::string copy_of_self(const std::string& folder, const char* symbol) {
+  const std::filesystem::path self = self_path();
+  const std::string copy = folder + self.filename().string();
+  std::error_code ec;
+  std::filesystem::copy_file(self, copy, std::filesystem::copy_options::overwrite_existing, ec);
+  Dl_info where{};
+  const void* found = dlsym(RTLD_DEFAULT, symbol);
+  if (ec || found == nullptr || dladdr(found, &where) == 0 || where.dli_fname == nullptr) {
+    return std::string();
+  }
+  std::string path = std::filesystem::path(where.dli_fname).parent_path().string();
+  if (const char* old = getenv("LD_LIBRARY_PATH"); old != nullptr && *old != '\0') {
+    path += std::string(":") + old;
+  }
+  setenv("LD_LIBRARY_PATH", path.c_str(), 1);
+  return copy;
 }
 
 std::string scratch_folder(const std::string& tag) {

@@ -6,6 +6,8 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <psapi.h>
 
 #include <cstdio>
 
@@ -97,6 +99,28 @@ std::string self_path() {
   char buf[MAX_PATH];
   const DWORD n = GetModuleFileNameA(nullptr, buf, MAX_PATH);
   return std::string(buf, n);
+}
+
+std::string copy_of_self(const std::string& folder, const char* symbol) {
+  // The library is the loaded module, other than the program, that exports symbol.
+  HMODULE modules[256];
+  DWORD bytes = 0;
+  if (!K32EnumProcessModules(GetCurrentProcess(), modules, sizeof modules, &bytes)) return "";
+  const std::string self = self_path();
+  std::string library;
+  for (DWORD i = 1; i < bytes / sizeof modules[0] && i < 256 && library.empty(); ++i) {
+    char path[MAX_PATH];
+    if (GetProcAddress(modules[i], symbol) != nullptr &&
+        GetModuleFileNameA(modules[i], path, sizeof path) != 0) {
+      library = path;
+    }
+  }
+  auto beside = [&folder](const std::string& path) {
+    const std::string copy = folder + path.substr(path.find_last_of("\\/") + 1);
+    return CopyFileA(path.c_str(), copy.c_str(), FALSE) ? copy : std::string();
+  };
+  if (library.empty() || beside(library).empty()) return "";
+  return beside(self);
 }
 
 std::string scratch_folder(const std::string& tag) {
