@@ -9,6 +9,7 @@
 #ifndef HOSTUTIL_H
 #define HOSTUTIL_H
 
+#include "hostutil/version.h"
 #include "hostutil/abi.h"
 #include "hostutil/types.h"
 #include "hostutil/frame.h"
