@@ -1,4 +1,7 @@
-/* hostutil/abi.h - how hostutil's functions are exported, called and linked. */
+/** \file hostutil/abi.h
+    \brief How hostutil's functions are exported, called and linked.
+
+    Included by every other header; users include hostutil.h. */
 #ifndef HOSTUTIL_ABI_H
 #define HOSTUTIL_ABI_H
 
@@ -9,8 +12,6 @@
 #include <windows.h>
 #endif
 
-/* ---- Export and calling convention ---- */
-
 /* The DLL exports its names through its module definition file, so nothing is needed on
    Windows; the shared object hides everything but what is marked here. */
 #ifndef HOSTUTIL_API
@@ -19,14 +20,17 @@
 #elif defined(__GNUC__) || defined(__clang__)
 #define HOSTUTIL_API __attribute__((visibility("default")))
 #else
+/** Marks a declaration as exported: default visibility in the shared object, nothing on
+    Windows, where the module definition file names the exports. */
 #define HOSTUTIL_API
 #endif
 #endif
 
-/* The platform's standard calling convention. */
 #if defined(_WIN32)
 #define HOSTUTIL_CALL WINAPI
 #else
+/** The platform's standard calling convention: WINAPI (stdcall on 32-bit Windows) on
+    Windows, the C convention elsewhere. */
 #define HOSTUTIL_CALL
 #endif
 
@@ -36,16 +40,19 @@
 #elif !defined(__cplusplus) && defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L
 #define HOSTUTIL_STATIC_CHECK(condition, tag) _Static_assert(condition, #tag)
 #else
+/** A compile-time check of the binary layout: the build stops when condition is false.
+    tag names the check in the compiler's message. */
 #define HOSTUTIL_STATIC_CHECK(condition, tag) \
   typedef char hostutil_check_##tag[(condition) ? 1 : -1]
 #endif
 
-/* C linkage for every declaration, in C++ too. */
 #ifdef __cplusplus
 #define HOSTUTIL_BEGIN_DECLS extern "C" {
 #define HOSTUTIL_END_DECLS }
 #else
+/** Opens C linkage for the declarations that follow, in C++ too. */
 #define HOSTUTIL_BEGIN_DECLS
+/** Closes HOSTUTIL_BEGIN_DECLS. */
 #define HOSTUTIL_END_DECLS
 #endif
 
