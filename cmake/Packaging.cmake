@@ -63,6 +63,8 @@ else()
   set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
   set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
   set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${PROJECT_HOMEPAGE_URL}")
+  # The loader's cache is refreshed by dpkg's ldconfig trigger.
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/cmake/debian/triggers)
   # What Debian asks of every package: copyright, changelog, and the reasons this one
   # is a single package rather than the usual library / -dev / tools split.
   set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/hostutil)
