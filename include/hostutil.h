@@ -10,18 +10,18 @@
 #ifndef HOSTUTIL_H
 #define HOSTUTIL_H
 
-#include "hostutil/version.h"
 #include "hostutil/abi.h"
-#include "hostutil/types.h"
-#include "hostutil/frame.h"
-#include "hostutil/lock.h"
-#include "hostutil/heap.h"
-#include "hostutil/file.h"
-#include "hostutil/profile.h"
-#include "hostutil/csv.h"
-#include "hostutil/convert.h"
 #include "hostutil/algo.h"
-#include "hostutil/system.h"
+#include "hostutil/convert.h"
+#include "hostutil/csv.h"
+#include "hostutil/file.h"
+#include "hostutil/frame.h"
+#include "hostutil/heap.h"
+#include "hostutil/lock.h"
+#include "hostutil/profile.h"
 #include "hostutil/shell.h"
+#include "hostutil/system.h"
+#include "hostutil/types.h"
+#include "hostutil/version.h"
 
 #endif /* HOSTUTIL_H */

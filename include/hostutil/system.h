@@ -24,9 +24,9 @@
 
 /** \name GetCurrentUserGroup's results
     @{ */
-#define HOSTUTIL_GROUP_ADMINISTRATORS 544u  /**< the caller has administrator access */
-#define HOSTUTIL_GROUP_USERS 545u           /**< the caller is an ordinary user */
-#define HOSTUTIL_GROUP_NONE 0xFFFFFFFFu     /**< the system has no such groups */
+#define HOSTUTIL_GROUP_ADMINISTRATORS 544u /**< the caller has administrator access */
+#define HOSTUTIL_GROUP_USERS 545u          /**< the caller is an ordinary user */
+#define HOSTUTIL_GROUP_NONE 0xFFFFFFFFu    /**< the system has no such groups */
 /** @} */
 
 HOSTUTIL_BEGIN_DECLS

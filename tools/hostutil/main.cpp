@@ -117,7 +117,8 @@ int main(int argc, char** argv) {
   CLI::App app{"hostutil: the command-line host of the hostutil library"};
   app.require_subcommand(1);
   // The version of the library this host was built with and ships beside.
-  app.set_version_flag("--version", "hostutil " HOSTUTIL_VERSION, "Print the library's version and exit");
+  app.set_version_flag("--version", "hostutil " HOSTUTIL_VERSION,
+                       "Print the library's version and exit");
   host::runs(app.add_subcommand("tour", "Guided run of every subsystem, in a scratch folder"),
              host::run_tour);
   for (auto& setup : host::setups()) setup(app);
