@@ -66,9 +66,11 @@ HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeAsciiToHexEx(const char* text, uint32_t
     \param length the number of digits, the width of the number.
     \return the value sign-extended from 4 x length bits; 0 on failure. */
 HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeAsciiToHexEx2(const char* text, uint32_t length);
-/** Writes a number as upper-case hexadecimal digits.
+/** Writes a number as upper-case hexadecimal digits. The work area is a registered
+    allocation (GlobalAllocEx), so SemaphoreControlBegin must have been called.
     \param value the number.
-    \param output receives width digits and a NUL; it must hold width + 1 bytes.
+    \param output receives width digits and a NUL, it must hold width + 1 bytes; only zero
+           bytes (an empty text) when the work area cannot be had.
     \param width the number of digits.
     \param suppress nonzero to leave leading zeros out. */
 HOSTUTIL_API void HOSTUTIL_CALL ChangeHexToAscii(uint32_t value, char* output, uint32_t width,
