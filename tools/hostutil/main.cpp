@@ -140,6 +140,9 @@ int run_tour(int copied_step) {
 int main(int argc, char** argv) {
   CLI::App app{"hostutil: the command-line host of the hostutil library"};
   app.require_subcommand(1);
+  // The version of the library this host was built with and ships beside.
+  app.set_version_flag("--version", "hostutil " HOSTUTIL_VERSION,
+                       "Print the library's version and exit");
   auto* tour = app.add_subcommand("tour", "Guided run of every subsystem, in a scratch folder");
   static int copied_step = -1;
   tour->add_option("--step", copied_step)->group("");  // how the tour starts its copy
