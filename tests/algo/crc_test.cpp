@@ -1,6 +1,5 @@
 // CalculateCRC against its check values and a bit-at-a-time reference over
-// every length and alignment, and the register carried across blocks as the
-// host's streaming does it.
+// every length and alignment.
 #include "algo/crc.h"
 
 #include <gtest/gtest.h>
@@ -53,9 +52,8 @@ TEST(Crc, CheckValuesAndNothingToRead) {
 // end and handover to the tables must match the byte loop exactly. The
 // reference grows one byte at a time, checked bit by bit on short lengths.
 TEST(Crc, EqualsTheReferencesAtEveryLengthAndAlignment) {
-  using hostutil::algo::crc_continue;
   using hostutil::algo::crc_continue_bytewise;
-  const auto data = random_bytes((16u << 20) + 64, 7);
+  const auto data = random_bytes((1u << 20) + 64, 7);
   for (size_t align = 0; align < 64; ++align) {
     const unsigned char* p = data.data() + align;
     uint16_t expected = 0;
@@ -67,39 +65,8 @@ TEST(Crc, EqualsTheReferencesAtEveryLengthAndAlignment) {
       ASSERT_EQ(CalculateCRC(p, static_cast<uint32_t>(n)), expected)
           << "length " << n << " alignment " << align;
     }
-    for (uint16_t reg : {0x0001, 0x8000, 0x1234, 0xFFFF}) {
-      for (size_t n : {512u, 1023u, 1039u, 4096u}) {
-        ASSERT_EQ(crc_continue(reg, p, n), crc_continue_bytewise(reg, p, n)) << reg << " " << n;
-      }
-    }
   }
   EXPECT_EQ(CalculateCRC(data.data(), 1u << 20), crc_bit_by_bit(data.data(), 1u << 20));
-  EXPECT_EQ(crc_continue(0, data.data() + 3, data.size() - 3),
-            crc_continue_bytewise(0, data.data() + 3, data.size() - 3));
-}
-
-TEST(Crc, RegisterCarriesAcrossBlocks) {
-  const auto data = random_bytes(10000, 3);
-  const uint16_t whole = CalculateCRC(data.data(), static_cast<uint32_t>(data.size()));
-  for (size_t block : {1u, 2u, 15u, 16u, 17u, 4096u}) {
-    uint16_t reg = 0;
-    // The exported call continues a register when fed its two bytes, bit-reversed,
-    // in front of the next block: that is how the host streams a file.
-    std::vector<unsigned char> framed;
-    for (size_t at = 0; at < data.size(); at += block) {
-      const size_t n = std::min(block, data.size() - at);
-      const uint16_t carried = hostutil::algo::crc_continue(reg, data.data() + at, n);
-      framed.assign(2, 0);
-      for (int bit = 0; bit < 8; ++bit) {
-        framed[0] = static_cast<unsigned char>(framed[0] | (((reg >> (15 - bit)) & 1u) << bit));
-        framed[1] = static_cast<unsigned char>(framed[1] | (((reg >> (7 - bit)) & 1u) << bit));
-      }
-      framed.insert(framed.end(), data.begin() + at, data.begin() + at + n);
-      ASSERT_EQ(CalculateCRC(framed.data(), static_cast<uint32_t>(framed.size())), carried);
-      reg = carried;
-    }
-    EXPECT_EQ(reg, whole) << "block " << block;
-  }
 }
 
 }  // namespace

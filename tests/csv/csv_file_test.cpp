@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "heap/registry.h"
 #include "hostutil.h"
 #include "support/scratch_files.h"
 
@@ -14,18 +13,15 @@ namespace {
 
 using namespace hostutil::test::files;
 
-class CsvFiles : public scratch_test {
+class CsvFiles : public table_test {
  protected:
   void SetUp() override {
-    scratch_test::SetUp();
+    table_test::SetUp();
     out_ = path("out.csv");
-    SemaphoreControlBegin();
   }
   void TearDown() override {
     FreeHeapArea(&area_);
-    EXPECT_EQ(hostutil::heap::allocation_registry(), nullptr) << "scratch left registered";
-    SemaphoreControlEnd();
-    scratch_test::TearDown();
+    table_test::TearDown();
   }
   // The records written by `make` to the file (which held `before` unless it
   // is null), and then the file's bytes; the area is only read.

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "heap/registry.h"
 #include "hostutil.h"
+#include "support/scratch_files.h"
 
 namespace {
 
@@ -62,14 +62,7 @@ std::vector<std::string> split(decoder d, const char* sep, const std::string& li
   return items;
 }
 
-class CsvItems : public ::testing::Test {
- protected:
-  void SetUp() override { SemaphoreControlBegin(); }
-  void TearDown() override {
-    EXPECT_EQ(hostutil::heap::allocation_registry(), nullptr) << "scratch left registered";
-    SemaphoreControlEnd();
-  }
-};
+using CsvItems = hostutil::test::fresh_table;
 
 TEST_F(CsvItems, Encoding) {
   // Exactly room for the item and its NUL; one byte less fails, leaving it empty.

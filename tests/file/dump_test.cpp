@@ -89,10 +89,6 @@ TEST(Dump, LongerThanTheReportedSizeIsCutNeverOverrun) {
   const std::string wide = reference_dump({0x7F}, 257);
   EXPECT_NE(wide.find(" fe ff 100\r\n"), std::string::npos);
   EXPECT_EQ(dump({0x7F}, GetSizeOfBinDataDumpFile(1, 257), 257), wide);
-  // With an exactly sized heap buffer, as a sanitizer sees it.
-  std::vector<char> exact(size);
-  const uint32_t n = CreateBinDataDumpFile(data.data(), 256, exact.data(), size, 16);
-  EXPECT_EQ(std::string(exact.data(), n), full.substr(0, size - 1));
 }
 
 }  // namespace

@@ -11,10 +11,7 @@ heap_spy::heap_spy()
     : allocate_([this](std::size_t size, bool zero) -> void* {
         if (fail_allocation > 0 && --fail_allocation == 0) return nullptr;
         void* block = allocate_.real(size, zero);
-        if (block != nullptr) {
-          ++allocations;
-          zero_fill.push_back(zero);
-        }
+        if (block != nullptr) zero_fill.push_back(zero);
         return block;
       }),
       size_([this](void* block) -> std::size_t {

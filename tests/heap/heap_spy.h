@@ -1,4 +1,4 @@
-// Shared by the heap tests: a heap call spy, a fresh-table fixture, registry text.
+// Shared by the heap tests: a heap call spy and registry text.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "hostutil.h"
+#include "support/scratch_files.h"
 #include "support/stand_in.h"
 
 namespace hostutil::test {
@@ -24,8 +25,7 @@ class heap_spy {
   int fail_allocation = 0;  // 1 = the next allocation fails, 2 = the one after, ...; 0 = none
   bool zero_sizes = false;  // every size query answers 0
 
-  int allocations = 0;                      // successful ones
-  std::vector<bool> zero_fill;              // as asked, per allocation
+  std::vector<bool> zero_fill;              // as asked, per successful allocation
   std::vector<std::size_t> released_sizes;  // per release, in order
   int dirty_releases = 0;                   // small blocks given back with a byte not zero
   std::vector<void*> stranded;              // blocks whose size was answered as 0
@@ -34,18 +34,6 @@ class heap_spy {
   stand_in<&os::system_calls::heap_allocate> allocate_;
   stand_in<&os::system_calls::heap_size> size_;
   stand_in<&os::system_calls::heap_release> release_;
-};
-
-class fresh_table : public ::testing::Test {
- protected:
-  void SetUp() override {
-    SemaphoreControlEnd();
-    SemaphoreControlBegin();
-  }
-  void TearDown() override {
-    GlobalAreaLumpFree();
-    SemaphoreControlEnd();
-  }
 };
 
 // The text a registered block is known by: its address in 16 hex digits.

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "heap/registry.h"
 #include "hostutil.h"
 #include "support/fake_semaphores.h"
 #include "support/scratch_files.h"
@@ -18,10 +19,10 @@
 namespace {
 
 using namespace std::string_literals;
-using hostutil::test::read_bytes;
+using namespace hostutil::test::files;
 using results = std::vector<uint32_t>;
 
-class Profile : public hostutil::test::ScratchFiles {};
+class Profile : public table_test {};
 
 // GetPrivateProfileStrEx into size bytes followed by guard bytes that must stay
 // as they were: the count and the whole buffer.
@@ -87,8 +88,8 @@ TEST_F(Profile, ReaderLinesSectionsKeysAndLists) {
             25u);
   EXPECT_EQ(GetPrivateProfileIntEx("Net", "Port ", 9, path.c_str()), 9u);
   // A missing or empty file gives the default when it fits.
-  EXPECT_EQ(read_str("S", "K", "abc", missing("absent.ini"), 4), std::make_pair(0u, "abc\0"s));
-  EXPECT_EQ(read_str("S", "K", "abc", missing("absent.ini"), 3), std::make_pair(0u, "\0\0\0"s));
+  EXPECT_EQ(read_str("S", "K", "abc", folder() + "absent.ini", 4), std::make_pair(0u, "abc\0"s));
+  EXPECT_EQ(read_str("S", "K", "abc", folder() + "absent.ini", 3), std::make_pair(0u, "\0\0\0"s));
   EXPECT_EQ(read_str("S", "K", nullptr, file("e.ini", "")).second, std::string(256, '\0'));
   // 253 characters is the longest section name.
   const std::string longest(253, 'n');
@@ -167,17 +168,17 @@ TEST_F(Profile, WriterRebuildsTheWholeFile) {
     const std::string path = file("w.ini", c.before);
     EXPECT_EQ(WritePrivateProfileStrEx(c.section, c.key, c.value, path.c_str()), c.result)
         << c.before;
-    EXPECT_EQ(read_bytes(path), c.after) << c.before;
+    EXPECT_EQ(get(path), c.after) << c.before;
   }
   // A bare key has no value for the reader, but is listed.
   const std::string path = file("w.ini", "[B]\r\ny");
   EXPECT_EQ(read_str("B", "y", "none", path, 8), std::make_pair(0u, "none\0\0\0\0"s));
   EXPECT_EQ(read_str("B", nullptr, "", path, 4).second, "y\0\0\0"s);
-  hostutil::test::write_bytes(path, base);
+  put(path, base);
   EXPECT_EQ(WritePrivateProfileStrEx("A", nullptr, "1", path.c_str()) +
-                WritePrivateProfileStrEx("A", "x", "1", missing("gone.ini").c_str()),
+                WritePrivateProfileStrEx("A", "x", "1", (folder() + "gone.ini").c_str()),
             0u);
-  EXPECT_EQ(read_bytes(path) + read_bytes(missing("gone.ini")), base + "<missing>");
+  EXPECT_EQ(get(path) + get(folder() + "gone.ini"), base + "<missing>");
 }
 
 TEST_F(Profile, NumbersWrittenAndRead) {
@@ -192,7 +193,7 @@ TEST_F(Profile, NumbersWrittenAndRead) {
                      WritePrivateProfileIntEx("N", "z", 0, p, 7),
                      WritePrivateProfileIntEx("N", "", 1, p, 0)}),
             (results{1, 1, 1, 1, 0}));
-  EXPECT_EQ(read_bytes(p).find("[N]\r\nz=00000000\r\nm=-1\r\nd=31\r\nh=0000001f\r\nh1="), 0u);
+  EXPECT_EQ(get(p).find("[N]\r\nz=00000000\r\nm=-1\r\nd=31\r\nh=0000001f\r\nh1="), 0u);
   // 77 is the default: decimal digits, or hex digits after 0x; neither
   // 0000001f (no 0x) nor -1 (a sign).
   const struct {
@@ -203,7 +204,7 @@ TEST_F(Profile, NumbersWrittenAndRead) {
                {"over", 77}, {"sp", 77},  {"bad", 77}, {"nokey", 77}};
   for (const auto& c : cases)
     EXPECT_EQ(GetPrivateProfileIntEx("N", c.key, 77, p), c.value) << c.key;
-  EXPECT_EQ(GetPrivateProfileIntEx("N", "d", 5, missing("none.ini").c_str()) +
+  EXPECT_EQ(GetPrivateProfileIntEx("N", "d", 5, (folder() + "none.ini").c_str()) +
                 GetPrivateProfileIntEx(nullptr, "d", 5, p),
             10u);
 }
@@ -219,10 +220,10 @@ TEST_F(Profile, RefusedScratchBlocksLeaveTheFileWholeOrUntouched) {
   EXPECT_EQ(read_str("A", "k", "dflt", path, 8), std::make_pair(0u, "dflt\0\0\0\0"s));
   std::string answers;
   for (uint64_t n = 0; n < 7; ++n) {
-    hostutil::test::write_bytes(path, before);
+    put(path, before);
     const uint32_t result = WritePrivateProfileStrEx("A", "k", long_value.c_str(), path.c_str());
-    EXPECT_EQ(read_bytes(path), result == 1 ? after : before) << n;
-    EXPECT_TRUE(hostutil::test::no_scratch_left()) << n;
+    EXPECT_EQ(get(path), result == 1 ? after : before) << n;
+    EXPECT_TRUE(hostutil::heap::allocation_registry() == nullptr) << n;
     answers += char('0' + result);
     SemaphoreRelease(nullptr, n);
   }
@@ -241,15 +242,15 @@ TEST_F(Profile, ValueFilesBesideTheProgram) {
                      GetFileValueString(n, "S", "k", "dflt", buffer, sizeof buffer),
                      GetFileValueInt(n, "S", "k", 9)}),
             (results{1, 0, 9}));
-  EXPECT_EQ(buffer + read_bytes(path), "dflt<missing>");
-  hostutil::test::write_bytes(path, "[Setup]\r\nMode=fast\r\nCount=3\r\n");
+  EXPECT_EQ(buffer + get(path), "dflt<missing>");
+  put(path, "[Setup]\r\nMode=fast\r\nCount=3\r\n");
   EXPECT_EQ(
       (results{GetFileValueString(n, "Setup", "Mode", "slow", buffer, sizeof buffer),
                WriteFileValueInt(n, "Setup", "Low", -5), WriteFileValueInt(n, "Setup", "Count", 7),
                WriteFileValueString(n, "", "k", "v"),  // the writer's refusals are not passed on
                GetFileValueInt(n, "Setup", "Count", 0), GetFileValueInt(n, "Setup", "Low", 42)}),
       (results{4, 1, 1, 1, 7, 42}));
-  EXPECT_EQ(buffer + read_bytes(path), "fast[Setup]\r\nLow=-5\r\nMode=fast\r\nCount=7\r\n");
+  EXPECT_EQ(buffer + get(path), "fast[Setup]\r\nLow=-5\r\nMode=fast\r\nCount=7\r\n");
   std::remove(path.c_str());
   // No file name: the default only.
   std::memset(buffer, 'x', sizeof buffer);

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "support/scratch_files.h"
-#include "heap/registry.h"
 #include "hostutil.h"
 #include "support/stand_in.h"
 
@@ -29,18 +28,7 @@ void fail_write_test(const std::string& p, const std::string& left) {
   EXPECT_EQ(get(p) + std::to_string(FileAttributesGet(p.c_str()) & 1), left);
 }
 
-class WriteMove : public scratch_test {
- protected:
-  void SetUp() override {
-    scratch_test::SetUp();
-    SemaphoreControlBegin();
-  }
-  void TearDown() override {
-    EXPECT_EQ(hostutil::heap::allocation_registry(), nullptr);  // every path gave its block back
-    SemaphoreControlEnd();
-    scratch_test::TearDown();
-  }
-};
+class WriteMove : public table_test {};
 
 TEST_F(WriteMove, WriteTestOfRealFiles) {
   fs::create_directory(path("folder"));

@@ -6,8 +6,7 @@
 
 namespace hostutil::test {
 
-// Runs xdotool with the arguments, bounded in time; the lines it printed go to
-// output when given.
-void xdotool(const std::vector<std::string>& args, std::vector<std::string>* output = nullptr);
+// Runs xdotool with the arguments, bounded in time.
+void xdotool(const std::vector<std::string>& args);
 
 }  // namespace hostutil::test

@@ -1,26 +1,17 @@
-// The recording dialog stand-in: one at a time; help calls from any thread.
+// The recording dialog stand-in: one at a time.
 #include "dialog_stand_in.h"
 
 #include <cstring>
-#include <mutex>
 
 namespace hostutil::test {
 
 namespace {
 
 dialog_stand_in* g_stand_in = nullptr;
-// Help calls may come from several threads at once.
-std::mutex g_help_mutex;
 constexpr std::uint32_t work_buffer_size = 260;
 
 std::optional<std::string> text(const char* s) {
   return s != nullptr ? std::optional<std::string>(s) : std::nullopt;
-}
-
-// The one stand-in viewer's address; never dereferenced.
-os::help_viewer* stand_in_viewer() {
-  static char viewer;
-  return reinterpret_cast<os::help_viewer*>(&viewer);
 }
 
 std::uint32_t record_file_dialog(bool save, os::file_dialog_request& r) {
@@ -30,7 +21,6 @@ std::uint32_t record_file_dialog(bool save, os::file_dialog_request& r) {
   // The library's own 260-byte buffer, read whole to see the zeros after the list.
   if (r.filter != nullptr) d.filter = std::string(r.filter, work_buffer_size);
   d.file = r.file;
-  d.file_size = r.file_size;
   d.file_at_call.assign(r.file, strnlen(r.file, r.file_size));
   d.file_title_size = r.file_title_size;
   d.title_buffer_clear =
@@ -56,25 +46,8 @@ std::uint32_t stand_in_save(os::file_dialog_request& r) { return record_file_dia
 
 os::browse_result stand_in_folder(const os::folder_request& r, char* folder_path) {
   g_stand_in->folders.push_back(r);
-  if (g_stand_in->folder_answer == os::browse_result::confirmed) {
-    std::memcpy(folder_path, g_stand_in->chosen_folder.c_str(),
-                g_stand_in->chosen_folder.size() + 1);
-  }
-  return g_stand_in->folder_answer;
-}
-
-os::help_viewer* stand_in_find() {
-  std::lock_guard<std::mutex> lock(g_help_mutex);
-  ++g_stand_in->find_calls;
-  return stand_in_viewer();
-}
-
-hu_HWND stand_in_html_help(os::help_viewer* viewer, hu_HWND owner, const char* file,
-                           std::uint32_t command, std::uintptr_t data) {
-  if (viewer != stand_in_viewer()) return nullptr;
-  std::lock_guard<std::mutex> lock(g_help_mutex);
-  g_stand_in->html_calls.push_back({owner, text(file), command, data});
-  return g_stand_in->html_answer;
+  std::memcpy(folder_path, g_stand_in->chosen_folder.c_str(), g_stand_in->chosen_folder.size() + 1);
+  return os::browse_result::confirmed;
 }
 
 std::uint32_t stand_in_win_help(hu_HWND owner, const char* file, std::uint32_t command,
@@ -94,8 +67,6 @@ dialog_stand_in::dialog_stand_in()
     : open_(stand_in_open),
       save_(stand_in_save),
       folder_(stand_in_folder),
-      find_(stand_in_find),
-      html_help_(stand_in_html_help),
       win_help_(stand_in_win_help),
       open_url_(stand_in_open_url) {
   g_stand_in = this;

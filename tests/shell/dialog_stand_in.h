@@ -15,7 +15,6 @@ struct recorded_file_dialog {
   hu_HWND owner = nullptr;
   std::optional<std::string> filter;  // the whole 260-byte filter buffer; none when null
   char* file = nullptr;
-  std::uint32_t file_size = 0;
   std::string file_at_call;         // the file buffer's text when the dialog opened
   bool title_buffer_clear = false;  // 260 zero bytes when the dialog opened
   std::uint32_t file_title_size = 0;
@@ -45,16 +44,12 @@ class dialog_stand_in {
   std::string chosen_title;
   std::vector<recorded_file_dialog> file_dialogs;
 
-  // Folder picker.
-  os::browse_result folder_answer = os::browse_result::confirmed;
+  // Folder picker: always confirmed.
   std::string chosen_folder;
   std::vector<os::folder_request> folders;
 
   // Help and browser.
-  int find_calls = 0;
-  hu_HWND html_answer = nullptr;
   std::uint32_t win_help_answer = 1;
-  std::vector<recorded_help_call> html_calls;
   std::vector<recorded_help_call> win_help_calls;
   std::vector<std::string> urls;
 
@@ -62,8 +57,6 @@ class dialog_stand_in {
   stand_in<&os::system_calls::open_file_dialog> open_;
   stand_in<&os::system_calls::save_file_dialog> save_;
   stand_in<&os::system_calls::browse_for_folder> folder_;
-  stand_in<&os::system_calls::find_html_help> find_;
-  stand_in<&os::system_calls::html_help> html_help_;
   stand_in<&os::system_calls::win_help> win_help_;
   stand_in<&os::system_calls::open_url> open_url_;
 };

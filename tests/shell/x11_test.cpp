@@ -68,16 +68,10 @@ TEST(ShellX11, FileAndFolderDialogs) {
   const std::string folder = hostutil::test::scratch_folder("x11"), path = folder + "chosen.txt";
   std::ofstream(path) << "kept\n";
   char file[260] = {}, title[64], chosen[260] = "unchanged";
-  FileDialogParameters p{"Text files|*.txt|All files|*.*|",
-                         nullptr,
-                         file,
-                         sizeof file,
-                         title,
-                         sizeof title,
-                         "hostutil open test",
-                         nullptr,
-                         0,
-                         nullptr};
+  const char* filter = "Text files|*.txt|All files|*.*|";
+  FileDialogParameters p{
+      filter,  nullptr, file,   sizeof file, title, sizeof title, "hostutil open test",
+      nullptr, 0,       nullptr};
   const auto open = [&] { return DisplayFileOpenDialogEx(nullptr, &p); };
   const auto pick = [&] {
     return GetFolderName(nullptr, nullptr, nullptr, "hostutil folder test", 0, chosen, 260);

@@ -14,7 +14,6 @@ const std::string& name_of(os::semaphore* s) { return *reinterpret_cast<std::str
 fake_semaphores::fake_semaphores()
     : open_([this](const char* name, std::uint32_t initial, std::uint32_t) -> os::semaphore* {
         if (refuse_open) return nullptr;
-        ++opened;
         counts.try_emplace(name, initial);
         handles.push_back(std::make_unique<std::string>(name));
         return reinterpret_cast<os::semaphore*>(handles.back().get());

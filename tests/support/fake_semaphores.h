@@ -19,7 +19,6 @@ class fake_semaphores {
   fake_semaphores(const fake_semaphores&) = delete;
   fake_semaphores& operator=(const fake_semaphores&) = delete;
 
-  std::uint32_t opened = 0;
   std::uint32_t closed = 0;
   bool refuse_open = false;                     // open fails
   bool refuse_post = false;                     // every post fails

@@ -1,7 +1,6 @@
-// What the tests of files share: a scratch folder per test, removed afterwards
-// even when it holds read-only files, whole-file reads and writes done outside
-// the library, and for the profile and CSV tests the same with the semaphore
-// table set up and the check that every call gave its scratch blocks back.
+// What many tests share: the semaphore table set up afresh for each; and for
+// the tests of files a scratch folder per test, removed afterwards even when it
+// holds read-only files, and whole-file reads and writes done outside the library.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,6 +14,28 @@
 #include "heap/registry.h"
 #include "hostutil.h"
 #include "support/child.h"
+
+namespace hostutil::test {
+
+// The semaphore table set up afresh; at the end, the check that every call gave
+// its scratch blocks back, and the table given up.
+inline void begin_table() {
+  SemaphoreControlEnd();
+  SemaphoreControlBegin();
+}
+inline void end_table() {
+  EXPECT_EQ(heap::allocation_registry(), nullptr) << "scratch left registered";
+  GlobalAreaLumpFree();
+  SemaphoreControlEnd();
+}
+
+class fresh_table : public ::testing::Test {
+ protected:
+  void SetUp() override { begin_table(); }
+  void TearDown() override { end_table(); }
+};
+
+}  // namespace hostutil::test
 
 namespace hostutil::test::files {
 
@@ -31,8 +52,10 @@ inline void put(const std::string& path, const std::string& bytes) {
   ASSERT_TRUE(out.good()) << path;
 }
 
+// The file's bytes; "<missing>" when it cannot be opened.
 inline std::string get(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
+  if (!in) return "<missing>";
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
@@ -64,6 +87,11 @@ class scratch_test : public ::testing::Test {
   // The scratch folder, ending in the separator.
   const std::string& folder() const { return folder_; }
   std::string path(const std::string& name) const { return folder_ + name; }
+  // Writes the bytes to a file of the folder and answers its path.
+  std::string file(const std::string& name, const std::string& bytes) const {
+    put(folder_ + name, bytes);
+    return folder_ + name;
+  }
   // The root of the scratch folder's drive ("C:\" or "/").
   std::string root() const { return std::filesystem::path(folder_).root_path().string(); }
 
@@ -71,43 +99,17 @@ class scratch_test : public ::testing::Test {
   std::string folder_;
 };
 
-}  // namespace hostutil::test::files
-
-namespace hostutil::test {
-
-inline void write_bytes(const std::string& path, const std::string& bytes) {
-  files::put(path, bytes);
-}
-
-// The file's bytes; "<missing>" when there is no such file.
-inline std::string read_bytes(const std::string& path) {
-  std::error_code ec;
-  return std::filesystem::exists(path, ec) ? files::get(path) : "<missing>";
-}
-
-// Every scratch block a call took was given back.
-inline bool no_scratch_left() { return heap::allocation_registry() == nullptr; }
-
-class ScratchFiles : public files::scratch_test {
+// The same with the semaphore table set up afresh.
+class table_test : public scratch_test {
  protected:
   void SetUp() override {
-    SemaphoreControlBegin();
+    begin_table();
     scratch_test::SetUp();
   }
   void TearDown() override {
-    EXPECT_TRUE(no_scratch_left());
-    GlobalAreaLumpFree();
-    SemaphoreControlEnd();
+    end_table();
     scratch_test::TearDown();
   }
-
-  // Writes the bytes to a file of the folder and answers its path.
-  std::string file(const std::string& name, const std::string& bytes) {
-    const std::string p = folder_ + name;
-    write_bytes(p, bytes);
-    return p;
-  }
-  std::string missing(const std::string& name) const { return folder_ + name; }
 };
 
-}  // namespace hostutil::test
+}  // namespace hostutil::test::files

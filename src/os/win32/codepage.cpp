@@ -25,8 +25,17 @@ std::uint32_t to_utf16(code_page from, const char* text, std::uint32_t length, h
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  const int n = MultiByteToWideChar(system_code_page(from), 0, text, static_cast<int>(length), out,
-                                    clamp_count(capacity));
+  // A system may write as much as fits, half of a surrogate pair included, and
+  // count that as done: a text that does not fit whole is refused before any
+  // unit is written.
+  const UINT page = system_code_page(from);
+  const int needed = MultiByteToWideChar(page, 0, text, static_cast<int>(length), nullptr, 0);
+  if (needed <= 0) return 0;
+  if (static_cast<std::uint32_t>(needed) > capacity) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return 0;
+  }
+  const int n = MultiByteToWideChar(page, 0, text, static_cast<int>(length), out, needed);
   return n > 0 ? static_cast<std::uint32_t>(n) : 0;
 }
 

@@ -98,7 +98,6 @@ TEST(EncodingLocale, WhichVariableAndWhichCharset) {
                                             {"C", "-", "-", "UTF-8"},
                                             {"-", "-", "POSIX", "UTF-8"},
                                             {"-", "-", "-", "UTF-8"},
-                                            {"", "", "C.UTF-8", "UTF-8"},
                                             {"-", "de_DE.ISO-8859-1", "ja_JP.EUC-JP", "ISO-8859-1"},
                                             {"", "", "ja_JP.EUC-JP", "EUC-JP"},
                                             {"C.UTF-8", "de_DE.ISO-8859-1", "-", "UTF-8"},

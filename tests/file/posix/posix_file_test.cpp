@@ -76,7 +76,6 @@ TEST_F(PosixFiles, FindRules) {
                                                        {path("m*"), ""},
                                                        {path(".*"), ".rc"},
                                                        {path("."), ""},
-                                                       {path(".."), ""},
                                                        {folder(), ""},
                                                        {"/", ""},
                                                        {path("empty/*"), ""},
@@ -126,10 +125,6 @@ TEST_F(PosixFiles, DriveTypesTemporaryFolderAndMultiByteNames) {
     EXPECT_EQ(GetDriveTypeEx("/dev/shm/missing/file"), 6u);
   }
   EXPECT_EQ(GetDriveTypeEx("/proc"), 3u);  // neither network, disc nor memory
-  ASSERT_EQ(statfs(folder().c_str(), &fs), 0);
-  const uint32_t here = GetDriveTypeEx(folder().c_str());
-  const bool memory = fs.f_type == 0x01021994 || fs.f_type == 0x858458F6;
-  EXPECT_TRUE(memory ? here == 6u : here == 2u || here == 3u || here == 4u) << here;
   // TMPDIR with a separator added, else /tmp/.
   const char* saved = std::getenv("TMPDIR");
   const std::string saved_value = saved != nullptr ? saved : "";

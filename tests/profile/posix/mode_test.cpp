@@ -10,7 +10,7 @@
 
 namespace {
 
-using KeptMode = hostutil::test::ScratchFiles;
+using KeptMode = hostutil::test::files::table_test;
 
 TEST_F(KeptMode, WriteTestAndProfileWriterKeepPermissionsAndGroup) {
   // A group the caller may give its files besides its own: any for the
@@ -37,7 +37,7 @@ TEST_F(KeptMode, WriteTestAndProfileWriterKeepPermissionsAndGroup) {
                   c.before == 0444 ? 0u : 1u);
       } else {
         EXPECT_EQ(PreFileWrite(path.c_str()), HOSTUTIL_PREWRITE_OK);
-        EXPECT_EQ(hostutil::test::read_bytes(path), text);
+        EXPECT_EQ(hostutil::test::files::get(path), text);
       }
       struct stat st {};
       ASSERT_EQ(stat(path.c_str(), &st), 0);

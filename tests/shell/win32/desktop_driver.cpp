@@ -1,24 +1,23 @@
 // The host's xdotool under Wine (Wine's windows are X windows). Wine can
 // neither wait for a host program nor reliably see the end of its output
-// through a pipe: the output goes to a file, renamed once it is complete.
+// through a pipe: the run ends by making a file, which is waited for.
 #include "../desktop_driver.h"
 
 #include <windows.h>
 
 #include <atomic>
-#include <fstream>
 
 #include "common/command_line.h"
 
 namespace hostutil::test {
 
-void xdotool(const std::vector<std::string>& args, std::vector<std::string>* output) {
+void xdotool(const std::vector<std::string>& args) {
   static std::atomic<unsigned> counter{0};
   const std::string name =
       "hostutil-xdotool-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
   std::vector<std::string> argv{"/bin/sh", "-c",
-                                "/usr/bin/timeout 20 /usr/bin/xdotool \"$@\" > \"$0.part\" "
-                                "2>/dev/null; mv \"$0.part\" \"$0\"",
+                                "/usr/bin/timeout 20 /usr/bin/xdotool \"$@\" >/dev/null 2>&1; "
+                                ": > \"$0\"",
                                 "/tmp/" + name};
   argv.insert(argv.end(), args.begin(), args.end());
   std::string command = hostutil::tools::command_line(argv);
@@ -35,11 +34,6 @@ void xdotool(const std::vector<std::string>& args, std::vector<std::string>* out
        ++wait) {
     Sleep(10);
   }
-  std::ifstream in(result);
-  for (std::string line; output != nullptr && std::getline(in, line);) {
-    output->push_back(line.substr(0, line.find_last_not_of('\r') + 1));
-  }
-  in.close();
   DeleteFileA(result.c_str());
 }
 
