@@ -1,7 +1,7 @@
 /** \file hostutil/abi.h
-    \brief How hostutil's functions are exported, called and linked.
-
-    Included by every other header; users include hostutil.h. */
+ *  \brief How hostutil's functions are exported, called and linked.
+ *
+ *  Included by every other header; users include hostutil.h. */
 #ifndef HOSTUTIL_ABI_H
 #define HOSTUTIL_ABI_H
 
@@ -13,7 +13,7 @@
 #endif
 
 /* The DLL exports its names through its module definition file, so nothing is needed on
-   Windows; the shared object hides everything but what is marked here. */
+ *  Windows; the shared object hides everything but what is marked here. */
 #ifndef HOSTUTIL_API
 #if defined(_WIN32)
 #define HOSTUTIL_API
@@ -21,7 +21,7 @@
 #define HOSTUTIL_API __attribute__((visibility("default")))
 #else
 /** Marks a declaration as exported: default visibility in the shared object, nothing on
-    Windows, where the module definition file names the exports. */
+ *  Windows, where the module definition file names the exports. */
 #define HOSTUTIL_API
 #endif
 #endif
@@ -30,7 +30,7 @@
 #define HOSTUTIL_CALL WINAPI
 #else
 /** The platform's standard calling convention: WINAPI (stdcall on 32-bit Windows) on
-    Windows, the C convention elsewhere. */
+ *  Windows, the C convention elsewhere. */
 #define HOSTUTIL_CALL
 #endif
 
@@ -41,7 +41,7 @@
 #define HOSTUTIL_STATIC_CHECK(condition, tag) _Static_assert(condition, #tag)
 #else
 /** A compile-time check of the binary layout: the build stops when condition is false.
-    tag names the check in the compiler's message. */
+ *  tag names the check in the compiler's message. */
 #define HOSTUTIL_STATIC_CHECK(condition, tag) \
   typedef char hostutil_check_##tag[(condition) ? 1 : -1]
 #endif

@@ -1,9 +1,9 @@
 /** \file hostutil/heap.h
-    \brief The heap area chain and the registered allocations.
-
-    A heap area is a chain of records the caller holds by a pointer to its head, null while
-    there is no area; the functions take the address of that pointer. Every call on a chain
-    is guarded by the semaphore "HEAP_SEMAPHORE_CONTROL". */
+ *  \brief The heap area chain and the registered allocations.
+ *
+ *  A heap area is a chain of records the caller holds by a pointer to its head, null while
+ *  there is no area; the functions take the address of that pointer. Every call on a chain
+ *  is guarded by the semaphore "HEAP_SEMAPHORE_CONTROL". */
 #ifndef HOSTUTIL_HEAP_H
 #define HOSTUTIL_HEAP_H
 
@@ -22,14 +22,14 @@ typedef struct HeapAreaHead {
 } HeapAreaHead;
 
 /** The fixed start of a record. A record is one packed block of length + 20 bytes with no
-    alignment (HOSTUTIL_HEAP_RECORD_SIZE):
-    <pre>
-      0       uint32_t  length      L, the number of data bytes, at least 1
-      4       L bytes   data        the caller's bytes, unchanged
-      4 + L   8 bytes   marker      "NEXTADDR", no NUL              (HeapAreaRecordTail)
-      12 + L  8 bytes   nextRecord  next record's address, unaligned; null in the last
-    </pre>
-    Only the fixed start is a C structure; the tail is found at 4 + length. */
+ *  alignment (HOSTUTIL_HEAP_RECORD_SIZE):
+ *  <pre>
+ *    0       uint32_t  length      L, the number of data bytes, at least 1
+ *    4       L bytes   data        the caller's bytes, unchanged
+ *    4 + L   8 bytes   marker      "NEXTADDR", no NUL              (HeapAreaRecordTail)
+ *    12 + L  8 bytes   nextRecord  next record's address, unaligned; null in the last
+ *  </pre>
+ *  Only the fixed start is a C structure; the tail is found at 4 + length. */
 struct HeapAreaRecord {
   uint32_t length; /**< 0: L, the number of data bytes that follow */
 };
@@ -59,97 +59,97 @@ HOSTUTIL_BEGIN_DECLS
 /* ---- Heap area chain ---- */
 
 /** Appends a record holding a copy of the data, creating the head when the area has none.
-    \param area the address of the caller's area pointer, which starts null.
-    \param data the bytes to copy.
-    \param dataLength how many bytes; at least 1.
-    \return 1 when appended, 0 when not (the area is then unchanged). */
+ *  \param area the address of the caller's area pointer, which starts null.
+ *  \param data the bytes to copy.
+ *  \param dataLength how many bytes; at least 1.
+ *  \return 1 when appended, 0 when not (the area is then unchanged). */
 HOSTUTIL_API uint32_t HOSTUTIL_CALL AllocHeapAreaAndSetData(HeapAreaHead** area, const void* data,
                                                             uint32_t dataLength);
 /** Copies the record at a cursor and moves the cursor on to the next record.
-    \param cursor a copy of the area pointer to start; left on the next record.
-    \param buffer receives the record's data bytes (no NUL is added).
-    \param bufferSize the size of buffer in bytes.
-    \return the number of bytes delivered; 0 at the end of the chain or when the record does
-            not fit. */
+ *  \param cursor a copy of the area pointer to start; left on the next record.
+ *  \param buffer receives the record's data bytes (no NUL is added).
+ *  \param bufferSize the size of buffer in bytes.
+ *  \return the number of bytes delivered; 0 at the end of the chain or when the record does
+ *          not fit. */
 HOSTUTIL_API uint32_t HOSTUTIL_CALL FetchHeapData(void** cursor, void* buffer, uint32_t bufferSize);
 /** Copies the last record without removing it.
-    \param area the address of the caller's area pointer.
-    \param buffer receives the record's data bytes.
-    \param bufferSize the size of buffer in bytes.
-    \return the record's length; 0 when there is none or it does not fit. */
+ *  \param area the address of the caller's area pointer.
+ *  \param buffer receives the record's data bytes.
+ *  \param bufferSize the size of buffer in bytes.
+ *  \return the record's length; 0 when there is none or it does not fit. */
 HOSTUTIL_API uint32_t HOSTUTIL_CALL FetchHeapLastData(HeapAreaHead** area, void* buffer,
                                                       uint32_t bufferSize);
 /** Takes the first record out of the chain (a queue).
-    \param area the address of the caller's area pointer.
-    \param buffer receives the record's data bytes.
-    \param bufferSize the size of buffer in bytes.
-    \return the record's length; 0 when there is none or it does not fit. */
+ *  \param area the address of the caller's area pointer.
+ *  \param buffer receives the record's data bytes.
+ *  \param bufferSize the size of buffer in bytes.
+ *  \return the record's length; 0 when there is none or it does not fit. */
 HOSTUTIL_API uint32_t HOSTUTIL_CALL FetchAndFreeHeapData(HeapAreaHead** area, void* buffer,
                                                          uint32_t bufferSize);
 /** Takes the last record out of the chain (a stack).
-    \param area the address of the caller's area pointer.
-    \param buffer receives the record's data bytes.
-    \param bufferSize the size of buffer in bytes.
-    \return the record's length; 0 when there is none or it does not fit. */
+ *  \param area the address of the caller's area pointer.
+ *  \param buffer receives the record's data bytes.
+ *  \param bufferSize the size of buffer in bytes.
+ *  \return the record's length; 0 when there is none or it does not fit. */
 HOSTUTIL_API uint32_t HOSTUTIL_CALL FetchAndFreeHeapLastData(HeapAreaHead** area, void* buffer,
                                                              uint32_t bufferSize);
 /** Removes the first record whose data equal a key.
-    \param area the address of the caller's area pointer.
-    \param key the bytes to look for.
-    \param keyLength how many bytes the key has.
-    \param buffer receives the removed record's data bytes; may be null.
-    \param bufferSize the size of buffer in bytes.
-    \return the number of bytes delivered into buffer; 0 when none (a match is removed all the
-            same). */
+ *  \param area the address of the caller's area pointer.
+ *  \param key the bytes to look for.
+ *  \param keyLength how many bytes the key has.
+ *  \param buffer receives the removed record's data bytes; may be null.
+ *  \param bufferSize the size of buffer in bytes.
+ *  \return the number of bytes delivered into buffer; 0 when none (a match is removed all the
+ *          same). */
 HOSTUTIL_API uint32_t HOSTUTIL_CALL SearchAndFreeHeapData(HeapAreaHead** area, const void* key,
                                                           uint32_t keyLength, void* buffer,
                                                           uint32_t bufferSize);
 /** Frees every record and the head, and sets the caller's area pointer to null.
-    \param area the address of the caller's area pointer.
-    \return always 0. */
+ *  \param area the address of the caller's area pointer.
+ *  \return always 0. */
 HOSTUTIL_API uint32_t HOSTUTIL_CALL FreeHeapArea(HeapAreaHead** area);
 /** Whether an address holds a heap area head.
-    \param head the address to look at.
-    \return 1 when it begins with HOSTUTIL_HEAP_SIGNATURE, else 0. */
+ *  \param head the address to look at.
+ *  \return 1 when it begins with HOSTUTIL_HEAP_SIGNATURE, else 0. */
 HOSTUTIL_API uint32_t HOSTUTIL_CALL IsHeapAddress(const void* head);
 
 /* ---- Registered allocations ---- */
 
 /** Allocates a block, registers it and gives it a semaphore named after its address.
-    \param flags HOSTUTIL_ZEROINIT to zero-fill the block.
-    \param size the block's size in bytes.
-    \return the block; null on failure. */
+ *  \param flags HOSTUTIL_ZEROINIT to zero-fill the block.
+ *  \param size the block's size in bytes.
+ *  \return the block; null on failure. */
 HOSTUTIL_API void* HOSTUTIL_CALL GlobalAllocEx(uint32_t flags, uint32_t size);
 /** The same as GlobalAllocEx.
-    \param flags HOSTUTIL_ZEROINIT to zero-fill the block.
-    \param size the block's size in bytes.
-    \return the block; null on failure. */
+ *  \param flags HOSTUTIL_ZEROINIT to zero-fill the block.
+ *  \param size the block's size in bytes.
+ *  \return the block; null on failure. */
 HOSTUTIL_API void* HOSTUTIL_CALL HeapAllocExEx(uint32_t flags, uint32_t size);
 /** Waits until nobody holds the block, then unregisters, clears and frees it.
-    \param block a block from GlobalAllocEx.
-    \return always 0. */
+ *  \param block a block from GlobalAllocEx.
+ *  \return always 0. */
 HOSTUTIL_API uint32_t HOSTUTIL_CALL GlobalFreeEx(void* block);
 /** Waits until this process has left the block, then frees it as GlobalFreeEx does.
-    \param block a block from GlobalAllocEx.
-    \return always 0. */
+ *  \param block a block from GlobalAllocEx.
+ *  \return always 0. */
 HOSTUTIL_API uint32_t HOSTUTIL_CALL GlobalFreeExEx(void* block);
 /** GlobalFreeExEx.
-    \param block a block from HeapAllocExEx.
-    \return always 1. */
+ *  \param block a block from HeapAllocExEx.
+ *  \return always 1. */
 HOSTUTIL_API uint32_t HOSTUTIL_CALL HeapFreeExEx(void* block);
 /** Claims the block's semaphore, 60 attempts.
-    \param block a block from GlobalAllocEx.
-    \return 1 when claimed or when there is nothing to claim, 0 when not claimed. */
+ *  \param block a block from GlobalAllocEx.
+ *  \return 1 when claimed or when there is nothing to claim, 0 when not claimed. */
 HOSTUTIL_API uint32_t HOSTUTIL_CALL GlobalAreaEntry(void* block);
 /** Leaves the block's semaphore.
-    \param block a block claimed with GlobalAreaEntry. */
+ *  \param block a block claimed with GlobalAreaEntry. */
 HOSTUTIL_API void HOSTUTIL_CALL GlobalAreaLeave(void* block);
 /** Whether this process holds the block.
-    \param block a block from GlobalAllocEx.
-    \return 1 while this process holds it, else 0. */
+ *  \param block a block from GlobalAllocEx.
+ *  \return 1 while this process holds it, else 0. */
 HOSTUTIL_API uint32_t HOSTUTIL_CALL GlobalAreaIsEntry(void* block);
 /** Frees every block still registered, then the registry itself.
-    \return always 1. */
+ *  \return always 1. */
 HOSTUTIL_API uint32_t HOSTUTIL_CALL GlobalAreaLumpFree(void);
 
 HOSTUTIL_END_DECLS

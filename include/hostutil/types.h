@@ -1,8 +1,8 @@
 /** \file hostutil/types.h
-    \brief The platform types that cross the boundary.
-
-    On Windows these are the platform's own types; elsewhere they are defined with the same
-    layout and field names, so that records pass between the two unchanged. */
+ *  \brief The platform types that cross the boundary.
+ *
+ *  On Windows these are the platform's own types; elsewhere they are defined with the same
+ *  layout and field names, so that records pass between the two unchanged. */
 #ifndef HOSTUTIL_TYPES_H
 #define HOSTUTIL_TYPES_H
 
@@ -17,13 +17,13 @@ typedef HWND hu_HWND;
 typedef LPARAM hu_LPARAM;
 typedef WCHAR hu_wchar;
 /* The shell's item identifier list, as PCIDLIST_ABSOLUTE without including the shell's
-   headers: same structure tag, same alignment qualifier. */
+ *  headers: same structure tag, same alignment qualifier. */
 typedef const struct _ITEMIDLIST UNALIGNED* hu_PCIDLIST_ABSOLUTE;
 
 #else
 
 /** A 64-bit count of 100-nanosecond ticks since 1 January 1601 (UTC unless said otherwise),
-    low half first; 8 bytes. */
+ *  low half first; 8 bytes. */
 typedef struct hu_FILETIME {
   uint32_t dwLowDateTime;  /**< 0: the low 32 bits of the count */
   uint32_t dwHighDateTime; /**< 4: the high 32 bits of the count */
