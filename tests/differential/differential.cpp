@@ -385,7 +385,10 @@ void drive_times(rng& r) {
                       field({0, 1, 2, 12, 13}, 13), field({0, 6, 7, 100}, 7), field({0, 1, 28, 29, 30, 31, 32}, 32),
                       field({0, 23, 24}, 24), field({0, 59, 60}, 60), field({0, 59, 60}, 60),
                       field({0, 999, 1000}, 1000)};
-  if (st.wYear == 30828 && st.wMonth > 8) st.wMonth = 8;  // Wine takes later ones past 2^63
+  // Wine takes 29 February of any year, and days of 30828 past the tick count's end.
+  if (st.wYear == 30828 && st.wMonth > 8) st.wMonth = 8;
+  if (st.wMonth == 2 && st.wDay == 29 && (st.wYear % 4 != 0 || (st.wYear % 100 == 0 && st.wYear % 400 != 0)))
+    st.wDay = 28;
   hu_FILETIME ft = {0xA5A5A5A5u, 0xA5A5A5A5u};
   emit("CalculateSystemTimeToFileTime", {bits(st),
                                          num(CalculateSystemTimeToFileTime(&st, r.one_in(12) ? nullptr : &ft) != 0),
