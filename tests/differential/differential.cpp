@@ -696,8 +696,9 @@ void (*const drivers[])(rng&) = {drive_compare,     drive_semaphore, drive_heap,
                                  drive_profile,     drive_csv_items, drive_csv_file, drive_numbers,
                                  drive_algo,        drive_format,    drive_encodings};
 constexpr uint32_t driver_count = sizeof drivers / sizeof drivers[0];
-// Rounds of each driver in one seed; the costly file writers less often.
-const uint32_t rounds[driver_count] = {3, 1, 1, 1, 4, 1, 3, 3, 2, 4, 1, 4, 3, 4, 10};
+// Rounds of each driver in one seed: those that lock or take scratch memory (a round trip to
+// Wine's server each time) and the file writers less often.
+const uint32_t rounds[driver_count] = {6, 1, 1, 1, 6, 1, 6, 4, 2, 4, 1, 4, 6, 6, 10};
 
 }  // namespace
 
