@@ -19,7 +19,8 @@
 // Where the platforms differ of right, the inputs keep to what both read alike:
 // - sprintfEx reads its format as the platform's C library does (long is 32 bits on Windows,
 //   I64, hs and hh are Windows' own or read otherwise, and so are a "0" flag beside a
-//   precision and a precision on %c): the formats use the forms both read alike.
+//   precision or on %c and %s, and a precision on %c): the formats use the forms both
+//   read alike.
 // - A write test that fails names the drive of the path's first two characters on Windows
 //   and the path's file system on POSIX: the failure codes 4 and 6 to 9 print as 4.
 // - Hidden and system attributes cannot be set on POSIX files: they are not set.
@@ -37,7 +38,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <initializer_list>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -62,9 +63,9 @@ struct rng {
   }
   u32 below(u32 n) { return n == 0 ? 0 : next() % n; }
   bool one_in(u32 n) { return below(n) == 0; }
-  template <class T, std::size_t N>
-  T pick(T (&table)[N]) {
-    return table[below(N)];
+  template <class V>
+  auto pick(const V& v) {
+    return v[below(static_cast<u32>(std::size(v)))];
   }
 };
 
@@ -131,79 +132,27 @@ u32 edge(rng& r, u32 n) {
 }
 u32 at_most(u32 v, std::size_t limit) { return v < limit ? v : static_cast<u32>(limit); }
 
-// Number-like pieces first: numeric texts take only those.
-const char* const pieces[] = {"0",
-                              "1",
-                              "7",
-                              "9",
-                              "00",
-                              "a",
-                              "F",
-                              "f",
-                              "g",
-                              "-",
-                              "+",
-                              "0x",
-                              "0X",
-                              " ",
-                              ".",
-                              "4294967295",
-                              "4294967296",
-                              "2147483647",
-                              "2147483648",
-                              "FFFFFFFF",
-                              "100000000",
-                              "ffffffffffffffff",
-                              "10000000000000000",
-                              "99999999999",
-                              "1e5",
-                              "\x80",
-                              "\r",
-                              "\n",
-                              "\r\n",
-                              "\r\n\x0c",
-                              "\x0c",
-                              "\n\r",
-                              "",
-                              "key",
-                              "K",
-                              "s",
-                              "=",
-                              "[",
-                              "]",
-                              ";",
-                              "\t",
-                              "\"",
-                              ",",
-                              "\"\"",
-                              "DEFAULT",
-                              "\\",
-                              "/",
-                              "%",
-                              "ab",
-                              "AB",
-                              "aB",
-                              "@`[{",
-                              "USB",
-                              "lpt",
-                              "IP_",
-                              "192.168.0.1",
-                              "\xC3\xA9",
-                              "\xE6\x97\xA5",
-                              "\xF0\x9F\x98\x80",
-                              "\xC0\x80",
-                              "\xED\xA0\x80",
-                              "\xF4\x90\x80\x80",
-                              "\xE2\x82",
-                              "\xFF",
-                              "\x81",
-                              "\x8D",
-                              "\x9D",
-                              "\xA0",
-                              "\xFE",
-                              "\x83\x5C",
-                              "\xE9"};
-constexpr u32 numeric_pieces = 26, line_ends = 32;
+// A table written as one text, its items apart by "|".
+std::vector<std::string> table(const char* text) {
+  std::vector<std::string> items(1);
+  for (const char* c = text; *c != '\0'; ++c) *c == '|' ? items.emplace_back() : items.back() += *c;
+  return items;
+}
+std::vector<uint64_t> numbers(const char* text) {
+  std::vector<uint64_t> items;
+  for (char* end = nullptr; *text != '\0'; text = end)
+    items.push_back(std::strtoull(text, &end, 0));
+  return items;
+}
+
+// Number-like pieces first, then the line ends: numeric texts take only the first.
+const auto pieces = table(
+    "0|1|7|9|00|a|F|f|g|-|+|0x|0X| |.|4294967295|4294967296|2147483647|2147483648|FFFFFFFF|"
+    "100000000|ffffffffffffffff|10000000000000000|99999999999|1e5|\x80|\r|\n|\r\n|\r\n\x0c|"
+    "\x0c|\n\r||key|K|s|=|[|]|;|\t|\"|,|\"\"|DEFAULT|\\|/|%|ab|AB|aB|@`[{|USB|lpt|IP_|"
+    "192.168.0.1|\xC3\xA9|\xE6\x97\xA5|\xF0\x9F\x98\x80|\xC0\x80|\xED\xA0\x80|"
+    "\xF4\x90\x80\x80|\xE2\x82|\xFF|\x81|\x8D|\x9D|\xA0|\xFE|\x83\x5C|\xE9");
+constexpr u32 numeric_pieces = 26;
 
 bytes gen(rng& r, bool numeric = false, bool nul = false) {
   bytes s;
@@ -255,10 +204,10 @@ bytes agreeable(bytes s, bool to_ansi) {
   return s;
 }
 u32 number(rng& r) {
-  const u32 v[] = {0,       1,          2,          9,          10,         15,        16,
-                   0x7F,    0x80,       0xFF,       0x100,      0x7FFF,     0x8000,    0xFFFF,
-                   0x10000, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF, 0xFFFFFFFE, 999999999, 1000000000};
-  return r.one_in(3) ? r.next() : r.one_in(2) ? r.below(1000) : r.pick(v);
+  static const auto v = numbers(
+      "0 1 2 9 10 15 16 0x7F 0x80 0xFF 0x100 0x7FFF 0x8000 0xFFFF 0x10000 0x7FFFFFFF 0x80000000 "
+      "0xFFFFFFFF 0xFFFFFFFE 999999999 1000000000");
+  return r.one_in(3) ? r.next() : r.one_in(2) ? r.below(1000) : static_cast<u32>(r.pick(v));
 }
 const char* maybe(rng& r, const bytes& s) { return r.one_in(12) ? nullptr : s.c_str(); }
 
@@ -445,17 +394,12 @@ void drive_path_folder(rng& r) {
 }
 
 void drive_times(rng& r) {
+  static const auto edges = numbers(
+      "0 1 0x7FFFFFFFFFFFFFFF 0x8000000000000000 0xFFFFFFFFFFFFFFFF 0x01D9000000000000 "
+      "2650467743999999999 504911232000000000");
   auto filetime = [&r] {
-    const uint64_t v[] = {0,
-                          1,
-                          0x7FFFFFFFFFFFFFFFull,
-                          0x8000000000000000ull,
-                          ~0ull,
-                          0x01D9000000000000ull,
-                          2650467743999999999ull,
-                          504911232000000000ull};
     const uint64_t t =
-        r.one_in(2) ? r.pick(v) + r.below(3) - 1 : uint64_t{r.next()} << 32 | r.next();
+        r.one_in(2) ? r.pick(edges) + r.below(3) - 1 : uint64_t{r.next()} << 32 | r.next();
     return hu_FILETIME{static_cast<u32>(t), static_cast<u32>(t >> 32)};
   };
   const hu_FILETIME a = filetime(), b = filetime();
@@ -463,17 +407,15 @@ void drive_times(rng& r) {
       << bits(a) << bits(b) << bits(CalculateSubstructOfFILETIMEToSecond(a, b))
       << bits(CalculateSubstructOfFILETIMEToMinute(a, b))
       << bits(CalculateSubstructOfFILETIMEToHour(a, b));
-  auto field = [&r](std::initializer_list<uint16_t> edges, u32 range) {
-    return r.one_in(3) ? edges.begin()[r.below(len(edges))] : static_cast<uint16_t>(r.below(range));
-  };
-  hu_SYSTEMTIME st = {field({1600, 1601, 1999, 2000, 2100, 30827, 30828, 0, 65535}, 3000),
-                      field({0, 1, 2, 12, 13}, 13),
-                      field({0, 6, 7, 100}, 7),
-                      field({0, 1, 28, 29, 30, 31, 32}, 32),
-                      field({0, 23, 24}, 24),
-                      field({0, 59, 60}, 60),
-                      field({0, 59, 60}, 60),
-                      field({0, 999, 1000}, 1000)};
+  static const auto fields = table(
+      "1600 1601 1999 2000 2100 30827 30828 0 65535 2999|0 1 2 12 13 12|0 6 7 100 6|"
+      "0 1 28 29 30 31 32 31|0 23 24 23|0 59 60 59|0 59 60 59|0 999 1000 999");
+  uint16_t f[8];  // an edge of each field, or anything up to the field's last usual value
+  for (int i = 0; i < 8; ++i) {
+    const auto v = numbers(fields[i].c_str());
+    f[i] = static_cast<uint16_t>(r.one_in(3) ? r.pick(v) : r.below(static_cast<u32>(v.back()) + 1));
+  }
+  hu_SYSTEMTIME st = {f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7]};
   const u32 y = st.wYear;
   if (y == 30828 && st.wMonth > 8) st.wMonth = 8;
   if (st.wMonth == 2 && st.wDay == 29 && (y % 4 != 0 || (y % 100 == 0 && y % 400 != 0)))
@@ -490,8 +432,9 @@ void drive_times(rng& r) {
 
 void drive_dump_trace(rng& r) {
   const bytes data = r.one_in(300) ? std::string(70000, 'x') : gen(r, false, true);
-  const u32 per_line[] = {0, 1, 2, 3, 4, 7, 8, 15, 16, 17, 32, 255, 256, 257};
-  const u32 b = r.one_in(4) ? r.below(300) : r.pick(per_line), x = number(r), y = number(r);
+  static const auto per_line = numbers("0 1 2 3 4 7 8 15 16 17 32 255 256 257");
+  const u32 b = r.one_in(4) ? r.below(300) : static_cast<u32>(r.pick(per_line));
+  const u32 x = number(r), y = number(r);
   const u32 need = GetSizeOfBinDataDumpFile(len(data), b);
   buffer<> out(edge(r, need + r.below(3)), r.one_in(12));
   line("CreateBinDataDumpFile") << x << y << GetSizeOfBinDataDumpFile(x, y) << hex(data) << b
@@ -517,27 +460,20 @@ void drive_dump_trace(rng& r) {
 // ---- profile and value files ----
 
 void drive_profile(rng& r) {
-  const char* const names[] = {"s", "S", "sec", "a b", "",  " s ",
-                               "k", "K", "key", "k2",  "=", " k "};
-  const char* const ends[] = {"\n", "\r", "", "\r\n\x0c", "\n\r", "\r\n\r\n"};
-  const char* const functions[] = {"GetPrivateProfileStrEx",   "GetPrivateProfileIntEx",
-                                   "WritePrivateProfileStrEx", "WritePrivateProfileIntEx",
-                                   "GetFileValueString",       "GetFileValueInt",
-                                   "WriteFileValueString",     "WriteFileValueInt"};
+  static const auto names = table("s|S|sec|a b|| s |k|K|key|k2|=| k ");
+  static const auto ends = table("\n|\r||\r\n\x0c|\n\r|\r\n\r\n");
+  static const auto functions = table(
+      "GetPrivateProfileStrEx|GetPrivateProfileIntEx|WritePrivateProfileStrEx|"
+      "WritePrivateProfileIntEx|GetFileValueString|GetFileValueInt|WriteFileValueString|"
+      "WriteFileValueInt");
   bytes file;
   for (u32 i = 0, n = r.below(12); i < n; ++i) {
+    // A section, a key and its value (four times out of eight), a bare key, a comment, junk.
+    const std::string name = r.pick(names), junk = gen(r);
+    const std::string lines[] = {(r.one_in(6) ? " [" : "[") + name + (r.one_in(8) ? "" : "]"),
+                                 name + (r.one_in(4) ? " = " : "=") + junk, name, ";" + junk, junk};
     const u32 kind = r.below(8);
-    if (kind == 0)
-      file += std::string(r.one_in(6) ? " [" : "[") + r.pick(names) + (r.one_in(8) ? "" : "]");
-    else if (kind == 5)
-      file += r.pick(names);
-    else if (kind == 6)
-      file += ";" + gen(r);
-    else if (kind == 7)
-      file += gen(r);
-    else
-      file += r.pick(names) + std::string(r.one_in(4) ? " = " : "=") + gen(r);
-    file += r.one_in(6) ? r.pick(ends) : "\r\n";
+    file += lines[kind < 5 ? (kind > 0) : kind - 3] + (r.one_in(6) ? r.pick(ends) : "\r\n");
   }
   const bool beside_exe = r.one_in(4);
   const std::string path = beside_exe ? beside("differential.ini") : "p.ini";
@@ -546,14 +482,15 @@ void drive_profile(rng& r) {
   else
     write_file(path, file);
   for (u32 i = 0, k = 1 + r.below(4); i < k; ++i) {
-    const char* section = r.one_in(10) ? nullptr : r.pick(names);
-    const char* key = r.one_in(8) ? nullptr : r.pick(names);
+    const std::string section_name = r.pick(names), key_name = r.pick(names);
+    const char* section = r.one_in(10) ? nullptr : section_name.c_str();
+    const char* key = r.one_in(8) ? nullptr : key_name.c_str();
     const bytes value = gen(r, r.one_in(2));
     const char *v = maybe(r, value), *p = r.one_in(15) ? nullptr : path.c_str();
     const char* fn = r.one_in(15) ? nullptr : "differential.ini";
     const u32 n = number(r), op = r.below(4) + (beside_exe ? 4 : 0);
     buffer<> b(edge(r, r.below(24)), r.one_in(12));
-    line l(functions[op]);
+    line l(functions[op].c_str());
     l << op << hex(file) << T(section) << T(key) << T(v) << n << b.size;
     if (op == 0) l << GetPrivateProfileStrEx(section, key, v, b.p(), b.size, p) << b.dump();
     if (op == 1) l << GetPrivateProfileIntEx(section, key, n, p);
@@ -713,7 +650,8 @@ void drive_format(rng& r) {
     literal();
     const std::string type = r.pick(types), width = r.pick(widths);
     std::string flag = r.pick(flags), precision = r.pick(precisions);
-    if (!precision.empty() && flag.find('0') != std::string::npos) flag = "-";
+    const bool text = type == "c" || type == "s";
+    if ((text || !precision.empty()) && flag.find('0') != std::string::npos) flag = "-";
     if (type == "c") precision.clear();
     format += type == "%" ? "%%" : "%" + flag + width + precision + type;
     if (type == "%") continue;
