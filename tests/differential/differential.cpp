@@ -27,8 +27,8 @@
 // - Wine's UTF-8 decoder splits an ill-formed sequence of three or four bytes otherwise than
 //   Windows, which takes each maximal ill-formed part as one U+FFFD; Windows gives
 //   look-alikes in ANSI for many characters from U+0100 to U+2FFF; and Wine takes 29
-//   February of any year and calendar days after the end of the tick count (14 September
-//   30828): the inputs hold none of these.
+//   February of any year and the year 30828, which Windows refuses: the inputs hold none
+//   of these.
 // Choices where the behaviour is left open, made the same on both builds: strrstr with an
 // empty needle answers null.
 #include <hostutil.h>
@@ -417,7 +417,7 @@ void drive_times(rng& r) {
   }
   hu_SYSTEMTIME st = {f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7]};
   const u32 y = st.wYear;
-  if (y == 30828 && st.wMonth > 8) st.wMonth = 8;
+  if (y == 30828) st.wYear = 30827;
   if (st.wMonth == 2 && st.wDay == 29 && (y % 4 != 0 || (y % 100 == 0 && y % 400 != 0)))
     st.wDay = 28;
   hu_FILETIME ft = {0xA5A5A5A5u, 0xA5A5A5A5u};

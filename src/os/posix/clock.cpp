@@ -1,6 +1,6 @@
 // Time on POSIX: the local time from the C library, and the file-time and
 // calendar conversions worked out exactly, with the validity rules of the
-// Windows conversions (1601 to the tick count's end in 30828, no leap seconds).
+// Windows conversions (years 1601 to 30827, no leap seconds).
 #include "os/clock.h"
 
 #include <time.h>
@@ -61,7 +61,7 @@ void local_time(hu_SYSTEMTIME& time) {
 
 bool calendar_to_ticks(const hu_SYSTEMTIME& calendar, hu_FILETIME& ticks) {
   const hu_SYSTEMTIME& c = calendar;
-  if (c.wYear < 1601 || c.wYear > 30828 || c.wMonth < 1 || c.wMonth > 12 || c.wDay < 1 ||
+  if (c.wYear < 1601 || c.wYear > 30827 || c.wMonth < 1 || c.wMonth > 12 || c.wDay < 1 ||
       c.wDay > days_in_month(c.wYear, c.wMonth) || c.wHour > 23 || c.wMinute > 59 ||
       c.wSecond > 59 || c.wMilliseconds > 999) {
     return false;
@@ -71,7 +71,6 @@ bool calendar_to_ticks(const hu_SYSTEMTIME& calendar, hu_FILETIME& ticks) {
   const std::uint64_t ms = days * ms_per_day + c.wHour * 3600000ull + c.wMinute * 60000ull +
                            c.wSecond * 1000ull + c.wMilliseconds;
   const std::uint64_t t = ms * ticks_per_ms;
-  if (t >> 63) return false;  // past 14 September 30828, as the other way round
   ticks.dwLowDateTime = static_cast<std::uint32_t>(t);
   ticks.dwHighDateTime = static_cast<std::uint32_t>(t >> 32);
   return true;
