@@ -721,11 +721,11 @@ void drive_encodings(rng& r) {
 const struct {
   void (*run)(rng&);
   u32 rounds;
-} drivers[] = {{drive_compare, 6},   {drive_semaphore, 1},  {drive_heap, 1},
-               {drive_file, 1},      {drive_line, 6},       {drive_path_folder, 1},
-               {drive_times, 6},     {drive_dump_trace, 4}, {drive_profile, 2},
+} drivers[] = {{drive_compare, 12},  {drive_semaphore, 1},  {drive_heap, 1},
+               {drive_file, 1},      {drive_line, 12},      {drive_path_folder, 1},
+               {drive_times, 12},    {drive_dump_trace, 4}, {drive_profile, 2},
                {drive_csv_items, 4}, {drive_csv_file, 0},   {drive_numbers, 4},
-               {drive_algo, 6},      {drive_format, 6},     {drive_encodings, 10}};
+               {drive_algo, 12},     {drive_format, 12},    {drive_encodings, 10}};
 
 }  // namespace
 
