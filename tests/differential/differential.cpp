@@ -38,6 +38,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -212,21 +213,16 @@ u32 number(rng& r) {
 const char* maybe(rng& r, const bytes& s) { return r.one_in(12) ? nullptr : s.c_str(); }
 
 bool read_raw(const char* path, bytes& b) {
-  FILE* f = std::fopen(path, "rb");
-  if (f == nullptr) return false;
-  char chunk[4096];
-  for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;) b.append(chunk, n);
-  return std::fclose(f) == 0;
+  std::ifstream f(path, std::ios::binary);
+  b.assign(std::istreambuf_iterator<char>(f), {});
+  return f.is_open();
 }
 std::string read_back(const std::string& path) {
   bytes b;
   return read_raw(path.c_str(), b) ? hex(b) : "missing";
 }
 void write_file(const std::string& path, const bytes& data) {
-  if (FILE* f = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(data.data(), 1, data.size(), f);
-    std::fclose(f);
-  }
+  std::ofstream(path, std::ios::binary) << data;
 }
 
 std::string folder;  // the executable's
