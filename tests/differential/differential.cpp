@@ -412,8 +412,8 @@ void drive_times(rng& r) {
     f[i] = static_cast<uint16_t>(r.one_in(3) ? r.pick(v) : r.below(static_cast<u32>(v.back()) + 1));
   }
   hu_SYSTEMTIME st = {f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7]};
+  if (st.wYear == 30828) st.wYear = 30827;
   const u32 y = st.wYear;
-  if (y == 30828) st.wYear = 30827;
   if (st.wMonth == 2 && st.wDay == 29 && (y % 4 != 0 || (y % 100 == 0 && y % 400 != 0)))
     st.wDay = 28;
   hu_FILETIME ft = {0xA5A5A5A5u, 0xA5A5A5A5u};
