@@ -18,7 +18,7 @@
 //
 // Where the platforms differ of right, the inputs keep to what both read alike:
 // - sprintfEx reads its format as the platform's C library does (long is 32 bits on Windows,
-//   I64, hs and hh are Windows' own or read otherwise, and so are a "0" flag beside a
+//   I64, hs and hh are Windows' own or read otherwise, and so are a "0" or "#" flag beside a
 //   precision or on %c and %s, and a precision on %c): the formats use the forms both
 //   read alike.
 // - A write test that fails names the drive of the path's first two characters on Windows
@@ -647,7 +647,7 @@ void drive_format(rng& r) {
     const std::string type = r.pick(types), width = r.pick(widths);
     std::string flag = r.pick(flags), precision = r.pick(precisions);
     const bool text = type == "c" || type == "s";
-    if ((text || !precision.empty()) && flag.find('0') != std::string::npos) flag = "-";
+    if ((text || !precision.empty()) && flag.find_first_of("0#") != std::string::npos) flag = "-";
     if (type == "c") precision.clear();
     format += type == "%" ? "%%" : "%" + flag + width + precision + type;
     if (type == "%") continue;
