@@ -20,6 +20,8 @@ HOSTUTIL_API void HOSTUTIL_CALL sprintfEx(char* buffer, uint32_t bufferSize, con
   va_start(args, format);
   hostutil::os::calls().format_bounded(buffer, bufferSize, format, args);
   va_end(args);
+  // Wine's CRT pads "%5c" into a 1-byte buffer with no room left: the last byte ends the text.
+  buffer[bufferSize - 1] = '\0';
   // Some C libraries fill the unused tail with a pattern; it is zero here.
   if (auto* nul = static_cast<char*>(std::memchr(buffer, 0, bufferSize))) {
     std::memset(nul, 0, bufferSize - static_cast<std::size_t>(nul - buffer));

@@ -123,7 +123,7 @@ TEST(SprintfEx, CutsAndZeroFillsWithinTheBuffer) {
   EXPECT_EQ(printed(5, "%d", 123456), std::string("1234\0xx", 7));
   EXPECT_EQ(printed(7, "%s-%c", "ab", 'z'), std::string("ab-z\0\0\0xx", 9));
   EXPECT_EQ(printed(7, "%d", -12345), std::string("-12345\0xx", 9));  // exactly size - 1
-  EXPECT_EQ(printed(1, "%d", 5), std::string("\0xx", 3));
+  EXPECT_EQ(printed(1, "%d", 5) + printed(1, "%5c", 'a'), std::string("\0xx\0xx", 6));
   // Bad arguments leave the buffer untouched.
   EXPECT_EQ(printed(0, "%d", 1) + printed(4, nullptr) + printed(4, ""), std::string(14, 'x'));
   sprintfEx(nullptr, 8, "%d", 1);

@@ -7,6 +7,7 @@
 #include <iconv.h>
 #include <langinfo.h>
 #include <locale.h>
+#include <strings.h>
 
 #include <bit>
 #include <climits>
@@ -25,8 +26,13 @@ constexpr std::size_t unit_bytes = sizeof(hu_wchar);
 
 struct ansi_setting {
   bool utf8 = true;
+  bool windows_1252 = false;  // iconv lacks the five bytes Windows maps to U+0081 and the like
   char name[64] = "UTF-8";
 };
+
+bool is_1252_hole(std::uint32_t c) {
+  return c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
+}
 
 bool is_utf8_name(const char* name) {
   char folded[8] = {};
@@ -78,6 +84,7 @@ ansi_setting read_ansi_setting() {
   iconv_close(probe);
   s.utf8 = false;
   std::memcpy(s.name, charset, sizeof charset);
+  s.windows_1252 = strcasecmp(charset, "CP1252") == 0 || strcasecmp(charset, "WINDOWS-1252") == 0;
   return s;
 }
 
@@ -139,7 +146,8 @@ std::uint32_t ansi_to_utf16(const char* text, std::uint32_t length, hu_wchar* ou
       errno = E2BIG;
       return 0;
     }
-    const hu_wchar replacement = 0xFFFD;
+    const auto byte = static_cast<unsigned char>(*in);
+    const hu_wchar replacement = ansi().windows_1252 && is_1252_hole(byte) ? byte : 0xFFFD;
     std::memcpy(to, &replacement, unit_bytes);
     to += unit_bytes;
     to_left -= unit_bytes;
@@ -161,20 +169,18 @@ std::uint32_t utf16_to_ansi(const hu_wchar* text, std::uint32_t length, char* ou
   while (in_left > 0) {
     if (iconv(cd, &in, &in_left, &to, &to_left) != static_cast<std::size_t>(-1)) break;
     if (errno != EILSEQ && errno != EINVAL) return 0;
-    // A character the charset lacks, or a lone surrogate, becomes "?".
+    // A character the charset lacks becomes "?", one for each code unit as on
+    // Windows: a surrogate pair gives two.
     if (to_left < 1) {
       errno = E2BIG;
       return 0;
     }
-    *to++ = '?';
-    --to_left;
-    hu_wchar unit, next = 0;
+    hu_wchar unit;
     std::memcpy(&unit, in, unit_bytes);
-    if (in_left >= 2 * unit_bytes) std::memcpy(&next, in + unit_bytes, unit_bytes);
-    const bool pair = unit >= 0xD800 && unit <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF;
-    const std::size_t skip = pair ? 2 * unit_bytes : unit_bytes;
-    in += skip;
-    in_left -= skip;
+    *to++ = ansi().windows_1252 && is_1252_hole(unit) ? static_cast<char>(unit) : '?';
+    --to_left;
+    in += unit_bytes;
+    in_left -= unit_bytes;
   }
   // A stateful charset returns to its initial shift state at the end.
   if (iconv(cd, nullptr, nullptr, &to, &to_left) == static_cast<std::size_t>(-1)) return 0;

@@ -133,8 +133,16 @@ struct search {
 search* find_first(const char* pattern, hu_WIN32_FIND_DATAA& record) {
   const char* slash = std::strrchr(pattern, '/');
   const char* name = slash != nullptr ? slash + 1 : pattern;
-  // A root or a path ending in "/" names no entry, and "." and ".." are no files.
-  if (*name == '\0' || is_dot_entry(name)) {
+  // "." and ".." find the folder they stand for, under its own name.
+  char real[PATH_MAX];
+  if (is_dot_entry(name)) {
+    if (::realpath(pattern, real) == nullptr) return nullptr;
+    pattern = real;
+    slash = std::strrchr(pattern, '/');
+    name = slash + 1;
+  }
+  // A root or a path ending in "/" names no entry.
+  if (*name == '\0') {
     errno = ENOENT;
     return nullptr;
   }

@@ -19,6 +19,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <ctime>
 #include <mutex>
 #include <utility>
@@ -144,6 +145,15 @@ semaphore* semaphore_open(const char* name, std::uint32_t initial, std::uint32_t
   // Windows takes signed counts: a maximum past INT32_MAX is as invalid there.
   if (name == nullptr || maximum == 0 || maximum > INT32_MAX || initial > maximum) {
     errno = EINVAL;
+    return nullptr;
+  }
+  // As in Windows' object names, a backslash only ends a "Global" or "Local" prefix.
+  const char* rest = name;
+  for (const char* prefix : {"Global\\", "Local\\"}) {
+    if (std::strncmp(name, prefix, std::strlen(prefix)) == 0) rest = name + std::strlen(prefix);
+  }
+  if (std::strchr(rest, '\\') != nullptr || (rest != name && *rest == '\0')) {
+    errno = ENOENT;
     return nullptr;
   }
   const std::size_t name_size = std::strlen(name);

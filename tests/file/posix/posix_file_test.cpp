@@ -67,7 +67,7 @@ TEST_F(PosixFiles, FindRules) {
   for (const char* name : {"b.c", "Makefile", "a.c", "foo", ".rc"}) put(path(name), "x");
   ASSERT_EQ(mkdir(path("empty").c_str(), 0755), 0);
   // Name order, byte by byte; "*.*" is everything and "foo.*" takes "foo"; case
-  // counts. "." and ".." never match, nor does a root or a path ending in "/".
+  // counts. "." and ".." find the folder they stand for; a root or a path ending in "/" nothing.
   const std::pair<std::string, const char*> first[] = {{path("*"), ".rc"},
                                                        {path("*.c"), "a.c"},
                                                        {path("*.*"), ".rc"},
@@ -75,7 +75,8 @@ TEST_F(PosixFiles, FindRules) {
                                                        {path("foo.*"), "foo"},
                                                        {path("m*"), ""},
                                                        {path(".*"), ".rc"},
-                                                       {path("."), ""},
+                                                       {path("empty/."), "empty"},
+                                                       {path("empty/../empty/."), "empty"},
                                                        {folder(), ""},
                                                        {"/", ""},
                                                        {path("empty/*"), ""},
