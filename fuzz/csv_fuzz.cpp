@@ -7,7 +7,6 @@
 #include <deque>
 
 #include "fuzz_support.h"
-#include "hostutil.h"
 
 namespace {
 
@@ -21,21 +20,11 @@ void walk(const std::string& line, uint32_t size, int variant, const char* sep) 
   const char* end = at + line.size();
   for (int items = 0; at != nullptr && items <= static_cast<int>(line.size()) + 1; ++items) {
     fuzz::fenced buffer(size, 'x');
-    const char* next = nullptr;
-    switch (variant) {
-      case 0:
-        next = GetCSVOneItem(at, buffer.data(), size);
-        break;
-      case 1:
-        next = GetCSVOneItem2(at, buffer.data(), size, sep);
-        break;
-      case 2:
-        next = GetCSVOneItem3(at, buffer.data(), size, sep);
-        break;
-      default:
-        next = GetCSVOneItemEx(at, buffer.data(), size, sep);
-        break;
-    }
+    const char* next = variant == 0
+                           ? GetCSVOneItem(at, buffer.data(), size)
+                           : (variant == 1   ? GetCSVOneItem2
+                              : variant == 2 ? GetCSVOneItem3
+                                             : GetCSVOneItemEx)(at, buffer.data(), size, sep);
     check(buffer.cleared_text());
     check(next == nullptr || (next > at && next <= end));
     at = next;
@@ -159,12 +148,6 @@ void records(fuzz::input& in) {
 }
 
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  // Outputs above 512 bytes build quoted items in registered allocations.
-  SemaphoreControlBegin();
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::input in{data, size};
