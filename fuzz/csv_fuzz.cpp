@@ -3,7 +3,6 @@
 // that come back as they went in; a heap area driven against a queue of its
 // records; and the CSV or JBK file of those records read back against the
 // joining rule. Every output buffer is fenced by canaries.
-#include <algorithm>
 #include <deque>
 
 #include "fuzz_support.h"
@@ -39,22 +38,19 @@ void items(const std::string& line, uint32_t size, const char* sep) {
   std::string back(line.size() + 1, 'x');
   fuzz::fenced made(size, 'x');
   const uint32_t one = MakeCSVOneItem(line.c_str(), made.data(), size);
-  if (one == 1) {
-    check(made.cleared_text());
-    check(GetCSVOneItem(made.data(), back.data(), static_cast<uint32_t>(back.size())) == nullptr);
-    check(line == back.c_str());
-  } else {
-    check(made[0] == '\0');
-  }
+  const auto back_size = static_cast<uint32_t>(back.size());
+  check(one == 1 ? made.cleared_text() &&
+                       GetCSVOneItem(made.data(), back.data(), back_size) == nullptr &&
+                       line == back.c_str()
+                 : made[0] == '\0');
   fuzz::fenced quoted(size, 'x');
   if (MakeCSVOneItem3(line.c_str(), quoted.data(), size, sep, 1) == 1) {
-    check(quoted.cleared_text());
     // A quoted item's closing quote is followed by the NUL, an unquoted one
     // holds neither separator nor quote: either way it is a whole last item.
     back.assign(line.size() + 1, 'x');
-    check(GetCSVOneItem3(quoted.data(), back.data(), static_cast<uint32_t>(back.size()), sep) ==
-          nullptr);
-    check(line == back.c_str());
+    check(quoted.cleared_text() &&
+          GetCSVOneItem3(quoted.data(), back.data(), back_size, sep) == nullptr &&
+          line == back.c_str());
   }
   fuzz::fenced plain(size, 'x');
   const uint32_t two = MakeCSVOneItem2(line.c_str(), plain.data(), size, sep);

@@ -13,6 +13,14 @@ using hostutil::os::utf8_to_utf16;
 
 using fuzz::check;
 
+template <typename From, typename To>
+std::vector<To> codec(std::size_t (*convert)(const From*, std::size_t, To*, std::size_t),
+                      const From* text, std::size_t length) {
+  std::vector<To> out(convert(text, length, nullptr, 0));
+  convert(text, length, out.data(), out.size());
+  return out;
+}
+
 // The protocol of one multi-line function on one input: learn L, fill exactly
 // L + 1 units, refuse L - 1. Returns the converted text.
 template <typename In, typename Out>
@@ -79,10 +87,7 @@ void multi_line(const uint8_t* data, std::size_t size) {
     const std::vector<char> back = size_protocol(ChangeUTF16ToUTF8_MultiLine, units.data(),
                                                  static_cast<uint32_t>(wide.size()));
     if (std::find(wide.begin(), wide.end(), hu_wchar{0x0C}) == wide.end()) {
-      const std::size_t m = utf16_to_utf8(wide.data(), wide.size(), nullptr, 0);
-      std::string expected(m, '\0');
-      utf16_to_utf8(wide.data(), wide.size(), expected.data(), m);
-      check(std::string(back.begin(), back.end()) == expected);
+      check(back == codec(utf16_to_utf8, wide.data(), wide.size()));
     }
   }
 }
@@ -96,18 +101,9 @@ void expect(int32_t got, fuzz::fenced& out, uint32_t room, const std::vector<Uni
     return;
   }
   check(got == static_cast<int32_t>(expected.size()));
-  std::vector<Unit> units(room);
-  std::memcpy(units.data(), out.data(), out.size());
-  check(std::equal(expected.begin(), expected.end(), units.begin()));
-  check(std::all_of(units.begin() + got, units.end(), [](Unit u) { return u == 0; }));
-}
-
-template <typename From, typename To>
-std::vector<To> codec(std::size_t (*convert)(const From*, std::size_t, To*, std::size_t),
-                      const From* text, std::size_t length) {
-  std::vector<To> out(convert(text, length, nullptr, 0));
-  convert(text, length, out.data(), out.size());
-  return out;
+  std::vector<Unit> units = expected;  // and zeros behind
+  units.resize(room);
+  check(std::memcmp(units.data(), out.data(), out.size()) == 0);
 }
 
 void whole_texts(const uint8_t* data, std::size_t size) {

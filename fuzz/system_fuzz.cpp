@@ -2,7 +2,6 @@
 // GetPortKind against the rules written out plainly, and the printer search with
 // them; semaphores, guarded values and registered blocks under any name and
 // size. Every output buffer is fenced by canaries.
-#include <algorithm>
 
 #include "fuzz_support.h"
 

@@ -2,9 +2,8 @@
 // sprintfEx against snprintf, the comparisons and case changes, the CRC's
 // linearity, the integer sort and searches, byte order; the number parsers
 // against their bounds, each other and the hex address parser against the last
-// 16 digits. Texts sit in heap blocks of exactly
-// their size, so ASan sees any read past them; outputs lie between canaries.
-#include <algorithm>
+// 16 digits, the formatters' digits and widths. Texts sit in heap blocks of
+// exactly their size, so ASan sees any read past them; outputs lie between canaries.
 #include <cmath>
 #include <cstdio>
 
@@ -43,11 +42,8 @@ void parsers(const char* text, uint32_t text_length, uint32_t length) {
     check(hex_ok == (stops_clean ? 1 : 0));
     check(ChangeAsciiToHex(text, length) == (hex_ok ? hex : 0u));
     const int32_t signed_value = ChangeAsciiToHexEx2(text, length);
-    if (!hex_ok) check(signed_value == 0);
-    if (hex_ok && length >= 1 && length <= 7) {
-      const int32_t half = 1 << (4 * length - 1);
-      check(signed_value >= -half && signed_value < half);
-    }
+    const int32_t half = length >= 1 && length <= 7 ? 1 << (4 * length - 1) : 0;
+    check(hex_ok ? half == 0 || (signed_value >= -half && signed_value < half) : signed_value == 0);
   }
 
   uint32_t dec = 0xA5A5A5A5u;
@@ -58,8 +54,30 @@ void parsers(const char* text, uint32_t text_length, uint32_t length) {
   const float f = ChangeAsciiToFloat(text, length);
   check(std::isfinite(f) && f >= 0.0f && f <= 2147483648.0f);
   check(ChangeAsciiToPtr(text, length) == hex_address(text, length));
-  const int32_t numeric = NumericCheck(text);
-  check(numeric == (std::strspn(text, "0123456789abcdefABCDEF") == text_length ? 1 : 0));
+  check(NumericCheck(text) == (std::strspn(text, "0123456789abcdefABCDEF") == text_length));
+}
+
+// Digits of the radix, the whole width or, with zeros suppressed, at most that;
+// the decimal point form NUL-ended with zeros behind, or nothing written.
+void formatters(fuzz::input& r) {
+  const uint32_t value = r.u32();
+  const uint32_t width = r.u32() % 40;
+  const int32_t suppress = static_cast<int32_t>(r.u32() & 1);
+  for (auto* format : {ChangeHexToAscii, ChangeBinToAscii}) {
+    fuzz::fenced out(width + 1, 'x');
+    format(value, out.data(), width, suppress);
+    const size_t n = width == 0 ? 0 : std::strlen(out.data());
+    const char* digits = format == ChangeBinToAscii ? "0123456789" : "0123456789abcdefABCDEF";
+    check(width == 0 ? out[0] == 'x'
+                     : n >= 1 && n <= width && (suppress || n == width) &&
+                           std::strspn(out.data(), digits) == n);
+  }
+  const uint32_t size = 12 + r.u32() % 4;
+  const uint32_t decimals = r.u32() % 11;
+  fuzz::fenced point(size, 'x');
+  const int32_t done =
+      ChangeBinToAsciiWithDecimalPoint(static_cast<int32_t>(value), point.data(), size, decimals);
+  check(done ? decimals <= 9 && point.cleared_text() : point.all() == std::string(size, 'x'));
 }
 
 char fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 0x20) : c; }
@@ -128,8 +146,8 @@ void case_changes(const std::string& bytes, std::uint32_t count, bool upper) {
   std::string expected = bytes;
   for (std::uint32_t i = 0; !bytes.empty() && bytes[0] != '\0' && i < count; ++i) {
     const char c = expected[i];
-    if (upper && c >= 'a' && c <= 'z') expected[i] = static_cast<char>(c - 0x20);
-    if (!upper && c >= 'A' && c <= 'Z') expected[i] = static_cast<char>(c + 0x20);
+    if (upper ? c >= 'a' && c <= 'z' : c >= 'A' && c <= 'Z')
+      expected[i] = static_cast<char>(c ^ 32);
   }
   check(buffer.all() == expected);
 }
@@ -174,8 +192,9 @@ void arrays(const std::string& bytes, std::int32_t key, std::uint32_t width) {
   check(ChangeBigEndian(value, width) == expected && ChangeLittleEndian(value, width) == expected);
 }
 
-// The number parsers on a text, cut at its first NUL, and lengths around it.
-void numbers(const uint8_t* data, size_t size) {
+// The number parsers on a text, cut at its first NUL, and lengths around it; the
+// formatters on values read from the text.
+int numbers(const uint8_t* data, size_t size) {
   fuzz::input r{data, size};
   const uint32_t selector = r.u32();
   const std::string rest = r.rest();
@@ -188,15 +207,15 @@ void numbers(const uint8_t* data, size_t size) {
                               0xFFFFFFFFu - (selector >> 2 & 0xF)};
   const uint32_t length = lengths[selector & 3];
   parsers(text.data(), text_length, length);
+  fuzz::input from_text{reinterpret_cast<const uint8_t*>(text.data()), text_length};
+  formatters(from_text);
+  return 0;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (size > 0 && data[0] % 7 == 6) {
-    numbers(data + 1, size - 1);
-    return 0;
-  }
+  if (size > 0 && data[0] % 7 == 6) return numbers(data + 1, size - 1);
   fuzz::input in{data, size};
   const std::uint32_t pick = in.byte();
   const std::uint32_t number = in.u16();
