@@ -3,11 +3,9 @@
 // that come back as they went in; a heap area driven against a queue of its
 // records; and the CSV or JBK file of those records read back against the
 // joining rule. Every output buffer is fenced by canaries.
-#include <algorithm>
 #include <deque>
 
 #include "fuzz_support.h"
-#include "hostutil.h"
 
 namespace {
 
@@ -21,21 +19,11 @@ void walk(const std::string& line, uint32_t size, int variant, const char* sep) 
   const char* end = at + line.size();
   for (int items = 0; at != nullptr && items <= static_cast<int>(line.size()) + 1; ++items) {
     fuzz::fenced buffer(size, 'x');
-    const char* next = nullptr;
-    switch (variant) {
-      case 0:
-        next = GetCSVOneItem(at, buffer.data(), size);
-        break;
-      case 1:
-        next = GetCSVOneItem2(at, buffer.data(), size, sep);
-        break;
-      case 2:
-        next = GetCSVOneItem3(at, buffer.data(), size, sep);
-        break;
-      default:
-        next = GetCSVOneItemEx(at, buffer.data(), size, sep);
-        break;
-    }
+    const char* next = variant == 0
+                           ? GetCSVOneItem(at, buffer.data(), size)
+                           : (variant == 1   ? GetCSVOneItem2
+                              : variant == 2 ? GetCSVOneItem3
+                                             : GetCSVOneItemEx)(at, buffer.data(), size, sep);
     check(buffer.cleared_text());
     check(next == nullptr || (next > at && next <= end));
     at = next;
@@ -50,22 +38,19 @@ void items(const std::string& line, uint32_t size, const char* sep) {
   std::string back(line.size() + 1, 'x');
   fuzz::fenced made(size, 'x');
   const uint32_t one = MakeCSVOneItem(line.c_str(), made.data(), size);
-  if (one == 1) {
-    check(made.cleared_text());
-    check(GetCSVOneItem(made.data(), back.data(), static_cast<uint32_t>(back.size())) == nullptr);
-    check(line == back.c_str());
-  } else {
-    check(made[0] == '\0');
-  }
+  const auto back_size = static_cast<uint32_t>(back.size());
+  check(one == 1 ? made.cleared_text() &&
+                       GetCSVOneItem(made.data(), back.data(), back_size) == nullptr &&
+                       line == back.c_str()
+                 : made[0] == '\0');
   fuzz::fenced quoted(size, 'x');
   if (MakeCSVOneItem3(line.c_str(), quoted.data(), size, sep, 1) == 1) {
-    check(quoted.cleared_text());
     // A quoted item's closing quote is followed by the NUL, an unquoted one
     // holds neither separator nor quote: either way it is a whole last item.
     back.assign(line.size() + 1, 'x');
-    check(GetCSVOneItem3(quoted.data(), back.data(), static_cast<uint32_t>(back.size()), sep) ==
-          nullptr);
-    check(line == back.c_str());
+    check(quoted.cleared_text() &&
+          GetCSVOneItem3(quoted.data(), back.data(), back_size, sep) == nullptr &&
+          line == back.c_str());
   }
   fuzz::fenced plain(size, 'x');
   const uint32_t two = MakeCSVOneItem2(line.c_str(), plain.data(), size, sep);
@@ -159,12 +144,6 @@ void records(fuzz::input& in) {
 }
 
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  // Outputs above 512 bytes build quoted items in registered allocations.
-  SemaphoreControlBegin();
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::input in{data, size};

@@ -16,6 +16,15 @@
 #include <string>
 #include <vector>
 
+#include "hostutil.h"
+
+// Registered work areas need the semaphore table; the C locale makes ANSI text UTF-8.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  setenv("LC_ALL", "C", 1);
+  SemaphoreControlBegin();
+  return 0;
+}
+
 namespace fuzz {
 
 inline void check(bool ok) {
@@ -73,8 +82,9 @@ class fenced {
   std::string all() const { return std::string(data(), size()); }
   // True when no byte outside the buffer was written.
   bool intact() const {
-    const std::string ends(bytes_.begin(), bytes_.begin() + guard);
-    return ends + std::string(bytes_.end() - guard, bytes_.end()) == std::string(2 * guard, canary);
+    return std::count(bytes_.begin(), bytes_.begin() + guard, canary) +
+               std::count(bytes_.end() - guard, bytes_.end(), canary) ==
+           2 * guard;
   }
   // True when the buffer holds a NUL-ended text and zeros behind it.
   bool cleared_text() const {

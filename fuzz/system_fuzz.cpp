@@ -1,15 +1,9 @@
 // The system subsystem and the shared objects on any input: port names by
 // GetPortKind against the rules written out plainly, and the printer search with
-// them; capability files by the private-profile reader, whose value must fit its
-// buffer, NUL-ended, within one line of the file or the default; the system's
-// names in buffers of every size; semaphores, guarded values and registered
-// blocks under any name and size. Every output buffer is fenced by canaries.
-#include <algorithm>
-#include <cstdio>
+// them; semaphores, guarded values and registered blocks under any name and
+// size. Every output buffer is fenced by canaries.
 
 #include "fuzz_support.h"
-#include "hostutil.h"
-#include "os/private_profile.h"
 
 namespace {
 
@@ -50,8 +44,6 @@ uint32_t port_kind(const std::string& name) {
   return dotted_address(name) ? 1 : 0;
 }
 
-const char* const names[] = {"Capability", "capability", "S", "Model X", "", " a "};
-
 void printers(const std::string& port, const std::string& pattern, uint32_t sizes) {
   check(GetPortKind(port.c_str()) == port_kind(port));
   fuzz::fenced name(sizes % 64);
@@ -60,43 +52,6 @@ void printers(const std::string& port, const std::string& pattern, uint32_t size
       port.c_str(), pattern.c_str(), "S", name.data(), name.size(), full.data(), full.size());
   check(found == 0 || (name.cleared_text() && full.cleared_text()));
   check(DeviceDriverIsExist(port.c_str(), pattern.c_str(), "S") == found);
-}
-
-// The capability file: the whole text, any bytes.
-void capability(const std::string& text, uint32_t choice) {
-  const std::string path = fuzz::scratch("capability");
-  fuzz::put(path, text);
-  const uint32_t buffer_size = 1 + choice % 64;
-  const char* section = names[choice / 64 % 6];
-  const char* key = names[choice / 384 % 6];
-  const char* default_text = choice & 0x8000 ? nullptr : "NONE";
-  fuzz::fenced buffer(buffer_size);
-  const uint32_t n = hostutil::os::private_profile_string(section, key, default_text, buffer.data(),
-                                                          buffer_size, path.c_str());
-  check(n < buffer_size && std::strlen(buffer.data()) == n);
-  check(std::memchr(buffer.data(), '\r', n) == nullptr &&
-        std::memchr(buffer.data(), '\n', n) == nullptr);
-  const bool from_default = std::strncmp(buffer.data(), "NONE", n) == 0 && n <= 4;
-  check(from_default || text.find(std::string(buffer.data(), n)) != std::string::npos);
-}
-
-// Each name NUL-ended inside its buffer when the call says it fits.
-void names_of_system(uint32_t size) {
-  fuzz::fenced folder(size);
-  const uint32_t length = GetSystemDirectoryEx(folder.data(), size);
-  // Not cleared first: the folder and its NUL, when they fit.
-  check(size == 0 ? length == 0 : length >= size || std::strlen(folder.data()) == length);
-  fuzz::fenced computer(size);
-  uint32_t in_out = size;
-  if (GetComputerNameExEx(computer.data(), &in_out) != 0)
-    check(in_out < size && computer.cleared_text() && std::strlen(computer.data()) == in_out);
-  fuzz::fenced host(size);
-  check(GetHostNameEx(host.data(), size) == 0 || host.cleared_text());
-  fuzz::fenced address(std::max<uint32_t>(size, 16));
-  check(GetIPAddress(address.data(), address.size()) == 0 || address.cleared_text());
-  fuzz::fenced error(size);
-  const uint32_t n = GetLastErrorStringEx(error.data(), size);
-  check(n <= size && (size == 0 || error.cleared_text()));
 }
 
 // A semaphore by name or number, a guarded value and a registered block.
@@ -125,31 +80,16 @@ void shared(const std::string& name, uint32_t number, uint32_t size) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  SemaphoreControlBegin();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::input in{data, size};
   const uint32_t pick = in.byte();
   const uint32_t number = in.u32();
   const std::string text = in.rest();
-  switch (pick % 4) {
-    case 0: {
-      const std::size_t nul = std::min(text.find('\0'), text.size());
-      printers(text.substr(0, nul), text.substr(std::min(nul + 1, text.size())), number);
-      break;
-    }
-    case 1:
-      capability(text, number);
-      break;
-    case 2:
-      names_of_system(number % 300);
-      break;
-    default:
-      shared(text.substr(0, text.find('\0')).substr(0, 60), number, number >> 8 & 0xFFF);
-      break;
+  if (pick % 4 == 0) {
+    const std::size_t nul = std::min(text.find('\0'), text.size());
+    printers(text.substr(0, nul), text.substr(std::min(nul + 1, text.size())), number);
+  } else {
+    shared(text.substr(0, text.find('\0')).substr(0, 60), number, number >> 8 & 0xFFF);
   }
   return 0;
 }
