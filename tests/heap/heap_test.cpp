@@ -93,6 +93,10 @@ TEST_F(Heap, LayoutCursorQueueAndStack) {
   void* cursor = area;
   char buffer[10];
   EXPECT_EQ(FetchHeapData(&cursor, nullptr, 8) + FetchHeapData(&cursor, buffer, 0), 0u);
+  strings read;
+  while (uint32_t n = FetchHeapData(&cursor, buffer, 8)) read.emplace_back(buffer, n);
+  EXPECT_EQ(read, (strings{"a", "bb", "ccc"}));
+  EXPECT_EQ(take(FetchHeapLastData, &area), "ccc");
 
   // Taken as a queue, then as a stack: the chain left is read back after each,
   // and the last record takes the area and its guard with it.
@@ -120,7 +124,7 @@ TEST_F(Heap, LayoutCursorQueueAndStack) {
             (results{0, 1, 10}));
 }
 
-TEST_F(Heap, SearchRefusalsAndMarkers) {
+TEST_F(Heap, SearchRemovesTheFirstExactMatch) {
   fill_abc();
   EXPECT_EQ((results{SearchAndFreeHeapData(&area, "b", 1, nullptr, 0),  // a prefix is no match
                      SearchAndFreeHeapData(&area, "bbb", 3, nullptr, 0),
@@ -129,8 +133,11 @@ TEST_F(Heap, SearchRefusalsAndMarkers) {
             (results{0, 0, 0, 0, 3}));
   EXPECT_EQ(SearchAndFreeHeapData(&area, "bb", 2, nullptr, 0), 0u);  // no buffer: removed, 0
   EXPECT_EQ(raw_records(area), (strings{"a", "ccc"}));
+  ASSERT_EQ(append(&area, "a"), 1u);
+  EXPECT_EQ(SearchAndFreeHeapData(&area, "a", 1, nullptr, 0), 0u);
+  EXPECT_EQ(raw_records(area), (strings{"ccc", "a"}));  // of two equal records, the older went
   // A broken marker stops an append; markers are tested case-blind.
-  unsigned char* marker = reinterpret_cast<unsigned char*>(area->firstRecord) + 5;
+  unsigned char* marker = reinterpret_cast<unsigned char*>(area->firstRecord) + 7;
   std::memcpy(marker, "NEXTADDX", 8);
   EXPECT_EQ(append(&area, "f"), 0u);
   std::memcpy(marker, "nextaddr", 8);
