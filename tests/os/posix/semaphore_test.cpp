@@ -1,7 +1,6 @@
 // POSIX named semaphores, where the lock tables cannot reach: bad arguments,
 // names that escaping or hashing could bring together, and a lifetime that
-// ends with the last handle, even when holders are killed. Many processes
-// taking and giving back shared names: the soak (tests/soak).
+// ends with the last handle, even when holders are killed.
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <signal.h>
@@ -20,6 +19,7 @@
 #include <new>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "os/os.h"
@@ -164,4 +164,39 @@ TEST(PosixSemaphore, TheObjectLivesExactlyAsLongAsItsHandles) {
       EXPECT_TRUE(name.size() > 100 || shm_files(name).empty());  // a long one is hashed
     }
   }
+}
+
+// Processes and threads open and close handles all the time, so the object
+// keeps dying and being made again: never may two objects live under one name
+// at once, nor a live object be started over under its holders (a plain counter
+// bumped inside would lose updates), and a post wakes sleepers in other processes.
+TEST(PosixSemaphore, OpenCloseChurnNeverSplitsTheObject) {
+  struct state {
+    std::atomic<int> inside, faults;
+    long total;
+  }* st = shared<state>();
+  const std::string name = unique_name("churn");
+  auto rounds = [st, &name] {
+    for (int i = 0; i < 300; ++i) {
+      handle s = open_sem(name, 1, 2);
+      const bool in = s && take(s.get(), 10000);
+      if (!in || ++st->inside > 1) ++st->faults;
+      if (!in) continue;
+      const long v = *static_cast<volatile long*>(&st->total);
+      ::sched_yield();
+      *static_cast<volatile long*>(&st->total) = v + 1;
+      --st->inside;
+      if (!os::semaphore_post(s.get())) ++st->faults;
+    }
+    return 0;
+  };
+  std::vector<pid_t> children;
+  std::vector<std::thread> threads;
+  // All children first: a fork beside running threads may copy a lock one of them holds.
+  for (int i = 0; i < 3; ++i) children.push_back(spawn(rounds));
+  for (int i = 0; i < 3; ++i) threads.emplace_back(rounds);
+  for (auto& t : threads) t.join();
+  for (pid_t c : children) EXPECT_EQ(reap(c), 0);
+  EXPECT_EQ(std::pair(st->faults.load(), st->total), std::pair(0, 6L * 300));
+  EXPECT_TRUE(shm_files(name).empty());
 }
