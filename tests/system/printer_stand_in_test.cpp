@@ -16,18 +16,14 @@ namespace os = hostutil::os;
 using calls = os::system_calls;
 using hostutil::test::stand_in;
 
+// The kinds against a plain model of the rules: the fuzz target; here the
+// names a printer's port really has, and one holding both words.
 TEST(PortKind, UsbAndLptAnywhereInAnyCaseOrADottedAddress) {
   const std::vector<std::pair<std::uint32_t, std::vector<const char*>>> cases = {
-      {HOSTUTIL_PORT_USB, {"USB001", "WSD-usb-printer", "xUsB", "1.2.usb", "USBLPT"}},
-      {HOSTUTIL_PORT_PARALLEL, {"LPT1:", "lpt", "LPTUSB", "xxLPTUSB", "ULPT"}},
-      // An empty part counts as 0; one dot may follow the fourth part.
-      {HOSTUTIL_PORT_NETWORK,
-       {"192.168.0.10", "0.0.0.0", "255.255.255.255", "001.002.003.004", "1..2.3", "...", "1.2.3.",
-        "1.2.3.4."}},
-      {HOSTUTIL_PORT_UNKNOWN,
-       {"", "US", "U S B", "COM1", "FILE:", "1.2.3.4..", "1.2.3", "1.2.3.4.5", "256.1.1.1",
-        "1.2.3.256", "1234.1.1.1", "1.2.3.0255", "1.2.3.-1", "1.2.3.4 ", "192.168.0.10:9100",
-        "IP_192.168.0.10"}},
+      {HOSTUTIL_PORT_USB, {"USB001", "WSD-usb-printer", "xUsB"}},
+      {HOSTUTIL_PORT_PARALLEL, {"LPT1:", "LPTUSB"}},
+      {HOSTUTIL_PORT_NETWORK, {"192.168.0.10", "1..2.3", "1.2.3.4."}},
+      {HOSTUTIL_PORT_UNKNOWN, {"", "COM1", "FILE:", "256.1.1.1", "1.2.3", "IP_192.168.0.10"}},
   };
   EXPECT_EQ(GetPortKind(nullptr), HOSTUTIL_PORT_UNKNOWN);
   for (const auto& [kind, names] : cases) {
@@ -138,14 +134,6 @@ TEST_F(PrinterStandIn, FailedListingsAnswerZeroWithClearedBuffers) {
     EXPECT_EQ(search("USB", "*.cap", "C"), "0 " + std::string(32, '\0')) << failure;
     EXPECT_EQ(state.listings, failure == 1 ? 2 : 1) << failure;
   }
-}
-
-TEST_F(PrinterStandIn, NameSearchStopsAtTheFirstPortAndAsksNoDriver) {
-  EXPECT_EQ(search("USB00", "*.cap", "C"),
-            "1 P1" + std::string(14, '\0') + "USB001" + std::string(10, '\0'));
-  EXPECT_EQ(search("LPT1", "*.cap", "C"),
-            "1 P2" + std::string(14, '\0') + "USB002,LPT1:" + std::string(4, '\0'));
-  EXPECT_EQ(state.opened + state.searches + state.loaded, 0);
 }
 
 TEST_F(PrinterStandIn, NetworkSearchGivesBackWhatItTakes) {

@@ -77,20 +77,6 @@ TEST(SemaphoreReuse, KeptNameIsSharedAndStartsAfreshAfterAKilledHolder) {
   }
 }
 
-TEST(SemaphoreReuse, ProcessThatEndsLeavesNothingBehind) {
-  if (!fs::is_directory("/dev/shm")) GTEST_SKIP() << "no /dev/shm here";
-  const std::string folder = hostutil::test::scratch_folder("reuse-exit");
-  const std::string name = "hostutil-reuse-" + fs::path(folder).parent_path().filename().string();
-  child_process child("take_released_name", {name, folder});
-  ASSERT_TRUE(wait_for_file(fs::path(folder) / "held"));
-  EXPECT_TRUE(left_in_shm(name));
-  touch(fs::path(folder) / "release");
-  EXPECT_EQ(child.wait(), 0);
-  EXPECT_FALSE(left_in_shm(name));
-  std::error_code ec;
-  fs::remove_all(folder, ec);
-}
-
 TEST(SemaphoreReuse, NextProcessClearsAwayWhatKilledHoldersLeft) {
   if (!fs::is_directory("/dev/shm")) GTEST_SKIP() << "no /dev/shm here";
   const std::string folder = hostutil::test::scratch_folder("reuse-killed");

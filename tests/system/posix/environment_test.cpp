@@ -35,6 +35,7 @@ TEST(LanguageTests, UnderSeveralLocaleVariables) {
                {nullptr, nullptr, "zh_HK", "00"},       {nullptr, nullptr, "en_US.UTF-8", "00"},
                {nullptr, nullptr, "POSIX", "00"},       {nullptr, nullptr, nullptr, "00"},
                {nullptr, nullptr, "xx_YY.UTF-8", "11"}, {nullptr, nullptr, "jap", "11"},
+               {"12_34", nullptr, nullptr, "11"},       {"/usr/lib/locale/ta_IN", nullptr, nullptr, "11"},
                {"ja_JP.UTF-8", "de_DE", "ko_KR", "11"}, {"", "ko_KR", "ja_JP.UTF-8", "10"},
                {nullptr, "ja_JP.UTF-8", "en_US", "11"}};
   for (const auto& c : cases) {
