@@ -1,5 +1,5 @@
-// The encoding conversions: the single conversions, with the edges of every
-// sequence length, into outputs exactly large enough or one unit short,
+// The encoding conversions: the single conversions into outputs exactly large
+// enough or one unit short,
 // ill-formed input, the chained ones and their 128-byte scratch, and the
 // line-by-line ones with their size protocol and line rules. Nothing is ever
 // written past a buffer.
