@@ -1,8 +1,7 @@
 // The encoding conversions: the single conversions into outputs exactly large
-// enough or one unit short,
-// ill-formed input, the chained ones and their 128-byte scratch, and the
-// line-by-line ones with their size protocol and line rules. Nothing is ever
-// written past a buffer.
+// enough or one unit short, ill-formed input, the chained ones and their
+// 128-byte scratch, and the line-by-line ones with their size protocol and
+// where they stop. Nothing is ever written past a buffer.
 #include <gtest/gtest.h>
 
 #include <algorithm>
