@@ -68,18 +68,10 @@ TEST_F(PosixFiles, FindRules) {
   ASSERT_EQ(mkdir(path("empty").c_str(), 0755), 0);
   // Name order, byte by byte; "*.*" is everything and "foo.*" takes "foo"; case
   // counts. "." and ".." never match, nor does a root or a path ending in "/".
-  const std::pair<std::string, const char*> first[] = {{path("*"), ".rc"},
-                                                       {path("*.c"), "a.c"},
-                                                       {path("*.*"), ".rc"},
-                                                       {path("M*.*"), "Makefile"},
-                                                       {path("foo.*"), "foo"},
-                                                       {path("m*"), ""},
-                                                       {path(".*"), ".rc"},
-                                                       {path("."), ""},
-                                                       {folder(), ""},
-                                                       {"/", ""},
-                                                       {path("empty/*"), ""},
-                                                       {path("missing/*"), ""}};
+  const std::pair<std::string, const char*> first[] = {
+      {path("*"), ".rc"},    {path("*.c"), "a.c"},     {path("*.*"), ".rc"}, {path("M*.*"), "Makefile"},
+      {path("foo.*"), "foo"}, {path("m*"), ""},        {path(".*"), ".rc"},  {path("."), ""},
+      {folder(), ""},        {"/", ""},                {path("empty/*"), ""}, {path("missing/*"), ""}};
   for (const auto& [pattern, name] : first) {
     hu_WIN32_FIND_DATAA record{};
     EXPECT_EQ(FindAndGetInformationOfFile(pattern.c_str(), &record), *name ? 1u : 0u) << pattern;
