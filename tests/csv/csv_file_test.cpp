@@ -44,7 +44,9 @@ TEST_F(CsvFiles, JoiningAddingAndReplacing) {
   // A record of CR LF alone ends a line; one with no text is an empty item.
   const std::pair<std::vector<std::string>, std::string> rows[] = {
       {{"a", "b", "\r\nc", "d"}, "a,b\r\nc,d\r\n"},
+      {{"a", "b", "\r\n", "c"}, "a,b\r\nc\r\n"},
       {{"a", ",b"}, "a,b\r\n"},
+      {{"\r\na,", "b"}, "\r\na,b\r\n"},
       {{"a,", "b"}, "a,,b\r\n"},
       {{"a", std::string("\0z", 2)}, "a,\r\n"},
       {{"\"x,y\"", "\r\n\"q\"\"\"", ",,", "z"}, "\"x,y\"\r\n\"q\"\"\",,z\r\n"}};
