@@ -64,10 +64,6 @@ TEST(QuickSort, OneSidedPartitionsAllTheWayDown) {
   sort_and_search(ramp, {-50000, 0, 49999, 50000});
   sort_and_search(values(ramp.rbegin(), ramp.rend()), {});
   sort_and_search(values(100000, 42), {42});
-  ramp.resize(10000);
-  std::rotate(ramp.begin(), ramp.begin() + 1, ramp.end());  // 1 2 ... n-1 0
-  sort_and_search(ramp, {});
-  sort_and_search(values(ramp.rbegin(), ramp.rend()), {});
 }
 
 // Position of a result in its haystack, -1 for null.
