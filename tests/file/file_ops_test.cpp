@@ -84,10 +84,8 @@ TEST_F(FileOps, AttributesAndFinds) {
   // gives its bare name; no match leaves the caller's record as it was ("-").
   put(path("a.txt"), "a");
   put(path("c.log"), "ccc");
-  const std::pair<std::string, std::string> finds[] = {{"?.log", "c.log 3 0"},
-                                                       {"fold*", "folder 0 16"},
-                                                       {"b.txt", "b.txt 2 0"},
-                                                       {"??.txt", "-"}};
+  const std::pair<std::string, std::string> finds[] = {
+      {"?.log", "c.log 3 0"}, {"fold*", "folder 0 16"}, {"b.txt", "b.txt 2 0"}, {"??.txt", "-"}};
   for (const auto& [pattern, want] : finds) {
     hu_WIN32_FIND_DATAA record, untouched;
     std::memset(&record, 0x5A, sizeof record);
