@@ -32,9 +32,9 @@ TEST(ErrorText, WholeCutUnknownRefusedAndTheThreadsLastError) {
 }
 
 TEST(Compare, NullsCountsBoundsAndOnlyAsciiLettersFold) {
-  // Expected from CompareCase, CompareCaseN, CompareNoCase and CompareNoCaseN. The
-  // ends of the letters fold; 0x40 and 0x60, 0x5B and 0x7B, and bytes from 0x80
-  // lie 0x20 apart but are not letters.
+  // Expected from CompareCase, CompareCaseN, CompareNoCase and CompareNoCaseN.
+  // 0x40 and 0x60, 0x5B and 0x7B, and bytes from 0x80 lie 0x20 apart but are
+  // not letters.
   const std::tuple<const char*, const char*, uint32_t, std::array<uint32_t, 4>> cases[] = {
       {nullptr, nullptr, 5, {1, 1, 1, 1}}, {"", nullptr, 1, {0, 0, 0, 0}},
       {nullptr, "x", 0, {0, 1, 0, 1}},     {"", "", 1, {1, 1, 1, 1}},
