@@ -90,10 +90,7 @@ TEST_F(TraceLog, FilesFoundInPlace) {
   // a long one keeps its tail. Full, no NUL and no LF: the record goes to the
   // start, the rest stays; an LF as the very last byte leaves no room: fresh.
   const std::tuple<std::string, size_t, size_t> rows[] = {
-      {"a\r\nb\r\n", 6, 0},
-      {std::string(log_size + 1, 'x'), 0, 0},
-      {"", 0, 0},
-      {partial, 10, 0},
+      {"a\r\nb\r\n", 6, 0}, {std::string(log_size + 1, 'x'), 0, 0}, {"", 0, 0}, {partial, 10, 0},
       {"line\r\n" + std::string(200, 'z'), 6, 200 - record_size},
       {std::string(log_size, 'q'), 0, log_size - record_size},
       {std::string(log_size - 1, 'q') + "\n", 0, 0}};
