@@ -53,8 +53,7 @@ TEST(FileTimes, CalendarConversionsBothWays) {
   // Known points with their weekdays; ticks below a millisecond are dropped on
   // the way to the calendar; the largest file time the conversion takes.
   const std::tuple<hu_SYSTEMTIME, uint64_t, bool> points[] = {
-      {st(1601, 1, 1, 0, 0, 0, 0, 1), 0, true},
-      {st(1970, 1, 1, 0, 0, 0, 0, 4), unix_epoch, true},
+      {st(1601, 1, 1, 0, 0, 0, 0, 1), 0, true}, {st(1970, 1, 1, 0, 0, 0, 0, 4), unix_epoch, true},
       {st(30827, 12, 31, 23, 59, 59, 999, 5), 0x7FFF35F4F06C58F0ull, true},
       {st(1970, 1, 1, 0, 0, 0, 0, 4), unix_epoch + 9999, false},
       {st(30828, 9, 14, 2, 48, 5, 477, 4), 0x7FFFFFFFFFFFFFFFull, false}};

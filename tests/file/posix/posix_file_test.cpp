@@ -118,10 +118,8 @@ TEST_F(PosixFiles, DriveTypesTemporaryFolderAndMultiByteNames) {
   // TMPDIR with a separator added, else /tmp/.
   const char* saved = std::getenv("TMPDIR");
   const std::string saved_value = saved != nullptr ? saved : "";
-  const std::pair<const char*, const char*> temps[] = {{"/some/where", "/some/where/"},
-                                                       {"/already/", "/already/"},
-                                                       {"", "/tmp/"},
-                                                       {nullptr, "/tmp/"}};
+  const std::pair<const char*, const char*> temps[] = {
+      {"/some/where", "/some/where/"}, {"/already/", "/already/"}, {"", "/tmp/"}, {nullptr, "/tmp/"}};
   for (const auto& [value, expected] : temps) {
     value != nullptr ? setenv("TMPDIR", value, 1) : unsetenv("TMPDIR");
     char buffer[512];
