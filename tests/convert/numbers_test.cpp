@@ -82,6 +82,10 @@ TEST_F(Numbers, EveryHexParserOnOneText) {
   };
   for (const auto& r : rows) EXPECT_EQ(parsed(std::get<0>(r), std::get<1>(r)), r);
   EXPECT_EQ(ChangeAsciiToHexEx("12", 2, nullptr), 0);
+  for (uint32_t n = 1; n <= 7; ++n) {  // the sign rule at each field width below 8 digits
+    EXPECT_EQ(ChangeAsciiToHexEx2("80000000", n), -(int32_t{8} << (4 * n - 4))) << n;
+    EXPECT_EQ(ChangeAsciiToHexEx2("7FFFFFFF", n), (int32_t{8} << (4 * n - 4)) - 1) << n;
+  }
 }
 
 // text, length; ChangeAsciiToBinEx's result and output (0xDEADBEEF where it was
@@ -147,11 +151,14 @@ zero_row zero(const std::string& text, uint32_t size, uint32_t width, int32_t mo
 
 TEST_F(Numbers, ZeroSuppressionAndPadding) {
   // Padding goes behind the sign; a text already width long is neither padded
-  // nor cut; the room needed is the sign, the digits and the NUL; a text that
-  // does not end in its buffer stays.
+  // nor cut; the room needed is the sign, the digits and the NUL, and "" and
+  // "-" grow to "0" and "-0"; a text that does not end in its buffer stays.
   const zero_row rows[] = {
-      {"-00123", 10, 0, 1, 1, "-123"}, {"0000", 10, 0, 1, 1, "0"},    {"12345", 10, 5, 0, 0, "="},
-      {"12345", 7, 6, 0, 1, "012345"}, {"-42", 7, 5, 0, 1, "-00042"}, {"-42", 6, 5, 0, 0, "="},
+      {"000123", 10, 0, 1, 1, "123"},  {"-00123", 10, 0, 1, 1, "-123"}, {"0000", 10, 0, 1, 1, "0"},
+      {"-000", 10, 0, 1, 1, "-0"},     {"0.50", 10, 0, 1, 1, ".50"},    {"", 10, 0, 1, 1, "0"},
+      {"42", 10, 5, 0, 1, "00042"},    {"", 10, 3, 0, 1, "000"},        {"12345", 10, 5, 0, 0, "="},
+      {"12345", 7, 6, 0, 1, "012345"}, {"-42", 7, 5, 0, 1, "-00042"},   {"-42", 6, 5, 0, 0, "="},
+      {"42", 5, 5, 0, 0, "="},         {"", 1, 0, 1, 0, "="},           {"-", 2, 0, 1, 0, "="},
       {"-", 3, 0, 1, 1, "-0"},         {"0012", 4, 0, 1, 0, "="}};
   for (const auto& [text, size, width, mode, r, after] : rows) {
     EXPECT_EQ(zero(text, size, width, mode), std::tie(text, size, width, mode, r, after));
@@ -179,9 +186,11 @@ TEST_F(Numbers, DecimalPoint) {
   // The two longest results need 13 bytes; in 12 they are refused, as is any
   // buffer below 12 bytes and any count of decimals above 9.
   const int32_t min = INT32_MIN, max = INT32_MAX;
-  const point_row rows[] = {{min, 12, 0, 1, "-2147483648"},  {max, 12, 2, 1, "21474836.47"},
-                             {-5, 13, 9, 1, "-0.000000005"},  {-5, 12, 9, 0, "="},
-                             {1, 11, 2, 0, "="},              {1, 12, 10, 0, "="}};
+  const point_row rows[] = {
+      {min, 12, 0, 1, "-2147483648"},  {12345, 12, 2, 1, "123.45"}, {5, 12, 2, 1, "0.05"},
+      {max, 12, 2, 1, "21474836.47"},  {-5, 12, 2, 1, "-0.05"},     {-7, 12, 1, 1, "-0.7"},
+      {-5, 13, 9, 1, "-0.000000005"},  {-5, 12, 9, 0, "="},         {1, 11, 2, 0, "="},
+      {min, 13, 9, 1, "-2.147483648"}, {1, 12, 10, 0, "="}};
   for (const auto& r : rows) EXPECT_EQ(point(std::get<0>(r), std::get<1>(r), std::get<2>(r)), r);
   EXPECT_EQ(ChangeBinToAsciiWithDecimalPoint(1, nullptr, 12, 2), 0);
   SemaphoreControlEnd();
@@ -194,8 +203,11 @@ TEST_F(Numbers, DecimalPoint) {
 // single precision, then divided in single precision (which for 1234 and 100
 // is the float nearest to 12.34).
 TEST_F(Numbers, FloatResultsOfTheSingleSteps) {
-  const std::pair<const char*, float> rows[] = {{"12.34", 12.34f}, {"7", 7.0f},      {"0.1", 0.1f},
-                                                {"-1.5", 0.0f},    {"1.2.3", 0.0f}, {"1e5", 0.0f}};
+  const std::pair<const char*, float> rows[] = {
+      {"12.34", 12.34f}, {".5", 0.5f},    {"5.", 5.0f},
+      {"7", 7.0f},       {"0.1", 0.1f},   {"16777217", 16777216.0f},
+      {"-1.5", 0.0f},    {"1.2.3", 0.0f}, {"3000000000", 0.0f},
+      {"", 0.0f},        {"1e5", 0.0f}};
   for (const auto& [text, value] : rows) {
     EXPECT_EQ(ChangeAsciiToFloat(text, static_cast<uint32_t>(std::strlen(text))), value) << text;
   }
