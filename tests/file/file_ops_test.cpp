@@ -108,13 +108,16 @@ TEST_F(FileOps, PathsBesideTheProgramAndTheTemporaryFolder) {
   const fs::path self(hostutil::test::self_path());
   EXPECT_EQ(std::string(buffer), self.parent_path().string() + sep() + "trace.txt");
   {
-    // A program elsewhere; no separator gives the path as it is.
+    // A program elsewhere; a buffer one byte short of the joined path stays
+    // empty; no separator gives the path as it is.
     const std::string app = root() + "App", joined = app + sep() + "trace.txt";
     program_path fake(program_at(app + sep() + "prog.exe"));
     GetFilePath(nullptr, buffer, sizeof buffer);
     EXPECT_EQ(std::string(buffer), app);
-    GetFilePath("trace.txt", buffer, sizeof buffer);
+    GetFilePath("trace.txt", buffer, static_cast<uint32_t>(joined.size() + 1));
     EXPECT_EQ(std::string(buffer), joined);
+    GetFilePath("trace.txt", buffer, static_cast<uint32_t>(joined.size()));
+    EXPECT_EQ(buffer[0], '\0');
     GetFilePath("x", nullptr, 260);
     program_path bare(program_at("prog.exe"));
     GetFilePath("trace.txt", buffer, sizeof buffer);

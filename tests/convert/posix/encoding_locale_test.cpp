@@ -25,9 +25,12 @@ TEST(EncodingCodec, EachMaximalIllFormedSubpartIsOneReplacement) {
       {"\xC0\xAF", u"\uFFFD\uFFFD"},            // C0 and C1 never lead
       {"\xE0\x9F\x80", u"\uFFFD\uFFFD\uFFFD"},  // overlong three-byte form
       {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},  // an encoded surrogate
+      {"\xF0\x8F\xBF\xBF", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
       {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // above U+10FFFF
+      {"\xF5\x80", u"\uFFFD\uFFFD"},
       {"\xE2\x82@", u"\uFFFD@"},      // a good prefix cut short, then ASCII
       {"a\xF1\x80\x80", u"a\uFFFD"},  // cut short by the end of the text
+      {"\xF1\x80\x80\xE2\x82\xAC", u"\uFFFD\u20AC"},
       {"abcdefgh\xFFijklmnop", u"abcdefgh\uFFFDijklmnop"}};
   for (const auto& [utf8, utf16] : rows) {
     hu_wchar wide[32];
