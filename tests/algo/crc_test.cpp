@@ -26,13 +26,6 @@ uint16_t crc_bit_by_bit(const unsigned char* data, size_t size) {
   return reg;
 }
 
-std::vector<unsigned char> random_bytes(size_t n, unsigned seed) {
-  std::mt19937 gen(seed);
-  std::vector<unsigned char> v(n);
-  for (auto& b : v) b = static_cast<unsigned char>(gen());
-  return v;
-}
-
 TEST(Crc, CheckValuesAndNothingToRead) {
   const struct {
     std::string data;
@@ -53,7 +46,9 @@ TEST(Crc, CheckValuesAndNothingToRead) {
 // reference grows one byte at a time, checked bit by bit on short lengths.
 TEST(Crc, EqualsTheReferencesAtEveryLengthAndAlignment) {
   using hostutil::algo::crc_continue_bytewise;
-  const auto data = random_bytes((1u << 20) + 64, 7);
+  std::vector<unsigned char> data((1u << 20) + 64);
+  std::mt19937 gen(7);
+  for (auto& b : data) b = static_cast<unsigned char>(gen());
   for (size_t align = 0; align < 64; ++align) {
     const unsigned char* p = data.data() + align;
     uint16_t expected = 0;

@@ -48,9 +48,7 @@ TEST_F(CsvFiles, JoiningAddingAndReplacing) {
       {{"a", ",b"}, "a,b\r\n"},
       {{"\r\na,", "b"}, "\r\na,b\r\n"},
       {{"a,", "b"}, "a,,b\r\n"},
-      {{"a", std::string("\0z", 2)}, "a,\r\n"},
-      {{"a\r\n", "b"}, "a\r\nb\r\n"},
-      {{"\"x,y\"", "\r\n\"q\"\"\"", ",,", "z"}, "\"x,y\"\r\n\"q\"\"\",,z\r\n"}};
+      {{"a", std::string("\0z", 2)}, "a,\r\n"}};
   for (const auto& [records, file] : rows) EXPECT_EQ(made(records), file);
   EXPECT_EQ(made({"a", "b"}, "x,y", 0), "x,y\r\na,b\r\n");
   EXPECT_EQ(made({"a", "b"}, "x,y", 1), "a,b\r\n");

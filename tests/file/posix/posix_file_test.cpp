@@ -109,10 +109,8 @@ TEST_F(PosixFiles, ExactTimeStamps) {
             epoch + static_cast<uint64_t>(born.tv_sec) * 10000000 + born.tv_nsec / 100);
   // This port's calendar knows February 29 only in leap years (centuries leap
   // only by 400), and ends with the year 30827.
-  const hu_SYSTEMTIME invalid[] = {{2023, 2, 0, 29, 0, 0, 0, 0},
-                                   {2100, 2, 0, 29, 0, 0, 0, 0},
-                                   {2200, 2, 0, 29, 0, 0, 0, 0},
-                                   {30828, 1, 0, 1, 0, 0, 0, 0}};
+  const hu_SYSTEMTIME invalid[] = {{2023, 2, 0, 29, 0, 0, 0, 0}, {2100, 2, 0, 29, 0, 0, 0, 0},
+                                   {2200, 2, 0, 29, 0, 0, 0, 0}, {30828, 1, 0, 1, 0, 0, 0, 0}};
   for (const auto& c : invalid) EXPECT_EQ(CalculateSystemTimeToFileTime(&c, &t), 0u) << c.wYear;
 }
 
@@ -129,10 +127,8 @@ TEST_F(PosixFiles, DriveTypesTemporaryFolderAndMultiByteNames) {
   // TMPDIR with a separator added, else /tmp/.
   const char* saved = std::getenv("TMPDIR");
   const std::string saved_value = saved != nullptr ? saved : "";
-  const std::pair<const char*, const char*> temps[] = {{"/some/where", "/some/where/"},
-                                                       {"/already/", "/already/"},
-                                                       {"", "/tmp/"},
-                                                       {nullptr, "/tmp/"}};
+  const std::pair<const char*, const char*> temps[] = {
+      {"/some/where", "/some/where/"}, {"/already/", "/already/"}, {"", "/tmp/"}, {nullptr, "/tmp/"}};
   for (const auto& [value, expected] : temps) {
     value != nullptr ? setenv("TMPDIR", value, 1) : unsetenv("TMPDIR");
     char buffer[512];
