@@ -54,11 +54,22 @@ void printers(const std::string& port, const std::string& pattern, uint32_t size
   check(DeviceDriverIsExist(port.c_str(), pattern.c_str(), "S") == found);
 }
 
+// The system's object names: a backslash may only end a "Global" or "Local"
+// prefix, and something must follow the prefix.
+bool object_name(const std::string& name) {
+  std::size_t rest = 0;
+  for (const char* prefix : {"Global\\", "Local\\"}) {
+    if (name.compare(0, std::strlen(prefix), prefix) == 0) rest = std::strlen(prefix);
+  }
+  return name.find('\\', rest) == std::string::npos && (rest == 0 || rest < name.size());
+}
+
 // A semaphore by name or number, a guarded value and a registered block.
 void shared(const std::string& name, uint32_t number, uint32_t size) {
   const char* n = name.empty() && (number & 1) ? nullptr : name.c_str();
-  check(SemaphoreCreate(n, number) == 1 && SemaphoreIsExist(n, number) == 1);
-  check(SemaphoreEntry(n, number, 1) == 1 && SemaphoreIsEntry(n, number) == 1);
+  const uint32_t made = n == nullptr || name.empty() || object_name(name);
+  check(SemaphoreCreate(n, number) == made && SemaphoreIsExist(n, number) == made);
+  check(SemaphoreEntry(n, number, 1) == 1 && SemaphoreIsEntry(n, number) == made);
   SemaphoreLeave(n, number);
   check(SemaphoreIsEntry(n, number) == 0);
   SemaphoreRelease(n, number);
