@@ -7,7 +7,6 @@
 // member, and a crashed process never keeps it alive.
 #include "os/posix/semaphore_object.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <linux/futex.h>
 #include <sys/mman.h>
@@ -20,41 +19,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <map>
 #include <new>
-#include <set>
 
-#include "os/named_objects.h"
 #include "os/posix/descriptor.h"
 
 namespace hostutil::os {
-namespace {
 
-// Slot states. A member is a handle that was opened and not yet closed; a kept
-// handle was closed but is held by its process for reuse and counts for nothing.
-constexpr std::uint8_t slot_free = 0;
-constexpr std::uint8_t slot_member = 1;
-constexpr std::uint8_t slot_kept = 2;
-
-constexpr std::uint32_t block_magic = 0x4D455355;  // "USEM"
-constexpr std::uint32_t block_version = 2;
-
-// The join lock's word: the holder's slot + 1 (0 when free), a sequence number,
-// and whether anybody waits.
-constexpr std::uint32_t lock_holder = 0x7FF;
-constexpr std::uint32_t lock_sequence = 0x7FFFF800;
-constexpr std::uint32_t lock_sequence_step = 0x800;
-constexpr std::uint32_t lock_waiting = 0x80000000u;
-static_assert(slot_count < lock_holder);
-
-// Bytes of the file used as locks (never as data: record locks are advisory).
-// Each handle holds its slot's byte exclusively for as long as it is open; the
-// guard byte is held exclusively only while a handle is opened or closed for
-// good, which makes "is the file still there, and am I its last?" atomic.
-constexpr off_t guard_byte = 0;
-constexpr off_t slot_byte(std::uint32_t slot) { return 1 + static_cast<off_t>(slot); }
-
-// Where the objects live: /dev/shm, or the temporary folder where it is missing.
 const std::string& object_folder() {
   static const std::string folder = [] {
     struct stat st;
@@ -64,6 +34,30 @@ const std::string& object_folder() {
   }();
   return folder;
 }
+
+std::string file_prefix() {
+  return "hostutil-sem" + std::to_string(block_version) + '-' + std::to_string(::geteuid()) + '-';
+}
+
+bool slot_alive(int fd, std::uint32_t slot) {
+  struct flock fl = {};
+  fl.l_type = F_WRLCK;
+  fl.l_whence = SEEK_SET;
+  fl.l_start = slot_byte(slot);
+  fl.l_len = 1;
+  errno_keeper keep;
+  return ::fcntl(fd, F_OFD_GETLK, &fl) != 0 || fl.l_type != F_UNLCK;
+}
+
+namespace {
+
+// The join lock's word: the holder's slot + 1 (0 when free), a sequence number,
+// and whether anybody waits.
+constexpr std::uint32_t lock_holder = 0x7FF;
+constexpr std::uint32_t lock_sequence = 0x7FFFF800;
+constexpr std::uint32_t lock_sequence_step = 0x800;
+constexpr std::uint32_t lock_waiting = 0x80000000u;
+static_assert(slot_count < lock_holder);
 
 std::uint64_t fnv1a_64(const char* bytes, std::size_t size) {
   std::uint64_t hash = 0xcbf29ce484222325ull;
@@ -80,11 +74,6 @@ std::uint64_t fnv1a_64(const char* bytes, std::size_t size) {
 // name that would pass the file system's limit becomes "%h" and a hash instead;
 // encoding never yields "%h", so hashed and plain file names cannot meet.
 // Throws std::bad_alloc.
-// Every object file of this user and layout begins with this. Throws std::bad_alloc.
-std::string file_prefix() {
-  return "hostutil-sem" + std::to_string(block_version) + '-' + std::to_string(::geteuid()) + '-';
-}
-
 std::string object_path(const std::string& name) {
   std::string path = object_folder() + '/' + file_prefix();
   const std::size_t stem = path.size() - object_folder().size() - 1;
@@ -112,18 +101,6 @@ std::string object_path(const std::string& name) {
   return path;
 }
 
-// Whether another open file holds the slot's lock byte, that is whether the
-// slot's handle is still open in a live process. When the kernel cannot tell,
-// the slot is taken to be alive: the safe side for every caller.
-bool slot_alive(int fd, std::uint32_t slot) {
-  struct flock fl = {};
-  fl.l_type = F_WRLCK;
-  fl.l_whence = SEEK_SET;
-  fl.l_start = slot_byte(slot);
-  fl.l_len = 1;
-  errno_keeper keep;
-  return ::fcntl(fd, F_OFD_GETLK, &fl) != 0 || fl.l_type != F_UNLCK;
-}
 
 // The join lock: a futex word in the mapping that orders every change of the
 // slot states and every fresh start of the count. A holder is known by its slot,
@@ -167,9 +144,6 @@ void unlock_joins(const semaphore& sem) {
   }
 }
 
-std::uint32_t slots_used(const shared_block& b) {
-  return b.slots_used < slot_count ? b.slots_used : slot_count;
-}
 
 // With the join lock held: whether a handle other than this one is a member.
 // A member slot whose process has gone is freed on the way.
@@ -234,9 +208,8 @@ linked still_linked(int fd, const char* path, struct stat& mine) {
   return there.st_dev == mine.st_dev && there.st_ino == mine.st_ino ? linked::yes : linked::no;
 }
 
-// With the guard held: when no other handle has the file open (no other slot's
-// byte is locked), this handle is the object's last, so the file goes. False
-// only when the removal failed.
+}  // namespace
+
 bool remove_if_last(int fd, const char* path) {
   if (!set_lock(fd, F_WRLCK, slot_byte(0), slot_count, false)) return true;  // others hold it
   struct stat mine;
@@ -250,6 +223,8 @@ bool remove_if_last(int fd, const char* path) {
   }
   return false;
 }
+
+namespace {
 
 // With the guard and every slot's byte held (nobody else has the file open): sets
 // the object up afresh, whatever a dead holder left in it, this handle in slot 0.
@@ -380,118 +355,7 @@ outcome join(semaphore& sem, std::uint32_t initial, std::uint32_t maximum) {
   return outcome::opened;
 }
 
-// Calls visit(path) for every object file of this user and layout in the folder:
-// one scan of it, the rest told apart by name alone. Throws std::bad_alloc.
-template <typename Visit>
-void for_each_object_file(Visit&& visit) {
-  const std::string prefix = file_prefix();
-  DIR* dir = ::opendir(object_folder().c_str());
-  if (dir == nullptr) return;
-  struct closer {
-    DIR* d;
-    ~closer() { ::closedir(d); }
-  } close_dir{dir};
-  while (const dirent* e = ::readdir(dir)) {
-    if (std::strncmp(e->d_name, prefix.c_str(), prefix.size()) == 0) {
-      visit(object_folder() + '/' + e->d_name);
-    }
-  }
-}
-
-// An object file as found, opened, when it is a regular file of this user.
-int open_found(const std::string& path, int mode, struct stat& st) {
-  const int fd = ::open(path.c_str(), mode | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-  if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())) {
-    ::close(fd);
-    return -1;
-  }
-  return fd;
-}
-
-// The processes, other than this one, that have each of the files open, by inode:
-// read from the links under /proc/PID/fd. The slot locks tell how many handles
-// are open but not whose: F_OFD_GETLK and /proc/locks give -1 for the pid of an
-// open-file-description lock. Only this user's processes can be read, which are
-// the only ones that can open this user's objects.
-std::map<ino_t, std::set<pid_t>> openers(dev_t device) {
-  std::map<ino_t, std::set<pid_t>> found;
-  DIR* proc = ::opendir("/proc");
-  if (proc == nullptr) return found;
-  while (const dirent* p = ::readdir(proc)) {
-    const pid_t pid = static_cast<pid_t>(std::atol(p->d_name));
-    if (pid <= 0 || pid == ::getpid()) continue;
-    const std::string fds = std::string("/proc/") + p->d_name + "/fd";
-    DIR* dir = ::opendir(fds.c_str());
-    if (dir == nullptr) continue;
-    while (const dirent* f = ::readdir(dir)) {
-      struct stat st;
-      if (f->d_name[0] != '.' && ::stat((fds + '/' + f->d_name).c_str(), &st) == 0 &&
-          st.st_dev == device) {
-        found[st.st_ino].insert(pid);
-      }
-    }
-    ::closedir(dir);
-  }
-  ::closedir(proc);
-  return found;
-}
-
 }  // namespace
-
-void object_sweep() {
-  errno_keeper keep;
-  try {
-    for_each_object_file([](const std::string& path) {
-      struct stat st;
-      const int fd = open_found(path, O_RDWR, st);
-      if (fd < 0) return;
-      // A guard that cannot be had means a handle is being opened or closed: alive.
-      if (set_lock(fd, F_WRLCK, guard_byte, 1, false)) remove_if_last(fd, path.c_str());
-      ::close(fd);
-    });
-  } catch (const std::bad_alloc&) {
-    // What is left is swept by the next process, or reused by the next opener.
-  }
-}
-
-std::vector<named_object> list_named_objects() {
-  std::vector<named_object> objects;
-  std::vector<ino_t> inodes;
-  dev_t device = 0;
-  for_each_object_file([&](const std::string& path) {
-    struct stat st;
-    const int fd = open_found(path, O_RDONLY, st);
-    if (fd < 0) return;
-    void* p = MAP_FAILED;
-    const auto size = static_cast<std::size_t>(st.st_size);
-    if (size >= sizeof(shared_block)) p = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
-    if (p != MAP_FAILED) {
-      auto& b = *static_cast<shared_block*>(p);
-      if (shared_word(b.magic).load(std::memory_order_acquire) == block_magic &&
-          b.version == block_version && b.name_size == size - sizeof(shared_block)) {
-        named_object o{std::string(reinterpret_cast<const char*>(&b + 1), b.name_size), path};
-        o.count = shared_word(b.count).load(std::memory_order_relaxed);
-        o.maximum = b.maximum;
-        o.handles = 0;
-        for (std::uint32_t s = 0, used = slots_used(b); s < used; ++s) {
-          if (slot_alive(fd, s)) ++(b.states[s] == slot_kept ? o.kept : o.handles);
-        }
-        objects.push_back(std::move(o));
-        inodes.push_back(st.st_ino);
-        device = st.st_dev;
-      }
-      ::munmap(p, size);
-    }
-    ::close(fd);
-  });
-  if (objects.empty()) return objects;
-  const auto open_by = openers(device);
-  for (std::size_t i = 0; i < objects.size(); ++i) {
-    const auto it = open_by.find(inodes[i]);
-    objects[i].processes = it == open_by.end() ? 0 : static_cast<std::int64_t>(it->second.size());
-  }
-  return objects;
-}
 
 long shared_futex(std::uint32_t* word, int op, std::uint32_t value, const void* timeout) {
   return ::syscall(SYS_futex, word, op, value, timeout, nullptr, FUTEX_BITSET_MATCH_ANY);

@@ -1,12 +1,15 @@
 // One named semaphore as this port makes it: a small file in /dev/shm mapped by
-// every handle, with a slot per handle (semaphore_object.cpp). semaphore.cpp
-// builds the calls of os.h on it, and the reuse of closed handles.
+// every handle, with a slot per handle (semaphore_object.cpp; the sweep and the
+// listing of all objects in semaphore_listing.cpp). semaphore.cpp builds the
+// calls of os.h on it, and the reuse of closed handles.
 #pragma once
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+
+#include <sys/types.h>
 
 namespace hostutil::os {
 
@@ -31,6 +34,40 @@ static_assert(sizeof(shared_block) == 40 + slot_count, "the file layout is fixed
 static_assert(std::atomic_ref<std::uint32_t>::is_always_lock_free,
               "the shared words are reached by several processes, so atomics must be address-free");
 static_assert(alignof(std::uint32_t) >= std::atomic_ref<std::uint32_t>::required_alignment);
+
+// Slot states. A member is a handle that was opened and not yet closed; a kept
+// handle was closed but is held by its process for reuse and counts for nothing.
+inline constexpr std::uint8_t slot_free = 0;
+inline constexpr std::uint8_t slot_member = 1;
+inline constexpr std::uint8_t slot_kept = 2;
+
+inline constexpr std::uint32_t block_magic = 0x4D455355;  // "USEM"
+inline constexpr std::uint32_t block_version = 2;
+
+// Bytes of the file used as locks (never as data: record locks are advisory).
+// Each handle holds its slot's byte exclusively for as long as it is open; the
+// guard byte is held exclusively only while a handle is opened or closed for
+// good, which makes "is the file still there, and am I its last?" atomic.
+inline constexpr off_t guard_byte = 0;
+inline constexpr off_t slot_byte(std::uint32_t slot) { return 1 + static_cast<off_t>(slot); }
+
+inline std::uint32_t slots_used(const shared_block& b) {
+  return b.slots_used < slot_count ? b.slots_used : slot_count;
+}
+
+// Where the objects live: /dev/shm, or the temporary folder where it is missing.
+const std::string& object_folder();
+
+// Every object file of this user and layout begins with this. Throws std::bad_alloc.
+std::string file_prefix();
+
+// Whether another open file holds the slot's lock byte, that is whether the
+// slot's handle is still open in a live process (true when the kernel cannot tell).
+bool slot_alive(int fd, std::uint32_t slot);
+
+// With the guard held: when no other handle has the file open, this handle is the
+// object's last, so the file goes. False only when the removal failed.
+bool remove_if_last(int fd, const char* path);
 
 struct semaphore {
   int fd = -1;                    // holds this handle's locks
