@@ -15,6 +15,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "os/posix/windows_1252.h"
 #include "os/utf_codec.h"
 
 namespace hostutil::os {
@@ -26,13 +27,9 @@ constexpr std::size_t unit_bytes = sizeof(hu_wchar);
 
 struct ansi_setting {
   bool utf8 = true;
-  bool windows_1252 = false;  // iconv lacks the five bytes Windows maps to U+0081 and the like
+  bool windows_1252 = false;  // converted as Windows does where iconv differs
   char name[64] = "UTF-8";
 };
-
-bool is_1252_hole(std::uint32_t c) {
-  return c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
-}
 
 bool is_utf8_name(const char* name) {
   char folded[8] = {};
@@ -170,14 +167,14 @@ std::uint32_t utf16_to_ansi(const hu_wchar* text, std::uint32_t length, char* ou
     if (iconv(cd, &in, &in_left, &to, &to_left) != static_cast<std::size_t>(-1)) break;
     if (errno != EILSEQ && errno != EINVAL) return 0;
     // A character the charset lacks becomes "?", one for each code unit as on
-    // Windows: a surrogate pair gives two.
+    // Windows (a surrogate pair gives two), or in Windows-1252 its best fit.
     if (to_left < 1) {
       errno = E2BIG;
       return 0;
     }
     hu_wchar unit;
     std::memcpy(&unit, in, unit_bytes);
-    *to++ = ansi().windows_1252 && is_1252_hole(unit) ? static_cast<char>(unit) : '?';
+    *to++ = ansi().windows_1252 ? windows_1252_fit(unit) : '?';
     --to_left;
     in += unit_bytes;
     in_left -= unit_bytes;

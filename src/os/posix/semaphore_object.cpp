@@ -101,7 +101,6 @@ std::string object_path(const std::string& name) {
   return path;
 }
 
-
 // The join lock: a futex word in the mapping that orders every change of the
 // slot states and every fresh start of the count. A holder is known by its slot,
 // so a waiter that finds the holder's process gone frees the lock; a sequence
@@ -143,7 +142,6 @@ void unlock_joins(const semaphore& sem) {
     shared_futex(&sem.block->join_lock, FUTEX_WAKE, INT_MAX, nullptr);
   }
 }
-
 
 // With the join lock held: whether a handle other than this one is a member.
 // A member slot whose process has gone is freed on the way.

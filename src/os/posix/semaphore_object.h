@@ -4,12 +4,12 @@
 // calls of os.h on it, and the reuse of closed handles.
 #pragma once
 
+#include <sys/types.h>
+
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
-
-#include <sys/types.h>
 
 namespace hostutil::os {
 

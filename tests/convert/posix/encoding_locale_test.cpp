@@ -82,8 +82,15 @@ HOSTUTIL_CHILD_ROLE(encoding_locale) {
   std::string failed;
   if (charset == "UTF-8") {
     failed = encoding_test::check_ansi_samples(encoding_test::samples);
-  } else if (charset == "CP1252") {  // the five bytes iconv lacks, as Windows maps them
+  } else if (charset == "CP1252") {  // as Windows maps them: the five bytes iconv lacks,
     failed = encoding_test::check_ansi_samples({{"\x80\x81\x9D", u"\u20AC\x81\x9D"}});
+    // and the best fits of what the code page lacks, or "?" for each unit
+    const std::u16string lacking = u"\u0100\uFF5E\u2212\u30FB\u3042\U0001F600";
+    char b[12] = {};
+    if (ChangeUnicodeToAnsi(reinterpret_cast<const hu_wchar*>(lacking.data()),
+                            static_cast<uint32_t>(lacking.size()), b, sizeof b) != 7 ||
+        std::string(b) != "A~-\xB7???")
+      failed += "best fits: " + std::string(b) + "\n";
   } else if (charset == "ISO-8859-1") {
     failed =
         encoding_test::check_ansi_samples({{"Gr\xFC\xDF"
