@@ -1,7 +1,8 @@
 // The system subsystem and the shared objects on any input: port names by
 // GetPortKind against the rules written out plainly, and the printer search with
-// them; semaphores, guarded values and registered blocks under any name and
-// size. Every output buffer is fenced by canaries.
+// them; the machine's names and the system's texts into buffers of any size; the
+// trace log against its appending rule; semaphores, guarded values and registered
+// blocks under any name and size. Every output buffer is fenced by canaries.
 
 #include "fuzz_support.h"
 
@@ -89,6 +90,49 @@ void shared(const std::string& name, uint32_t number, uint32_t size) {
                    : (number & 8 ? GlobalFreeEx : GlobalFreeExEx)(block) == 0);
 }
 
+// The machine's names and the system's texts, into buffers of any size.
+void machine(uint32_t number) {
+  fuzz::fenced folder(number % 80), name(number / 80 % 80), host(number / 6400 % 80);
+  fuzz::fenced address(16 + number / 512000 % 48), message(number >> 24), temp(number % 300);
+  const uint32_t need = GetSystemDirectoryEx(folder.data(), folder.size());
+  check(need == 0 || need >= folder.size() || strnlen(folder.data(), folder.size()) == need);
+  uint32_t size = name.size();
+  if (GetComputerNameExEx(name.data(), &size) == 1) {
+    check(name.cleared_text() && size == std::strlen(name.data()));
+  }
+  check(GetHostNameEx(host.data(), host.size()) == 0 || host.cleared_text());
+  check(GetIPAddress(address.data(), address.size()) == 0 ||
+        (address.cleared_text() && std::strlen(address.data()) <= 15));
+  check(GetLastErrorString(number, message.data(), message.size()) <= message.size());
+  check(GetLastErrorStringEx(message.data(), message.size()) <= message.size());
+  check(GetTempDirPath(temp.data(), temp.size()) <= 1);
+}
+
+// One trace record against the log before it, by the appending rule.
+void trace(const std::string& text, uint32_t value) {
+  char here[300] = {};
+  GetFilePath("trace.txt", here, sizeof here);
+  std::string log = fuzz::get(here);
+  if (log.size() > 20480) log.clear();
+  log.resize(20480, '\0');
+  std::size_t at = 0;
+  for (std::size_t lf; (lf = log.find('\n', at)) < log.find('\0');) at = lf + 1;
+  if (at + 128 > 20480) {
+    log.assign(20480, '\0');
+    at = 0;
+  }
+  char stamp[16] = {};
+  std::snprintf(stamp, sizeof stamp, " : %08x <<", value);
+  const std::string record = (text + std::string(86, ' ')).substr(0, 86) + stamp;
+  const auto copy = fuzz::exact(text);
+  check(Trace(value & 1 ? copy.data() : nullptr, value) == 20480 || (value & 1) == 0);
+  if ((value & 1) == 0) return;
+  const std::string after = fuzz::get(here);
+  check(after.size() == 20480 && after.compare(at, record.size(), record) == 0 &&
+        after.compare(at + 123, 4, ">>\r\n") == 0);
+  check(after == log.replace(at, 127, after, at, 127));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -99,6 +143,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (pick % 4 == 0) {
     const std::size_t nul = std::min(text.find('\0'), text.size());
     printers(text.substr(0, nul), text.substr(std::min(nul + 1, text.size())), number);
+  } else if (pick % 8 == 1) {
+    machine(number);
+  } else if (pick % 8 == 5) {
+    trace(text.substr(0, text.find('\0')), number);
   } else {
     shared(text.substr(0, text.find('\0')).substr(0, 60), number, number >> 8 & 0xFFF);
   }
