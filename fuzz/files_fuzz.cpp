@@ -83,7 +83,7 @@ std::uint64_t ticks(hu_FILETIME t) {
 }
 
 // A file named from the input written, read back in buffers of any size, found,
-// timed, tested, moved and deleted.
+// timed, its drive typed, tested, moved and deleted.
 void files(std::string name, const std::string& bytes, std::uint32_t buffer_size,
            std::uint32_t flags) {
   std::replace_if(
@@ -95,6 +95,8 @@ void files(std::string name, const std::string& bytes, std::uint32_t buffer_size
   const std::uint64_t before = ticks_now();
   check(FileWrite(path.c_str(), bytes.data(), size) == size);
   check(fuzz::get(path) == bytes && FileSizeGet(path.c_str()) == size);
+  check(GetDriveTypeEx(path.c_str()) <= 6 && GetDriveTypeEx(name.c_str()) <= 6 &&
+        GetDriveTypeEx(nullptr) == 0);
   if (size == 0) fuzz::put(path, "");  // nothing written, nothing created
   fuzz::fenced buffer(buffer_size);    // whole or nothing, and never cleared
   const std::uint32_t n = FileRead(path.c_str(), buffer.data(), buffer_size);

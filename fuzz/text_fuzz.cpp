@@ -2,8 +2,9 @@
 // sprintfEx against snprintf, the comparisons and case changes, the CRC's
 // linearity, the integer sort and searches, byte order; the number parsers
 // against their bounds, each other and the hex address parser against the last
-// 16 digits, the formatters' digits and widths. Texts sit in heap blocks of
-// exactly their size, so ASan sees any read past them; outputs lie between canaries.
+// 16 digits, the formatters' digits and widths, zero suppression and padding.
+// Texts sit in heap blocks of exactly their size, so ASan sees any read past them;
+// outputs lie between canaries.
 #include <cmath>
 #include <cstdio>
 
@@ -192,8 +193,35 @@ void arrays(const std::string& bytes, std::int32_t key, std::uint32_t width) {
   check(ChangeBigEndian(value, width) == expected && ChangeLittleEndian(value, width) == expected);
 }
 
+// Leading zeros suppressed or padded in place, against the rule written plainly:
+// a sign kept, the digits behind it changed, the buffer cleared behind the text;
+// a text that does not end in its buffer, or a result that would not fit, untouched.
+void zeros(const std::string& text, uint32_t size, uint32_t width, int32_t mode) {
+  fuzz::fenced buffer(size, 'x');
+  std::memcpy(buffer.data(), text.c_str(), std::min<std::size_t>(text.size() + 1, size));
+  const std::string before = buffer.all();
+  const int32_t done = ZeroSuppressProc(buffer.data(), size, width, mode);
+  const std::size_t sign = !before.empty() && before[0] == '-';
+  const std::string digits = before.substr(std::min(sign, before.size()));
+  std::string result;
+  if (digits.find('\0') != std::string::npos) {
+    const std::string u = digits.substr(0, digits.find('\0'));
+    if (mode != 0) {
+      result = u.substr(std::min(u.find_first_not_of('0'), u.size()));
+      if (result.empty()) result = "0";
+    } else if (u.size() < width) {
+      result = std::string(width - u.size(), '0') + u;
+    }
+    if (!result.empty()) result.insert(0, sign, '-');
+  }
+  const bool fits = !result.empty() && result.size() < size;
+  check(done == fits);
+  check(fits ? buffer.all() == result + std::string(size - result.size(), '\0')
+             : buffer.all() == before);
+}
+
 // The number parsers on a text, cut at its first NUL, and lengths around it; the
-// formatters on values read from the text.
+// formatters on values read from the text; the zeros of the text.
 int numbers(const uint8_t* data, size_t size) {
   fuzz::input r{data, size};
   const uint32_t selector = r.u32();
@@ -209,6 +237,8 @@ int numbers(const uint8_t* data, size_t size) {
   parsers(text.data(), text_length, length);
   fuzz::input from_text{reinterpret_cast<const uint8_t*>(text.data()), text_length};
   formatters(from_text);
+  zeros(rest.substr(0, rest.find('\0')), selector >> 12 & 0x3F, selector >> 18 & 0x3F,
+        static_cast<int32_t>(selector >> 31));
   return 0;
 }
 
