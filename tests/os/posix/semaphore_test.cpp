@@ -243,7 +243,8 @@ TEST(SemaphoreReuse, KeptNameIsSharedAndStartsAfreshAfterAKilledHolder) {
     SemaphoreRelease(n, 0);
     EXPECT_FALSE(shm_files(name).empty());  // kept while this process lives...
     SemaphoreControlEnd();
-    EXPECT_TRUE(shm_files(name).empty());  // ...and gone with the table, the dead holder's share too
+    // ...and gone with the table, the dead holder's share too.
+    EXPECT_TRUE(shm_files(name).empty());
     fs::remove_all(folder);
   }
 }
