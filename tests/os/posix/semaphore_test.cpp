@@ -101,12 +101,18 @@ bool await(const std::atomic<int>& value, int target) {
 
 }  // namespace
 
-TEST(PosixSemaphore, ACollidingHashIsRefused) {
-  // A long name is stored by its hash, and an object found there that keeps
-  // another full name (a collision, stood in for by changing the last byte of
-  // the name the object keeps at its end) is refused, its holder working on.
+TEST(PosixSemaphore, RefusalsHarmNothing) {
+  // Bad arguments and handles make nothing; a long name is stored by its hash,
+  // and an object found there that keeps another full name (a collision, stood
+  // in for by changing the last byte of the name the object keeps at its end)
+  // is refused, its holder working on.
   const std::string name = unique_name("clash") + std::string(300, 'c');
   const auto before = shm_files("%h");
+  errno = 0;
+  EXPECT_TRUE(!os::semaphore_open(nullptr, 1, 2) && !os::semaphore_open(name.c_str(), 3, 2) &&
+              !os::semaphore_open(name.c_str(), 0, 0) && errno == EINVAL);
+  EXPECT_EQ(os::semaphore_wait(nullptr, 0), os::wait_status::failed);
+  EXPECT_FALSE(os::semaphore_post(nullptr) || os::semaphore_close(nullptr));
   handle holder = open_sem(name);
   std::vector<std::string> added;
   std::ranges::set_difference(shm_files("%h"), before, std::back_inserter(added));
