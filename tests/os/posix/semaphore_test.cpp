@@ -1,6 +1,6 @@
-// POSIX named semaphores, where the lock tables cannot reach: bad arguments,
-// names that escaping or hashing could bring together, and a lifetime that
-// ends with the last handle, even when holders are killed.
+// POSIX named semaphores: names that escaping or hashing could bring together,
+// a lifetime that ends with the last handle, even when holders are killed, and
+// the released names a process keeps for reuse while its table is set up.
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <signal.h>
@@ -22,10 +22,16 @@
 #include <thread>
 #include <vector>
 
+#include "hostutil.h"
 #include "os/os.h"
+#include "support/child.h"
 
 namespace fs = std::filesystem;
 namespace os = hostutil::os;
+using namespace std::chrono_literals;
+using hostutil::test::child_process;
+using hostutil::test::touch;
+using hostutil::test::wait_for_file;
 
 namespace {
 
@@ -199,4 +205,71 @@ TEST(PosixSemaphore, OpenCloseChurnNeverSplitsTheObject) {
   for (pid_t c : children) EXPECT_EQ(reap(c), 0);
   EXPECT_EQ(std::pair(st->faults.load(), st->total), std::pair(0, 6L * 300));
   EXPECT_TRUE(shm_files(name).empty());
+}
+
+// args: name, folder. Takes the name, then leaves when folder/release appears.
+HOSTUTIL_CHILD_ROLE(take_released_name) {
+  SemaphoreControlBegin();
+  const char* name = args.at(0).c_str();
+  if (SemaphoreCreate(name, 0) != 1 || SemaphoreEntry(name, 0, 1) != 1) return 2;
+  touch(fs::path(args.at(1)) / "held");
+  if (!wait_for_file(fs::path(args.at(1)) / "release", 60s)) return 3;
+  SemaphoreLeave(name, 0);
+  SemaphoreRelease(name, 0);
+  return 0;  // the exit gives up what is kept, without SemaphoreControlEnd
+}
+
+// A released name this process keeps is still shared with other processes,
+// starts afresh when its holder was killed, and leaves /dev/shm once every
+// process that used it has ended or given it up.
+TEST(SemaphoreReuse, KeptNameIsSharedAndStartsAfreshAfterAKilledHolder) {
+  for (const bool killed : {false, true}) {
+    SCOPED_TRACE(killed ? "holder killed" : "holder leaves");
+    const fs::path folder = hostutil::test::scratch_folder("reuse");
+    const std::string name = unique_name("reuse");
+    const char* n = name.c_str();
+    SemaphoreControlBegin();
+    ASSERT_EQ(SemaphoreCreate(n, 0), 1u);
+    SemaphoreRelease(n, 0);  // kept here, no member
+    child_process child("take_released_name", {name, folder.string()});
+    ASSERT_TRUE(wait_for_file(folder / "held"));
+    if (killed) {
+      child.kill();
+      child.wait();  // kept here, held by nobody: the object starts afresh when reopened
+    }
+    ASSERT_EQ(SemaphoreCreate(n, 0), 1u);
+    EXPECT_EQ(SemaphoreEntry(n, 0, 1), killed ? 1u : 0u);
+    if (!killed) {
+      touch(folder / "release");
+      EXPECT_EQ(child.wait(), 0);
+      EXPECT_EQ(SemaphoreEntry(n, 0, 1), 1u);
+    }
+    EXPECT_EQ(SemaphoreEntry(n, 0, 1), 0u);  // one count: started at 1, never above
+    SemaphoreLeave(n, 0);
+    SemaphoreRelease(n, 0);
+    EXPECT_FALSE(shm_files(name).empty());  // kept while this process lives...
+    SemaphoreControlEnd();
+    // ...and gone with the table, the dead holder's share too.
+    EXPECT_TRUE(shm_files(name).empty());
+    fs::remove_all(folder);
+  }
+}
+
+TEST(SemaphoreReuse, NextProcessClearsAwayWhatKilledHoldersLeft) {
+  const fs::path folder = hostutil::test::scratch_folder("reuse-killed");
+  const std::string name = unique_name("killed");
+  for (const char* tail : {"-a", "-b", "-c"}) {
+    child_process child("take_released_name", {name + tail, folder.string()});
+    ASSERT_TRUE(wait_for_file(folder / "held"));
+    child.kill();
+    child.wait();
+    fs::remove(folder / "held");
+  }
+  // Nobody opens those names again; the next process to set its table up (and
+  // to take and leave a name of its own) ends, and none of them is left.
+  ASSERT_FALSE(shm_files(name).empty());  // the last one at least
+  touch(folder / "release");
+  EXPECT_EQ(child_process("take_released_name", {name + "-next", folder.string()}).wait(), 0);
+  EXPECT_TRUE(shm_files(name).empty());
+  fs::remove_all(folder);
 }
