@@ -1,10 +1,9 @@
-// The encoding conversions: the single conversions into outputs exactly large
-// enough or one unit short, ill-formed input, the chained ones and their
-// 128-byte scratch, and the line-by-line ones with their size protocol and
-// where they stop. Nothing is ever written past a buffer.
+// The encoding conversions: length 0, missing arguments and a character
+// written whole or not at all; the chained ones and their 128-byte scratch; and
+// the line-by-line ones with their size protocol and where they stop. Nothing
+// is ever written past a buffer.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -15,51 +14,14 @@
 namespace {
 
 using namespace std::string_literals;
-using encoding_test::samples;
 using encoding_test::to_u16;
 using encoding_test::units;
 
 constexpr hu_wchar unit_fence = 0x5A5A;
 constexpr char byte_fence = 'Z';
 std::vector<char> bytes(const std::string& s) { return {s.begin(), s.end()}; }
-units wide(const std::u16string& s) { return {s.begin(), s.end()}; }
 
-// Converts into capacities n - 1, n and 32 with a fence behind them: a text
-// that fits is followed by zeros up to the capacity and has no terminator of
-// its own; one unit short gives 0 and zeros only; nothing past the capacity changes.
-template <typename In, typename Out>
-void expect_capacities(int32_t(HOSTUTIL_CALL* convert)(const In*, uint32_t, Out*, uint32_t),
-                       const std::vector<In>& text, const std::vector<Out>& want) {
-  const auto n = static_cast<uint32_t>(want.size());
-  const auto fence = static_cast<Out>(sizeof(Out) == 1 ? byte_fence : unit_fence);
-  for (uint32_t capacity : {n - 1, n, 32u}) {
-    std::vector<Out> out(capacity + 4, fence), expected(capacity, Out{0});
-    const bool fits = capacity >= n;
-    EXPECT_EQ(convert(text.data(), static_cast<uint32_t>(text.size()), out.data(), capacity),
-              fits ? static_cast<int32_t>(n) : 0)
-        << capacity;
-    if (fits) std::copy(want.begin(), want.end(), expected.begin());
-    expected.insert(expected.end(), 4, fence);
-    EXPECT_EQ(out, expected) << capacity;
-  }
-}
-
-TEST(Encoding, SingleConversionsExactToTheUnit) {
-  for (const auto& s : samples) {
-    SCOPED_TRACE(testing::PrintToString(s.bytes));
-    expect_capacities(ChangeUTF8ToUTF16, bytes(s.bytes), wide(s.utf16));
-    expect_capacities(ChangeUTF16ToUTF8, wide(s.utf16), bytes(s.bytes));
-  }
-  // NULs inside the length are converted; ASCII is the same in every ANSI code page.
-  expect_capacities(ChangeAnsiToUnicode, bytes("x\0y, z"s), wide(u"x\0y, z"s));
-  expect_capacities(ChangeUnicodeToAnsi, wide(u"x\0y, z"s), bytes("x\0y, z"s));
-  // A 4-byte character is written whole or not at all.
-  std::string narrow(5, byte_fence);
-  EXPECT_EQ(ChangeUTF16ToUTF8(wide(u"\U0001F600").data(), 2, narrow.data(), 3), 0);
-  EXPECT_EQ(narrow, "\0\0\0ZZ"s);
-}
-
-TEST(Encoding, LengthZeroAndMissingArguments) {
+TEST(Encoding, LengthZeroMissingArgumentsAndWholeCharacters) {
   // ChangeAnsiToUnicode alone takes length 0 as "up to the NUL".
   units out(4, unit_fence);
   EXPECT_EQ(ChangeAnsiToUnicode("abc", 0, out.data(), 4), 3);
@@ -80,23 +42,33 @@ TEST(Encoding, LengthZeroAndMissingArguments) {
   EXPECT_EQ(out, units(4, unit_fence));
   EXPECT_EQ(narrow, std::string(4, byte_fence));
   EXPECT_EQ(size, 77u);
+  // A 4-byte character one byte short of room: none of it, zeros over the capacity.
+  const units smiley{0xD83D, 0xDE00};
+  EXPECT_EQ(ChangeUTF16ToUTF8(smiley.data(), 2, n, 3), 0);
+  EXPECT_EQ(narrow, "\0\0\0Z"s);
 }
 
 TEST(Encoding, ChainedThroughUtf16) {
   // Up to 128 bytes the UTF-16 area is on the stack; above, a registered
   // allocation: before SemaphoreControlBegin the output is zero-filled, all of it.
+  const std::string at_128(128, 'q'), at_129(129, 'q');
+  std::string out;
+  const auto chained = [&out](decltype(&ChangeAnsiToUTF8) convert, const std::string& text) {
+    out.assign(140, byte_fence);
+    return convert(text.data(), static_cast<uint32_t>(text.size()), out.data(), 139);
+  };
   SemaphoreControlEnd();
-  const std::vector<char> at_128(128, 'q'), at_129(129, 'q');
-  expect_capacities(ChangeAnsiToUTF8, at_128, at_128);
-  expect_capacities(ChangeUTF8ToAnsi, at_128, at_128);
-  std::vector<char> out(140, byte_fence);
-  EXPECT_EQ(ChangeAnsiToUTF8(at_129.data(), 129, out.data(), 140) +
-                ChangeUTF8ToAnsi(at_129.data(), 129, out.data(), 140),
-            0);
-  EXPECT_EQ(out, std::vector<char>(140, '\0'));
+  for (auto* convert : {ChangeAnsiToUTF8, ChangeUTF8ToAnsi}) {
+    EXPECT_EQ(chained(convert, at_128), 128);
+    EXPECT_EQ(out, at_128 + std::string(11, '\0') + byte_fence);
+    EXPECT_EQ(chained(convert, at_129), 0);
+    EXPECT_EQ(out, std::string(139, '\0') + byte_fence);
+  }
   SemaphoreControlBegin();
-  expect_capacities(ChangeAnsiToUTF8, at_129, at_129);
-  expect_capacities(ChangeUTF8ToAnsi, at_129, at_129);
+  for (auto* convert : {ChangeAnsiToUTF8, ChangeUTF8ToAnsi}) {
+    EXPECT_EQ(chained(convert, at_129), 129);
+    EXPECT_EQ(out, at_129 + std::string(10, '\0') + byte_fence);
+  }
   EXPECT_EQ(hostutil::heap::allocation_registry(), nullptr);  // every area given back
   SemaphoreControlEnd();
 }
@@ -149,24 +121,12 @@ TEST(EncodingMultiLine, LinesUpToTheFirstEmptyOneEachEndingInCrLf) {
   EXPECT_EQ(out, "a\r\nb\r\n\0\0\0\0\0\0ZZZZ"s);
 }
 
-TEST(EncodingMultiLine, ShortInputsAndLongLinesBeforeSemaphoreControlBegin) {
-  // Bytes whose conversion grows the most: each line is the single conversion
-  // and CR LF, however the code page expands it.
-  const auto byte_ways = {std::pair{&ChangeUTF8ToAnsi, &ChangeUTF8ToAnsi_MultiLine},
-                          std::pair{&ChangeAnsiToUTF8, &ChangeAnsiToUTF8_MultiLine}};
-  for (const std::string text : {"\xFF", "\x80", "\xC3\xA9", "a"}) {
-    for (const auto& [single, multi] : byte_ways) {
-      std::vector<char> want(16, '\0');
-      want.resize(std::max(0, single(text.data(), uint32_t(text.size()), want.data(), 16)));
-      want.insert(want.end(), {'\r', '\n'});
-      EXPECT_EQ(lines(multi, bytes(text)), want) << testing::PrintToString(text);
-    }
-  }
+TEST(EncodingMultiLine, LongLinesBeforeSemaphoreControlBegin) {
   // Before the table is set up, a line above 128 bytes cannot have the chained
   // converter's registered allocation: it gives nothing but keeps its CR LF.
   SemaphoreControlEnd();
   const std::string text = std::string(129, 'w') + "\r\n" + std::string(128, 's');
-  for (const auto& [single, multi] : byte_ways) {
+  for (auto* multi : {ChangeUTF8ToAnsi_MultiLine, ChangeAnsiToUTF8_MultiLine}) {
     EXPECT_EQ(lines(multi, bytes(text)), bytes("\r\n" + std::string(128, 's') + "\r\n"));
   }
 }
