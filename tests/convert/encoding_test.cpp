@@ -73,8 +73,8 @@ TEST(Encoding, ChainedThroughUtf16) {
   SemaphoreControlEnd();
 }
 
-// The size protocol of one line-by-line conversion (null output, size L - 1,
-// size L), checked to the unit; the text it gives.
+// One line-by-line conversion: the size L it asks for from a null output, then
+// the text it writes into a size of exactly L, with its NUL behind and nothing after.
 template <typename In, typename Out>
 std::vector<Out> lines(int32_t(HOSTUTIL_CALL* convert)(const In*, uint32_t, Out*, uint32_t*),
                        std::vector<In> text) {
@@ -84,17 +84,10 @@ std::vector<Out> lines(int32_t(HOSTUTIL_CALL* convert)(const In*, uint32_t, Out*
   uint32_t size = 12345;
   EXPECT_EQ(convert(text.data(), length, nullptr, &size), 0);
   const uint32_t total = size;
-  std::vector<Out> out(total + 4, fence), tail{Out{0}, fence, fence, fence};
-  if (total > 0) {
-    uint32_t one_short = total - 1;
-    EXPECT_EQ(convert(text.data(), length, out.data(), &one_short), 0);
-    EXPECT_EQ(one_short, total);
-    EXPECT_EQ(out, std::vector<Out>(total + 4, fence));
-  }
-  uint32_t exact = total;
-  EXPECT_EQ(convert(text.data(), length, out.data(), &exact), static_cast<int32_t>(total));
-  EXPECT_EQ(exact, total);  // left as it was
-  EXPECT_EQ(std::vector<Out>(out.begin() + total, out.end()), tail);
+  std::vector<Out> out(total + 2, fence);
+  EXPECT_EQ(convert(text.data(), length, out.data(), &size), static_cast<int32_t>(total));
+  EXPECT_EQ(size, total);  // left as it was
+  EXPECT_EQ(std::vector<Out>(out.begin() + total, out.end()), (std::vector<Out>{Out{0}, fence}));
   out.resize(total);
   return out;
 }
@@ -113,9 +106,13 @@ TEST(EncodingMultiLine, LinesUpToTheFirstEmptyOneEachEndingInCrLf) {
     EXPECT_EQ(lines(ChangeUTF8ToUTF16_MultiLine, bytes(text)), want16);
     EXPECT_EQ(lines(ChangeUTF16ToUTF8_MultiLine, text16), bytes(want));
   }
-  // A size above L: the output is zero-filled over the whole size.
+  // A size of L - 1 is refused and set to L; a size above L: the output is
+  // zero-filled over the whole size.
   std::string out(16, byte_fence);
-  uint32_t size = 12;
+  uint32_t size = 5;
+  EXPECT_EQ(ChangeAnsiToUTF8_MultiLine("a\r\nb", 4, out.data(), &size), 0);
+  EXPECT_EQ(size, 6u);
+  size = 12;
   EXPECT_EQ(ChangeAnsiToUTF8_MultiLine("a\r\nb", 4, out.data(), &size), 6);
   EXPECT_EQ(size, 12u);
   EXPECT_EQ(out, "a\r\nb\r\n\0\0\0\0\0\0ZZZZ"s);
