@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "convert/encoding_samples.h"
@@ -134,38 +135,35 @@ namespace encoding_test {
 
 std::string check_ansi_samples(const std::vector<sample>& texts) {
   std::string failed, ansi_lines, utf8_lines;
-  auto expect = [&failed](bool held, const std::string& what) {
-    failed += held ? "" : what + "\n";
-  };
   for (const auto& s : texts) {
     const auto a = static_cast<uint32_t>(s.bytes.size()), n = static_cast<uint32_t>(s.utf16.size());
     const units source(s.utf16.begin(), s.utf16.end());
     units wide(n + 4, 0x5A5A);
     std::string utf8(3 * n, 'Z'), narrow(a + 4, 'Z'), tight(a, 'Z');
     utf8.resize(ChangeUTF16ToUTF8(source.data(), n, utf8.data(), 3 * n));
-    const std::string what = "sample " + std::to_string(&s - texts.data()) + ": ";
-    expect(ChangeAnsiToUnicode(s.bytes.data(), a, wide.data(), n + 4) == int32_t(n) &&
-               to_u16(wide.data(), n) == s.utf16,
-           what + "ANSI to UTF-16");
-    expect(ChangeUnicodeToAnsi(source.data(), n, narrow.data(), a + 4) == int32_t(a) &&
-               narrow.substr(0, a) == s.bytes,
-           what + "UTF-16 to ANSI");
-    expect(ChangeUnicodeToAnsi(source.data(), n, tight.data(), a - 1) == 0 && tight.back() == 'Z',
-           what + "one byte short fails and writes nothing past its size");
+    // Both ways, and one byte short fails and writes nothing past its size.
+    const bool held = ChangeAnsiToUnicode(s.bytes.data(), a, wide.data(), n + 4) == int32_t(n) &&
+                      to_u16(wide.data(), n) == s.utf16 &&
+                      ChangeUnicodeToAnsi(source.data(), n, narrow.data(), a + 4) == int32_t(a) &&
+                      narrow.substr(0, a) == s.bytes &&
+                      ChangeUnicodeToAnsi(source.data(), n, tight.data(), a - 1) == 0 &&
+                      tight.back() == 'Z';
+    if (!held) failed += "sample " + std::to_string(&s - texts.data()) + "\n";
     ansi_lines += s.bytes + "\r\n";
     utf8_lines += utf8 + "\r\n";
   }
   // The last CR LF left out of the inputs comes back.
   std::string out(ansi_lines.size() + utf8_lines.size(), 'Z');
-  auto size = static_cast<uint32_t>(out.size());
-  expect(ChangeUTF8ToAnsi_MultiLine(utf8_lines.c_str(), uint32_t(utf8_lines.size() - 2), out.data(),
-                                    &size) == int32_t(ansi_lines.size()) &&
-             out.c_str() == ansi_lines,
-         "UTF-8 lines to ANSI");
-  expect(ChangeAnsiToUTF8_MultiLine(ansi_lines.c_str(), uint32_t(ansi_lines.size() - 2), out.data(),
-                                    &size) == int32_t(utf8_lines.size()) &&
-             out.c_str() == utf8_lines,
-         "ANSI lines to UTF-8");
+  for (const auto& [multi, from, to] :
+       {std::tuple{&ChangeUTF8ToAnsi_MultiLine, &utf8_lines, &ansi_lines},
+        std::tuple{&ChangeAnsiToUTF8_MultiLine, &ansi_lines, &utf8_lines}}) {
+    auto size = static_cast<uint32_t>(out.size());
+    if (multi(from->c_str(), uint32_t(from->size() - 2), out.data(), &size) !=
+            int32_t(to->size()) ||
+        out.c_str() != *to) {
+      failed += "lines to " + std::string(to == &ansi_lines ? "ANSI\n" : "UTF-8\n");
+    }
+  }
   return failed;
 }
 
