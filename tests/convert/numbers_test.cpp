@@ -36,15 +36,15 @@ TEST(ByteOrder, BlocksUpTo256Bytes) {
 // where it was left alone); ChangeAsciiToHexEx2; ChangeAsciiToPtr.
 using hex_row = std::tuple<const char*, uint32_t, uint32_t, int32_t, uint32_t, int32_t, uint64_t>;
 hex_row parsed(const char* text, uint32_t length) {
-  hex_row r{text,
-            length,
-            ChangeAsciiToHex(text, length),
-            0,
-            0xDEADBEEFu,
-            ChangeAsciiToHexEx2(text, length),
-            ChangeAsciiToPtr(text, length)};
-  std::get<3>(r) = ChangeAsciiToHexEx(text, length, &std::get<4>(r));
-  return r;
+  uint32_t out = 0xDEADBEEFu;
+  const int32_t ex = ChangeAsciiToHexEx(text, length, &out);
+  return {text,
+          length,
+          ChangeAsciiToHex(text, length),
+          ex,
+          out,
+          ChangeAsciiToHexEx2(text, length),
+          ChangeAsciiToPtr(text, length)};
 }
 
 TEST_F(Numbers, EveryHexParserOnOneText) {
