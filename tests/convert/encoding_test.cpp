@@ -31,12 +31,9 @@ TEST(Encoding, LengthZeroMissingArgumentsAndWholeCharacters) {
   std::string narrow(4, byte_fence);
   char* n = narrow.data();
   uint32_t size = 77;
-  EXPECT_EQ(ChangeAnsiToUnicode("", 0, out.data(), 4) + ChangeUTF8ToUTF16("ab", 0, out.data(), 4) +
-                ChangeUTF16ToUTF8(out.data(), 0, n, 4) + ChangeUnicodeToAnsi(out.data(), 0, n, 4) +
-                ChangeAnsiToUTF8("abc", 0, n, 4) + ChangeUTF8ToAnsi("abc", 0, n, 4) +
+  EXPECT_EQ(ChangeAnsiToUnicode("", 0, out.data(), 4) +
                 ChangeUTF8ToUTF16(nullptr, 2, out.data(), 4) +
-                ChangeAnsiToUnicode("ab", 2, nullptr, 4) + ChangeUTF16ToUTF8(out.data(), 2, n, 0) +
-                ChangeAnsiToUTF8(nullptr, 3, n, 4) +
+                ChangeAnsiToUnicode("ab", 2, nullptr, 4) + ChangeAnsiToUTF8(nullptr, 3, n, 4) +
                 ChangeUTF8ToAnsi_MultiLine("abc", 0, n, &size) +
                 ChangeAnsiToUTF8_MultiLine(nullptr, 4, n, &size),
             0);
@@ -75,7 +72,8 @@ TEST(Encoding, ChainedThroughUtf16) {
 }
 
 // One line-by-line conversion: the size L it asks for from a null output, then
-// the text it writes into a size of exactly L, with its NUL behind and nothing after.
+// the text it writes into a size of exactly L, with its NUL behind and nothing
+// after. (A size of L - 1, refused and set to L, is the fuzz target's to check.)
 template <typename In, typename Out>
 std::vector<Out> lines(int32_t(HOSTUTIL_CALL* convert)(const In*, uint32_t, Out*, uint32_t*),
                        std::vector<In> text) {
@@ -107,13 +105,9 @@ TEST(EncodingMultiLine, LinesUpToTheFirstEmptyOneEachEndingInCrLf) {
     EXPECT_EQ(lines(ChangeUTF8ToUTF16_MultiLine, bytes(text)), want16);
     EXPECT_EQ(lines(ChangeUTF16ToUTF8_MultiLine, text16), bytes(want));
   }
-  // A size of L - 1 is refused and set to L; a size above L: the output is
-  // zero-filled over the whole size.
+  // A size above L: the output is zero-filled over the whole size.
   std::string out(16, byte_fence);
-  uint32_t size = 5;
-  EXPECT_EQ(ChangeAnsiToUTF8_MultiLine("a\r\nb", 4, out.data(), &size), 0);
-  EXPECT_EQ(size, 6u);
-  size = 12;
+  uint32_t size = 12;
   EXPECT_EQ(ChangeAnsiToUTF8_MultiLine("a\r\nb", 4, out.data(), &size), 6);
   EXPECT_EQ(size, 12u);
   EXPECT_EQ(out, "a\r\nb\r\n\0\0\0\0\0\0ZZZZ"s);
