@@ -1,6 +1,6 @@
 // BinarySearch, BinarySearchDSC and QuickSort against the standard library, with
-// a first-element pivot's worst cases; memstr's window rule; and sprintfEx's
-// bounded, zero-filled print and the sizes it refuses.
+// a first-element pivot's worst cases; and sprintfEx's bounded, zero-filled
+// print and the sizes it refuses.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -56,21 +56,6 @@ TEST(QuickSort, SignedDuplicatesAndOneSidedPartitions) {
   }
   // The upper bound count - 1 is read as signed: above 2^31 it is negative.
   for (uint32_t count : {0u, 0x80000001u, 0xFFFFFFFFu}) QuickSort(nullptr, count, 1);
-}
-
-// Position of a result in its haystack, -1 for null.
-long at(const char* haystack, const char* found) { return found ? found - haystack : -1; }
-
-TEST(StringSearch, TheWindowOfMemstr) {
-  // memstr's window restarts at every candidate and stops at the text's end.
-  const struct {
-    const char *h, *k;
-    uint32_t window;
-    long at;
-  } windows[] = {{"aXaXab", "ab", 2, 4},  {"aXXXab", "ab", 2, -1}, {"abcabc", "ca", 6, 2},
-                 {"abcabc", "cx", 6, -1}, {"abcabc", "", 6, -1},   {"abc", "cde", 3, -1},
-                 {"aXXXab", "a", 0, -1},  {"abc", "B", 3, -1}};
-  for (const auto& c : windows) EXPECT_EQ(at(c.h, memstr(c.h, c.k, c.window)), c.at) << c.window;
 }
 
 // sprintfEx into a buffer of size bytes; the buffer and two guard bytes behind it.
