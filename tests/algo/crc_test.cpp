@@ -27,18 +27,15 @@ uint16_t crc_bit_by_bit(const unsigned char* data, size_t size) {
 }
 
 TEST(Crc, CheckValuesAndNothingToRead) {
-  const struct {
-    std::string data;
-    uint16_t crc;
-  } cases[] = {
-      {"123456789", 0xFE0A}, {std::string("123456789\0\0", 11), 0x9184},  // KERMIT 0x2189 reversed
-      {"abc", 0xB788},       {"\x01", 0x0080},
-      {"A", 0x0082},         {"\x12\x34", 0x482C}};  // two bytes come back as themselves, reversed
-  for (const auto& c : cases) {
-    EXPECT_EQ(CalculateCRC(c.data.data(), static_cast<uint32_t>(c.data.size())), c.crc) << c.data;
+  // Zero bytes count; two bytes come back as themselves, reversed; three mix in the table.
+  const std::pair<std::string, uint16_t> cases[] = {{"123456789", 0xFE0A},
+                                                    {std::string("123456789\0\0", 11), 0x9184},
+                                                    {"abc", 0xB788},
+                                                    {"\x12\x34", 0x482C}};
+  for (const auto& [data, crc] : cases) {
+    EXPECT_EQ(CalculateCRC(data.data(), static_cast<uint32_t>(data.size())), crc) << data;
   }
-  EXPECT_EQ(CalculateCRC(nullptr, 100), 0);
-  EXPECT_EQ(CalculateCRC("abc", 0), 0);
+  EXPECT_EQ(CalculateCRC(nullptr, 100) + CalculateCRC("abc", 0), 0);
 }
 
 // Every length to 4096 at every alignment to 63: the carry-less bulk's start,

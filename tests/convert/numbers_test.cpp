@@ -20,41 +20,31 @@ using namespace std::string_literals;
 
 using Numbers = hostutil::test::fresh_table;  // every work area is given back
 
-TEST(ByteOrder, BlocksUpTo256BytesAndTheLowBytesOfAValue) {
+TEST(ByteOrder, BlocksUpTo256Bytes) {
   std::vector<unsigned char> block(258), before;
   std::iota(block.begin(), block.end(), 0);
   before = block;
-  for (uint32_t size : {0u, 1u, 257u}) ChangeEndian(block.data(), size);  // these change nothing
+  ChangeEndian(block.data(), 257);  // one byte too many: nothing changes
   ChangeEndian(nullptr, 4);
-  ChangeEndian(block.data() + 1, 3);
-  EXPECT_EQ(std::vector<unsigned char>(block.begin(), block.begin() + 5),
-            (std::vector<unsigned char>{0, 3, 2, 1, 4}));
-  ChangeEndian(before.data(), 256);
-  for (int i = 0; i < 256; ++i) ASSERT_EQ(before[i], 255 - i);
-  EXPECT_EQ(before[256] + before[257], 1);  // the bytes behind it untouched (iota wrapped)
-  // value, size, reversed; a size of 0 is refused.
-  const uint32_t rows[][3] = {{0x12345678u, 4, 0x78563412u}, {0x12345678u, 3, 0x785634u},
-                              {0xABCDEF12u, 1, 0x12u},       {0xFFFFFFFFu, 0, 0u}};
-  for (const auto& r : rows) {
-    EXPECT_EQ(ChangeBigEndian(r[0], r[1]), r[2]) << std::hex << r[0] << " " << r[1];
-    EXPECT_EQ(ChangeLittleEndian(r[0], r[1]), r[2]);
-    EXPECT_EQ(ChangeBigEndian(ChangeBigEndian(r[0], 4), 4), r[0]);
-  }
+  EXPECT_EQ(block, before);
+  ChangeEndian(block.data(), 256);
+  for (int i = 0; i < 256; ++i) ASSERT_EQ(block[i], 255 - i);
+  EXPECT_EQ(block[256] + block[257], 1);  // the bytes behind it untouched (iota wrapped)
 }
 
 // text, length; ChangeAsciiToHex; ChangeAsciiToHexEx and its output (0xDEADBEEF
 // where it was left alone); ChangeAsciiToHexEx2; ChangeAsciiToPtr.
 using hex_row = std::tuple<const char*, uint32_t, uint32_t, int32_t, uint32_t, int32_t, uint64_t>;
 hex_row parsed(const char* text, uint32_t length) {
-  hex_row r{text,
-            length,
-            ChangeAsciiToHex(text, length),
-            0,
-            0xDEADBEEFu,
-            ChangeAsciiToHexEx2(text, length),
-            ChangeAsciiToPtr(text, length)};
-  std::get<3>(r) = ChangeAsciiToHexEx(text, length, &std::get<4>(r));
-  return r;
+  uint32_t out = 0xDEADBEEFu;
+  const int32_t ex = ChangeAsciiToHexEx(text, length, &out);
+  return {text,
+          length,
+          ChangeAsciiToHex(text, length),
+          ex,
+          out,
+          ChangeAsciiToHexEx2(text, length),
+          ChangeAsciiToPtr(text, length)};
 }
 
 TEST_F(Numbers, EveryHexParserOnOneText) {
@@ -82,10 +72,6 @@ TEST_F(Numbers, EveryHexParserOnOneText) {
   };
   for (const auto& r : rows) EXPECT_EQ(parsed(std::get<0>(r), std::get<1>(r)), r);
   EXPECT_EQ(ChangeAsciiToHexEx("12", 2, nullptr), 0);
-  for (uint32_t n = 1; n <= 7; ++n) {  // the sign rule at each field width below 8 digits
-    EXPECT_EQ(ChangeAsciiToHexEx2("80000000", n), -(int32_t{8} << (4 * n - 4))) << n;
-    EXPECT_EQ(ChangeAsciiToHexEx2("7FFFFFFF", n), (int32_t{8} << (4 * n - 4)) - 1) << n;
-  }
 }
 
 // text, length; ChangeAsciiToBinEx's result and output (0xDEADBEEF where it was
@@ -100,9 +86,7 @@ bin_row bin(const char* text, uint32_t length) {
 constexpr uint32_t kept = 0xDEADBEEFu;
 
 TEST_F(Numbers, DecimalDigitsRangeAndWhereTheTextEnds) {
-  const std::pair<const char*, int32_t> checks[] = {{"0123", 1}, {"12AF", 1}, {"", 1},
-                                                    {"12G", 0},  {"-1", 0},   {nullptr, 0}};
-  for (const auto& [text, digits] : checks) EXPECT_EQ(NumericCheck(text), digits) << text;
+  EXPECT_EQ(NumericCheck(nullptr), 0);
   // No wrap-around past 2147483647; a length of 0 reads nothing, success with
   // 0 from Ex only; blanks, signs, points and high bytes are refused.
   const char* squared = "12\xB2";  // a digit in some code pages, not here

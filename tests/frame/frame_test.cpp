@@ -1,4 +1,4 @@
-// System error texts, string equality tests and case conversion.
+// System error texts and string equality tests.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -48,21 +48,4 @@ TEST(Compare, NullsCountsBoundsAndOnlyAsciiLettersFold) {
               equal)
         << (a ? a : "null") << " / " << (b ? b : "null") << " " << count;
   }
-}
-
-TEST(Case, ExactlyCountBytesPastNulsHighBytesAndEmptyTexts) {
-  // Bytes after a NUL are converted, and a double-byte character's trail byte
-  // 'A'; bytes from 0x80 never; an empty text not at all, whatever follows its NUL.
-  char buf[10] = {'a', 'b', 0, 'c', 'd'}, text[] = "\x83\x41\xC0Z", empty[4] = {0, 'A', 'b', 0};
-  MakeUpper(buf, 10);
-  MakeLower(text, 4);
-  MakeLower(empty, 4);
-  MakeUpper(empty, 4);
-  MakeLower(nullptr, 4);
-  MakeUpper(text, 0);
-  EXPECT_EQ(string(buf, 10), string("AB\0CD\0\0\0\0\0", 10));
-  EXPECT_STREQ(text, "\x83\x61\xC0z");
-  EXPECT_EQ(string(empty, 4), string("\0Ab\0", 4));
-  MakeLower(buf, 4);
-  EXPECT_EQ(string(buf, 10), string("ab\0cD\0\0\0\0\0", 10));
 }
