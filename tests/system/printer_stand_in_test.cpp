@@ -107,13 +107,11 @@ class PrinterStandIn : public testing::Test {
 };
 
 TEST_F(PrinterStandIn, RefusalsListNothingAndClearNothing) {
+  // clang-format off
   for (const auto& [port, pattern, code, name_size, port_size] :
-       {std::tuple{(const char*)nullptr, "p", "c", 16u, 16u},
-        {"", "p", "c", 16u, 16u},
-        {"USB", "", "c", 16u, 16u},
-        {"USB", "p", nullptr, 16u, 16u},
-        {"USB", "p", "c", 0u, 16u},
-        {"USB", "p", "c", 16u, 0u}}) {
+       {std::tuple{(const char*)nullptr, "p", "c", 16u, 16u}, {"", "p", "c", 16u, 16u},
+        {"USB", "", "c", 16u, 16u}, {"USB", "p", nullptr, 16u, 16u}, {"USB", "p", "c", 0u, 16u},
+        {"USB", "p", "c", 16u, 0u}}) {  // clang-format on
     EXPECT_EQ(search(port, pattern, code, name_size, port_size), "0 " + std::string(32, 'x'));
   }
   EXPECT_EQ(DeviceDriverIsExist("USB", "p", "") + DeviceDriverIsExist(nullptr, "p", "c"), 0u);

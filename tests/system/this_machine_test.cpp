@@ -53,23 +53,22 @@ TEST(SizeProtocol, SystemFolderAndComputerName) {
       << size;
   const std::uint32_t length = size;
   // One byte short of the NUL: the size needed, nothing past the size given;
-  // missing buffers and sizes write nothing at all.
+  // missing buffers and sizes write nothing at all; exactly enough: the text and its NUL.
   string small(n + 8, 'x'), short_name(length + 4, 'x');
   EXPECT_EQ(GetSystemDirectoryEx(small.data(), n), n + 1);
-  size = length;
   EXPECT_EQ(GetComputerNameExEx(short_name.data(), &size), 0u);
   EXPECT_EQ(size, length + 1);
-  EXPECT_EQ(GetSystemDirectoryEx(nullptr, 260) + GetSystemDirectoryEx(small.data() + n, 0), 0u);
-  EXPECT_EQ(GetComputerNameExEx(nullptr, &size) + GetComputerNameExEx(short_name.data(), nullptr),
+  EXPECT_EQ(GetSystemDirectoryEx(nullptr, 260) + GetSystemDirectoryEx(small.data() + n, 0) +
+                GetComputerNameExEx(nullptr, &size) + GetComputerNameExEx(short_name.data(), nullptr),
             0u);
   EXPECT_EQ(small.substr(n) + short_name.substr(length), string(12, 'x'));
-  // Exactly enough: the text and its NUL.
   EXPECT_EQ(GetSystemDirectoryEx(small.data(), n + 1), n);
   EXPECT_EQ(GetComputerNameExEx(short_name.data(), &size), 1u);
-  EXPECT_EQ(size, length);
   EXPECT_EQ(small + short_name,
             folder + string(1, '\0') + "xxxxxxx" + name + string(1, '\0') + "xxx");
+  EXPECT_EQ(size, length);
 }
+
 
 TEST(DisplayUnderX, TheScreenOfTheVirtualServer) {
   const char* expected = std::getenv("HOSTUTIL_TEST_DISPLAY_SIZE");
