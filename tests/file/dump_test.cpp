@@ -20,7 +20,7 @@ std::string dump(const std::vector<unsigned char>& data, uint32_t bufferSize, ui
   return std::string(buffer.data(), n);
 }
 
-TEST(Dump, TheExampleSizesAndAShortBuffer) {
+TEST(Dump, TheExampleSizesAShortBufferAndFiveDigitOffsets) {
   EXPECT_EQ(GetSizeOfBinDataDumpFile(0, 16), 112u);
   EXPECT_EQ(GetSizeOfBinDataDumpFile(17, 16), 224u);
   const std::vector<unsigned char> data = {0x41, 0x42, 0x43, 0x44, 0x45};
@@ -33,16 +33,13 @@ TEST(Dump, TheExampleSizesAndAShortBuffer) {
   std::vector<char> buffer(256, '#');
   EXPECT_EQ(CreateBinDataDumpFile(data.data(), 5, buffer.data(), size - 1, 4), 0u);
   EXPECT_EQ(std::string(buffer.begin(), buffer.end()), std::string(256, '#'));
-}
-
-TEST(Dump, OffsetsFrom0x10000TakeFiveDigits) {
-  // One more character on each such line than the reported size allows for:
-  // the text is cut there, never written past the buffer.
-  const std::vector<unsigned char> data(0x10000 + 48, 0xA5);
-  const uint32_t size = GetSizeOfBinDataDumpFile(static_cast<uint32_t>(data.size()), 16);
-  const std::string cut = dump(data, size, 16), full = dump(data, size + 16, 16);
-  EXPECT_EQ(cut.size() + 1, size);
-  EXPECT_EQ(full.size(), size + 4u);
+  // Offsets from 0x10000 take five digits, one more character on each such line
+  // than the reported size allows for: the text is cut there, never overrun.
+  const std::vector<unsigned char> many(0x10000 + 48, 0xA5);
+  const uint32_t whole = GetSizeOfBinDataDumpFile(static_cast<uint32_t>(many.size()), 16);
+  const std::string cut = dump(many, whole, 16), full = dump(many, whole + 16, 16);
+  EXPECT_EQ(cut.size() + 1, whole);
+  EXPECT_EQ(full.size(), whole + 4u);
   EXPECT_EQ(full.substr(0, cut.size()), cut);
   EXPECT_NE(full.find("\r\n10000 : a5"), std::string::npos);
 }

@@ -3,7 +3,6 @@
 // time; and the sharing rules between threads and between processes.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -65,8 +64,9 @@ TEST_F(FileOps, ReadWriteSizeAttributesAndDelete) {
   EXPECT_EQ(FileDelete(p.c_str()), 0u);
   ASSERT_NE(FileAttributesSet(p.c_str(), plain & ~0x1u), 0u);
   EXPECT_EQ(FileAttributesGet(p.c_str()), plain);
-  // A pattern's attributes are its first match's.
+  // A pattern's attributes are its first match's; the find's record may be left out.
   EXPECT_EQ(FileAttributesGet(path("*.bin").c_str()), plain);
+  EXPECT_EQ(FindAndGetInformationOfFile(path("*.bin").c_str(), nullptr), 1u);
   put(p, "");
   EXPECT_EQ(FileSizeGet(p.c_str()), 0u);
   EXPECT_TRUE(FileDelete(p.c_str()) != 0 && !fs::exists(p));
@@ -75,10 +75,14 @@ TEST_F(FileOps, ReadWriteSizeAttributesAndDelete) {
 TEST_F(FileOps, PathsBesideTheProgramAndTheTemporaryFolder) {
   char buffer[260];
   {
-    // A program elsewhere, with no file name; no separator gives the path as it is.
-    program_path fake(program_at(root() + "App" + sep() + "prog.exe"));
+    // A program elsewhere, with no file name; a buffer one byte short of the
+    // joined path stays empty; no separator gives the path as it is.
+    const std::string app = root() + "App", joined = app + sep() + "trace.txt";
+    program_path fake(program_at(app + sep() + "prog.exe"));
     GetFilePath(nullptr, buffer, sizeof buffer);
-    EXPECT_EQ(std::string(buffer), root() + "App");
+    EXPECT_EQ(std::string(buffer), app);
+    GetFilePath("trace.txt", buffer, static_cast<uint32_t>(joined.size()));
+    EXPECT_EQ(buffer[0], '\0');
     program_path bare(program_at("prog.exe"));
     GetFilePath("trace.txt", buffer, sizeof buffer);
     EXPECT_STREQ(buffer, "prog.exe");
@@ -109,9 +113,7 @@ TEST_F(FileOps, CreateFolderOneLevel) {
   EXPECT_EQ(CreateFolder(parent.c_str(), "Logs"), 1u);  // exists: 1 again
   EXPECT_EQ(CreateFolder((parent + "Missing" + sep() + "Deeper").c_str(), "Logs"), 0u);
   EXPECT_FALSE(fs::exists(parent + "Missing"));
-  EXPECT_EQ(CreateFolder(nullptr, "x") + CreateFolder(bare.c_str(), nullptr) +
-                CreateFolder("", "x") + CreateFolder(bare.c_str(), ""),
-            0u);
+  EXPECT_EQ(CreateFolder(nullptr, "x") + CreateFolder("", "x") + CreateFolder(bare.c_str(), ""), 0u);
   // The joined path fits 247 bytes at most.
   const std::string at_limit(247 - parent.size(), 'n'), over(248 - parent.size(), 'm');
   EXPECT_EQ(CreateFolder(bare.c_str(), over.c_str()), 0u);
@@ -155,8 +157,7 @@ TEST_F(FileOps, InjectedFailuresLoseNothingElse) {
 // sizes or writes it, in this process or (below) another.
 TEST_F(FileOps, AWriterKeepsEveryoneOut) {
   const std::string p = path("race.bin");
-  constexpr uint32_t size = 8192;
-  put(p, std::string(size, 'A'));
+  put(p, std::string(8192, 'A'));
   {
     hostutil::os::file_handle writer(hostutil::os::calls().file_open_write(p.c_str()));
     ASSERT_TRUE(writer);

@@ -63,15 +63,12 @@ class TraceLog : public scratch_test {
   std::optional<program_path> program_;
 };
 
-TEST_F(TraceLog, MessagesAreCutAndPaddedValuesHaveEightDigits) {
+// Messages cut and padded, values of eight digits; at most 161 records, then afresh.
+TEST_F(TraceLog, RecordsCutPaddedAndStartedAfreshAfter161) {
   trace_and_check(std::string(100, 'L').c_str(), 0xFFFFFFFFu, 0);
   trace_and_check(nullptr, 0, record_size);
-  trace_and_check("", 0xABCu, 2 * record_size);
-  trace_and_check(std::string(86, 'x').c_str(), 1, 3 * record_size);
-}
-
-TEST_F(TraceLog, HoldsAtMost161RecordsThenStartsAfresh) {
-  for (uint32_t i = 0; i < 160; ++i) ASSERT_EQ(Trace("record", i), log_size);
+  trace_and_check(std::string(86, 'x').c_str(), 0xABCu, 2 * record_size);
+  for (uint32_t i = 3; i < 160; ++i) ASSERT_EQ(Trace("record", i), log_size);
   ASSERT_EQ(log().substr(159 * record_size + 89, 8), "0000009f");
   trace_and_check("the 161st", 160, 160 * record_size);  // the last at 20,320
   trace_and_check("the 162nd", 161, 0);

@@ -130,7 +130,7 @@ TEST_F(PrinterStandIn, FailedListingsAnswerZeroWithClearedBuffers) {
   }
 }
 
-TEST_F(PrinterStandIn, NetworkSearchGivesBackWhatItTakes) {
+TEST_F(PrinterStandIn, NetworkSearchGivesBackWhatItTakesAndNeedsADriverFolder) {
   // P1 answers first and is passed over; each printer is opened twice.
   EXPECT_EQ(search("10.0.0.2", "*.cap", "CODE").substr(0, 4), "1 P2");
   EXPECT_EQ(std::pair(state.plugin_size, state.opened), std::pair(256u, 4));
@@ -140,10 +140,9 @@ TEST_F(PrinterStandIn, NetworkSearchGivesBackWhatItTakes) {
   EXPECT_EQ(search("10.0.0.3", "*.cap", "CODE").substr(0, 1), "0");
   EXPECT_EQ(std::tuple(state.loaded, state.opened, state.searches),
             std::tuple(state.unloaded, state.closed, state.searches_closed));
-}
-
-TEST_F(PrinterStandIn, NoDriverFolderWithoutASeparatorOrARecord) {
-  // No folder: no capability file is searched for, and no plug-in loaded.
+  // A driver path without a separator, or no driver record: no folder, so no
+  // capability file is searched for, and no plug-in loaded.
+  state.searches = state.loaded = state.opened = state.closed = 0;
   for (const char* driver : {"driver.file", ""}) {
     state.driver = driver;
     EXPECT_EQ(search("10.0.0.1", "*.cap", "CODE").substr(0, 1), "0") << driver;
