@@ -46,7 +46,7 @@ TEST(FileTimes, DifferencesInThreeUnitsBothSignsAndPrecision) {
   }
 }
 
-TEST(FileTimes, CalendarRefusalsAndMilliseconds) {
+TEST(FileTimes, RefusedCalendarTimesAndStampsAndMilliseconds) {
   // Ticks below a millisecond are dropped on the way to the calendar, whose
   // weekday is worked out; a month of 13, a year before 1601 and missing
   // arguments are refused. Round trips and ranges: the fuzz target.
@@ -62,11 +62,8 @@ TEST(FileTimes, CalendarRefusalsAndMilliseconds) {
                 CalculateFileTimeToSystemTime(nullptr, &back) +
                 CalculateFileTimeToSystemTime(&t, nullptr),
             0u);
-}
-
-// A missing file or argument: 0, and the caller's time as it was. The stamps of
-// real files: the fuzz target, and exactly per platform.
-TEST(FileStamps, MissingFilesAndArgumentsLeaveTheTimeUntouched) {
+  // The stamps of a missing file or argument: 0, and the caller's time as it
+  // was. The stamps of real files: the fuzz target, and exactly per platform.
   const std::string self = hostutil::test::self_path();
   for (const auto get_stamp : {CreateFileTimeGet, LastAccessFileTimeGet, LastWriteFileTimeGet}) {
     hu_FILETIME kept{0x11111111, 0x22222222};

@@ -21,9 +21,8 @@ using hostutil::test::stand_in;
 TEST(PortKind, UsbAndLptAnywhereInAnyCaseOrADottedAddress) {
   std::string kinds;
   for (const char* name : {"USB001", "WSD-usb-printer", "LPT1:", "LPTUSB", "192.168.0.10", "COM1",
-                           "FILE:", "IP_192.168.0.10", "", (const char*)nullptr}) {
+                           "FILE:", "IP_192.168.0.10", "", (const char*)nullptr})
     kinds += std::to_string(GetPortKind(name));
-  }
   EXPECT_EQ(kinds, "2233100000");
 }
 
@@ -106,7 +105,7 @@ class PrinterStandIn : public testing::Test {
   // clang-format on
 };
 
-TEST_F(PrinterStandIn, RefusalsListNothingAndClearNothing) {
+TEST_F(PrinterStandIn, RefusalsListNothingAndFailedListingsClearTheBuffers) {
   // clang-format off
   for (const auto& [port, pattern, code, name_size, port_size] :
        {std::tuple{(const char*)nullptr, "p", "c", 16u, 16u}, {"", "p", "c", 16u, 16u},
@@ -116,11 +115,8 @@ TEST_F(PrinterStandIn, RefusalsListNothingAndClearNothing) {
   }
   EXPECT_EQ(DeviceDriverIsExist("USB", "p", "") + DeviceDriverIsExist(nullptr, "p", "c"), 0u);
   EXPECT_EQ(state.listings, 0);
-}
-
-TEST_F(PrinterStandIn, FailedListingsAnswerZeroWithClearedBuffers) {
   // Nothing to list (a size of 0), a listing that fails, and no allocation
-  // registry for the listing's block.
+  // registry for the listing's block: 0, and the buffers cleared.
   for (const int failure : {0, 1, 2}) {
     state.printers.resize(failure == 0 ? 0 : 2);
     state.list_fails = failure == 1, state.listings = 0;

@@ -32,8 +32,7 @@ TEST(PlatformOutput, EveryQueryShownAndCheckedAgainstTheOthers) {
   const std::uint32_t os = GetOSVer(), group = GetCurrentUserGroup();
   std::printf(
       "platform output:\n  system folder %s\n  host %s, computer %s, IPv4 address %s\n"
-      "  OS code 0x%08X, user group %u, display %u x %u, LanguageIs2Byte %u, "
-      "LanguageIsJapanese %u\n",
+      "  OS code 0x%08X, user group %u, display %u x %u, 2-byte/Japanese language %u/%u\n",
       folder, host, computer, address, os, group, width, height, LanguageIs2Byte(),
       LanguageIsJapanese());
   // Windows upper-cases the computer name and may cut it to 15 characters.
