@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "hostutil.h"
@@ -19,13 +20,11 @@ std::string line_of(const std::string& text, uint32_t n, uint32_t lineSize) {
 }
 
 TEST(GetFileOneLine, Edges) {
-  const std::string q300 = std::string(300, 'q') + "\r\nnext";
-  EXPECT_EQ(line_of("a\r\n\fb\r\n", 1, 512), "a");
-  EXPECT_EQ(line_of("a\r\n\fb\r\n", 2, 512), "b");
-  EXPECT_EQ(line_of("a\r\n\fb\r\n", 3, 512), "<none>");
-  EXPECT_EQ(line_of("x\r\n\r\ny", 2, 512), "");
-  EXPECT_EQ(line_of("x\r\n\r\ny", 3, 512), "y");
-  EXPECT_EQ(line_of(q300, 1, 256), std::string(255, 'q'));
+  const std::tuple<std::string, uint32_t, uint32_t, std::string> rows[] = {
+      {"a\r\n\fb\r\n", 1, 512, "a"}, {"a\r\n\fb\r\n", 2, 512, "b"},
+      {"a\r\n\fb\r\n", 3, 512, "<none>"}, {"x\r\n\r\ny", 2, 512, ""}, {"x\r\n\r\ny", 3, 512, "y"},
+      {std::string(300, 'q') + "\r\nnext", 1, 256, std::string(255, 'q')}};
+  for (const auto& [text, n, size, want] : rows) EXPECT_EQ(line_of(text, n, size), want) << n;
   char line[8] = "keep me";
   EXPECT_EQ(GetFileOneLine("a\r\nb", 4, 0, line, 8), 0u);
   EXPECT_STREQ(line, "keep me");

@@ -42,41 +42,33 @@ class TraceLog : public scratch_test {
   // the record there (message, value and a stamp taken between the local times
   // just before and after the call), then `kept` bytes of the old file, then NULs.
   void trace_and_check(const char* text, uint32_t value, size_t offset, size_t kept = 0) {
-    std::string old = log();
-    old.resize(std::max(old.size(), log_size), '\0');
+    std::string want = log();
+    want.resize(log_size, '\0');
     hu_SYSTEMTIME before{}, after{};
     LocalTimeGet(&before);
     ASSERT_EQ(Trace(text, value), log_size);
     LocalTimeGet(&after);
-    const std::string now = log();
-    ASSERT_EQ(now.size(), log_size);
-    EXPECT_EQ(now.substr(0, offset), old.substr(0, offset));
-    std::string message = text != nullptr ? std::string(text).substr(0, 86) : "";
-    message.resize(86, ' ');
-    char value_text[16];
-    std::snprintf(value_text, sizeof value_text, "%08x", static_cast<unsigned>(value));
-    const std::string record = now.substr(offset, record_size), stamp = record.substr(100, 23);
-    EXPECT_EQ(record.substr(0, 100), message + " : " + value_text + " <<");
+    const std::string now = log(), stamp = now.substr(offset + 100, 23);
     EXPECT_TRUE(stamp >= stamp_text(before) && stamp <= stamp_text(after)) << stamp;
-    EXPECT_EQ(record.substr(123), ">>\r\n");
-    const size_t end = offset + record_size;
-    EXPECT_EQ(now.substr(end, kept), old.substr(end, kept));
-    EXPECT_EQ(now.find_first_not_of('\0', end + kept), std::string::npos) << end + kept;
+    char record[record_size + 1];
+    std::snprintf(record, sizeof record, "%-86.86s : %08x <<%s>>\r\n", text ? text : "",
+                  static_cast<unsigned>(value), stamp.c_str());
+    want.replace(offset, record_size, record);
+    std::fill(want.begin() + static_cast<std::ptrdiff_t>(offset + record_size + kept), want.end(),
+              '\0');
+    EXPECT_EQ(now, want);
   }
 
  private:
   std::optional<program_path> program_;
 };
 
-TEST_F(TraceLog, MessagesAreCutAndPaddedValuesHaveEightDigits) {
+// Messages cut and padded, values of eight digits; at most 161 records, then afresh.
+TEST_F(TraceLog, RecordsCutPaddedAndStartedAfreshAfter161) {
   trace_and_check(std::string(100, 'L').c_str(), 0xFFFFFFFFu, 0);
   trace_and_check(nullptr, 0, record_size);
-  trace_and_check("", 0xABCu, 2 * record_size);
-  trace_and_check(std::string(86, 'x').c_str(), 1, 3 * record_size);
-}
-
-TEST_F(TraceLog, HoldsAtMost161RecordsThenStartsAfresh) {
-  for (uint32_t i = 0; i < 160; ++i) ASSERT_EQ(Trace("record", i), log_size);
+  trace_and_check(std::string(86, 'x').c_str(), 0xABCu, 2 * record_size);
+  for (uint32_t i = 3; i < 160; ++i) ASSERT_EQ(Trace("record", i), log_size);
   ASSERT_EQ(log().substr(159 * record_size + 89, 8), "0000009f");
   trace_and_check("the 161st", 160, 160 * record_size);  // the last at 20,320
   trace_and_check("the 162nd", 161, 0);

@@ -124,9 +124,7 @@ TEST_F(PrinterSearch, NetworkSearchEndToEnd) {
   EXPECT_EQ(DeviceDriverIsExist("127.0.0.10", "hu_a_*.cap", "ZX-100"), 1u);
   // No printer reports it: 0 and both buffers empty. The support code compares
   // with case; a pattern that finds no file finds nothing.
-  for (const char* address : {"127.000.0.10", "127.0.0.10.", "10.0.0.127"}) {
-    EXPECT_EQ(search(address, "hu_a_*.cap", "ZX-100"), "0  ") << address;
-  }
+  EXPECT_EQ(search("127.000.0.10", "hu_a_*.cap", "ZX-100"), "0  ");
   EXPECT_EQ(search("127.0.0.10", "hu_a_*.cap", "zx-100"), "0  ");
   EXPECT_EQ(search("127.0.0.10", "hu_none_*.cap", "ZX-100"), "0  ");
 #ifndef _WIN32

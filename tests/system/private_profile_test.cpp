@@ -23,12 +23,13 @@ const char capability_text[] =
     "Nul=ab\0cd\r\nNulQuoted=\"x\0y\"\r\nNulBlank=ab \0cd \r\n[sectionx]\r\nLate=yes\r\n"
     "[Junk]after\r\nJ=1\r\n[Open\r\n; comment=1\r\nA=1\rB=2\nC=3\n\n  \nD = 4 \nLast=no line end";
 
-// Section, key, the text read, and the buffer's size and the default text
-// where they are not 64 and NONE.
+// Section, key, the text read, and the buffer's size, the default text and the
+// file where they are not 64, NONE and case.cap.
 struct profile_case {
   const char *section, *key, *expected;
   std::uint32_t size = 64;
   const char* default_text = "NONE";
+  const char* file = "case.cap";
 };
 const profile_case cases[] = {
     // names: blanks round them and case do not count
@@ -57,7 +58,8 @@ const profile_case cases[] = {
     {"SectionX", "Dup", "fi", 3}, {"SectionX", "Dup", "", 1}, {"SectionX", "Missing", "def", 4, "defaulttext"},
     {"SectionX", "ZentorraSupportCode", "AB", 3}, {"SectionX", "ZentorraSupportCode", "ABC", 5},
     // a missing file gives the default; a byte-order mark is not part of the first line
-    {"Capability", "Key", "NONE"}, {"Capability", "Key", "Value"},
+    {"Capability", "Key", "NONE", 64, "NONE", "absent.cap"},
+    {"Capability", "Key", "Value", 64, "NONE", "bom.cap"},
 };
 // clang-format on
 
@@ -69,10 +71,7 @@ TEST(CapabilityFile, TheSameAnswersOnBothPorts) {
   std::ofstream(folder + "bom.cap", std::ios::binary)
       << "\xEF\xBB\xBF[Capability]\r\nKey=Value\r\n";
   for (const auto& c : cases) {
-    // The last two cases: no file at all, and the file with the mark.
-    const std::string path = folder + (&c == &cases[std::size(cases) - 2]   ? "absent.cap"
-                                       : &c == &cases[std::size(cases) - 1] ? "bom.cap"
-                                                                            : "case.cap");
+    const std::string path = folder + c.file;
     char buffer[80];
     std::memset(buffer, '#', sizeof buffer);
     const std::uint32_t n = hostutil::os::private_profile_string(c.section, c.key, c.default_text,

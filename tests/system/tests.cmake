@@ -28,7 +28,7 @@ foreach(plugin IN ITEMS hutestaddr hutestnoaddr)
   hostutil_warnings(${plugin})
   add_dependencies(${t} ${plugin})
 endforeach()
-target_compile_definitions(hutestnoaddr PRIVATE HOSTUTIL_TEST_PLUGIN_WITHOUT_ADDRESS)
+target_compile_definitions(hutestnoaddr PRIVATE PLUGIN_ANSWER=GetIPAddr)
 target_compile_definitions(${t} PRIVATE
   HOSTUTIL_TEST_MODULE_SUFFIX="${CMAKE_SHARED_MODULE_SUFFIX}"
   HOSTUTIL_TEST_CUPS_SCRIPT="${CMAKE_CURRENT_SOURCE_DIR}/system/cups-server.sh")

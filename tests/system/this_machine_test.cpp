@@ -17,11 +17,14 @@ namespace {
 using std::string;
 
 TEST(PlatformOutput, EveryQueryShownAndCheckedAgainstTheOthers) {
-  char folder[512], host[256], computer[256], address[32];
+  char folder[1024], host[256], computer[256], address[32];
   std::uint32_t size = sizeof computer, width = 7, height = 7;
-  EXPECT_GT(GetSystemDirectoryEx(folder, sizeof folder), 0u);
+  const std::uint32_t n = GetSystemDirectoryEx(folder, sizeof folder);
+  ASSERT_TRUE(n > 0 && n == std::strlen(folder)) << n;
   ASSERT_EQ(GetHostNameEx(host, sizeof host), 1u);
-  ASSERT_NE(GetComputerNameExEx(computer, &size), 0u);
+  ASSERT_TRUE(GetComputerNameExEx(computer, &size) != 0 && size > 0 &&
+              size == std::strlen(computer))
+      << size;
   ASSERT_EQ(GetIPAddress(address, sizeof address), 1u);
   EXPECT_EQ(GetDisplaySize(&width, nullptr) + GetDisplaySize(nullptr, &height), 0u);
   EXPECT_EQ(width + height, 14u) << "a refused display size writes nothing";
@@ -29,8 +32,7 @@ TEST(PlatformOutput, EveryQueryShownAndCheckedAgainstTheOthers) {
   const std::uint32_t os = GetOSVer(), group = GetCurrentUserGroup();
   std::printf(
       "platform output:\n  system folder %s\n  host %s, computer %s, IPv4 address %s\n"
-      "  OS code 0x%08X, user group %u, display %u x %u, LanguageIs2Byte %u, "
-      "LanguageIsJapanese %u\n",
+      "  OS code 0x%08X, user group %u, display %u x %u, 2-byte/Japanese language %u/%u\n",
       folder, host, computer, address, os, group, width, height, LanguageIs2Byte(),
       LanguageIsJapanese());
   // Windows upper-cases the computer name and may cut it to 15 characters.
@@ -42,33 +44,23 @@ TEST(PlatformOutput, EveryQueryShownAndCheckedAgainstTheOthers) {
                   ? group == HOSTUTIL_GROUP_ADMINISTRATORS || group == HOSTUTIL_GROUP_USERS
                   : group == HOSTUTIL_GROUP_NONE)
       << group;
-}
-
-TEST(SizeProtocol, SystemFolderAndComputerName) {
-  char folder[1024], name[256];
-  std::uint32_t size = sizeof name;
-  const std::uint32_t n = GetSystemDirectoryEx(folder, sizeof folder);
-  ASSERT_TRUE(n > 0 && n == std::strlen(folder)) << n;
-  ASSERT_TRUE(GetComputerNameExEx(name, &size) != 0 && size > 0 && size == std::strlen(name))
-      << size;
+  // The system folder and the computer name one byte short of the NUL: the
+  // size needed, nothing past the size given; missing buffers and sizes write
+  // nothing at all; exactly enough: the text and its NUL.
   const std::uint32_t length = size;
-  // One byte short of the NUL: the size needed, nothing past the size given;
-  // missing buffers and sizes write nothing at all.
   string small(n + 8, 'x'), short_name(length + 4, 'x');
   EXPECT_EQ(GetSystemDirectoryEx(small.data(), n), n + 1);
-  size = length;
   EXPECT_EQ(GetComputerNameExEx(short_name.data(), &size), 0u);
   EXPECT_EQ(size, length + 1);
-  EXPECT_EQ(GetSystemDirectoryEx(nullptr, 260) + GetSystemDirectoryEx(small.data() + n, 0), 0u);
-  EXPECT_EQ(GetComputerNameExEx(nullptr, &size) + GetComputerNameExEx(short_name.data(), nullptr),
+  EXPECT_EQ(GetSystemDirectoryEx(nullptr, 260) + GetSystemDirectoryEx(small.data() + n, 0) +
+                GetComputerNameExEx(nullptr, &size) + GetComputerNameExEx(short_name.data(), nullptr),
             0u);
   EXPECT_EQ(small.substr(n) + short_name.substr(length), string(12, 'x'));
-  // Exactly enough: the text and its NUL.
   EXPECT_EQ(GetSystemDirectoryEx(small.data(), n + 1), n);
   EXPECT_EQ(GetComputerNameExEx(short_name.data(), &size), 1u);
-  EXPECT_EQ(size, length);
   EXPECT_EQ(small + short_name,
-            folder + string(1, '\0') + "xxxxxxx" + name + string(1, '\0') + "xxx");
+            folder + string(1, '\0') + "xxxxxxx" + computer + string(1, '\0') + "xxx");
+  EXPECT_EQ(size, length);
 }
 
 TEST(DisplayUnderX, TheScreenOfTheVirtualServer) {

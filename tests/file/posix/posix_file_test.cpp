@@ -68,19 +68,13 @@ TEST_F(PosixFiles, FindRules) {
   ASSERT_EQ(mkdir(path("empty").c_str(), 0755), 0);
   // Name order, byte by byte; "*.*" is everything and "foo.*" takes "foo"; case
   // counts. "." and ".." find the folder they stand for; a root or a path ending in "/" nothing.
-  const std::pair<std::string, const char*> first[] = {{path("*"), ".rc"},
-                                                       {path("*.c"), "a.c"},
-                                                       {path("*.*"), ".rc"},
-                                                       {path("M*.*"), "Makefile"},
-                                                       {path("foo.*"), "foo"},
-                                                       {path("m*"), ""},
-                                                       {path(".*"), ".rc"},
-                                                       {path("empty/."), "empty"},
-                                                       {path("empty/../empty/."), "empty"},
-                                                       {folder(), ""},
-                                                       {"/", ""},
-                                                       {path("empty/*"), ""},
-                                                       {path("missing/*"), ""}};
+  // clang-format off
+  const std::pair<std::string, const char*> first[] = {
+      {path("*"), ".rc"}, {path("*.c"), "a.c"}, {path("*.*"), ".rc"}, {path("M*.*"), "Makefile"},
+      {path("foo.*"), "foo"}, {path("m*"), ""}, {path(".*"), ".rc"}, {path("empty/."), "empty"},
+      {path("empty/../empty/."), "empty"}, {folder(), ""}, {"/", ""}, {path("empty/*"), ""},
+      {path("missing/*"), ""}};
+  // clang-format on
   for (const auto& [pattern, name] : first) {
     hu_WIN32_FIND_DATAA record{};
     EXPECT_EQ(FindAndGetInformationOfFile(pattern.c_str(), &record), *name ? 1u : 0u) << pattern;

@@ -19,11 +19,6 @@ using namespace hostutil::test::files;
 
 class Win32Files : public scratch_test {};
 
-std::string& created() {
-  static std::string s;
-  return s;
-}
-
 TEST_F(Win32Files, DriveRootsReadOnlyFilesAndDoubleByteFolderNames) {
   hostutil::test::stand_in<&hostutil::os::system_calls::program_path> fake(
       hostutil::test::program_at("C:\\App\\prog.exe"));
@@ -46,9 +41,10 @@ TEST_F(Win32Files, DriveRootsReadOnlyFilesAndDoubleByteFolderNames) {
   // Under code page 932 the trail byte 0x5C of a double-byte character is no backslash.
   const int saved = _getmbcp();
   if (_setmbcp(932) != 0) GTEST_SKIP() << "no code page 932 in this C runtime";
+  static std::string created;
   hostutil::test::stand_in<&hostutil::os::system_calls::create_folder> recorded(
       [](const char* folder) {
-        created() = folder;
+        created = folder;
         return hostutil::os::folder_result::created;
       });
   const std::pair<const char*, const char*> rows[] = {
@@ -57,11 +53,11 @@ TEST_F(Win32Files, DriveRootsReadOnlyFilesAndDoubleByteFolderNames) {
       {"C:", "C:\\Logs"}};
   for (const auto& [parent, made] : rows) {
     EXPECT_EQ(CreateFolder(parent, "Logs"), 1u);
-    EXPECT_EQ(created(), made);
+    EXPECT_EQ(created, made);
   }
   _setmbcp(saved);
   EXPECT_EQ(CreateFolder("C:\\Data\\\x95\x5C", "Logs"), 1u);
-  EXPECT_EQ(created(), "C:\\Data\\\x95\x5CLogs");
+  EXPECT_EQ(created, "C:\\Data\\\x95\x5CLogs");
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // A printer driver's address plug-in: answers the address HOSTUTIL_TEST_ADDRESSES
 // ("printer=address;...") gives the printer, 0 for one unlisted or listed as "0".
-// Built a second time with its export under another name.
+// Built a second time with its export under another name (PLUGIN_ANSWER).
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -11,9 +11,7 @@
 #else
 #define PLUGIN_EXPORT extern "C" __attribute__((visibility("default")))
 #endif
-#if defined(HOSTUTIL_TEST_PLUGIN_WITHOUT_ADDRESS)
-#define PLUGIN_ANSWER GetIPAddr
-#else
+#ifndef PLUGIN_ANSWER
 #define PLUGIN_ANSWER GetIPAddress
 #endif
 
