@@ -69,12 +69,12 @@ TEST(ShellDialogs, TheDialogRecordFromBothForms) {
     // The save dialog starts from the proposed name, the open one from the
     // file buffer; caption and folder come from the record form alone; the
     // title buffer is the library's own, 260 bytes and cleared.
-    EXPECT_EQ(std::tuple(s.owner, s.file, file_at_call, s.title, s.initial_directory,
-                         s.default_extension, s.file_title_size, title_buffer_clear),
-              std::tuple(owner, d.file, save ? "proposed.txt" : "start.txt",
-                         record_form ? d.p.title : nullptr,
-                         record_form ? d.p.initialDirectory : nullptr,
-                         d.p.defaultExtension, 260u, true));
+    EXPECT_EQ(
+        std::tuple(s.owner, s.file, file_at_call, s.title, s.initial_directory, s.default_extension,
+                   s.file_title_size, title_buffer_clear),
+        std::tuple(owner, d.file, save ? "proposed.txt" : "start.txt",
+                   record_form ? d.p.title : nullptr, record_form ? d.p.initialDirectory : nullptr,
+                   d.p.defaultExtension, 260u, true));
   }
 }
 
@@ -123,8 +123,8 @@ TEST(ShellHelp, WinHelpTopicOrContentsAndTheBrowser) {
   stand_in.win_help_answer = 7;
   EXPECT_EQ(DisplayWinHelp(owner, "app.hlp", 42) + DisplayWinHelp(nullptr, "a.hlp", ~0u), 14u);
   // HELP_CONTEXT (1) with the topic, or HELP_FINDER (0x0B) with 0 for all ones.
-  EXPECT_EQ(stand_in.win_help_calls,
-            (decltype(stand_in.win_help_calls){{owner, "app.hlp", 1, 42}, {nullptr, "a.hlp", 0x0B, 0}}));
+  EXPECT_EQ(stand_in.win_help_calls, (decltype(stand_in.win_help_calls){
+                                         {owner, "app.hlp", 1, 42}, {nullptr, "a.hlp", 0x0B, 0}}));
   // The browser opens what it is given, and nothing for a missing text.
   ExecuteDefaultBrowser(nullptr);
   ExecuteDefaultBrowser("https://example.org/a b?x=1&y=2");

@@ -45,7 +45,8 @@ class dialog_stand_in {
     const std::size_t size = 260;
     const bool clear = r.file_title != nullptr && r.file_title_size == size &&
                        std::string(r.file_title, size) == std::string(size, '\0');
-    file_dialogs.push_back({save, r, r.filter != nullptr ? text(std::string(r.filter, size)) : text(),
+    file_dialogs.push_back({save, r,
+                            r.filter != nullptr ? text(std::string(r.filter, size)) : text(),
                             std::string(r.file, strnlen(r.file, r.file_size)), clear});
     if (answer != 0 && r.file_size > chosen_path.size()) {
       std::memcpy(r.file, chosen_path.c_str(), chosen_path.size() + 1);
@@ -60,13 +61,12 @@ class dialog_stand_in {
       [this](os::file_dialog_request& r) { return file_dialog(false, r); }};
   stand_in<&os::system_calls::save_file_dialog> save_{
       [this](os::file_dialog_request& r) { return file_dialog(true, r); }};
-  stand_in<&os::system_calls::browse_for_folder> folder_{
-      [this](const os::folder_request& r, char* folder_path) {
-        folders.emplace_back(r.owner, text_of(r.title), r.flags, r.callback, r.callback_data,
-                             r.image);
-        std::memcpy(folder_path, chosen_folder.c_str(), chosen_folder.size() + 1);
-        return os::browse_result::confirmed;
-      }};
+  stand_in<&os::system_calls::browse_for_folder> folder_{[this](const os::folder_request& r,
+                                                                char* folder_path) {
+    folders.emplace_back(r.owner, text_of(r.title), r.flags, r.callback, r.callback_data, r.image);
+    std::memcpy(folder_path, chosen_folder.c_str(), chosen_folder.size() + 1);
+    return os::browse_result::confirmed;
+  }};
   stand_in<&os::system_calls::win_help> win_help_{
       [this](hu_HWND owner, const char* file, std::uint32_t command, std::uintptr_t data) {
         win_help_calls.emplace_back(owner, text_of(file), command, data);

@@ -127,7 +127,7 @@ TEST(ShellHostChildren, FolderPathsKeepToTheCallersBuffer) {
   setenv("PATH", (dir.string() + ":" + saved_path).c_str(), 1);
   // The size given, the length of the name after "/", whether the path is written.
   const std::tuple<std::uint32_t, std::size_t, bool> cases[] = {
-      {64, 62, true},   {64, 63, false}, {1, 0, false},   {300, 258, true},
+      {64, 62, true},    {64, 63, false}, {1, 0, false},   {300, 258, true},
       {300, 259, false}, {0, 258, true},  {0, 259, false}, {0, 300, false}};
   for (const auto& [size, name_length, written] : cases) {
     const std::string path = "/" + std::string(name_length, 'n');
@@ -138,7 +138,8 @@ TEST(ShellHostChildren, FolderPathsKeepToTheCallersBuffer) {
     std::memset(folder + 5, 0x5A, sizeof folder - 5);
     std::memset(display, 0x5A, sizeof display);
     const std::string before(folder, sizeof folder);
-    EXPECT_EQ(GetFolderName(nullptr, nullptr, display, nullptr, 0, folder, size), HOSTUTIL_DIALOG_OK);
+    EXPECT_EQ(GetFolderName(nullptr, nullptr, display, nullptr, 0, folder, size),
+              HOSTUTIL_DIALOG_OK);
     const std::string after(folder, sizeof folder);
     EXPECT_EQ(after.substr(room), before.substr(room));
     EXPECT_EQ(written ? std::string(folder) : after, written ? path : before);
