@@ -11,8 +11,8 @@
 
 namespace {
 
+using hostutil::test::text;
 using std::string;
-using text = std::optional<string>;
 
 const hu_HWND owner = reinterpret_cast<hu_HWND>(std::uintptr_t{0x2A0042});
 
@@ -63,17 +63,18 @@ TEST(ShellDialogs, TheDialogRecordFromBothForms) {
     d.p.filter = filter, d.p.flags = flags;
     ASSERT_TRUE(d.show(record_form, save) == HOSTUTIL_DIALOG_OK &&
                 stand_in.file_dialogs.size() == 1);
-    const auto& s = stand_in.file_dialogs[0];
-    EXPECT_EQ(s.filter, list ? text(*list + string(260 - list->size(), '\0')) : list);
-    EXPECT_EQ(std::tuple(s.flags, s.save, d.p.flags), std::tuple(expected_flags, save, flags));
+    const auto& [s_save, s, s_filter, file_at_call, title_buffer_clear] = stand_in.file_dialogs[0];
+    EXPECT_EQ(s_filter, list ? text(*list + string(260 - list->size(), '\0')) : list);
+    EXPECT_EQ(std::tuple(s.flags, s_save, d.p.flags), std::tuple(expected_flags, save, flags));
     // The save dialog starts from the proposed name, the open one from the
     // file buffer; caption and folder come from the record form alone; the
     // title buffer is the library's own, 260 bytes and cleared.
-    EXPECT_EQ(std::tuple(s.owner, s.file, s.file_at_call, s.title, s.initial_directory,
-                         s.default_extension, s.file_title_size, s.title_buffer_clear),
-              std::tuple(owner, d.file, save ? "proposed.txt" : "start.txt",
-                         record_form ? text("T") : text(), record_form ? text("D") : text(),
-                         text("e"), 260u, true));
+    EXPECT_EQ(
+        std::tuple(s.owner, s.file, file_at_call, s.title, s.initial_directory, s.default_extension,
+                   s.file_title_size, title_buffer_clear),
+        std::tuple(owner, d.file, save ? "proposed.txt" : "start.txt",
+                   record_form ? d.p.title : nullptr, record_form ? d.p.initialDirectory : nullptr,
+                   d.p.defaultExtension, 260u, true));
   }
 }
 
@@ -112,13 +113,9 @@ TEST(ShellDialogs, FolderPickers) {
   // The two named forms are one operation: file-system folders, new style, no callback.
   EXPECT_EQ(GetFolderNameEx(owner, nullptr, nullptr, "Choose", 5, folder, 1), HOSTUTIL_DIALOG_OK);
   EXPECT_EQ(GetFolderName(owner, nullptr, nullptr, "Choose", 5, folder, 9), HOSTUTIL_DIALOG_OK);
-  std::vector<std::tuple<hu_HWND, string, std::uint32_t, hu_BFFCALLBACK, hu_LPARAM, int>> seen;
-  for (const auto& r : stand_in.folders) {
-    seen.emplace_back(r.owner, r.title, r.flags, r.callback, r.callback_data, r.image);
-  }
-  EXPECT_EQ(seen, (decltype(seen){{owner, "Choose", 0x10, callback, 77, -3},
-                                  {owner, "Choose", 0x41, nullptr, 0, 5},
-                                  {owner, "Choose", 0x41, nullptr, 0, 5}}));
+  EXPECT_EQ(stand_in.folders, (decltype(stand_in.folders){{owner, "Choose", 0x10, callback, 77, -3},
+                                                          {owner, "Choose", 0x41, nullptr, 0, 5},
+                                                          {owner, "Choose", 0x41, nullptr, 0, 5}}));
 }
 
 TEST(ShellHelp, WinHelpTopicOrContentsAndTheBrowser) {
@@ -126,10 +123,8 @@ TEST(ShellHelp, WinHelpTopicOrContentsAndTheBrowser) {
   stand_in.win_help_answer = 7;
   EXPECT_EQ(DisplayWinHelp(owner, "app.hlp", 42) + DisplayWinHelp(nullptr, "a.hlp", ~0u), 14u);
   // HELP_CONTEXT (1) with the topic, or HELP_FINDER (0x0B) with 0 for all ones.
-  std::vector<std::tuple<hu_HWND, text, std::uint32_t, std::uintptr_t>> calls;
-  for (const auto& c : stand_in.win_help_calls)
-    calls.emplace_back(c.owner, c.file, c.command, c.data);
-  EXPECT_EQ(calls, (decltype(calls){{owner, "app.hlp", 1, 42}, {nullptr, "a.hlp", 0x0B, 0}}));
+  EXPECT_EQ(stand_in.win_help_calls, (decltype(stand_in.win_help_calls){
+                                         {owner, "app.hlp", 1, 42}, {nullptr, "a.hlp", 0x0B, 0}}));
   // The browser opens what it is given, and nothing for a missing text.
   ExecuteDefaultBrowser(nullptr);
   ExecuteDefaultBrowser("https://example.org/a b?x=1&y=2");

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -12,12 +13,16 @@
 #include <string>
 #include <thread>
 
-#include "desktop_driver.h"
 #include "hostutil.h"
 #include "support/child.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+
+#include "common/command_line.h"
+#endif
+
 namespace fs = std::filesystem;
-using hostutil::test::xdotool;
 using steps = std::vector<std::vector<std::string>>;
 
 namespace {
@@ -26,12 +31,52 @@ namespace {
 const std::string host_root = "Z:";  // the host's files under Wine
 const char* const folder_caption = "Browse for Folder";
 const std::vector<std::string> path_field = {"key", "End", "shift+Home"};
+
+// The host's xdotool, bounded in time. Wine can neither wait for a host
+// program nor reliably see the end of its output through a pipe: the run ends
+// by making a file, which is waited for.
+void xdotool(const std::vector<std::string>& args) {
+  static std::atomic<unsigned> counter{0};
+  const std::string name =
+      "hostutil-xdotool-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
+  std::vector<std::string> argv{"/bin/sh", "-c",
+                                "/usr/bin/timeout 20 /usr/bin/xdotool \"$@\" >/dev/null 2>&1; "
+                                ": > \"$0\"",
+                                "/tmp/" + name};
+  argv.insert(argv.end(), args.begin(), args.end());
+  std::string command = hostutil::tools::command_line(argv);
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                      &pi)) {
+    return;
+  }
+  CloseHandle(pi.hProcess), CloseHandle(pi.hThread);
+  const std::string result = "Z:\\tmp\\" + name;
+  for (int wait = 0; wait < 3000 && GetFileAttributesA(result.c_str()) == INVALID_FILE_ATTRIBUTES;
+       ++wait) {
+    Sleep(10);
+  }
+  DeleteFileA(result.c_str());
+}
 #else
 const std::string host_root;
 const char* const folder_caption = "hostutil folder test";
 // "/" opens the location field; characters typed while it appears would be
 // lost, hence the pause, and select-all makes a second round replace the first.
 const std::vector<std::string> path_field = {"key", "slash", "sleep", "0.3", "key", "ctrl+a"};
+
+// xdotool through the shell, bounded in time.
+void xdotool(const std::vector<std::string>& args) {
+  std::string command = "timeout 20 xdotool";
+  for (const std::string& a : args) {
+    command += " '";
+    for (char c : a) command += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    command += "'";
+  }
+  if (FILE* run = popen((command + " >/dev/null 2>&1").c_str(), "w")) pclose(run);
+}
 #endif
 
 steps type_path(const std::string& path) {
