@@ -20,11 +20,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using hostutil::os::system_calls;
-using hostutil::test::fail_nth;
-using hostutil::test::program_at;
-using hostutil::test::stand_in;
-using program_path = stand_in<&system_calls::program_path>;
 using namespace std::chrono_literals;
+using namespace hostutil::test;
 using namespace hostutil::test::files;
 
 class FileOps : public scratch_test {};
@@ -169,20 +166,20 @@ TEST_F(FileOps, AWriterKeepsEveryoneOut) {
 HOSTUTIL_CHILD_ROLE(hold_for_reading) {
   hostutil::os::file_handle reader(hostutil::os::calls().file_open_read(args.at(0).c_str()));
   if (!reader) return 2;
-  hostutil::test::touch(fs::path(args.at(1)) / "held");
-  return hostutil::test::wait_for_file(fs::path(args.at(1)) / "release", 60s) ? 0 : 3;
+  touch(fs::path(args.at(1)) / "held");
+  return wait_for_file(fs::path(args.at(1)) / "release", 60s) ? 0 : 3;
 }
 
 TEST_F(FileOps, AReaderInAnotherProcessKeepsTheWriterOut) {
   const std::string p = path("held.txt");
   put(p, "kept");
-  hostutil::test::child_process child("hold_for_reading", {p, folder()});
+  child_process child("hold_for_reading", {p, folder()});
   ASSERT_TRUE(child.started());
-  ASSERT_TRUE(hostutil::test::wait_for_file(path("held"), 30s));
+  ASSERT_TRUE(wait_for_file(path("held"), 30s));
   EXPECT_EQ(FileWrite(p.c_str(), "lost", 4) + FileDelete(p.c_str()), 0u);
   char buffer[16];
   EXPECT_EQ(FileRead(p.c_str(), buffer, sizeof buffer), 4u);
-  hostutil::test::touch(path("release"));
+  touch(path("release"));
   EXPECT_EQ(child.wait(), 0);
   EXPECT_EQ(get(p), "kept");
   EXPECT_EQ(FileWrite(p.c_str(), "free", 4), 4u);

@@ -15,11 +15,9 @@
 
 namespace {
 
+using namespace hostutil::test;
 using namespace hostutil::test::files;
 using hostutil::os::system_calls;
-using hostutil::test::fail_nth;
-using hostutil::test::program_at;
-using program_path = hostutil::test::stand_in<&system_calls::program_path>;
 
 constexpr size_t log_size = 20480, record_size = 127;
 

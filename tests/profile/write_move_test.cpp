@@ -14,10 +14,9 @@
 namespace {
 
 namespace fs = std::filesystem;
+using namespace hostutil::test;
 using namespace hostutil::test::files;
 using hostutil::os::system_calls;
-using hostutil::test::fail_nth;
-using hostutil::test::stand_in;
 using drive_type = stand_in<&system_calls::drive_type>;
 
 // The write test with its nth step failing on a fixed drive, and what it leaves.

@@ -9,6 +9,8 @@
 
 namespace hostutil::test {
 
+using program_path = stand_in<&os::system_calls::program_path>;
+
 // For stand_in<&os::system_calls::program_path>: the running program seems to
 // be at path, reported as the system reports it (cut to the buffer, NUL-ended).
 inline auto program_at(std::string path) {

@@ -20,8 +20,7 @@ using namespace hostutil::test::files;
 class Win32Files : public scratch_test {};
 
 TEST_F(Win32Files, DriveRootsReadOnlyFilesAndDoubleByteFolderNames) {
-  hostutil::test::stand_in<&hostutil::os::system_calls::program_path> fake(
-      hostutil::test::program_at("C:\\App\\prog.exe"));
+  hostutil::test::program_path fake(hostutil::test::program_at("C:\\App\\prog.exe"));
   char buffer[260];
   GetFilePath("trace.txt", buffer, sizeof buffer);
   EXPECT_STREQ(buffer, "C:\\App\\trace.txt");

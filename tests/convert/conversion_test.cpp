@@ -1,3 +1,8 @@
+// The encoding conversions: length 0, missing arguments and a character
+// written whole or not at all; the chained ones and their 128-byte scratch; and
+// the line-by-line ones with their size protocol and where they stop. Nothing
+// is ever written past a buffer.
+//
 // Number and byte conversions: the byte reversals, every hexadecimal parser on
 // one table, the decimal parsers' range and scratch threshold, zero suppression
 // and padding, the decimal point, single-precision floats, and the fixed-width
@@ -11,12 +16,121 @@
 #include <tuple>
 #include <vector>
 
+#include "convert/encoding_samples.h"
+#include "heap/registry.h"
 #include "hostutil.h"
 #include "support/scratch_files.h"
 
 namespace {
 
 using namespace std::string_literals;
+using encoding_test::to_u16;
+using encoding_test::units;
+
+constexpr hu_wchar unit_fence = 0x5A5A;
+constexpr char byte_fence = 'Z';
+std::vector<char> bytes(const std::string& s) { return {s.begin(), s.end()}; }
+
+TEST(Encoding, LengthZeroMissingArgumentsAndWholeCharacters) {
+  // ChangeAnsiToUnicode alone takes length 0 as "up to the NUL".
+  units out(4, unit_fence);
+  EXPECT_EQ(ChangeAnsiToUnicode("abc", 0, out.data(), 4), 3);
+  EXPECT_EQ(to_u16(out.data(), 4), u"abc\0"s);
+  out.assign(4, unit_fence);
+  std::string narrow(4, byte_fence);
+  char* n = narrow.data();
+  uint32_t size = 77;
+  EXPECT_EQ(ChangeAnsiToUnicode("", 0, out.data(), 4) +
+                ChangeUTF8ToUTF16(nullptr, 2, out.data(), 4) +
+                ChangeAnsiToUnicode("ab", 2, nullptr, 4) + ChangeAnsiToUTF8(nullptr, 3, n, 4) +
+                ChangeUTF8ToAnsi_MultiLine("abc", 0, n, &size) +
+                ChangeAnsiToUTF8_MultiLine(nullptr, 4, n, &size),
+            0);
+  EXPECT_EQ(out, units(4, unit_fence));
+  EXPECT_EQ(narrow, std::string(4, byte_fence));
+  EXPECT_EQ(size, 77u);
+  // A 4-byte character one byte short of room: none of it, zeros over the capacity.
+  const units smiley{0xD83D, 0xDE00};
+  EXPECT_EQ(ChangeUTF16ToUTF8(smiley.data(), 2, n, 3), 0);
+  EXPECT_EQ(narrow, "\0\0\0Z"s);
+}
+
+TEST(Encoding, ChainedThroughUtf16) {
+  // Up to 128 bytes the UTF-16 area is on the stack; above, a registered
+  // allocation: before SemaphoreControlBegin the output is zero-filled, all of it.
+  const std::string at_128(128, 'q'), at_129(129, 'q');
+  std::string out;
+  const auto chained = [&out](decltype(&ChangeAnsiToUTF8) convert, const std::string& text) {
+    out.assign(140, byte_fence);
+    return convert(text.data(), static_cast<uint32_t>(text.size()), out.data(), 139);
+  };
+  SemaphoreControlEnd();
+  for (auto* convert : {ChangeAnsiToUTF8, ChangeUTF8ToAnsi}) {
+    EXPECT_EQ(chained(convert, at_128), 128);
+    EXPECT_EQ(out, at_128 + std::string(11, '\0') + byte_fence);
+    EXPECT_EQ(chained(convert, at_129), 0);
+    EXPECT_EQ(out, std::string(139, '\0') + byte_fence);
+  }
+  SemaphoreControlBegin();
+  for (auto* convert : {ChangeAnsiToUTF8, ChangeUTF8ToAnsi}) {
+    EXPECT_EQ(chained(convert, at_129), 129);
+    EXPECT_EQ(out, at_129 + std::string(10, '\0') + byte_fence);
+  }
+  EXPECT_EQ(hostutil::heap::allocation_registry(), nullptr);  // every area given back
+  SemaphoreControlEnd();
+}
+
+// One line-by-line conversion: the size L it asks for from a null output, then
+// the text it writes into a size of exactly L, with its NUL behind and nothing
+// after. (A size of L - 1, refused and set to L, is the fuzz target's to check.)
+template <typename In, typename Out>
+std::vector<Out> lines(int32_t(HOSTUTIL_CALL* convert)(const In*, uint32_t, Out*, uint32_t*),
+                       std::vector<In> text) {
+  const auto fence = static_cast<Out>(sizeof(Out) == 1 ? byte_fence : unit_fence);
+  const auto length = static_cast<uint32_t>(text.size());
+  text.push_back(In{0});
+  uint32_t size = 12345;
+  EXPECT_EQ(convert(text.data(), length, nullptr, &size), 0);
+  const uint32_t total = size;
+  std::vector<Out> out(total + 2, fence);
+  EXPECT_EQ(convert(text.data(), length, out.data(), &size), static_cast<int32_t>(total));
+  EXPECT_EQ(size, total);  // left as it was
+  EXPECT_EQ(std::vector<Out>(out.begin() + total, out.end()), (std::vector<Out>{Out{0}, fence}));
+  out.resize(total);
+  return out;
+}
+
+TEST(EncodingMultiLine, LinesUpToTheFirstEmptyOneEachEndingInCrLf) {
+  // The line rules themselves are those of GetFileOneLine.
+  const std::pair<std::string, std::string> rows[] = {{"a\r\nb", "a\r\nb\r\n"},
+                                                      {"no line end", "no line end\r\n"},
+                                                      {"a\r\n\r\nb", "a\r\n"},
+                                                      {"\r\nabc", ""}};
+  for (const auto& [text, want] : rows) {
+    const units text16(text.begin(), text.end()), want16(want.begin(), want.end());
+    SCOPED_TRACE(testing::PrintToString(text));
+    EXPECT_EQ(lines(ChangeAnsiToUTF8_MultiLine, bytes(text)), bytes(want));
+    EXPECT_EQ(lines(ChangeUTF8ToAnsi_MultiLine, bytes(text)), bytes(want));
+    EXPECT_EQ(lines(ChangeUTF8ToUTF16_MultiLine, bytes(text)), want16);
+    EXPECT_EQ(lines(ChangeUTF16ToUTF8_MultiLine, text16), bytes(want));
+  }
+  // A size above L: the output is zero-filled over the whole size.
+  std::string out(16, byte_fence);
+  uint32_t size = 12;
+  EXPECT_EQ(ChangeAnsiToUTF8_MultiLine("a\r\nb", 4, out.data(), &size), 6);
+  EXPECT_EQ(size, 12u);
+  EXPECT_EQ(out, "a\r\nb\r\n\0\0\0\0\0\0ZZZZ"s);
+}
+
+TEST(EncodingMultiLine, LongLinesBeforeSemaphoreControlBegin) {
+  // Before the table is set up, a line above 128 bytes cannot have the chained
+  // converter's registered allocation: it gives nothing but keeps its CR LF.
+  SemaphoreControlEnd();
+  const std::string text = std::string(129, 'w') + "\r\n" + std::string(128, 's');
+  for (auto* multi : {ChangeUTF8ToAnsi_MultiLine, ChangeAnsiToUTF8_MultiLine}) {
+    EXPECT_EQ(lines(multi, bytes(text)), bytes("\r\n" + std::string(128, 's') + "\r\n"));
+  }
+}
 
 using Numbers = hostutil::test::fresh_table;  // every work area is given back
 
@@ -242,3 +356,41 @@ TEST_F(Numbers, FixedWidthFormatters) {
 }
 
 }  // namespace
+
+namespace encoding_test {
+
+std::string check_ansi_samples(const std::vector<sample>& texts) {
+  std::string failed, ansi_lines, utf8_lines;
+  for (const auto& s : texts) {
+    const auto a = static_cast<uint32_t>(s.bytes.size()), n = static_cast<uint32_t>(s.utf16.size());
+    const units source(s.utf16.begin(), s.utf16.end());
+    units wide(n + 4, 0x5A5A);
+    std::string utf8(3 * n, 'Z'), narrow(a + 4, 'Z'), tight(a, 'Z');
+    utf8.resize(ChangeUTF16ToUTF8(source.data(), n, utf8.data(), 3 * n));
+    // Both ways, and one byte short fails and writes nothing past its size.
+    const bool held = ChangeAnsiToUnicode(s.bytes.data(), a, wide.data(), n + 4) == int32_t(n) &&
+                      to_u16(wide.data(), n) == s.utf16 &&
+                      ChangeUnicodeToAnsi(source.data(), n, narrow.data(), a + 4) == int32_t(a) &&
+                      narrow.substr(0, a) == s.bytes &&
+                      ChangeUnicodeToAnsi(source.data(), n, tight.data(), a - 1) == 0 &&
+                      tight.back() == 'Z';
+    if (!held) failed += "sample " + std::to_string(&s - texts.data()) + "\n";
+    ansi_lines += s.bytes + "\r\n";
+    utf8_lines += utf8 + "\r\n";
+  }
+  // The last CR LF left out of the inputs comes back.
+  std::string out(ansi_lines.size() + utf8_lines.size(), 'Z');
+  for (const auto& [multi, from, to] :
+       {std::tuple{&ChangeUTF8ToAnsi_MultiLine, &utf8_lines, &ansi_lines},
+        std::tuple{&ChangeAnsiToUTF8_MultiLine, &ansi_lines, &utf8_lines}}) {
+    auto size = static_cast<uint32_t>(out.size());
+    if (multi(from->c_str(), uint32_t(from->size() - 2), out.data(), &size) !=
+            int32_t(to->size()) ||
+        out.c_str() != *to) {
+      failed += "lines to " + std::string(to == &ansi_lines ? "ANSI\n" : "UTF-8\n");
+    }
+  }
+  return failed;
+}
+
+}  // namespace encoding_test
