@@ -65,8 +65,17 @@ bool object_name(const std::string& name) {
   return name.find('\\', rest) == std::string::npos && (rest == 0 || rest < name.size());
 }
 
+// The names the library itself shares with every process that loads it: its two
+// locks, and the 16 hex digits of a registered block. A give-back under one of
+// them would let two processes into the registry at once, so they are not used.
+bool library_name(const std::string& name) {
+  return name == "HEAP_SEMAPHORE_CONTROL" || name == "VALUE_OP_SEMAPHORE_CONTROL" ||
+         (name.size() == 16 && name.find_first_not_of("0123456789abcdef") == std::string::npos);
+}
+
 // A semaphore by name or number, a guarded value and a registered block.
-void shared(const std::string& name, uint32_t number, uint32_t size) {
+void shared(std::string name, uint32_t number, uint32_t size) {
+  if (library_name(name)) name += '_';
   const char* n = name.empty() && (number & 1) ? nullptr : name.c_str();
   const uint32_t made = n == nullptr || name.empty() || object_name(name);
   check(SemaphoreCreate(n, number) == made && SemaphoreIsExist(n, number) == made);
