@@ -80,32 +80,34 @@ std::vector<int32_t> sort_input(int64_t kind) {
   return v;
 }
 
-void BM_QuickSort(benchmark::State& state) {
+void quick_sort(std::vector<int32_t>& v) { QuickSort(v.data(), sort_count, 1); }
+void std_sort(std::vector<int32_t>& v) { std::sort(v.begin(), v.end()); }
+
+template <void (*sort)(std::vector<int32_t>&)>
+void BM_Sort(benchmark::State& state) {
   const auto input = sort_input(state.range(0));
   std::vector<int32_t> v;
   for (auto _ : state) {
     state.PauseTiming();
     v = input;
     state.ResumeTiming();
-    QuickSort(v.data(), sort_count, 1);
+    sort(v);
     benchmark::DoNotOptimize(v.data());
   }
   if (!std::is_sorted(v.begin(), v.end())) state.SkipWithError("not sorted");
 }
-BENCHMARK(BM_QuickSort)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
-
-void BM_StdSort(benchmark::State& state) {
-  const auto input = sort_input(state.range(0));
-  std::vector<int32_t> v;
-  for (auto _ : state) {
-    state.PauseTiming();
-    v = input;
-    state.ResumeTiming();
-    std::sort(v.begin(), v.end());
-    benchmark::DoNotOptimize(v.data());
-  }
-}
-BENCHMARK(BM_StdSort)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Sort<quick_sort>)
+    ->Name("BM_QuickSort")
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Sort<std_sort>)
+    ->Name("BM_StdSort")
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMicrosecond);
 
 // ---- searches on 1 MiB of word-like text with one match near the end ----
 

@@ -87,7 +87,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL DisplayFileSaveDialog(hu_HWND owner,
                                                           uint32_t flags, const char* filter,
                                                           char* file, uint32_t fileSize);
 /** The folder picker with the caller's flags and callback.
- *  \param owner the owner window; null for none, -1 is refused.
+ *  \param owner the owner window; null for none.
  *  \param root the folder the picker starts from; null for the desktop.
  *  \param displayName receives the chosen item's display name; 260 bytes.
  *  \param title the text above the folders; may be null.
@@ -103,7 +103,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL DisplayFolderDialogAndGetOpenFolderName(
     hu_BFFCALLBACK callback, hu_LPARAM callbackData, int32_t image, char* folderPath,
     void* reserved);
 /** The folder picker for file-system folders (new dialog style, no callback).
- *  \param owner the owner window; null for none, -1 is refused.
+ *  \param owner the owner window; null for none.
  *  \param root the folder the picker starts from; null for the desktop.
  *  \param displayName receives the chosen item's display name; 260 bytes.
  *  \param title the text above the folders; may be null.
@@ -117,7 +117,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL GetFolderNameEx(hu_HWND owner, hu_PCIDLIST_A
                                                     int32_t image, char* folderPath,
                                                     uint32_t folderPathSize);
 /** The same as GetFolderNameEx.
- *  \param owner the owner window; null for none, -1 is refused.
+ *  \param owner the owner window; null for none.
  *  \param root the folder the picker starts from; null for the desktop.
  *  \param displayName receives the chosen item's display name; 260 bytes.
  *  \param title the text above the folders; may be null.

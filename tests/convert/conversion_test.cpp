@@ -249,15 +249,12 @@ zero_row zero(const std::string& text, uint32_t size, uint32_t width, int32_t mo
 
 TEST_F(Numbers, ZeroSuppressionAndPadding) {
   // Padding goes behind the sign; a text already width long is neither padded
-  // nor cut; the room needed is the sign, the digits and the NUL, and "" and
-  // "-" grow to "0" and "-0"; a text that does not end in its buffer stays.
+  // nor cut; "" and "-" grow to "0" and "-0" when there is room; a text that
+  // does not end in its buffer stays. (Every other case is the fuzz target's.)
   const zero_row rows[] = {
-      {"000123", 10, 0, 1, 1, "123"},  {"-00123", 10, 0, 1, 1, "-123"}, {"0000", 10, 0, 1, 1, "0"},
-      {"-000", 10, 0, 1, 1, "-0"},     {"0.50", 10, 0, 1, 1, ".50"},    {"", 10, 0, 1, 1, "0"},
-      {"42", 10, 5, 0, 1, "00042"},    {"", 10, 3, 0, 1, "000"},        {"12345", 10, 5, 0, 0, "="},
-      {"12345", 7, 6, 0, 1, "012345"}, {"-42", 7, 5, 0, 1, "-00042"},   {"-42", 6, 5, 0, 0, "="},
-      {"42", 5, 5, 0, 0, "="},         {"", 1, 0, 1, 0, "="},           {"-", 2, 0, 1, 0, "="},
-      {"-", 3, 0, 1, 1, "-0"},         {"0012", 4, 0, 1, 0, "="}};
+      {"-00123", 10, 0, 1, 1, "-123"}, {"", 10, 0, 1, 1, "0"},         {"-", 2, 0, 1, 0, "="},
+      {"12345", 10, 5, 0, 0, "="},     {"12345", 7, 6, 0, 1, "012345"}, {"-42", 7, 5, 0, 1, "-00042"},
+      {"-42", 6, 5, 0, 0, "="},        {"0012", 4, 0, 1, 0, "="}};
   for (const auto& [text, size, width, mode, r, after] : rows) {
     EXPECT_EQ(zero(text, size, width, mode), std::tie(text, size, width, mode, r, after));
   }
@@ -337,15 +334,13 @@ width_row formatted(bool hex, uint32_t value, uint32_t width, int32_t suppress) 
 // width bytes are cleared first, so a suppressed text ends early and the byte
 // at width keeps what it had.
 TEST_F(Numbers, FixedWidthFormatters) {
-  const width_row rows[] = {{true, 0xABC, 2, 0, "BC\0x"s},
-                            {true, 0, 1, 1, "0\0x"s},
-                            {true, 0xFF, 10, 0, "00000000FF\0x"s},
-                            {true, 0xFF, 10, 1, "FF\0\0\0\0\0\0\0\0xx"s},
-                            {true, 0x12, 0, 0, "xx"},
-                            {false, 1234, 6, 0, "001234\0x"s},
-                            {false, 1234, 6, 1, "1234\0\0xx"s},
-                            {false, 1234, 3, 0, "234\0x"s},
-                            {false, 0, 4, 1, "0\0\0\0xx"s}};
+  // clang-format off
+  const width_row rows[] = {
+      {true, 0xABC, 2, 0, "BC\0x"s},    {true, 0, 1, 1, "0\0x"s},        {true, 0x12, 0, 0, "xx"},
+      {true, 0xFF, 10, 0, "00000000FF\0x"s},    {true, 0xFF, 10, 1, "FF\0\0\0\0\0\0\0\0xx"s},
+      {false, 1234, 6, 0, "001234\0x"s}, {false, 1234, 6, 1, "1234\0\0xx"s},
+      {false, 1234, 3, 0, "234\0x"s},    {false, 0, 4, 1, "0\0\0\0xx"s}};
+  // clang-format on
   for (const auto& [hex, value, width, suppress, out] : rows) {
     EXPECT_EQ(formatted(hex, value, width, suppress), std::tie(hex, value, width, suppress, out));
   }

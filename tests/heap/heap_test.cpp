@@ -8,12 +8,12 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <set>
 #include <thread>
 
+#include "common/block_name.h"
 #include "heap/registry.h"
 #include "hostutil.h"
 #include "lock/semaphore_table.h"
@@ -70,14 +70,6 @@ struct heap_spy {
     return release_.real(block);
   }};
 };
-
-// The text a registered block is known by: its address in 16 hex digits.
-std::string text_of(const void* block) {
-  char text[17];
-  std::snprintf(text, sizeof text, "%016llx",
-                static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(block)));
-  return text;
-}
 
 bool guard_in_table() { return SemaphoreIsExist("HEAP_SEMAPHORE_CONTROL", 0) == 1; }
 
@@ -248,7 +240,9 @@ TEST_F(Heap, TakersAndProducersNeverLoseOrDuplicateARecord) {
 
 strings registered() { return raw_records(hostutil::heap::allocation_registry()); }
 
-bool has_semaphore(const void* block) { return SemaphoreIsExist(text_of(block).c_str(), 0) == 1; }
+bool has_semaphore(const void* block) {
+  return SemaphoreIsExist(hostutil::tools::block_name(block).c_str(), 0) == 1;
+}
 
 TEST_F(Heap, BlocksAreZeroFilledRegisteredAndGivenASemaphore) {
   // Nothing is handed out before the table is set up, nor for a size of 0.
@@ -265,12 +259,14 @@ TEST_F(Heap, BlocksAreZeroFilledRegisteredAndGivenASemaphore) {
             results(2, 1));
   void* second = HeapAllocExEx(64, 7);
   ASSERT_NE(second, nullptr);
-  EXPECT_EQ(registered(), (strings{text_of(block), text_of(second)}));
+  EXPECT_EQ(registered(),
+            (strings{hostutil::tools::block_name(block), hostutil::tools::block_name(second)}));
   std::memset(block, 0x5A, 100);
   std::memset(second, 0x5A, 7);
   {
     heap_spy spy;
-    EXPECT_EQ((results{GlobalFreeExEx(block), registered() == strings{text_of(second)},
+    EXPECT_EQ((results{GlobalFreeExEx(block),
+                       registered() == strings{hostutil::tools::block_name(second)},
                        HeapFreeExEx(second)}),
               (results{0, 1, 1}));
     // Each block after its registry record; the registry's head with the last one.
@@ -299,8 +295,8 @@ TEST_F(Heap, ClaimsAreThisProcesssOwn) {
   ASSERT_NE(block, nullptr);
   // The holder's second claim fails after 60 attempts; the first still stands.
   EXPECT_EQ((results{GlobalAreaIsEntry(block), GlobalAreaEntry(block), GlobalAreaIsEntry(block),
-                     SemaphoreIsEntry(text_of(block).c_str(), 0), GlobalAreaEntry(block),
-                     GlobalAreaIsEntry(block)}),
+                     SemaphoreIsEntry(hostutil::tools::block_name(block).c_str(), 0),
+                     GlobalAreaEntry(block), GlobalAreaIsEntry(block)}),
             (results{0, 1, 1, 1, 0, 1}));
   EXPECT_EQ(fake.pauses, std::vector<std::uint32_t>(59, 500));
   GlobalAreaLeave(block);
@@ -337,7 +333,8 @@ TEST_F(Heap, LumpFreeAndFailuresAlongTheWay) {
 
   // A block the heap reports as 0 bytes long is only unregistered.
   auto* block = static_cast<unsigned char*>(GlobalAllocEx(64, 12));
-  ASSERT_TRUE(block && registered() == strings{text_of(block)});  // the registry made afresh
+  ASSERT_TRUE(block && registered() == strings{hostutil::tools::block_name(
+                                           block)});  // the registry made afresh
   std::memset(block, 0x33, 12);
   {
     heap_spy spy;  // gives the registry's record and head back at the end
@@ -371,7 +368,8 @@ TEST_F(Heap, FreeWaitsForAHolderInAnotherProcess) {
   const fs::path folder = hostutil::test::scratch_folder("heap");
   void* block = GlobalAllocEx(64, 32);
   ASSERT_NE(block, nullptr);
-  hostutil::test::child_process child("hold_block", {text_of(block), folder.string()});
+  hostutil::test::child_process child("hold_block",
+                                      {hostutil::tools::block_name(block), folder.string()});
   ASSERT_TRUE(hostutil::test::wait_for_file(folder / "held"));
   EXPECT_EQ(GlobalAreaIsEntry(block), 0u);  // held by the other process, not this one
   GlobalFreeExEx(block);

@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/block_name.h"
 #include "common/process.h"
 #include "hostutil.h"
 
@@ -122,8 +123,7 @@ bool soak_round(const std::string& self, int workers, long ops, std::uint64_t se
   const std::string dir = hostutil::tools::scratch_folder("soak");
   const std::string name = "hu-soak-" + std::to_string(seed);
   const std::uint64_t number = 0x50AC000000000000ull | (seed & 0xFFFFFFFFFFFFull);
-  char hex[17];
-  std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(number));
+  const std::string hex = hostutil::tools::block_name(number);
   const std::uint32_t zero = 0;
   for (const char* c : {"a", "b"})
     std::ofstream(dir + c, std::ios::binary).write(reinterpret_cast<const char*>(&zero), 4);
@@ -176,7 +176,7 @@ bool soak_round(const std::string& self, int workers, long ops, std::uint64_t se
   for (const char* n : {name.c_str(), static_cast<const char*>(nullptr)}) {
     const std::uint64_t k = n ? 0 : number;
     if (SemaphoreEntry(n, k, 2) != 1 || SemaphoreEntry(n, k, 1) != 0)
-      return fail(std::string("the count of ") + (n ? n : hex) + " is not 1");
+      return fail(std::string("the count of ") + (n ? std::string(n) : hex) + " is not 1");
     SemaphoreLeave(n, k);
   }
   SemaphoreControlEnd();

@@ -3,24 +3,17 @@
 // from the semaphore table afterwards).
 #include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "common/block_name.h"
 #include "host.h"
 
 namespace {
 
 constexpr const char* heap_guard = "HEAP_SEMAPHORE_CONTROL";
-
-std::string registry_text(const void* block) {
-  char text[17];
-  std::snprintf(text, sizeof text, "%016llx",
-                static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(block)));
-  return text;
-}
 
 bool append_all(HeapAreaHead** area, const std::vector<std::string>& items) {
   bool ok = true;
@@ -87,7 +80,7 @@ const bool block_step = host::add_tour_step(
        bool ok =
            t.check(block != nullptr && all_zero(block, 4096), "a zero-filled 4096-byte block");
        if (block == nullptr) return false;
-       const std::string text = registry_text(block);
+       const std::string text = hostutil::tools::block_name(block);
        ok &= t.check(SemaphoreIsExist(text.c_str(), 0) == 1,
                      "its registry text " + text + " names a semaphore in the table");
 
@@ -115,8 +108,8 @@ const bool block_step = host::add_tour_step(
                      "a 25,600,000-byte block, as a CSV writer takes one");
        void* small = GlobalAllocEx(HOSTUTIL_ZEROINIT, 100);
        ok &= t.check(GlobalAreaLumpFree() == 1 &&
-                         SemaphoreIsExist(registry_text(large).c_str(), 0) == 0 &&
-                         SemaphoreIsExist(registry_text(small).c_str(), 0) == 0 &&
+                         SemaphoreIsExist(hostutil::tools::block_name(large).c_str(), 0) == 0 &&
+                         SemaphoreIsExist(hostutil::tools::block_name(small).c_str(), 0) == 0 &&
                          SemaphoreIsExist(heap_guard, 0) == 0,
                      "GlobalAreaLumpFree frees both live blocks and the registry");
        return ok;

@@ -156,16 +156,24 @@ void copy_bounded(const std::string& from, char* to, std::size_t size) {
   std::memcpy(to, from.c_str(), from.size() + 1);
 }
 
+// The tool's answer without the line end it prints after the path; no path
+// holds a NUL, so one ends it.
+std::string chosen_path(std::string output) {
+  output.resize(std::min(output.find('\0'), output.size()));
+  while (!output.empty() && (output.back() == '\n' || output.back() == '\r')) output.pop_back();
+  return output;
+}
+
 std::uint32_t run_file_dialog(file_dialog_kind kind, file_dialog_request& request) {
   try {
     dialog_tool tool;
     std::string program;
     if (!find_dialog_tool(tool, program)) return 0;
     std::string output;
-    if (!run_tool(file_dialog_command(tool, program, kind, request), output)) return 0;
-    while (!output.empty() && (output.back() == '\n' || output.back() == '\r')) output.pop_back();
-    if (output.empty()) return 0;
-    return deliver_chosen_file(std::move(output), kind, request) ? 1 : 0;
+    return run_tool(file_dialog_command(tool, program, kind, request), output) &&
+                   deliver_chosen_file(std::move(output), kind, request)
+               ? 1
+               : 0;
   } catch (...) {
     return 0;
   }
@@ -229,19 +237,31 @@ std::vector<std::string> folder_dialog_command(dialog_tool tool, const std::stri
   return args;
 }
 
-bool deliver_chosen_file(std::string path, file_dialog_kind kind, file_dialog_request& request) {
-  std::string name = base_name(path);
+bool deliver_chosen_file(std::string output, file_dialog_kind kind, file_dialog_request& request) {
+  std::string path = chosen_path(std::move(output));
+  if (path.empty()) return false;
   std::string extension = text(request.default_extension);
   if (!extension.empty() && extension.front() == '.') extension.erase(0, 1);
+  const std::string name = base_name(path);
   if (kind == file_dialog_kind::save && !extension.empty() && !name.empty() &&
       name.find('.') == std::string::npos) {
     path += "." + extension;
-    name += "." + extension;
   }
   if (path.size() + 1 > request.file_size) return false;
   std::memcpy(request.file, path.c_str(), path.size() + 1);
-  copy_bounded(name, request.file_title, request.file_title_size);
+  // The title is the name in the path as delivered, whatever the extension held.
+  copy_bounded(base_name(path), request.file_title, request.file_title_size);
   return true;
+}
+
+browse_result deliver_chosen_folder(std::string output, const folder_request& request,
+                                    char* folder_path) {
+  const std::string path = chosen_path(std::move(output));
+  if (path.empty()) return browse_result::cancelled;
+  // A path too long for the platform's 260 bytes leaves the buffers as they were.
+  copy_bounded(path, folder_path, folder_path_room(request));
+  copy_bounded(base_name(path), request.display_name, 260);
+  return browse_result::confirmed;
 }
 
 std::string help_document(const char* file) {
@@ -270,12 +290,7 @@ browse_result browse_for_folder(const folder_request& request, char* folder_path
     if (!desktop::run_tool(desktop::folder_dialog_command(tool, program, request), output)) {
       return browse_result::cancelled;
     }
-    while (!output.empty() && (output.back() == '\n' || output.back() == '\r')) output.pop_back();
-    if (output.empty()) return browse_result::cancelled;
-    // A path too long for the platform's 260 bytes leaves the buffers as they were.
-    desktop::copy_bounded(output, folder_path, desktop::folder_path_room(request));
-    desktop::copy_bounded(desktop::base_name(output), request.display_name, 260);
-    return browse_result::confirmed;
+    return desktop::deliver_chosen_folder(std::move(output), request, folder_path);
   } catch (...) {
     return browse_result::cancelled;
   }

@@ -20,10 +20,17 @@ std::vector<std::string> file_dialog_command(dialog_tool tool, const std::string
 std::vector<std::string> folder_dialog_command(dialog_tool tool, const std::string& program,
                                                const folder_request& request);
 
-// Puts the path the tool printed into request.file and its name into
-// request.file_title. The save dialog adds the default extension to a name
-// typed without one. False, with nothing written, when the path does not fit.
-bool deliver_chosen_file(std::string path, file_dialog_kind kind, file_dialog_request& request);
+// Puts the path the tool printed (its line end taken off) into request.file
+// and its name into request.file_title. The save dialog adds the default
+// extension to a name typed without one. False, with nothing written, when the
+// tool printed no path or the path does not fit.
+bool deliver_chosen_file(std::string output, file_dialog_kind kind, file_dialog_request& request);
+
+// Puts the folder the tool printed into folder_path (within the room the
+// request gives, 260 bytes at most) and its name into request.display_name,
+// each only when it fits; cancelled when the tool printed no path.
+browse_result deliver_chosen_folder(std::string output, const folder_request& request,
+                                    char* folder_path);
 
 // The document a help viewer opens for a help file argument: the file part of
 // "file.chm::/topic.htm" or "file.chm>window".

@@ -1,7 +1,6 @@
 // The POSIX desktop's programs as the port starts them: recording xdg-open
 // handlers for help and the browser, zenity and kdialog of our own; answers
-// that the host's own SIGCHLD handling cannot change, and folder paths kept to
-// the caller's buffer.
+// that the host's own SIGCHLD handling cannot change.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -9,13 +8,11 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <string>
 #include <thread>
-#include <tuple>
 
 #include "hostutil.h"
 #include "support/child.h"
@@ -116,37 +113,6 @@ TEST(ShellDesktop, HandlersAndDialogsWhateverTheHostDoesWithSigchld) {
               (lines{"https://example.org/second", help}));
     fs::remove_all(dir);
   }
-}
-
-// At most 260 bytes, and no more than folderPathSize when it is given (not 0);
-// displayName holds 260. A path that does not fit leaves folderPath as it was.
-TEST(ShellHostChildren, FolderPathsKeepToTheCallersBuffer) {
-  const std::string saved_path = getenv("PATH");
-  const fs::path dir = hostutil::test::scratch_folder("shell-host");
-  write_program(dir, "zenity", "cat \"" + (dir / "reply").string() + "\"");
-  setenv("PATH", (dir.string() + ":" + saved_path).c_str(), 1);
-  // The size given, the length of the name after "/", whether the path is written.
-  const std::tuple<std::uint32_t, std::size_t, bool> cases[] = {
-      {64, 62, true},    {64, 63, false}, {1, 0, false},   {300, 258, true},
-      {300, 259, false}, {0, 258, true},  {0, 259, false}, {0, 300, false}};
-  for (const auto& [size, name_length, written] : cases) {
-    const std::string path = "/" + std::string(name_length, 'n');
-    SCOPED_TRACE(std::to_string(size) + " " + path);
-    std::ofstream(dir / "reply") << path << "\n";
-    const std::size_t room = size == 0 || size > 260 ? 260 : size;
-    char folder[320] = "kept", display[320];
-    std::memset(folder + 5, 0x5A, sizeof folder - 5);
-    std::memset(display, 0x5A, sizeof display);
-    const std::string before(folder, sizeof folder);
-    EXPECT_EQ(GetFolderName(nullptr, nullptr, display, nullptr, 0, folder, size),
-              HOSTUTIL_DIALOG_OK);
-    const std::string after(folder, sizeof folder);
-    EXPECT_EQ(after.substr(room), before.substr(room));
-    EXPECT_EQ(written ? std::string(folder) : after, written ? path : before);
-    EXPECT_EQ(std::string(display + 260, display + sizeof display), std::string(60, 0x5A));
-  }
-  setenv("PATH", saved_path.c_str(), 1);
-  fs::remove_all(dir);
 }
 
 }  // namespace
