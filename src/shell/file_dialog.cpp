@@ -42,21 +42,25 @@ void propose_name(const char* name, char* file, std::uint32_t file_size) {
 
 std::uint32_t show(dialog_kind kind, file_dialog_request& request) {
   auto& calls = hostutil::os::calls();
-  return kind == dialog_kind::save ? calls.save_file_dialog(request) : calls.open_file_dialog(request);
+  return kind == dialog_kind::save ? calls.save_file_dialog(request)
+                                   : calls.open_file_dialog(request);
 }
 
-std::uint32_t run_record_form(dialog_kind kind, hu_HWND owner,
-                              const FileDialogParameters& parameters) {
+// The worker behind all four. The argument-list forms come as a record with
+// no caption, folder or file title, and always hand the dialog a filter list,
+// empty when there is no filter; the record forms none then.
+std::uint32_t run(dialog_kind kind, hu_HWND owner, const FileDialogParameters& parameters,
+                  bool record_form) {
   if (refused(owner, parameters.file, parameters.fileSize)) return answer_cancel;
   char title[work_buffer_size] = {};
   char filter[work_buffer_size] = {};
-  if (parameters.filter != nullptr) build_filter(parameters.filter, filter);
+  build_filter(parameters.filter, filter);
   if (kind == dialog_kind::save) {
     propose_name(parameters.initialFileName, parameters.file, parameters.fileSize);
   }
   file_dialog_request request{};
   request.owner = owner;
-  request.filter = parameters.filter != nullptr ? filter : nullptr;
+  request.filter = parameters.filter != nullptr || !record_form ? filter : nullptr;
   request.file = parameters.file;
   request.file_size = parameters.fileSize;
   request.file_title = title;
@@ -77,24 +81,11 @@ std::uint32_t run_record_form(dialog_kind kind, hu_HWND owner,
 
 std::uint32_t run_argument_form(dialog_kind kind, hu_HWND owner, const char* default_extension,
                                 const char* initial_file_name, std::uint32_t flags,
-                                const char* filter_text, char* file, std::uint32_t file_size) {
-  if (refused(owner, file, file_size)) return answer_cancel;
-  char title[work_buffer_size] = {};
-  // Always handed to the dialog; left empty, it means no filter.
-  char filter[work_buffer_size] = {};
-  build_filter(filter_text, filter);
-  if (kind == dialog_kind::save) propose_name(initial_file_name, file, file_size);
-  file_dialog_request request{};
-  request.owner = owner;
-  request.filter = filter;
-  request.file = file;
-  request.file_size = file_size;
-  request.file_title = title;
-  request.file_title_size = work_buffer_size;
-  request.flags = flags | ofn_always;
-  request.default_extension = default_extension;
-  const std::uint32_t answer = show(kind, request);
-  return answer != 0 ? answer : answer_cancel;
+                                const char* filter, char* file, std::uint32_t file_size) {
+  const FileDialogParameters parameters{
+      filter, initial_file_name, file,    file_size, nullptr,
+      0,      nullptr,           nullptr, flags,     default_extension};
+  return run(kind, owner, parameters, false);
 }
 
 }  // namespace
@@ -104,7 +95,7 @@ extern "C" {
 HOSTUTIL_API uint32_t HOSTUTIL_CALL
 DisplayFileOpenDialogEx(hu_HWND owner, const FileDialogParameters* parameters) {
   if (parameters == nullptr) return answer_cancel;
-  return run_record_form(dialog_kind::open, owner, *parameters);
+  return run(dialog_kind::open, owner, *parameters, true);
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL
@@ -113,7 +104,7 @@ DisplayFileSaveDialogEx(hu_HWND owner, const FileDialogParameters* parameters) {
   // A copy, so that the caller's record keeps its own flags.
   FileDialogParameters copy = *parameters;
   copy.flags |= ofn_overwrite_prompt;
-  return run_record_form(dialog_kind::save, owner, copy);
+  return run(dialog_kind::save, owner, copy, true);
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL DisplayFileOpenDialog(hu_HWND owner,
