@@ -37,30 +37,30 @@ class utf16_area {
   uint32_t capacity_ = 0;
 };
 
+// One text through UTF-16: in, into the area, then out of it.
+int32_t through_utf16(decltype(&ChangeAnsiToUnicode) in, decltype(&ChangeUTF16ToUTF8) out,
+                      const char* text, uint32_t length, char* output, uint32_t outputSize) {
+  if (text == nullptr || length == 0 || output == nullptr || outputSize == 0) return 0;
+  std::memset(output, 0, outputSize);
+  utf16_area area(length);
+  if (area.units() == nullptr) return 0;
+  const int32_t n = in(text, length, area.units(), area.capacity());
+  if (n <= 0) return 0;
+  return out(area.units(), static_cast<uint32_t>(n), output, outputSize);
+}
+
 }  // namespace
 
 extern "C" {
 
 HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeAnsiToUTF8(const char* text, uint32_t length, char* output,
                                                     uint32_t outputSize) {
-  if (text == nullptr || length == 0 || output == nullptr || outputSize == 0) return 0;
-  std::memset(output, 0, outputSize);
-  utf16_area area(length);
-  if (area.units() == nullptr) return 0;
-  const int32_t n = ChangeAnsiToUnicode(text, length, area.units(), area.capacity());
-  if (n <= 0) return 0;
-  return ChangeUTF16ToUTF8(area.units(), static_cast<uint32_t>(n), output, outputSize);
+  return through_utf16(ChangeAnsiToUnicode, ChangeUTF16ToUTF8, text, length, output, outputSize);
 }
 
 HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeUTF8ToAnsi(const char* text, uint32_t length, char* output,
                                                     uint32_t outputSize) {
-  if (text == nullptr || length == 0 || output == nullptr || outputSize == 0) return 0;
-  std::memset(output, 0, outputSize);
-  utf16_area area(length);
-  if (area.units() == nullptr) return 0;
-  const int32_t n = ChangeUTF8ToUTF16(text, length, area.units(), area.capacity());
-  if (n <= 0) return 0;
-  return ChangeUnicodeToAnsi(area.units(), static_cast<uint32_t>(n), output, outputSize);
+  return through_utf16(ChangeUTF8ToUTF16, ChangeUnicodeToAnsi, text, length, output, outputSize);
 }
 
 }  // extern "C"

@@ -18,14 +18,6 @@ std::uint32_t pick_folder(const hostutil::os::folder_request& request, char* fol
                                                           : HOSTUTIL_DIALOG_CANCEL;
 }
 
-std::uint32_t pick_file_system_folder(hu_HWND owner, hu_PCIDLIST_ABSOLUTE root, char* display_name,
-                                      const char* title, std::int32_t image, char* folder_path,
-                                      std::uint32_t folder_path_size) {
-  return pick_folder(
-      {owner, root, display_name, title, file_system_folders, nullptr, 0, image, folder_path_size},
-      folder_path);
-}
-
 }  // namespace
 
 extern "C" {
@@ -43,16 +35,16 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL GetFolderNameEx(hu_HWND owner, hu_PCIDLIST_A
                                                     char* displayName, const char* title,
                                                     int32_t image, char* folderPath,
                                                     uint32_t folderPathSize) {
-  return pick_file_system_folder(owner, root, displayName, title, image, folderPath,
-                                 folderPathSize);
+  return pick_folder(
+      {owner, root, displayName, title, file_system_folders, nullptr, 0, image, folderPathSize},
+      folderPath);
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL GetFolderName(hu_HWND owner, hu_PCIDLIST_ABSOLUTE root,
                                                   char* displayName, const char* title,
                                                   int32_t image, char* folderPath,
                                                   uint32_t folderPathSize) {
-  return pick_file_system_folder(owner, root, displayName, title, image, folderPath,
-                                 folderPathSize);
+  return GetFolderNameEx(owner, root, displayName, title, image, folderPath, folderPathSize);
 }
 
 }  // extern "C"

@@ -184,6 +184,13 @@ std::uint32_t utf16_to_ansi(const hu_wchar* text, std::uint32_t length, char* ou
   return static_cast<std::uint32_t>(size - to_left);
 }
 
+// The codec's count, or 0 with E2BIG when the output had no room.
+std::uint32_t counted(std::size_t n) {
+  if (n != utf_overflow) return static_cast<std::uint32_t>(n);
+  errno = E2BIG;
+  return 0;
+}
+
 }  // namespace
 
 std::uint32_t to_utf16(code_page from, const char* text, std::uint32_t length, hu_wchar* out,
@@ -191,12 +198,7 @@ std::uint32_t to_utf16(code_page from, const char* text, std::uint32_t length, h
   if (!usable(length, capacity)) return 0;
   capacity = clamp_room(capacity);
   if (from == code_page::ansi && !ansi().utf8) return ansi_to_utf16(text, length, out, capacity);
-  const std::size_t n = utf8_to_utf16(text, length, out, capacity);
-  if (n == utf_overflow) {
-    errno = E2BIG;
-    return 0;
-  }
-  return static_cast<std::uint32_t>(n);
+  return counted(utf8_to_utf16(text, length, out, capacity));
 }
 
 std::uint32_t from_utf16(code_page to, const hu_wchar* text, std::uint32_t length, char* out,
@@ -204,12 +206,7 @@ std::uint32_t from_utf16(code_page to, const hu_wchar* text, std::uint32_t lengt
   if (!usable(length, size)) return 0;
   size = clamp_room(size);
   if (to == code_page::ansi && !ansi().utf8) return utf16_to_ansi(text, length, out, size);
-  const std::size_t n = utf16_to_utf8(text, length, out, size);
-  if (n == utf_overflow) {
-    errno = E2BIG;
-    return 0;
-  }
-  return static_cast<std::uint32_t>(n);
+  return counted(utf16_to_utf8(text, length, out, size));
 }
 
 const char* ansi_charset() { return ansi().name; }
