@@ -170,10 +170,8 @@ std::uint32_t run_file_dialog(file_dialog_kind kind, file_dialog_request& reques
     std::string program;
     if (!find_dialog_tool(tool, program)) return 0;
     std::string output;
-    return run_tool(file_dialog_command(tool, program, kind, request), output) &&
-                   deliver_chosen_file(std::move(output), kind, request)
-               ? 1
-               : 0;
+    if (!run_tool(file_dialog_command(tool, program, kind, request), output)) return 0;
+    return deliver_chosen_file(std::move(output), kind, request) ? 1 : 0;
   } catch (...) {
     return 0;
   }
