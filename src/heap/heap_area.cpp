@@ -193,7 +193,8 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL AllocHeapAreaAndSetData(HeapAreaHead** area,
     link = tail_of(r)->nextRecord;
   }
 
-  auto* record = static_cast<HeapAreaRecord*>(heap.heap_allocate(dataLength + record_overhead, true));
+  auto* record =
+      static_cast<HeapAreaRecord*>(heap.heap_allocate(dataLength + record_overhead, true));
   if (record == nullptr) return 0;  // a head made above stays, without a record
   std::memcpy(record, &dataLength, sizeof dataLength);
   std::memcpy(data_of(record), data, dataLength);
@@ -287,13 +288,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL SearchAndFreeHeapData(HeapAreaHead** area, c
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL FreeHeapArea(HeapAreaHead** area) {
-  if (!names_an_area(area)) return 0;
-  {
-    lock::named_guard guard(guard_name);
-    if (!guard.entered()) return 0;
-    HeapAreaHead* head = head_under_guard(area);
-    if (head == nullptr) return 0;
-
+  return change_area(area, [&](HeapAreaHead* head) -> uint32_t {
     // Last to first: turn the chain round once, then free from its new front.
     HeapAreaRecord* reversed = nullptr;
     HeapAreaRecord* r = head->firstRecord;
@@ -309,9 +304,8 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL FreeHeapArea(HeapAreaHead** area) {
       reversed = next;
     }
     free_head(area);
-  }
-  SemaphoreRelease(guard_name, 0);
-  return 0;
+    return 0;
+  });
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL IsHeapAddress(const void* head) {

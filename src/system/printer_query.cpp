@@ -3,6 +3,7 @@
 // capability file names a plug-in that reports the printer's address.
 #include <cstring>
 #include <initializer_list>
+#include <memory>
 
 #include "frame/text.h"
 #include "heap/scratch_block.h"
@@ -22,33 +23,15 @@ constexpr const char* absent = "NONE";
 // The address plug-in's export: printer name, buffer, size; nonzero when written.
 using address_export = int32_t(HOSTUTIL_CALL*)(const char* printer, char* buffer, uint32_t size);
 
-class open_printer {
- public:
-  explicit open_printer(const char* name) : p_(os::calls().open_printer(name)) {}
-  ~open_printer() {
-    if (p_ != nullptr) os::calls().close_printer(p_);
-  }
-  open_printer(const open_printer&) = delete;
-  open_printer& operator=(const open_printer&) = delete;
-  os::printer* get() const { return p_; }
-
- private:
-  os::printer* p_;
+// The printer and the plug-in, closed through the table on every path.
+struct close_printer {
+  void operator()(os::printer* p) const { os::calls().close_printer(p); }
 };
-
-class loaded_module {
- public:
-  explicit loaded_module(os::module* m) : m_(m) {}
-  ~loaded_module() {
-    if (m_ != nullptr) os::calls().unload_module(m_);
-  }
-  loaded_module(const loaded_module&) = delete;
-  loaded_module& operator=(const loaded_module&) = delete;
-  os::module* get() const { return m_; }
-
- private:
-  os::module* m_;
+struct unload_module {
+  void operator()(os::module* m) const { os::calls().unload_module(m); }
 };
+using open_printer = std::unique_ptr<os::printer, close_printer>;
+using loaded_module = std::unique_ptr<os::module, unload_module>;
 
 // folder, the separator and name into out (path_size bytes); false, and out
 // empty, when that does not fit.
@@ -128,7 +111,7 @@ std::uint32_t FindPrinterDriverFolder(const char* printerName, char* directory,
                                       std::uint32_t* length) {
   if (printerName == nullptr || directory == nullptr || length == nullptr) return 0;
   const auto& calls = os::calls();
-  const open_printer printer(printerName);
+  const open_printer printer(calls.open_printer(printerName));
   if (printer.get() == nullptr) return 0;
   std::uint32_t needed = 0;
   calls.printer_driver(printer.get(), nullptr, 0, needed);
@@ -209,9 +192,8 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL GetPortKind(const char* portName) {
 HOSTUTIL_API uint32_t HOSTUTIL_CALL GetLogicalPrinterAndPortName(
     const char* portName, const char* capabilityPattern, const char* supportCode, char* printerName,
     uint32_t printerNameSize, char* printerPort, uint32_t printerPortSize) {
-  if (empty(portName) || empty(capabilityPattern) || empty(supportCode) ||
-      printerName == nullptr || printerNameSize == 0 || printerPort == nullptr ||
-      printerPortSize == 0) {
+  if (empty(portName) || empty(capabilityPattern) || empty(supportCode) || printerName == nullptr ||
+      printerNameSize == 0 || printerPort == nullptr || printerPortSize == 0) {
     return 0;
   }
   std::memset(printerName, 0, printerNameSize);
