@@ -17,77 +17,83 @@
 
 namespace hostutil::os {
 
+// The calls, once: the table below and its initial values are made from this list.
+#define HOSTUTIL_SYSTEM_CALLS(X)                            \
+  /* errors, pauses and bounded formatting */               \
+  X(last_error)                                             \
+  X(error_text)                                             \
+  X(pause_ms)                                               \
+  X(format_bounded)                                         \
+  /* named semaphores */                                    \
+  X(semaphore_open)                                         \
+  X(semaphore_wait)                                         \
+  X(semaphore_post)                                         \
+  X(semaphore_close)                                        \
+  X(semaphore_reuse)                                        \
+  X(semaphore_sweep)                                        \
+  /* the process heap, and the zero-filled global blocks */ \
+  X(heap_allocate)                                          \
+  X(heap_size)                                              \
+  X(heap_scrub)                                             \
+  X(heap_release)                                           \
+  X(zeroed_block)                                           \
+  X(free_zeroed_block)                                      \
+  /* code pages and time */                                 \
+  X(to_utf16)                                               \
+  X(from_utf16)                                             \
+  X(local_time)                                             \
+  X(calendar_to_ticks)                                      \
+  X(ticks_to_calendar)                                      \
+  /* files, folders and the search of a folder */           \
+  X(file_open_read)                                         \
+  X(file_open_write)                                        \
+  X(file_size)                                              \
+  X(file_read)                                              \
+  X(file_write)                                             \
+  X(file_close)                                             \
+  X(file_delete)                                            \
+  X(find_first)                                             \
+  X(find_next)                                              \
+  X(find_close)                                             \
+  X(set_attributes)                                         \
+  X(create_folder)                                          \
+  X(drive_type)                                             \
+  X(move)                                                   \
+  X(program_path)                                           \
+  X(temp_folder)                                            \
+  /* machine queries */                                     \
+  X(system_folder)                                          \
+  X(computer_name)                                          \
+  X(host_name)                                              \
+  X(first_ipv4_address)                                     \
+  X(version)                                                \
+  X(display_mode)                                           \
+  X(language_name)                                          \
+  X(administrators_access)                                  \
+  /* printers, capability files and address plug-ins */     \
+  X(enumerate_printers)                                     \
+  X(printer_at)                                             \
+  X(open_printer)                                           \
+  X(printer_driver)                                         \
+  X(driver_path)                                            \
+  X(close_printer)                                          \
+  X(private_profile_string)                                 \
+  X(load_module)                                            \
+  X(module_export)                                          \
+  X(unload_module)                                          \
+  /* dialogs, help and the browser */                       \
+  X(open_file_dialog)                                       \
+  X(save_file_dialog)                                       \
+  X(browse_for_folder)                                      \
+  X(find_html_help)                                         \
+  X(html_help)                                              \
+  X(win_help)                                               \
+  X(open_url)
+
 struct system_calls {
-  // errors, pauses and bounded formatting
-  decltype(&os::last_error) last_error;
-  decltype(&os::error_text) error_text;
-  decltype(&os::pause_ms) pause_ms;
-  decltype(&os::format_bounded) format_bounded;
-  // named semaphores
-  decltype(&os::semaphore_open) semaphore_open;
-  decltype(&os::semaphore_wait) semaphore_wait;
-  decltype(&os::semaphore_post) semaphore_post;
-  decltype(&os::semaphore_close) semaphore_close;
-  decltype(&os::semaphore_reuse) semaphore_reuse;
-  decltype(&os::semaphore_sweep) semaphore_sweep;
-  // the process heap, and the zero-filled global blocks
-  decltype(&os::heap_allocate) heap_allocate;
-  decltype(&os::heap_size) heap_size;
-  decltype(&os::heap_scrub) heap_scrub;
-  decltype(&os::heap_release) heap_release;
-  decltype(&os::zeroed_block) zeroed_block;
-  decltype(&os::free_zeroed_block) free_zeroed_block;
-  // code pages and time
-  decltype(&os::to_utf16) to_utf16;
-  decltype(&os::from_utf16) from_utf16;
-  decltype(&os::local_time) local_time;
-  decltype(&os::calendar_to_ticks) calendar_to_ticks;
-  decltype(&os::ticks_to_calendar) ticks_to_calendar;
-  // files, folders and the search of a folder
-  decltype(&os::file_open_read) file_open_read;
-  decltype(&os::file_open_write) file_open_write;
-  decltype(&os::file_size) file_size;
-  decltype(&os::file_read) file_read;
-  decltype(&os::file_write) file_write;
-  decltype(&os::file_close) file_close;
-  decltype(&os::file_delete) file_delete;
-  decltype(&os::find_first) find_first;
-  decltype(&os::find_next) find_next;
-  decltype(&os::find_close) find_close;
-  decltype(&os::set_attributes) set_attributes;
-  decltype(&os::create_folder) create_folder;
-  decltype(&os::drive_type) drive_type;
-  decltype(&os::move) move;
-  decltype(&os::program_path) program_path;
-  decltype(&os::temp_folder) temp_folder;
-  // machine queries
-  decltype(&os::system_folder) system_folder;
-  decltype(&os::computer_name) computer_name;
-  decltype(&os::host_name) host_name;
-  decltype(&os::first_ipv4_address) first_ipv4_address;
-  decltype(&os::version) version;
-  decltype(&os::display_mode) display_mode;
-  decltype(&os::language_name) language_name;
-  decltype(&os::administrators_access) administrators_access;
-  // printers, capability files and address plug-ins
-  decltype(&os::enumerate_printers) enumerate_printers;
-  decltype(&os::printer_at) printer_at;
-  decltype(&os::open_printer) open_printer;
-  decltype(&os::printer_driver) printer_driver;
-  decltype(&os::driver_path) driver_path;
-  decltype(&os::close_printer) close_printer;
-  decltype(&os::private_profile_string) private_profile_string;
-  decltype(&os::load_module) load_module;
-  decltype(&os::module_export) module_export;
-  decltype(&os::unload_module) unload_module;
-  // dialogs, help and the browser
-  decltype(&os::open_file_dialog) open_file_dialog;
-  decltype(&os::save_file_dialog) save_file_dialog;
-  decltype(&os::browse_for_folder) browse_for_folder;
-  decltype(&os::find_html_help) find_html_help;
-  decltype(&os::html_help) html_help;
-  decltype(&os::win_help) win_help;
-  decltype(&os::open_url) open_url;
+#define HOSTUTIL_SYSTEM_CALL_ENTRY(name) decltype(&os::name) name;
+  HOSTUTIL_SYSTEM_CALLS(HOSTUTIL_SYSTEM_CALL_ENTRY)
+#undef HOSTUTIL_SYSTEM_CALL_ENTRY
 };
 
 system_calls& calls();
