@@ -2,6 +2,7 @@
 // open-file-description locks (readers shared, writers exclusive, no waiting),
 // the port's attribute rules, and deletes and moves that a holder keeps out.
 #include "os/file.h"
+
 #include "os/posix/descriptor.h"
 #include "os/posix/file_bits.h"
 
@@ -37,6 +38,20 @@ void close_keeping_errno(int fd) {
   ::close(fd);
 }
 
+// Removes what a failed move made, keeping the error that explains the failure.
+void unlink_keeping_errno(const char* path) {
+  const errno_keeper keep;
+  ::unlink(path);
+}
+
+// Closes a descriptor that is not to be handed out: the open fails with error,
+// or with the cause already in errno when error is 0.
+file* refuse(int fd, int error) {
+  close_keeping_errno(fd);
+  if (error != 0) errno = error;
+  return nullptr;
+}
+
 // Takes a whole-file lock without waiting: a file that somebody holds is busy.
 bool lock_whole_file(int fd, short type) {
   if (set_lock(fd, type, 0, 0, false)) return true;
@@ -64,9 +79,7 @@ int claim_exclusive(const char* path) {
   }
   const int probe = ::open(path, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
   if (probe < 0) return -1;
-  struct flock fl {};
-  fl.l_type = F_WRLCK;
-  fl.l_whence = SEEK_SET;
+  struct flock fl = lock_range(F_WRLCK, 0, 0);
   const bool held = fcntl(probe, F_OFD_GETLK, &fl) == 0 && fl.l_type != F_UNLCK;
   ::close(probe);
   return held ? held_elsewhere : -1;
@@ -90,9 +103,7 @@ bool move_across(const char* source, const char* destination) {
     target[n] = '\0';
     if (::symlink(target, destination) != 0) return false;
     if (::unlink(source) != 0) {
-      const int saved = errno;
-      ::unlink(destination);
-      errno = saved;
+      unlink_keeping_errno(destination);
       return false;
     }
     return true;
@@ -135,11 +146,7 @@ bool move_across(const char* source, const char* destination) {
        ::fsync(out) == 0;
   if (::close(out) != 0) ok = false;
   if (ok && ::unlink(source) != 0) ok = false;
-  if (!ok) {
-    const int saved = errno;
-    ::unlink(destination);
-    errno = saved;
-  }
+  if (!ok) unlink_keeping_errno(destination);
   close_keeping_errno(in);
   return ok;
 }
@@ -160,9 +167,7 @@ bool move_claimed(const char* source, const char* destination) {
     }
     if (::link(source, destination) == 0) {
       if (::unlink(source) == 0) return true;
-      const int saved = errno;
-      ::unlink(destination);
-      errno = saved;
+      unlink_keeping_errno(destination);
       return false;
     }
   }
@@ -213,19 +218,9 @@ file* file_open_read(const char* path) {
   const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) return nullptr;
   struct stat st;
-  if (::fstat(fd, &st) != 0) {
-    close_keeping_errno(fd);
-    return nullptr;
-  }
-  if (!S_ISREG(st.st_mode)) {
-    ::close(fd);
-    errno = S_ISDIR(st.st_mode) ? EISDIR : EACCES;
-    return nullptr;
-  }
-  if (!lock_whole_file(fd, F_RDLCK)) {
-    close_keeping_errno(fd);
-    return nullptr;
-  }
+  if (::fstat(fd, &st) != 0) return refuse(fd, 0);
+  if (!S_ISREG(st.st_mode)) return refuse(fd, S_ISDIR(st.st_mode) ? EISDIR : EACCES);
+  if (!lock_whole_file(fd, F_RDLCK)) return refuse(fd, 0);
   return as_file(fd);
 }
 
@@ -240,27 +235,15 @@ file* file_open_write(const char* path) {
   t_deleted.noted = false;
   if (fd < 0) return nullptr;
   struct stat st;
-  if (::fstat(fd, &st) != 0) {
-    close_keeping_errno(fd);
-    return nullptr;
-  }
+  if (::fstat(fd, &st) != 0) return refuse(fd, 0);
   // A read-only file refuses writers, the superuser included, as on Windows.
-  if (!S_ISREG(st.st_mode) || (st.st_mode & write_bits) == 0) {
-    ::close(fd);
-    errno = EACCES;
-    return nullptr;
-  }
-  if (!lock_whole_file(fd, F_WRLCK)) {
-    close_keeping_errno(fd);
-    return nullptr;
-  }
+  if (!S_ISREG(st.st_mode) || (st.st_mode & write_bits) == 0) return refuse(fd, EACCES);
+  if (!lock_whole_file(fd, F_WRLCK)) return refuse(fd, 0);
   // Deleted by another writer between our open and our lock: what we would
   // write could never be read, so fail as a sharing violation does.
   struct stat now;
   if (::stat(path, &now) != 0 || now.st_dev != st.st_dev || now.st_ino != st.st_ino) {
-    ::close(fd);
-    errno = EBUSY;
-    return nullptr;
+    return refuse(fd, EBUSY);
   }
   return as_file(fd);
 }
