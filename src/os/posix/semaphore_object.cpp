@@ -40,11 +40,7 @@ std::string file_prefix() {
 }
 
 bool slot_alive(int fd, std::uint32_t slot) {
-  struct flock fl = {};
-  fl.l_type = F_WRLCK;
-  fl.l_whence = SEEK_SET;
-  fl.l_start = slot_byte(slot);
-  fl.l_len = 1;
+  struct flock fl = lock_range(F_WRLCK, slot_byte(slot), 1);
   errno_keeper keep;
   return ::fcntl(fd, F_OFD_GETLK, &fl) != 0 || fl.l_type != F_UNLCK;
 }
@@ -155,12 +151,13 @@ bool other_member_alive(const semaphore& sem) {
   return false;
 }
 
-// With the join lock held: makes this handle a member. With no other member the
-// object is dead (closed by all, or its holders killed), so it starts afresh, in
-// place: the file may be mapped by kept handles elsewhere and is never shrunk
-// under them.
+// With the join lock held: makes this handle a member, its slot within those
+// used. With no other member the object is dead (closed by all, or its holders
+// killed), so it starts afresh, in place: the file may be mapped by kept handles
+// elsewhere and is never shrunk under them.
 void become_member(const semaphore& sem, std::uint32_t initial, std::uint32_t maximum) {
   shared_block& b = *sem.block;
+  if (sem.slot >= b.slots_used) b.slots_used = sem.slot + 1;
   if (!other_member_alive(sem)) {
     b.maximum = maximum;
     shared_word(b.sleepers).store(0, std::memory_order_relaxed);
@@ -224,6 +221,15 @@ bool remove_if_last(int fd, const char* path) {
 
 namespace {
 
+// Maps size bytes of the object's file as this handle's block.
+bool map_block(semaphore& sem, std::size_t size) {
+  void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, sem.fd, 0);
+  if (p == MAP_FAILED) return false;
+  sem.block = static_cast<shared_block*>(p);
+  sem.mapped = size;
+  return true;
+}
+
 // With the guard and every slot's byte held (nobody else has the file open): sets
 // the object up afresh, whatever a dead holder left in it, this handle in slot 0.
 bool set_up(semaphore& sem, std::uint32_t initial, std::uint32_t maximum) {
@@ -235,10 +241,7 @@ bool set_up(semaphore& sem, std::uint32_t initial, std::uint32_t maximum) {
     errno = rc;
     return false;
   }
-  void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, sem.fd, 0);
-  if (p == MAP_FAILED) return false;
-  sem.block = static_cast<shared_block*>(p);
-  sem.mapped = size;
+  if (!map_block(sem, size)) return false;
   sem.slot = 0;
 
   shared_block& b = *sem.block;
@@ -263,10 +266,7 @@ bool attach(semaphore& sem) {
     return false;
   }
   const auto size = static_cast<std::size_t>(st.st_size);
-  void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, sem.fd, 0);
-  if (p == MAP_FAILED) return false;
-  sem.block = static_cast<shared_block*>(p);
-  sem.mapped = size;
+  if (!map_block(sem, size)) return false;
 
   shared_block& b = *sem.block;
   if (shared_word(b.magic).load(std::memory_order_acquire) != block_magic ||
@@ -325,12 +325,7 @@ outcome join(semaphore& sem, std::uint32_t initial, std::uint32_t maximum) {
          set_lock(sem.fd, F_UNLCK, slot_byte(1), slot_count - 1, false);
   } else if (errno == EAGAIN || errno == EACCES) {
     ok = attach(sem) && claim_slot(sem);
-    if (ok) {
-      lock_joins(sem);
-      if (sem.slot >= sem.block->slots_used) sem.block->slots_used = sem.slot + 1;
-      become_member(sem, initial, maximum);
-      unlock_joins(sem);
-    }
+    if (ok) object_rejoin(sem, initial, maximum);  // joins as a kept handle does
   } else {
     ok = false;
   }
