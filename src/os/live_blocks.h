@@ -26,33 +26,25 @@ class live_blocks {
     }
   }
 
-  bool find(const void* block, live_block& info) noexcept {
-    try {
-      std::lock_guard lock(mutex_);
-      const auto it = blocks_.find(block);
-      if (it == blocks_.end()) return false;
-      info = it->second;
-      return true;
-    } catch (...) {
-      return false;
-    }
-  }
+  bool find(const void* block, live_block& info) noexcept { return look_up(block, info, false); }
 
   // False when the block was not live.
-  bool remove(const void* block, live_block& info) noexcept {
+  bool remove(const void* block, live_block& info) noexcept { return look_up(block, info, true); }
+
+ private:
+  bool look_up(const void* block, live_block& info, bool erase) noexcept {
     try {
       std::lock_guard lock(mutex_);
       const auto it = blocks_.find(block);
       if (it == blocks_.end()) return false;
       info = it->second;
-      blocks_.erase(it);
+      if (erase) blocks_.erase(it);
       return true;
     } catch (...) {
       return false;
     }
   }
 
- private:
   std::mutex mutex_;
   std::unordered_map<const void*, live_block> blocks_;
 };

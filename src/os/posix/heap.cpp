@@ -16,12 +16,10 @@ namespace {
 
 static_assert(alignof(std::max_align_t) >= 16, "malloc must align blocks to 16 bytes");
 
-void give_back(void* block, const live_block& info) {
-  if (info.mapped) {
-    ::munmap(block, info.size);
-  } else {
-    std::free(block);
-  }
+bool give_back(void* block, const live_block& info) {
+  if (info.mapped) return ::munmap(block, info.size) == 0;
+  std::free(block);
+  return true;
 }
 
 }  // namespace
@@ -53,10 +51,7 @@ void heap_scrub(void* block, std::size_t size) {
 bool heap_release(void* block) {
   // Out of the table first: the address may be handed out again at once.
   live_block info;
-  if (!live().remove(block, info)) return false;
-  if (info.mapped) return ::munmap(block, info.size) == 0;
-  std::free(block);
-  return true;
+  return live().remove(block, info) && give_back(block, info);
 }
 
 }  // namespace hostutil::os
