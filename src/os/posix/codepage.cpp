@@ -117,15 +117,15 @@ class iconv_pair {
 
 thread_local iconv_pair t_iconv;
 
-bool usable(std::uint32_t length, std::uint32_t room) {
+// Checks the counts as Windows does; the room is then cut to what it would take.
+bool usable(std::uint32_t length, std::uint32_t& room) {
   if (length == 0 || length > INT_MAX || room == 0) {
     errno = EINVAL;
     return false;
   }
+  if (room > INT_MAX) room = INT_MAX;
   return true;
 }
-
-std::uint32_t clamp_room(std::uint32_t n) { return n > INT_MAX ? INT_MAX : n; }
 
 std::uint32_t ansi_to_utf16(const char* text, std::uint32_t length, hu_wchar* out,
                             std::uint32_t capacity) {
@@ -196,7 +196,6 @@ std::uint32_t counted(std::size_t n) {
 std::uint32_t to_utf16(code_page from, const char* text, std::uint32_t length, hu_wchar* out,
                        std::uint32_t capacity) {
   if (!usable(length, capacity)) return 0;
-  capacity = clamp_room(capacity);
   if (from == code_page::ansi && !ansi().utf8) return ansi_to_utf16(text, length, out, capacity);
   return counted(utf8_to_utf16(text, length, out, capacity));
 }
@@ -204,7 +203,6 @@ std::uint32_t to_utf16(code_page from, const char* text, std::uint32_t length, h
 std::uint32_t from_utf16(code_page to, const hu_wchar* text, std::uint32_t length, char* out,
                          std::uint32_t size) {
   if (!usable(length, size)) return 0;
-  size = clamp_room(size);
   if (to == code_page::ansi && !ansi().utf8) return utf16_to_ansi(text, length, out, size);
   return counted(utf16_to_utf8(text, length, out, size));
 }
