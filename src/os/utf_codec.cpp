@@ -23,8 +23,14 @@ class sink {
     if constexpr (Write) out_[count_] = static_cast<Unit>(unit);
     ++count_;
   }
-  Unit* at() const { return out_ + count_; }
-  void skip(std::size_t n) { count_ += n; }
+  // n ASCII units (or bytes) of the input, as they are.
+  template <typename From>
+  void copy(const From* from, std::size_t n) {
+    if constexpr (Write) {
+      for (std::size_t i = 0; i < n; ++i) out_[count_ + i] = static_cast<Unit>(from[i]);
+    }
+    count_ += n;
+  }
 
  private:
   Unit* out_;
@@ -43,11 +49,7 @@ std::size_t decode_utf8(const unsigned char* p, std::size_t length, hu_wchar* ou
       std::uint64_t word;
       std::memcpy(&word, p, 8);
       if ((word & high_bits8) != 0) break;
-      if constexpr (Write) {
-        hu_wchar* o = to.at();
-        for (int i = 0; i < 8; ++i) o[i] = p[i];
-      }
-      to.skip(8);
+      to.copy(p, 8);
       p += 8;
     }
     if (p == end) break;
@@ -113,11 +115,7 @@ std::size_t encode_utf8(const hu_wchar* in, std::size_t length, char* out, std::
       std::uint64_t word;
       std::memcpy(&word, in, 8);
       if ((word & high_bits16) != 0) break;
-      if constexpr (Write) {
-        char* o = to.at();
-        for (int i = 0; i < 4; ++i) o[i] = static_cast<char>(in[i]);
-      }
-      to.skip(4);
+      to.copy(in, 4);
       in += 4;
     }
     if (in == end) break;
@@ -131,24 +129,13 @@ std::size_t encode_utf8(const hu_wchar* in, std::size_t length, char* out, std::
         code = replacement;
       }
     }
-    if (code < 0x80) {
-      if (to.room() < 1) return utf_overflow;
-      to.put(code);
-    } else if (code < 0x800) {
-      if (to.room() < 2) return utf_overflow;
-      to.put(0xC0 | (code >> 6));
-      to.put(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-      if (to.room() < 3) return utf_overflow;
-      to.put(0xE0 | (code >> 12));
-      to.put(0x80 | ((code >> 6) & 0x3F));
-      to.put(0x80 | (code & 0x3F));
-    } else {
-      if (to.room() < 4) return utf_overflow;
-      to.put(0xF0 | (code >> 18));
-      to.put(0x80 | ((code >> 12) & 0x3F));
-      to.put(0x80 | ((code >> 6) & 0x3F));
-      to.put(0x80 | (code & 0x3F));
+    // The lead byte carries the length's mark and the top bits; each trail byte six more.
+    static constexpr std::uint32_t lead_mark[] = {0, 0, 0xC0, 0xE0, 0xF0};
+    const int bytes = code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
+    if (to.room() < static_cast<std::size_t>(bytes)) return utf_overflow;
+    to.put(lead_mark[bytes] | (code >> (6 * (bytes - 1))));
+    for (int shift = 6 * (bytes - 2); shift >= 0; shift -= 6) {
+      to.put(0x80 | ((code >> shift) & 0x3F));
     }
   }
   return to.count();
