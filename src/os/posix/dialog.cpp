@@ -112,15 +112,10 @@ bool find_program(const char* name, std::string& path) {
   while (start <= folders.size()) {
     std::size_t end = folders.find(':', start);
     if (end == std::string::npos) end = folders.size();
-    std::string candidate;
-    candidate.reserve(end - start + std::strlen(name) + 2);
-    if (end == start) {
-      candidate.push_back('.');
-    } else {
-      candidate.append(folders, start, end - start);
-    }
-    candidate.push_back('/');
-    candidate.append(name);
+    // An empty entry is the current folder.
+    std::string candidate = end == start ? "." : folders.substr(start, end - start);
+    candidate += '/';
+    candidate += name;
     struct stat info;
     if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
         access(candidate.c_str(), X_OK) == 0) {
@@ -135,13 +130,12 @@ bool find_program(const char* name, std::string& path) {
 bool find_dialog_tool(dialog_tool& tool, std::string& program) {
   if (find_program("zenity", program)) {
     tool = dialog_tool::zenity;
-    return true;
-  }
-  if (find_program("kdialog", program)) {
+  } else if (find_program("kdialog", program)) {
     tool = dialog_tool::kdialog;
-    return true;
+  } else {
+    return false;
   }
-  return false;
+  return true;
 }
 
 // The platform's 260 bytes, or the caller's room for the path when it gave a
@@ -197,8 +191,7 @@ std::vector<std::string> file_dialog_command(dialog_tool tool, const std::string
       args.push_back("--file-filter=" + f.description + " | " + desktop_patterns(f.patterns, ' '));
     }
     if (attachable(request.owner)) {
-      args.push_back("--modal");
-      args.push_back("--attach=" + window_id(request.owner));
+      args.insert(args.end(), {"--modal", "--attach=" + window_id(request.owner)});
     }
     return args;
   }
@@ -224,8 +217,7 @@ std::vector<std::string> folder_dialog_command(dialog_tool tool, const std::stri
     args.insert(args.end(), {"--file-selection", "--directory"});
     if (!title.empty()) args.push_back("--title=" + title);
     if (attachable(request.owner)) {
-      args.push_back("--modal");
-      args.push_back("--attach=" + window_id(request.owner));
+      args.insert(args.end(), {"--modal", "--attach=" + window_id(request.owner)});
     }
     return args;
   }
@@ -330,14 +322,7 @@ std::uint32_t win_help(hu_HWND owner, const char* file, std::uint32_t command,
   (void)owner;
   (void)command;  // a topic and the contents both open the document
   (void)data;
-  try {
-    if (file == nullptr || file[0] == '\0') return 0;
-    std::string program;
-    if (!desktop::find_program(desktop::handler_name, program)) return 0;
-    return desktop::start_detached(program, file) != 0 ? 1 : 0;
-  } catch (...) {
-    return 0;
-  }
+  return file != nullptr && file[0] != '\0' && open_url(file) ? 1 : 0;
 }
 
 bool open_url(const char* url) {
