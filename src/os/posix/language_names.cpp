@@ -100,31 +100,28 @@ constexpr char unnamed_languages[] =
     "wal yi yue yuw za";
 constexpr char unnamed_language_name[] = "ZZZ";
 
+char folded(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 0x20) : c; }
+
+// Case-blind equality of two ASCII parts of n bytes each.
+bool same_part(const char* a, const char* b, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) {
+    if (folded(a[i]) != folded(b[i])) return false;
+  }
+  return true;
+}
+
 // Case-blind equality of an ASCII part of length n with a NUL-ended text.
 bool part_is(const char* part, std::size_t n, const char* text) {
-  for (std::size_t i = 0; i < n; ++i) {
-    unsigned char a = static_cast<unsigned char>(part[i]);
-    const unsigned char b = static_cast<unsigned char>(text[i]);
-    if (a >= 'A' && a <= 'Z') a = static_cast<unsigned char>(a + 0x20);
-    const unsigned char lb = (b >= 'A' && b <= 'Z') ? static_cast<unsigned char>(b + 0x20) : b;
-    if (b == '\0' || a != lb) return false;
-  }
-  return text[n] == '\0';
+  return std::strlen(text) == n && same_part(part, text, n);
 }
 
 bool is_unnamed_language(const char* language, std::size_t n) {
-  char code[4] = {};
-  for (const char* p = unnamed_languages; *p != '\0';) {
+  for (const char* p = unnamed_languages;; ++p) {
     const std::size_t length = std::strcspn(p, " ");
-    if (length < sizeof code) {
-      std::memcpy(code, p, length);
-      code[length] = '\0';
-      if (part_is(language, n, code)) return true;
-    }
+    if (length == n && same_part(language, p, n)) return true;
     p += length;
-    if (*p == ' ') ++p;
+    if (*p == '\0') return false;
   }
-  return false;
 }
 
 }  // namespace
