@@ -100,12 +100,8 @@ class destinations {
   int count_ = 0;
 };
 
-// The records as they lie at the start of the caller's block; their texts follow.
-struct printer_record {
-  const char* name;
-  const char* port;
-  const char* driver;
-};
+// The records as they lie at the start of the caller's block (a printer's is
+// its printer_names); their texts follow.
 struct driver_record {
   const char* path;
 };
@@ -119,6 +115,11 @@ bool is_local_printer(const libcups& cups, const cups_dest& dest) {
   if (dest.name == nullptr || dest.instance != nullptr) return false;
   const unsigned long type = std::strtoul(option(cups, dest, "printer-type"), nullptr, 10);
   return (type & not_local) == 0;
+}
+
+printer_names names_of(const libcups& cups, const cups_dest& dest) {
+  return {dest.name, option(cups, dest, "device-uri"),
+          option(cups, dest, "printer-make-and-model")};
 }
 
 // Appends text and its NUL at cursor; the text's new place.
@@ -169,9 +170,9 @@ bool enumerate_printers(void* block, std::uint32_t size, std::uint32_t& needed,
   std::uint32_t printers = 0;
   for (int i = 0; i < dests.count(); ++i) {
     if (!is_local_printer(*cups, dests[i])) continue;
-    bytes += sizeof(printer_record) + std::strlen(dests[i].name) +
-             std::strlen(option(*cups, dests[i], "device-uri")) +
-             std::strlen(option(*cups, dests[i], "printer-make-and-model")) + 3;
+    const printer_names n = names_of(*cups, dests[i]);
+    bytes += sizeof(printer_names) + std::strlen(n.name) + std::strlen(n.port) +
+             std::strlen(n.driver) + 3;
     ++printers;
   }
   if (bytes > UINT32_MAX) {
@@ -183,23 +184,20 @@ bool enumerate_printers(void* block, std::uint32_t size, std::uint32_t& needed,
     errno = ERANGE;
     return false;
   }
-  auto* records = static_cast<printer_record*>(block);
-  char* cursor = static_cast<char*>(block) + printers * sizeof(printer_record);
-  std::uint32_t k = 0;
+  auto* records = static_cast<printer_names*>(block);
+  char* cursor = static_cast<char*>(block) + printers * sizeof(printer_names);
   for (int i = 0; i < dests.count(); ++i) {
     if (!is_local_printer(*cups, dests[i])) continue;
-    records[k].name = place_text(cursor, dests[i].name);
-    records[k].port = place_text(cursor, option(*cups, dests[i], "device-uri"));
-    records[k].driver = place_text(cursor, option(*cups, dests[i], "printer-make-and-model"));
-    ++k;
+    const printer_names n = names_of(*cups, dests[i]);
+    *records++ = {place_text(cursor, n.name), place_text(cursor, n.port),
+                  place_text(cursor, n.driver)};
   }
   count = printers;
   return true;
 }
 
 printer_names printer_at(const void* block, std::uint32_t index) {
-  const printer_record& r = static_cast<const printer_record*>(block)[index];
-  return {r.name, r.port, r.driver};
+  return static_cast<const printer_names*>(block)[index];
 }
 
 printer* open_printer(const char* name) {
