@@ -64,7 +64,7 @@ bool lock_whole_file(int fd, short type) {
 // the unlink or rename, so that no writer can slip in between. Result: a
 // descriptor to close afterwards, -1 when there is nothing to hold (no such
 // regular file, or no right to open it for writing: then only a test is
-// made), or held_elsewhere.
+// made), or held_elsewhere with errno EBUSY.
 constexpr int held_elsewhere = -2;
 
 int claim_exclusive(const char* path) {
@@ -72,7 +72,7 @@ int claim_exclusive(const char* path) {
   if (fd >= 0) {
     struct stat st;
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && !lock_whole_file(fd, F_WRLCK)) {
-      ::close(fd);
+      close_keeping_errno(fd);
       return held_elsewhere;
     }
     return fd;
@@ -82,7 +82,9 @@ int claim_exclusive(const char* path) {
   struct flock fl = lock_range(F_WRLCK, 0, 0);
   const bool held = fcntl(probe, F_OFD_GETLK, &fl) == 0 && fl.l_type != F_UNLCK;
   ::close(probe);
-  return held ? held_elsewhere : -1;
+  if (!held) return -1;
+  errno = EBUSY;
+  return held_elsewhere;
 }
 
 // Closes what claim_exclusive opened, keeping errno.
@@ -120,26 +122,12 @@ bool move_across(const char* source, const char* destination) {
     close_keeping_errno(in);
     return false;
   }
+  // Chunk by chunk until a read finds nothing more.
   bool ok = true;
   char chunk[32768];
-  for (;;) {
-    const ssize_t got = ::read(in, chunk, sizeof chunk);
-    if (got == 0) break;
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      ok = false;
-      break;
-    }
-    for (ssize_t put = 0; put < got;) {
-      const ssize_t w = ::write(out, chunk + put, static_cast<std::size_t>(got - put));
-      if (w < 0) {
-        if (errno == EINTR) continue;
-        ok = false;
-        break;
-      }
-      put += w;
-    }
-    if (!ok) break;
+  for (std::uint32_t got = 1, put = 0; ok && got > 0;) {
+    ok = file_read(as_file(in), chunk, sizeof chunk, got) &&
+         file_write(as_file(out), chunk, got, put);
   }
   const struct timespec times[2] = {st.st_atim, st.st_mtim};
   ok = ok && ::fchmod(out, st.st_mode & 07777) == 0 && ::futimens(out, times) == 0 &&
@@ -312,10 +300,7 @@ bool file_delete(const char* path) {
       return false;
     }
     claim = claim_exclusive(path);
-    if (claim == held_elsewhere) {
-      errno = EBUSY;
-      return false;
-    }
+    if (claim == held_elsewhere) return false;
   }
   const bool ok = ::unlink(path) == 0;
   release_claim(claim);
@@ -344,10 +329,7 @@ folder_result create_folder(const char* path) {
 
 bool move(const char* source, const char* destination) {
   const int claim = claim_exclusive(source);
-  if (claim == held_elsewhere) {
-    errno = EBUSY;
-    return false;
-  }
+  if (claim == held_elsewhere) return false;
   const bool ok = move_claimed(source, destination);
   release_claim(claim);
   return ok;
