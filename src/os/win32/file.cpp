@@ -12,18 +12,17 @@
 namespace hostutil::os {
 namespace {
 HANDLE as_handle(file* f) { return reinterpret_cast<HANDLE>(f); }
+file* as_file(HANDLE h) { return h == INVALID_HANDLE_VALUE ? nullptr : reinterpret_cast<file*>(h); }
 }  // namespace
 
 file* file_open_read(const char* path) {
-  HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  return h == INVALID_HANDLE_VALUE ? nullptr : reinterpret_cast<file*>(h);
+  return as_file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 file* file_open_write(const char* path) {
-  HANDLE h =
-      CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  return h == INVALID_HANDLE_VALUE ? nullptr : reinterpret_cast<file*>(h);
+  return as_file(
+      CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 bool file_size(file* f, std::uint64_t& size) {
@@ -56,8 +55,7 @@ struct search {
 };
 
 search* find_first(const char* pattern, hu_WIN32_FIND_DATAA& record) {
-  const HANDLE handle =
-      FindFirstFileA(pattern, &record);
+  const HANDLE handle = FindFirstFileA(pattern, &record);
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
   auto* s = new (std::nothrow) search{handle};
   if (s == nullptr) {
