@@ -98,15 +98,12 @@ std::uint32_t program_path(char* buffer, std::uint32_t size) {
   char path[PATH_MAX];
   const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path);
   if (n <= 0 || static_cast<std::size_t>(n) >= sizeof path) return 0;
+  // A path cut to the room still ends in a NUL; the result then is size.
   const auto length = static_cast<std::uint32_t>(n);
-  if (length < size) {
-    std::memcpy(buffer, path, length);
-    buffer[length] = '\0';
-    return length;
-  }
-  std::memcpy(buffer, path, size - 1);
-  buffer[size - 1] = '\0';
-  return size;
+  const std::uint32_t kept = length < size ? length : size - 1;
+  std::memcpy(buffer, path, kept);
+  buffer[kept] = '\0';
+  return length < size ? length : size;
 }
 
 std::uint32_t temp_folder(char* buffer, std::uint32_t size) {
