@@ -124,6 +124,12 @@ bool is_unnamed_language(const char* language, std::size_t n) {
   }
 }
 
+// Delivers a name of the table (three letters and the NUL).
+bool put_name(char (&name)[4], const char* found) {
+  std::memcpy(name, found, sizeof name);
+  return true;
+}
+
 }  // namespace
 
 const char* messages_locale() {
@@ -146,8 +152,7 @@ bool abbreviated_language_name(const char* locale, char (&name)[4]) {
   }
   if (language_length == 0 || part_is(locale, language_length, "c") ||
       part_is(locale, language_length, "posix")) {
-    std::memcpy(name, "ENU", 4);
-    return true;
+    return put_name(name, "ENU");
   }
   const language_row* fallback = nullptr;
   for (const language_row& row : rows) {
@@ -155,19 +160,13 @@ bool abbreviated_language_name(const char* locale, char (&name)[4]) {
     if (row.territory == nullptr) {
       if (fallback == nullptr) fallback = &row;
     } else if (territory_length != 0 && part_is(territory, territory_length, row.territory)) {
-      std::memcpy(name, row.name, 4);
-      return true;
+      return put_name(name, row.name);
     }
   }
-  if (fallback != nullptr) {
-    std::memcpy(name, fallback->name, 4);
-    return true;
-  }
+  if (fallback != nullptr) return put_name(name, fallback->name);
   // A code that is no language at all (a garbled or made-up name) is a locale
   // that cannot be read, as an unknown locale identifier cannot be on Windows.
-  if (!is_unnamed_language(locale, language_length)) return false;
-  std::memcpy(name, unnamed_language_name, 4);
-  return true;
+  return is_unnamed_language(locale, language_length) && put_name(name, unnamed_language_name);
 }
 
 std::vector<std::string> named_locales() {
