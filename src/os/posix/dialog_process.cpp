@@ -113,6 +113,14 @@ void keep_only_descriptor(int keep) {
   }
 }
 
+// A read that a signal does not cut short.
+ssize_t read_through_signals(int fd, void* buffer, std::size_t size) {
+  ssize_t n;
+  while ((n = read(fd, buffer, size)) < 0 && errno == EINTR) {
+  }
+  return n;
+}
+
 struct tool_report {
   int waited;  // 1: status holds how the tool ended
   int status;
@@ -160,16 +168,11 @@ bool run_tool(std::vector<std::string> args, std::string& output) {
   writer.reset();
   end_writer.reset();
   char chunk[4096];
-  for (;;) {
-    const ssize_t n = read(reader.get(), chunk, sizeof chunk);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
+  for (ssize_t n; (n = read_through_signals(reader.get(), chunk, sizeof chunk)) > 0;) {
     if (output.size() < output_limit) output.append(chunk, static_cast<std::size_t>(n));
   }
   tool_report report{0, 0};
-  ssize_t n;
-  while ((n = read(end_reader.get(), &report, sizeof report)) < 0 && errno == EINTR) {
-  }
+  const ssize_t n = read_through_signals(end_reader.get(), &report, sizeof report);
   return n == static_cast<ssize_t>(sizeof report) && report.waited == 1 &&
          WIFEXITED(report.status) && WEXITSTATUS(report.status) == 0;
 }
@@ -222,10 +225,8 @@ pid_t start_detached(const std::string& program, const std::string& argument) {
   pid_t handler = 0;
   bool exec_failed = false;
   launch_report report;
-  for (;;) {
-    const ssize_t n = read(reader.get(), &report, sizeof report);
-    if (n < 0 && errno == EINTR) continue;
-    if (n != static_cast<ssize_t>(sizeof report)) break;
+  while (read_through_signals(reader.get(), &report, sizeof report) ==
+         static_cast<ssize_t>(sizeof report)) {
     if (report.kind == 'P') handler = report.value;
     if (report.kind == 'E') {
       exec_failed = true;
