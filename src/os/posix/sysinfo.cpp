@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "os/posix/language_names.h"
 
@@ -51,54 +52,6 @@ std::uint32_t next_number(const char*& text) {
   if (*text == '.') ++text;
   return value;
 }
-
-// The Xlib entry points the display query needs, looked up in a library
-// loaded for the call and unloaded after it.
-class xlib {
- public:
-  xlib() : module_(::dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL)) {
-    if (module_ == nullptr) return;
-    open_ = reinterpret_cast<open_fn>(::dlsym(module_, "XOpenDisplay"));
-    close_ = reinterpret_cast<close_fn>(::dlsym(module_, "XCloseDisplay"));
-    screen_ = reinterpret_cast<screen_fn>(::dlsym(module_, "XDefaultScreen"));
-    width_ = reinterpret_cast<size_fn>(::dlsym(module_, "XDisplayWidth"));
-    height_ = reinterpret_cast<size_fn>(::dlsym(module_, "XDisplayHeight"));
-  }
-  ~xlib() {
-    if (module_ != nullptr) ::dlclose(module_);
-  }
-  xlib(const xlib&) = delete;
-  xlib& operator=(const xlib&) = delete;
-
-  // The default screen's size of the display that DISPLAY names.
-  bool default_screen(std::uint32_t& width, std::uint32_t& height) const {
-    if (open_ == nullptr || close_ == nullptr || screen_ == nullptr || width_ == nullptr ||
-        height_ == nullptr) {
-      return false;
-    }
-    void* display = open_(nullptr);
-    if (display == nullptr) return false;
-    const int screen = screen_(display);
-    const int w = width_(display, screen);
-    const int h = height_(display, screen);
-    close_(display);
-    width = w > 0 ? static_cast<std::uint32_t>(w) : 0;
-    height = h > 0 ? static_cast<std::uint32_t>(h) : 0;
-    return true;
-  }
-
- private:
-  using open_fn = void* (*)(const char*);
-  using close_fn = int (*)(void*);
-  using screen_fn = int (*)(void*);
-  using size_fn = int (*)(void*, int);
-  void* module_;
-  open_fn open_ = nullptr;
-  close_fn close_ = nullptr;
-  screen_fn screen_ = nullptr;
-  size_fn width_ = nullptr;
-  size_fn height_ = nullptr;
-};
 
 }  // namespace
 
@@ -170,8 +123,31 @@ void display_mode(std::uint32_t& width, std::uint32_t& height) {
   height = 0;
   const char* display = std::getenv("DISPLAY");
   if (display == nullptr || display[0] == '\0') return;
-  const xlib x;
-  x.default_screen(width, height);
+  // libX11 is loaded for the call and unloaded after it.
+  const std::unique_ptr<void, int (*)(void*)> x11(::dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL),
+                                                  ::dlclose);
+  if (x11 == nullptr) return;
+  using display_fn = int (*)(void*);
+  using size_fn = int (*)(void*, int);
+  const auto open_display =
+      reinterpret_cast<void* (*)(const char*)>(::dlsym(x11.get(), "XOpenDisplay"));
+  const auto close_display = reinterpret_cast<display_fn>(::dlsym(x11.get(), "XCloseDisplay"));
+  const auto screen_of = reinterpret_cast<display_fn>(::dlsym(x11.get(), "XDefaultScreen"));
+  const auto width_of = reinterpret_cast<size_fn>(::dlsym(x11.get(), "XDisplayWidth"));
+  const auto height_of = reinterpret_cast<size_fn>(::dlsym(x11.get(), "XDisplayHeight"));
+  if (open_display == nullptr || close_display == nullptr || screen_of == nullptr ||
+      width_of == nullptr || height_of == nullptr) {
+    return;
+  }
+  // The default screen of the display that DISPLAY names.
+  void* connection = open_display(nullptr);
+  if (connection == nullptr) return;
+  const int screen = screen_of(connection);
+  const int w = width_of(connection, screen);
+  const int h = height_of(connection, screen);
+  close_display(connection);
+  width = w > 0 ? static_cast<std::uint32_t>(w) : 0;
+  height = h > 0 ? static_cast<std::uint32_t>(h) : 0;
 }
 
 int language_name(char* buffer, std::uint32_t size) {
