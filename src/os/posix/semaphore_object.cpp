@@ -292,30 +292,30 @@ void release(semaphore& sem) {
 
 enum class outcome { opened, retry, failed };
 
+// Lets go of what an attempt holds (errno kept); the attempt's outcome.
+outcome give_up(semaphore& sem, outcome result) {
+  release(sem);
+  return result;
+}
+
 // One attempt at opening the object at sem.path and joining it.
 outcome join(semaphore& sem, std::uint32_t initial, std::uint32_t maximum) {
   sem.fd = ::open(sem.path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (sem.fd < 0) return outcome::failed;
-  if (!set_lock(sem.fd, F_WRLCK, guard_byte, 1, true)) {
-    release(sem);
-    return outcome::failed;
-  }
+  if (!set_lock(sem.fd, F_WRLCK, guard_byte, 1, true)) return give_up(sem, outcome::failed);
 
   struct stat mine;
   switch (still_linked(sem.fd, sem.path.c_str(), mine)) {
     case linked::yes:
       break;
     case linked::no:  // its last closer removed it meanwhile: open whatever is there now
-      release(sem);
-      return outcome::retry;
+      return give_up(sem, outcome::retry);
     case linked::error:
-      release(sem);
-      return outcome::failed;
+      return give_up(sem, outcome::failed);
   }
   if (!S_ISREG(mine.st_mode) || mine.st_uid != ::geteuid()) {
     errno = EACCES;  // never share an object with another user
-    release(sem);
-    return outcome::failed;
+    return give_up(sem, outcome::failed);
   }
 
   bool ok;
@@ -331,19 +331,15 @@ outcome join(semaphore& sem, std::uint32_t initial, std::uint32_t maximum) {
   }
 
   if (!ok) {
-    {
-      errno_keeper keep;
-      remove_if_last(sem.fd, sem.path.c_str());  // do not leave a half-made object behind
-    }
-    release(sem);
-    return outcome::failed;
+    errno_keeper keep;
+    remove_if_last(sem.fd, sem.path.c_str());  // do not leave a half-made object behind
+    return give_up(sem, outcome::failed);
   }
   if (!set_lock(sem.fd, F_UNLCK, guard_byte, 1, false)) {
     errno_keeper keep;
     set_state(sem, slot_free);
     remove_if_last(sem.fd, sem.path.c_str());
-    release(sem);
-    return outcome::failed;
+    return give_up(sem, outcome::failed);
   }
   return outcome::opened;
 }

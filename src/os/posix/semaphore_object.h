@@ -13,8 +13,8 @@
 
 namespace hostutil::os {
 
-inline constexpr std::uint32_t slot_count =
-    1024;  // handles of one name open at once, all processes
+// Handles of one name open at once, all processes.
+inline constexpr std::uint32_t slot_count = 1024;
 
 // The mapped object. The caller's full name follows this fixed part, so that a
 // file named by a hash of a long name is never mistaken for another name's.
