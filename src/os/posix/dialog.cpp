@@ -40,9 +40,7 @@ std::string text(const char* s) { return s != nullptr ? std::string(s) : std::st
 
 // "*.*" means every file on Windows; the desktop's pattern for that is "*".
 std::string desktop_patterns(std::string patterns, char separator) {
-  for (char& c : patterns) {
-    if (c == ';') c = separator;
-  }
+  std::replace(patterns.begin(), patterns.end(), ';', separator);
   std::string out;
   std::size_t start = 0;
   while (start <= patterns.size()) {
