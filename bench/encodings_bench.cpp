@@ -7,11 +7,11 @@
 
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "hostutil.h"
+#include "measures.h"
 
 namespace {
 
@@ -181,37 +181,22 @@ void BM_IconvUtf16ToUtf8(benchmark::State& state) {
               2 * text.size(), 3 * text.size());
 }
 
-// Keeps each benchmark's time per iteration, for the ratios at the end.
-class ratio_reporter : public benchmark::ConsoleReporter {
+// Prints the ratios once the runs are done. CPU time: the machine is shared, and
+// no wait is involved.
+class encodings_reporter : public bench::ratio_reporter {
  public:
-  ratio_reporter() : ConsoleReporter(OO_None) {}  // plain text for logs
-  void ReportRuns(const std::vector<Run>& runs) override {
-    // CPU time: the machine is shared, and no wait is involved. Names lose their
-    // "/iterations:1" suffix.
-    for (const auto& run : runs) {
-      const std::string name = run.benchmark_name();
-      times_[name.substr(0, name.find('/'))] = run.GetAdjustedCPUTime();
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
+  encodings_reporter() : ratio_reporter(bench::clock::cpu, OO_None) {}  // plain text for logs
   void Finalize() override {
-    ConsoleReporter::Finalize();
+    ratio_reporter::Finalize();
     std::printf("\nratios (alternative CPU time / one-pass CPU time):\n");
-    for (const char* way : {"Utf8ToUtf16", "Utf16ToUtf8"}) {
-      const double one_pass = time(std::string("BM_OnePass") + way);
+    for (const std::string way : {"Utf8ToUtf16", "Utf16ToUtf8"}) {
+      const double one_pass = time("BM_OnePass" + way).value_or(0);
       if (one_pass <= 0) continue;
-      std::printf("  %-12s line by number %8.1fx   whole-text iconv %5.2fx\n", way,
-                  time(std::string("BM_ByNumber") + way) / one_pass,
-                  time(std::string("BM_Iconv") + way) / one_pass);
+      std::printf("  %-12s line by number %8.1fx   whole-text iconv %5.2fx\n", way.c_str(),
+                  time("BM_ByNumber" + way + "/iterations:1").value_or(0) / one_pass,
+                  time("BM_Iconv" + way).value_or(0) / one_pass);
     }
   }
-
- private:
-  double time(const std::string& name) const {
-    const auto it = times_.find(name);
-    return it == times_.end() ? 0 : it->second;
-  }
-  std::map<std::string, double> times_;
 };
 
 }  // namespace
@@ -225,7 +210,7 @@ BENCHMARK(BM_IconvUtf16ToUtf8)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  ratio_reporter reporter;
+  encodings_reporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   return 0;
