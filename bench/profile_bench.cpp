@@ -193,31 +193,32 @@ std::string plain_join(const HeapAreaHead* head) {
   return text + "\r\n";
 }
 
-template <uint32_t (*make)(const char*, const HeapAreaHead*, uint32_t)>
-void BM_MakeFile(benchmark::State& state) {
-  const int records = static_cast<int>(state.range(0));
-  HeapAreaHead* area = make_records(records);
-  const std::string path = (bench_folder() / "records.csv").string();
+// Writes the records of state.range(0) to file in the bench folder with write:
+// time, and the peak memory above the resident set before the loop.
+template <class Write>
+void records_bench(benchmark::State& state, const char* file, Write write) {
+  HeapAreaHead* area = make_records(static_cast<int>(state.range(0)));
+  const std::string path = (bench_folder() / file).string();
   const long before = bench::status_kib("VmRSS:");
   reset_peak();
-  for (auto _ : state) benchmark::DoNotOptimize(make(path.c_str(), area, 1));
+  for (auto _ : state) write(path, area);
   state.counters["peak_extra_MiB"] = peak_above(before);
-  state.counters["file_bytes"] = static_cast<double>(fs::file_size(path));
   FreeHeapArea(&area);
 }
 
+template <uint32_t (*make)(const char*, const HeapAreaHead*, uint32_t)>
+void BM_MakeFile(benchmark::State& state) {
+  records_bench(state, "records.csv", [](const std::string& path, const HeapAreaHead* area) {
+    benchmark::DoNotOptimize(make(path.c_str(), area, 1));
+  });
+  state.counters["file_bytes"] = static_cast<double>(fs::file_size(bench_folder() / "records.csv"));
+}
+
 void BM_PlainJoinAndWrite(benchmark::State& state) {
-  const int records = static_cast<int>(state.range(0));
-  HeapAreaHead* area = make_records(records);
-  const std::string path = (bench_folder() / "plain.csv").string();
-  const long before = bench::status_kib("VmRSS:");
-  reset_peak();
-  for (auto _ : state) {
+  records_bench(state, "plain.csv", [](const std::string& path, const HeapAreaHead* area) {
     const std::string text = plain_join(area);
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-  }
-  state.counters["peak_extra_MiB"] = peak_above(before);
-  FreeHeapArea(&area);
+  });
 }
 
 void print_ratio(const bench::ratio_reporter& r, const std::string& slow, const std::string& fast) {
