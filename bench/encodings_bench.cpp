@@ -95,57 +95,56 @@ bool utf16_line_by_number(const hu_wchar* text, uint32_t length, uint32_t number
   return true;
 }
 
-template <typename Unit>
-std::size_t measured(const Unit* text) {
+std::size_t measured(const char* text) { return std::strlen(text); }
+std::size_t measured(const hu_wchar* text) {
   std::size_t n = 0;
   while (text[n] != 0) ++n;
   return n;
 }
 
-void BM_ByNumberUtf8ToUtf16(benchmark::State& state) {
-  const std::string& text = utf8_text();
-  const auto length = static_cast<uint32_t>(text.size());
+// Each line of a text of length units, fetched by its number with fetch(number,
+// line), converted into the free end of a zero-filled accumulator of growth
+// times length units and followed by CR LF; the walk ends at the first line that
+// cannot be fetched or is empty.
+template <typename In, typename Out, typename Fetch>
+void by_number(benchmark::State& state, uint32_t length, std::size_t growth, Fetch fetch,
+               int32_t(HOSTUTIL_CALL* convert)(const In*, uint32_t, Out*, uint32_t)) {
   for (auto _ : state) {
-    std::vector<hu_wchar> accumulator(std::size_t{length} + 3);
-    std::vector<char> line(std::size_t{length} + 1);
-    for (uint32_t number = 1;; ++number) {
-      std::fill(line.begin(), line.end(), '\0');
-      if (GetFileOneLine(text.c_str(), length, number, line.data(), length + 1) == 0) break;
-      const auto n = static_cast<uint32_t>(std::strlen(line.data()));
+    std::vector<Out> accumulator(growth * length + 3);
+    std::vector<In> line(std::size_t{length} + 1);
+    for (uint32_t number = 1; fetch(number, line); ++number) {
+      const auto n = static_cast<uint32_t>(measured(line.data()));
       if (n == 0) break;
       const std::size_t used = measured(accumulator.data());
       const std::size_t room = accumulator.size() - used;
       const int32_t got =
-          ChangeUTF8ToUTF16(line.data(), n, accumulator.data() + used, static_cast<uint32_t>(room));
-      accumulator[used + got] = '\r';
-      accumulator[used + got + 1] = '\n';
-    }
-    benchmark::DoNotOptimize(accumulator.data());
-  }
-  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
-}
-
-void BM_ByNumberUtf16ToUtf8(benchmark::State& state) {
-  std::vector<hu_wchar> text = utf16_text();
-  const auto length = static_cast<uint32_t>(text.size());
-  text.push_back(0);
-  for (auto _ : state) {
-    std::vector<char> accumulator(4 * std::size_t{length} + 3);
-    std::vector<hu_wchar> line(std::size_t{length} + 1);
-    for (uint32_t number = 1;; ++number) {
-      if (!utf16_line_by_number(text.data(), length, number, line)) break;
-      const auto n = static_cast<uint32_t>(measured(line.data()));
-      if (n == 0) break;
-      const std::size_t used = std::strlen(accumulator.data());
-      const std::size_t room = accumulator.size() - used;
-      const int32_t got =
-          ChangeUTF16ToUTF8(line.data(), n, accumulator.data() + used, static_cast<uint32_t>(room));
+          convert(line.data(), n, accumulator.data() + used, static_cast<uint32_t>(room));
       accumulator[used + got] = '\r';
       accumulator[used + got + 1] = '\n';
     }
     benchmark::DoNotOptimize(accumulator.data());
   }
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(utf8_text().size()));
+}
+
+void BM_ByNumberUtf8ToUtf16(benchmark::State& state) {
+  const std::string& text = utf8_text();
+  const auto length = static_cast<uint32_t>(text.size());
+  const auto fetch = [&](uint32_t number, std::vector<char>& line) {
+    std::fill(line.begin(), line.end(), '\0');
+    return GetFileOneLine(text.c_str(), length, number, line.data(), length + 1) != 0;
+  };
+  by_number(state, length, 1, fetch, ChangeUTF8ToUTF16);
+}
+
+void BM_ByNumberUtf16ToUtf8(benchmark::State& state) {
+  std::vector<hu_wchar> text = utf16_text();
+  const auto length = static_cast<uint32_t>(text.size());
+  text.push_back(0);
+  const auto fetch = [&](uint32_t number, std::vector<hu_wchar>& line) {
+    return utf16_line_by_number(text.data(), length, number, line);
+  };
+  by_number(state, length, 4, fetch, ChangeUTF16ToUTF8);
 }
 
 // ---- iconv over the whole text at once -------------------------------------
