@@ -31,6 +31,7 @@ std::string os_words(uint32_t code) {
       {0x03060000u, "Windows 2000"},
       {0x03070000u, "Windows XP"},
       {0x03000000u, "NT platform, a release the table does not name (later than XP)"},
+      {0, "none of the Windows platforms, or the version could not be read"},
   };
   if (code >= 0x03050008u && code <= 0x0305000Du) {
     return "Windows NT 4.0 Service Pack " + std::to_string(code - 0x03050007u);
@@ -38,7 +39,6 @@ std::string os_words(uint32_t code) {
   for (const release& r : releases) {
     if (r.code == code) return r.words;
   }
-  if (code == 0) return "none of the Windows platforms, or the version could not be read";
   return "unknown code";
 }
 
