@@ -7,11 +7,11 @@
 
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "hostutil.h"
+#include "measures.h"
 
 namespace {
 
@@ -95,57 +95,56 @@ bool utf16_line_by_number(const hu_wchar* text, uint32_t length, uint32_t number
   return true;
 }
 
-template <typename Unit>
-std::size_t measured(const Unit* text) {
+std::size_t measured(const char* text) { return std::strlen(text); }
+std::size_t measured(const hu_wchar* text) {
   std::size_t n = 0;
   while (text[n] != 0) ++n;
   return n;
 }
 
-void BM_ByNumberUtf8ToUtf16(benchmark::State& state) {
-  const std::string& text = utf8_text();
-  const auto length = static_cast<uint32_t>(text.size());
+// Each line of a text of length units, fetched by its number with fetch(number,
+// line), converted into the free end of a zero-filled accumulator of growth
+// times length units and followed by CR LF; the walk ends at the first line that
+// cannot be fetched or is empty.
+template <typename In, typename Out, typename Fetch>
+void by_number(benchmark::State& state, uint32_t length, std::size_t growth, Fetch fetch,
+               int32_t(HOSTUTIL_CALL* convert)(const In*, uint32_t, Out*, uint32_t)) {
   for (auto _ : state) {
-    std::vector<hu_wchar> accumulator(std::size_t{length} + 3);
-    std::vector<char> line(std::size_t{length} + 1);
-    for (uint32_t number = 1;; ++number) {
-      std::fill(line.begin(), line.end(), '\0');
-      if (GetFileOneLine(text.c_str(), length, number, line.data(), length + 1) == 0) break;
-      const auto n = static_cast<uint32_t>(std::strlen(line.data()));
+    std::vector<Out> accumulator(growth * length + 3);
+    std::vector<In> line(std::size_t{length} + 1);
+    for (uint32_t number = 1; fetch(number, line); ++number) {
+      const auto n = static_cast<uint32_t>(measured(line.data()));
       if (n == 0) break;
       const std::size_t used = measured(accumulator.data());
       const std::size_t room = accumulator.size() - used;
       const int32_t got =
-          ChangeUTF8ToUTF16(line.data(), n, accumulator.data() + used, static_cast<uint32_t>(room));
-      accumulator[used + got] = '\r';
-      accumulator[used + got + 1] = '\n';
-    }
-    benchmark::DoNotOptimize(accumulator.data());
-  }
-  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
-}
-
-void BM_ByNumberUtf16ToUtf8(benchmark::State& state) {
-  std::vector<hu_wchar> text = utf16_text();
-  const auto length = static_cast<uint32_t>(text.size());
-  text.push_back(0);
-  for (auto _ : state) {
-    std::vector<char> accumulator(4 * std::size_t{length} + 3);
-    std::vector<hu_wchar> line(std::size_t{length} + 1);
-    for (uint32_t number = 1;; ++number) {
-      if (!utf16_line_by_number(text.data(), length, number, line)) break;
-      const auto n = static_cast<uint32_t>(measured(line.data()));
-      if (n == 0) break;
-      const std::size_t used = std::strlen(accumulator.data());
-      const std::size_t room = accumulator.size() - used;
-      const int32_t got =
-          ChangeUTF16ToUTF8(line.data(), n, accumulator.data() + used, static_cast<uint32_t>(room));
+          convert(line.data(), n, accumulator.data() + used, static_cast<uint32_t>(room));
       accumulator[used + got] = '\r';
       accumulator[used + got + 1] = '\n';
     }
     benchmark::DoNotOptimize(accumulator.data());
   }
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(utf8_text().size()));
+}
+
+void BM_ByNumberUtf8ToUtf16(benchmark::State& state) {
+  const std::string& text = utf8_text();
+  const auto length = static_cast<uint32_t>(text.size());
+  const auto fetch = [&](uint32_t number, std::vector<char>& line) {
+    std::fill(line.begin(), line.end(), '\0');
+    return GetFileOneLine(text.c_str(), length, number, line.data(), length + 1) != 0;
+  };
+  by_number(state, length, 1, fetch, ChangeUTF8ToUTF16);
+}
+
+void BM_ByNumberUtf16ToUtf8(benchmark::State& state) {
+  std::vector<hu_wchar> text = utf16_text();
+  const auto length = static_cast<uint32_t>(text.size());
+  text.push_back(0);
+  const auto fetch = [&](uint32_t number, std::vector<hu_wchar>& line) {
+    return utf16_line_by_number(text.data(), length, number, line);
+  };
+  by_number(state, length, 4, fetch, ChangeUTF16ToUTF8);
 }
 
 // ---- iconv over the whole text at once -------------------------------------
@@ -181,37 +180,22 @@ void BM_IconvUtf16ToUtf8(benchmark::State& state) {
               2 * text.size(), 3 * text.size());
 }
 
-// Keeps each benchmark's time per iteration, for the ratios at the end.
-class ratio_reporter : public benchmark::ConsoleReporter {
+// Prints the ratios once the runs are done. CPU time: the machine is shared, and
+// no wait is involved.
+class encodings_reporter : public bench::ratio_reporter {
  public:
-  ratio_reporter() : ConsoleReporter(OO_None) {}  // plain text for logs
-  void ReportRuns(const std::vector<Run>& runs) override {
-    // CPU time: the machine is shared, and no wait is involved. Names lose their
-    // "/iterations:1" suffix.
-    for (const auto& run : runs) {
-      const std::string name = run.benchmark_name();
-      times_[name.substr(0, name.find('/'))] = run.GetAdjustedCPUTime();
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
+  encodings_reporter() : ratio_reporter(bench::clock::cpu, OO_None) {}  // plain text for logs
   void Finalize() override {
-    ConsoleReporter::Finalize();
+    ratio_reporter::Finalize();
     std::printf("\nratios (alternative CPU time / one-pass CPU time):\n");
-    for (const char* way : {"Utf8ToUtf16", "Utf16ToUtf8"}) {
-      const double one_pass = time(std::string("BM_OnePass") + way);
+    for (const std::string way : {"Utf8ToUtf16", "Utf16ToUtf8"}) {
+      const double one_pass = time("BM_OnePass" + way).value_or(0);
       if (one_pass <= 0) continue;
-      std::printf("  %-12s line by number %8.1fx   whole-text iconv %5.2fx\n", way,
-                  time(std::string("BM_ByNumber") + way) / one_pass,
-                  time(std::string("BM_Iconv") + way) / one_pass);
+      std::printf("  %-12s line by number %8.1fx   whole-text iconv %5.2fx\n", way.c_str(),
+                  time("BM_ByNumber" + way + "/iterations:1").value_or(0) / one_pass,
+                  time("BM_Iconv" + way).value_or(0) / one_pass);
     }
   }
-
- private:
-  double time(const std::string& name) const {
-    const auto it = times_.find(name);
-    return it == times_.end() ? 0 : it->second;
-  }
-  std::map<std::string, double> times_;
 };
 
 }  // namespace
@@ -225,7 +209,7 @@ BENCHMARK(BM_IconvUtf16ToUtf8)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  ratio_reporter reporter;
+  encodings_reporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   return 0;

@@ -6,31 +6,18 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <string>
 #include <vector>
 
-#include "hostutil.h"
 #include "counter_semaphores.h"
+#include "hostutil.h"
+#include "measures.h"
 
 namespace {
 
 constexpr uint32_t jbk_block = 283115520;
 
-// Peak resident memory of this process so far, in KiB (Linux's VmHWM).
-long peak_rss_kib() {
-  std::ifstream status("/proc/self/status");
-  std::string key;
-  while (status >> key) {
-    if (key == "VmHWM:") {
-      long kib = 0;
-      status >> kib;
-      return kib;
-    }
-    status.ignore(1 << 16, '\n');
-  }
-  return -1;
-}
+// Peak resident memory of this process so far, in KiB.
+long peak_rss_kib() { return bench::status_kib("VmHWM:"); }
 
 void fresh_table() {
   GlobalAreaLumpFree();

@@ -3,12 +3,12 @@
 // are stood in for by counters, so that only the table's own cost is measured.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <cstring>
-#include <string>
 #include <vector>
 
-#include "hostutil.h"
 #include "counter_semaphores.h"
+#include "hostutil.h"
 
 namespace {
 

@@ -98,16 +98,9 @@ void BM_Sort(benchmark::State& state) {
 }
 BENCHMARK(BM_Sort<quick_sort>)
     ->Name("BM_QuickSort")
-    ->Arg(0)
-    ->Arg(1)
-    ->Arg(2)
+    ->DenseRange(0, 2)
     ->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_Sort<std_sort>)
-    ->Name("BM_StdSort")
-    ->Arg(0)
-    ->Arg(1)
-    ->Arg(2)
-    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Sort<std_sort>)->Name("BM_StdSort")->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
 
 // ---- searches on 1 MiB of word-like text with one match near the end ----
 

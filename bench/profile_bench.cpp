@@ -10,12 +10,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "hostutil.h"
+#include "measures.h"
 
 namespace {
 
@@ -163,19 +162,10 @@ void BM_Rewrite(benchmark::State& state) {
 
 // ---- CSV and JBK files ------------------------------------------------------
 
-// Memory figures of this process, from /proc (Linux); 0 elsewhere.
-long status_kib(const char* field) {
-  std::ifstream in("/proc/self/status");
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::strlen(field)));
-  }
-  return 0;
-}
 void reset_peak() { std::ofstream("/proc/self/clear_refs") << "5"; }
 // The peak since reset_peak() above the resident set before it, in MiB.
 double peak_above(long before_kib) {
-  const long extra = status_kib("VmHWM:") - before_kib;
+  const long extra = bench::status_kib("VmHWM:") - before_kib;
   return extra > 0 ? static_cast<double>(extra) / 1024.0 : 0.0;
 }
 
@@ -203,48 +193,39 @@ std::string plain_join(const HeapAreaHead* head) {
   return text + "\r\n";
 }
 
+// Writes the records of state.range(0) to file in the bench folder with write:
+// time, and the peak memory above the resident set before the loop.
+template <class Write>
+void records_bench(benchmark::State& state, const char* file, Write write) {
+  HeapAreaHead* area = make_records(static_cast<int>(state.range(0)));
+  const std::string path = (bench_folder() / file).string();
+  const long before = bench::status_kib("VmRSS:");
+  reset_peak();
+  for (auto _ : state) write(path, area);
+  state.counters["peak_extra_MiB"] = peak_above(before);
+  FreeHeapArea(&area);
+}
+
 template <uint32_t (*make)(const char*, const HeapAreaHead*, uint32_t)>
 void BM_MakeFile(benchmark::State& state) {
-  const int records = static_cast<int>(state.range(0));
-  HeapAreaHead* area = make_records(records);
-  const std::string path = (bench_folder() / "records.csv").string();
-  const long before = status_kib("VmRSS:");
-  reset_peak();
-  for (auto _ : state) benchmark::DoNotOptimize(make(path.c_str(), area, 1));
-  state.counters["peak_extra_MiB"] = peak_above(before);
-  state.counters["file_bytes"] = static_cast<double>(fs::file_size(path));
-  FreeHeapArea(&area);
+  records_bench(state, "records.csv", [](const std::string& path, const HeapAreaHead* area) {
+    benchmark::DoNotOptimize(make(path.c_str(), area, 1));
+  });
+  state.counters["file_bytes"] = static_cast<double>(fs::file_size(bench_folder() / "records.csv"));
 }
 
 void BM_PlainJoinAndWrite(benchmark::State& state) {
-  const int records = static_cast<int>(state.range(0));
-  HeapAreaHead* area = make_records(records);
-  const std::string path = (bench_folder() / "plain.csv").string();
-  const long before = status_kib("VmRSS:");
-  reset_peak();
-  for (auto _ : state) {
+  records_bench(state, "plain.csv", [](const std::string& path, const HeapAreaHead* area) {
     const std::string text = plain_join(area);
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-  }
-  state.counters["peak_extra_MiB"] = peak_above(before);
-  FreeHeapArea(&area);
+  });
 }
 
-// Prints the table as usual and keeps each run's time for the ratios.
-class ratio_reporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs) times[r.benchmark_name()] = r.GetAdjustedRealTime();
-  }
-  std::map<std::string, double> times;
-};
-
-void print_ratio(const ratio_reporter& r, const std::string& slow, const std::string& fast) {
-  const auto a = r.times.find(slow);
-  const auto b = r.times.find(fast);
-  if (a == r.times.end() || b == r.times.end() || b->second == 0) return;
-  std::printf("  %-34s / %-30s = %8.1f\n", slow.c_str(), fast.c_str(), a->second / b->second);
+void print_ratio(const bench::ratio_reporter& r, const std::string& slow, const std::string& fast) {
+  const auto a = r.time(slow);
+  const auto b = r.time(fast);
+  if (!a || !b || *b == 0) return;
+  std::printf("  %-34s / %-30s = %8.1f\n", slow.c_str(), fast.c_str(), *a / *b);
 }
 
 }  // namespace
@@ -269,7 +250,7 @@ BENCHMARK(BM_PlainJoinAndWrite)->Arg(10)->Arg(100000)->Unit(benchmark::kMillisec
 int main(int argc, char** argv) {
   SemaphoreControlBegin();
   benchmark::Initialize(&argc, argv);
-  ratio_reporter reporter;
+  bench::ratio_reporter reporter(bench::clock::real);
   benchmark::RunSpecifiedBenchmarks(&reporter);
   std::printf("\nThe one-pass reader against libinih on the same file (times slower):\n");
   for (const char* n : {"10", "100", "1000", "10000"}) {

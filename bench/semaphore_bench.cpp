@@ -16,12 +16,7 @@ namespace {
 
 // POSIX semaphore names begin with a slash, the library's need not.
 std::string unique_name(const char* tag, const char* lead = "") {
-  std::string name = lead;
-  name += "hostutil-bench-";
-  name += tag;
-  name += '-';
-  name += std::to_string(::getpid());
-  return name;
+  return std::string(lead) + "hostutil-bench-" + tag + '-' + std::to_string(::getpid());
 }
 
 void BM_CreateReleaseSameName(benchmark::State& state) {

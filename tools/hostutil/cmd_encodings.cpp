@@ -2,7 +2,6 @@
 // UTF-16 (line by line where the text has lines), and the tour's step that
 // converts a multi-line text both ways through the two-call size protocol.
 #include <cstdio>
-#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -54,55 +53,44 @@ bool multi_line(int32_t(HOSTUTIL_CALL* convert)(const In*, uint32_t, Out*, uint3
   uint32_t size = 0;
   if (convert(input, length, nullptr, &size) != 0) return false;
   output.assign(std::size_t{size} + 1, Out{0});
-  if (size == 0) return convert(input, length, output.data(), &size) == 0;
-  return convert(input, length, output.data(), &size) == static_cast<int32_t>(size);
+  const auto expected = static_cast<int32_t>(size);
+  return convert(input, length, output.data(), &size) == expected;
 }
 
-bool convert_lines(const text& in, form to, text& out) {
+// A multi-line conversion into 8-bit text, which ends at its first NUL.
+template <typename In>
+bool lines_into(int32_t(HOSTUTIL_CALL* convert)(const In*, uint32_t, char*, uint32_t*),
+                const In* input, uint32_t length, std::string& out) {
   std::vector<char> narrow;
-  std::vector<hu_wchar> wide;
-  if (in.kind == form::utf16) {
-    const std::vector<hu_wchar> units = to_units(in.bytes);
-    if (!multi_line(ChangeUTF16ToUTF8_MultiLine, units.data(), static_cast<uint32_t>(in.units()),
-                    narrow)) {
-      return false;
-    }
-    if (to == form::utf8) {
-      out.bytes.assign(narrow.data());
-      return true;
-    }
-    std::vector<char> ansi;
-    if (!multi_line(ChangeUTF8ToAnsi_MultiLine, narrow.data(),
-                    static_cast<uint32_t>(narrow.size() - 1), ansi)) {
-      return false;
-    }
-    out.bytes.assign(ansi.data());
-    return true;
-  }
-  // NUL-ended, as the line walk wants it.
-  const std::string input = in.bytes + '\0';
-  const auto length = static_cast<uint32_t>(in.bytes.size());
+  if (!multi_line(convert, input, length, narrow)) return false;
+  out.assign(narrow.data());
+  return true;
+}
+
+// The text is taken to UTF-8 first, then to the form asked for; c_str() is
+// NUL-ended, as the line walk wants it.
+bool convert_lines(const text& in, form to, text& out) {
+  const auto length = static_cast<uint32_t>(in.units());
   std::string utf8;
-  if (in.kind == form::ansi) {
-    if (!multi_line(ChangeAnsiToUTF8_MultiLine, input.c_str(), length, narrow)) return false;
-    utf8.assign(narrow.data());
-    if (to == form::utf8) {
-      out.bytes = utf8;
-      return true;
+  if (in.kind == form::utf16) {
+    if (!lines_into(ChangeUTF16ToUTF8_MultiLine, to_units(in.bytes).data(), length, utf8)) {
+      return false;
     }
+  } else if (in.kind == form::ansi) {
+    if (!lines_into(ChangeAnsiToUTF8_MultiLine, in.bytes.c_str(), length, utf8)) return false;
   } else {
-    if (to == form::ansi) {
-      if (!multi_line(ChangeUTF8ToAnsi_MultiLine, input.c_str(), length, narrow)) return false;
-      out.bytes.assign(narrow.data());
-      return true;
-    }
     utf8 = in.bytes;
   }
-  utf8.push_back('\0');
-  if (!multi_line(ChangeUTF8ToUTF16_MultiLine, utf8.c_str(), static_cast<uint32_t>(utf8.size() - 1),
-                  wide)) {
-    return false;
+  const auto utf8_length = static_cast<uint32_t>(utf8.size());
+  if (to == form::utf8) {
+    out.bytes = utf8;
+    return true;
   }
+  if (to == form::ansi) {
+    return lines_into(ChangeUTF8ToAnsi_MultiLine, utf8.c_str(), utf8_length, out.bytes);
+  }
+  std::vector<hu_wchar> wide;
+  if (!multi_line(ChangeUTF8ToUTF16_MultiLine, utf8.c_str(), utf8_length, wide)) return false;
   out.bytes = from_units(wide.data(), wide.size() - 1);
   return true;
 }

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -110,31 +110,23 @@ int print_file_times(const std::string& path) {
   return 0;
 }
 
+// By code, HOSTUTIL_PREWRITE_OK (0) to HOSTUTIL_PREWRITE_FAILED_OTHER (9).
+const char* const write_test_meanings[] = {
+    "can be written (written back with its own contents)",
+    "no path",
+    "no such file",
+    "not tested: a folder, or a system, temporary, compressed or similar file",
+    "cannot be written (fixed disk)",
+    "on a CD-ROM or DVD",
+    "cannot be written (removable medium)",
+    "cannot be written (RAM disk)",
+    "cannot be written (network drive)",
+    "cannot be written (unknown drive)",
+};
+static_assert(std::size(write_test_meanings) == HOSTUTIL_PREWRITE_FAILED_OTHER + 1);
+
 const char* write_test_meaning(uint32_t code) {
-  switch (code) {
-    case HOSTUTIL_PREWRITE_OK:
-      return "can be written (written back with its own contents)";
-    case HOSTUTIL_PREWRITE_NO_PATH:
-      return "no path";
-    case HOSTUTIL_PREWRITE_NO_FILE:
-      return "no such file";
-    case HOSTUTIL_PREWRITE_NOT_TESTED:
-      return "not tested: a folder, or a system, temporary, compressed or similar file";
-    case HOSTUTIL_PREWRITE_FAILED_FIXED:
-      return "cannot be written (fixed disk)";
-    case HOSTUTIL_PREWRITE_CDROM:
-      return "on a CD-ROM or DVD";
-    case HOSTUTIL_PREWRITE_FAILED_REMOVABLE:
-      return "cannot be written (removable medium)";
-    case HOSTUTIL_PREWRITE_FAILED_RAMDISK:
-      return "cannot be written (RAM disk)";
-    case HOSTUTIL_PREWRITE_FAILED_REMOTE:
-      return "cannot be written (network drive)";
-    case HOSTUTIL_PREWRITE_FAILED_OTHER:
-      return "cannot be written (unknown drive)";
-    default:
-      return "unknown code";
-  }
+  return code < std::size(write_test_meanings) ? write_test_meanings[code] : "unknown code";
 }
 
 // The write test takes its scratch memory from the registered allocations.

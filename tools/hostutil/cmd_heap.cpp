@@ -1,6 +1,7 @@
 // The tour's steps for heap areas (one used as a queue, then as a stack) and
 // for registered scratch blocks (claimed, freed once the holder leaves, gone
 // from the semaphore table afterwards).
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -38,14 +39,6 @@ std::string joined(const std::vector<std::string>& items) {
   return s;
 }
 
-bool all_zero(const void* p, std::size_t n) {
-  const auto* b = static_cast<const unsigned char*>(p);
-  for (std::size_t i = 0; i < n; ++i) {
-    if (b[i] != 0) return false;
-  }
-  return true;
-}
-
 const bool area_step = host::add_tour_step(
     {30, "Heap areas: a queue and a stack", [](host::tour_context& t) {
        host::library_session session;
@@ -77,8 +70,9 @@ const bool block_step = host::add_tour_step(
     {30, "Registered scratch blocks", [](host::tour_context& t) {
        host::library_session session;
        auto* block = static_cast<unsigned char*>(GlobalAllocEx(HOSTUTIL_ZEROINIT, 4096));
-       bool ok =
-           t.check(block != nullptr && all_zero(block, 4096), "a zero-filled 4096-byte block");
+       bool ok = t.check(block != nullptr && std::all_of(block, block + 4096,
+                                                         [](unsigned char b) { return b == 0; }),
+                         "a zero-filled 4096-byte block");
        if (block == nullptr) return false;
        const std::string text = hostutil::tools::block_name(block);
        ok &= t.check(SemaphoreIsExist(text.c_str(), 0) == 1,

@@ -58,9 +58,7 @@ using host::hex32;
 using host::library_session;
 
 void show(const char* name, const std::string& what) {
-  char label[48];
-  std::snprintf(label, sizeof label, "%-34s", name);
-  std::cout << label << what << "\n";
+  std::printf("%-34s%s\n", name, what.c_str());
 }
 
 std::string quoted(const char* text) { return "\"" + std::string(text) + "\""; }

@@ -65,12 +65,9 @@ int ini_get(const std::string& path, const std::string& section, const std::stri
   char value[value_size];
   const uint32_t n =
       GetPrivateProfileStrEx(section.c_str(), key.c_str(), "", value, sizeof value, path.c_str());
-  if (n != 0) {
-    std::cout << value << "\n";
-    return 0;
-  }
-  if (fallback != nullptr) {
-    std::cout << *fallback << "\n";
+  // The value, or else the default.
+  if (n != 0 || fallback != nullptr) {
+    std::cout << (n != 0 ? std::string(value) : *fallback) << "\n";
     return 0;
   }
   if (key_names(path, section).empty()) {
@@ -89,12 +86,9 @@ int ini_int(const std::string& path, const std::string& section, const std::stri
   // Two different defaults tell a number in the file from the default.
   const uint32_t a = GetPrivateProfileIntEx(section.c_str(), key.c_str(), 0, path.c_str());
   const uint32_t b = GetPrivateProfileIntEx(section.c_str(), key.c_str(), 1, path.c_str());
-  if (a == b) {
-    std::cout << a << "\n";
-    return 0;
-  }
-  if (fallback != nullptr) {
-    std::cout << *fallback << "\n";
+  // The number, or else the default.
+  if (a == b || fallback != nullptr) {
+    std::cout << (a == b ? a : *fallback) << "\n";
     return 0;
   }
   std::cerr << "hostutil ini: " << path << ": no number for " << key << " in [" << section

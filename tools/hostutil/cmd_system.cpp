@@ -3,6 +3,7 @@
 // it looks printers up by port and does not list them.
 #include <cstdio>
 #include <iostream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,7 @@ std::string os_words(uint32_t code) {
       {0x03060000u, "Windows 2000"},
       {0x03070000u, "Windows XP"},
       {0x03000000u, "NT platform, a release the table does not name (later than XP)"},
+      {0, "none of the Windows platforms, or the version could not be read"},
   };
   if (code >= 0x03050008u && code <= 0x0305000Du) {
     return "Windows NT 4.0 Service Pack " + std::to_string(code - 0x03050007u);
@@ -37,32 +39,19 @@ std::string os_words(uint32_t code) {
   for (const release& r : releases) {
     if (r.code == code) return r.words;
   }
-  if (code == 0) return "none of the Windows platforms, or the version could not be read";
   return "unknown code";
 }
 
+// By kind, HOSTUTIL_PORT_UNKNOWN (0) to HOSTUTIL_PORT_PARALLEL (3).
 std::string port_kind_words(uint32_t kind) {
-  switch (kind) {
-    case HOSTUTIL_PORT_NETWORK:
-      return "network";
-    case HOSTUTIL_PORT_USB:
-      return "USB";
-    case HOSTUTIL_PORT_PARALLEL:
-      return "parallel";
-    default:
-      return "not recognised";
-  }
+  const char* const words[] = {"not recognised", "network", "USB", "parallel"};
+  return kind < std::size(words) ? words[kind] : words[HOSTUTIL_PORT_UNKNOWN];
 }
 
 std::string group_words(uint32_t group) {
-  switch (group) {
-    case HOSTUTIL_GROUP_ADMINISTRATORS:
-      return "Administrators (544)";
-    case HOSTUTIL_GROUP_USERS:
-      return "Users (545)";
-    default:
-      return "none: no such groups on this system";
-  }
+  return group == HOSTUTIL_GROUP_ADMINISTRATORS ? "Administrators (544)"
+         : group == HOSTUTIL_GROUP_USERS        ? "Users (545)"
+                                                : "none: no such groups on this system";
 }
 
 // The sysinfo lines, "what: answer"; ok is false when a call that must
@@ -71,19 +60,18 @@ std::vector<std::pair<std::string, std::string>> system_answers(bool& ok) {
   std::vector<std::pair<std::string, std::string>> lines;
   char text[512];
   ok = true;
+  // The answer of a call that must succeed, shown as "(failed)" when it did not.
+  const auto answer = [&](const char* what, bool succeeded, const char* shown) {
+    ok &= succeeded;
+    lines.push_back({what, succeeded ? shown : "(failed)"});
+  };
   const uint32_t folder = GetSystemDirectoryEx(text, sizeof text);
-  ok &= folder > 0 && folder < sizeof text;
-  lines.push_back({"system folder", ok ? text : "(failed)"});
+  answer("system folder", folder > 0 && folder < sizeof text, text);
   uint32_t size = sizeof text;
-  const bool computer = GetComputerNameExEx(text, &size) != 0;
-  ok &= computer;
-  lines.push_back({"computer name", computer ? text : "(failed)"});
-  const bool host = GetHostNameEx(text, sizeof text) == 1;
-  ok &= host;
-  lines.push_back({"host name", host ? text : "(failed)"});
+  answer("computer name", GetComputerNameExEx(text, &size) != 0, text);
+  answer("host name", GetHostNameEx(text, sizeof text) == 1, text);
   const bool address = GetIPAddress(text, sizeof text) == 1;
-  ok &= address;
-  lines.push_back({"IPv4 address", !address ? "(failed)" : text[0] ? text : "(none)"});
+  answer("IPv4 address", address, address && text[0] == '\0' ? "(none)" : text);
   const uint32_t code = GetOSVer();
   lines.push_back({"operating system", host::hex32(code) + ", " + os_words(code)});
   uint32_t width = 0, height = 0;

@@ -13,32 +13,30 @@
 namespace host {
 
 namespace {
-std::vector<command_setup>& setups() {
-  static std::vector<command_setup> s;
-  return s;
-}
-std::vector<tour_step>& steps() {
-  static std::vector<tour_step> s;
-  return s;
-}
-// The work of the subcommand the command line chose.
-std::function<int()>& chosen() {
-  static std::function<int()> work;
-  return work;
+// What the files register as they start, reached through a function so that it
+// exists before the first of them; and the work of the subcommand chosen.
+struct registry {
+  std::vector<command_setup> setups;
+  std::vector<tour_step> steps;
+  std::function<int()> chosen;
+};
+registry& registered() {
+  static registry r;
+  return r;
 }
 }  // namespace
 
 bool add_commands(command_setup setup) {
-  setups().push_back(std::move(setup));
+  registered().setups.push_back(std::move(setup));
   return true;
 }
 
 void runs(CLI::App* command, std::function<int()> work) {
-  command->callback([work = std::move(work)] { chosen() = work; });
+  command->callback([work = std::move(work)] { registered().chosen = work; });
 }
 
 bool add_tour_step(tour_step step) {
-  steps().push_back(std::move(step));
+  registered().steps.push_back(std::move(step));
   return true;
 }
 
@@ -86,7 +84,7 @@ int run_copied_step(int order) {
   tour_context ctx;
   ctx.self = hostutil::tools::self_path();
   ctx.scratch = ctx.self.substr(0, ctx.self.find_last_of("/\\") + 1);
-  for (const auto& step : steps()) {
+  for (const auto& step : registered().steps) {
     if (step.order == order) return step.run(ctx) ? 0 : 1;
   }
   return 1;
@@ -94,7 +92,7 @@ int run_copied_step(int order) {
 
 int run_tour(int copied_step) {
   if (copied_step >= 0) return run_copied_step(copied_step);
-  auto all = steps();
+  auto all = registered().steps;
   std::stable_sort(all.begin(), all.end(),
                    [](const tour_step& a, const tour_step& b) { return a.order < b.order; });
   tour_context ctx;
@@ -147,11 +145,12 @@ int main(int argc, char** argv) {
   static int copied_step = -1;
   tour->add_option("--step", copied_step)->group("");  // how the tour starts its copy
   host::runs(tour, [] { return host::run_tour(copied_step); });
-  for (auto& setup : host::setups()) setup(app);
+  for (auto& setup : host::registered().setups) setup(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     return app.exit(e);
   }
-  return host::chosen() ? host::chosen()() : 0;
+  const auto& work = host::registered().chosen;
+  return work ? work() : 0;
 }
