@@ -36,9 +36,9 @@ std::uint32_t list_keys(const char* text, std::uint32_t textLength, const char* 
 
 // The file text rebuilt with key set to newLine in the first section whose
 // header line equals header: matching key lines replaced where they stand, or
-// newLine put first in the section. Output and body must be empty; they grow as
-// needed. False when scratch memory ran out.
+// newLine put first in the section. Output must be empty; it grows as needed.
+// False when scratch memory ran out.
 bool rebuild(const char* text, std::uint32_t textLength, const char* header, const char* key,
-             const char* newLine, text_builder& output, text_builder& body);
+             const char* newLine, text_builder& output);
 
 }  // namespace hostutil::profile

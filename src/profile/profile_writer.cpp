@@ -54,8 +54,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL WritePrivateProfileStrEx(const char* section
   file.close();
   profile::text_builder output;
   if (!text || !output.reserve(size + output_margin)) return 0;
-  profile::text_builder body;
-  if (!profile::rebuild(text.get(), text_length, header, key, new_line, output, body)) return 0;
+  if (!profile::rebuild(text.get(), text_length, header, key, new_line, output)) return 0;
   // An empty text is refused by FileWrite, and the file stays as it was.
   return FileWrite(path, output.data(), output.size()) != 0 ? 1 : 0;
 }
