@@ -13,6 +13,10 @@ namespace hostutil::profile {
 // characters, ending at the text's NUL.
 constexpr std::uint32_t line_capacity = 256;
 
+// The zeros a file's text is read with behind it, so that its last line ends in
+// a NUL.
+constexpr std::uint32_t text_margin = 256;
+
 // "[", the section name and "]" in a 256-byte text; false when the name has
 // more than 253 characters.
 bool make_section_header(const char* section, char (&header)[line_capacity]);

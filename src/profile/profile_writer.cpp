@@ -15,7 +15,6 @@ using hostutil::empty;
 
 namespace profile = hostutil::profile;
 
-constexpr std::uint32_t text_margin = 256;    // zeros behind the file's contents
 constexpr std::uint32_t output_margin = 512;  // room for the new line and its line ends
 
 // "key=value", or the bare key when there is no value; false when it does not
@@ -49,7 +48,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL WritePrivateProfileStrEx(const char* section
   hostutil::file::whole_file file(path);
   const std::uint32_t size = file.size();
   if (size == 0 || size > UINT32_MAX - output_margin) return 0;
-  const std::uint32_t text_length = size + text_margin;
+  const std::uint32_t text_length = size + profile::text_margin;
   const auto text = file.read(text_length);
   file.close();
   profile::text_builder output;
