@@ -1,8 +1,8 @@
-// Byte order: a block of up to 256 bytes reversed in place through a work copy,
-// and the low 1 to 4 bytes of a 32-bit value reversed. Reversing is its own
-// inverse, so the big- and little-endian forms are one operation.
+// Byte order: a block of up to 256 bytes reversed in place, and the low 1 to 4 bytes of a 32-bit
+// value reversed. Reversing is its own inverse, so the big- and little-endian forms are one
+// operation.
+#include <algorithm>
 #include <cstdint>
-#include <cstring>
 
 #include "hostutil.h"
 
@@ -27,10 +27,8 @@ extern "C" {
 
 HOSTUTIL_API void HOSTUTIL_CALL ChangeEndian(void* block, uint32_t size) {
   if (block == nullptr || size == 0 || size > block_limit) return;
-  unsigned char copy[block_limit] = {};
   auto* bytes = static_cast<unsigned char*>(block);
-  std::memcpy(copy, bytes, size);
-  for (uint32_t i = 0; i < size; ++i) bytes[i] = copy[size - 1 - i];
+  std::reverse(bytes, bytes + size);
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL ChangeBigEndian(uint32_t value, uint32_t size) {

@@ -20,12 +20,13 @@ inline bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 // The value of a NUL-ended run of digits, or false once it passes 2147483647
 // (leading zeros are no reason to fail).
-bool within_range(const char* digits) {
-  std::uint64_t value = 0;
+bool read_digits(const char* digits, std::uint32_t& value) {
+  std::uint64_t result = 0;
   for (; *digits != '\0'; ++digits) {
-    value = value * 10 + static_cast<std::uint64_t>(*digits - '0');
-    if (value > largest_value) return false;
+    result = result * 10 + static_cast<std::uint64_t>(*digits - '0');
+    if (result > largest_value) return false;
   }
+  value = static_cast<std::uint32_t>(result);
   return true;
 }
 
@@ -37,26 +38,17 @@ bool parse_decimal(const char* text, std::uint32_t length, std::uint32_t& value)
   for (; n < length && text[n] != '\0'; ++n) {
     if (!is_digit(text[n])) return false;
   }
-  // The range is tested on a NUL-ended copy: a fixed scratch area for short
+  // The digits are read from a NUL-ended copy: a fixed scratch area for short
   // lengths, a registered allocation sized to the digits from 512 on.
-  bool in_range = false;
   if (length < scratch_size) {
     char copy[scratch_size] = {};
     std::memcpy(copy, text, n);
-    in_range = within_range(copy);
-  } else {
-    heap::scratch_block copy(n + 1);
-    if (!copy) return false;
-    std::memcpy(copy.get(), text, n);
-    in_range = within_range(copy.get());
+    return read_digits(copy, value);
   }
-  if (!in_range) return false;
-  std::uint32_t result = 0;
-  for (std::uint32_t i = 0; i < n; ++i) {
-    result = result * 10 + static_cast<std::uint32_t>(text[i] - '0');
-  }
-  value = result;
-  return true;
+  heap::scratch_block copy(n + 1);
+  if (!copy) return false;
+  std::memcpy(copy.get(), text, n);
+  return read_digits(copy.get(), value);
 }
 
 }  // namespace
@@ -129,8 +121,7 @@ HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeBinToAsciiWithDecimalPoint(int32_t valu
         ZeroSuppressProc(text + sign, sizeof text - sign, decimals + 1, 0) != 1) {
       return 0;
     }
-    const std::size_t length = std::strlen(text);
-    char* point = text + length - decimals;
+    char* point = text + std::strlen(text) - decimals;
     std::memmove(point + 1, point, decimals);
     *point = '.';
   }

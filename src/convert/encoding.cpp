@@ -11,21 +11,17 @@ namespace {
 
 using hostutil::os::code_page;
 
-int32_t zeroed_to_utf16(code_page from, const char* text, uint32_t length, hu_wchar* output,
-                        uint32_t capacity) {
-  const std::size_t bytes = std::size_t{capacity} * sizeof(hu_wchar);
+// One system conversion into the zero-filled output. A conversion that did not
+// fit may have begun; a failure leaves only zeros.
+template <typename In, typename Out>
+int32_t zeroed_conversion(uint32_t (*convert)(code_page, const In*, uint32_t, Out*, uint32_t),
+                          code_page page, const In* text, uint32_t length, Out* output,
+                          uint32_t capacity) {
+  if (text == nullptr || length == 0 || output == nullptr || capacity == 0) return 0;
+  const std::size_t bytes = std::size_t{capacity} * sizeof(Out);
   std::memset(output, 0, bytes);
-  const uint32_t n = hostutil::os::calls().to_utf16(from, text, length, output, capacity);
-  // A conversion that did not fit may have begun; a failure leaves only zeros.
+  const uint32_t n = convert(page, text, length, output, capacity);
   if (n == 0) std::memset(output, 0, bytes);
-  return static_cast<int32_t>(n);
-}
-
-int32_t zeroed_from_utf16(code_page to, const hu_wchar* text, uint32_t length, char* output,
-                          uint32_t outputSize) {
-  std::memset(output, 0, outputSize);
-  const uint32_t n = hostutil::os::calls().from_utf16(to, text, length, output, outputSize);
-  if (n == 0) std::memset(output, 0, outputSize);
   return static_cast<int32_t>(n);
 }
 
@@ -35,32 +31,34 @@ extern "C" {
 
 HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeUTF8ToUTF16(const char* text, uint32_t length,
                                                      hu_wchar* output, uint32_t capacity) {
-  if (text == nullptr || length == 0 || output == nullptr || capacity == 0) return 0;
-  return zeroed_to_utf16(code_page::utf8, text, length, output, capacity);
+  return zeroed_conversion(hostutil::os::calls().to_utf16, code_page::utf8, text, length, output,
+                           capacity);
 }
 
 HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeUTF16ToUTF8(const hu_wchar* text, uint32_t length,
                                                      char* output, uint32_t outputSize) {
-  if (text == nullptr || length == 0 || output == nullptr || outputSize == 0) return 0;
-  return zeroed_from_utf16(code_page::utf8, text, length, output, outputSize);
+  return zeroed_conversion(hostutil::os::calls().from_utf16, code_page::utf8, text, length, output,
+                           outputSize);
 }
 
 HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeAnsiToUnicode(const char* text, uint32_t length,
                                                        hu_wchar* output, uint32_t capacity) {
   if (text == nullptr || output == nullptr || capacity == 0) return 0;
   if (length == 0) {
-    // The text up to its NUL; one too long to count in 32 bits is refused whole.
+    // The text up to its NUL (an empty one is refused below); one too long to
+    // count in 32 bits is refused whole.
     const std::size_t n = std::strlen(text);
-    if (n == 0 || n > INT32_MAX) return 0;
+    if (n > INT32_MAX) return 0;
     length = static_cast<uint32_t>(n);
   }
-  return zeroed_to_utf16(code_page::ansi, text, length, output, capacity);
+  return zeroed_conversion(hostutil::os::calls().to_utf16, code_page::ansi, text, length, output,
+                           capacity);
 }
 
 HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeUnicodeToAnsi(const hu_wchar* text, uint32_t length,
                                                        char* output, uint32_t outputSize) {
-  if (text == nullptr || length == 0 || output == nullptr || outputSize == 0) return 0;
-  return zeroed_from_utf16(code_page::ansi, text, length, output, outputSize);
+  return zeroed_conversion(hostutil::os::calls().from_utf16, code_page::ansi, text, length, output,
+                           outputSize);
 }
 
 }  // extern "C"

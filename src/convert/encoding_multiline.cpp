@@ -3,6 +3,7 @@
 // protocol. Lines are walked once with the shared line iterator.
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "file/line_iterator.h"
 #include "hostutil.h"
@@ -43,27 +44,13 @@ std::size_t accumulator_units(uint32_t length, std::size_t growth, std::size_t m
   return units <= INT32_MAX ? units : 0;
 }
 
-// One line converted into at most room units of out; the units written, 0 when it
-// gives nothing.
-using line_converter = uint32_t (*)(const void* line, uint32_t length, void* out, uint32_t room);
-
 // The byte-to-byte lines go through the exported chained conversion, with its
 // scratch rules: a line above 128 bytes needs a registered allocation, so before
 // SemaphoreControlBegin it gives nothing (and still gets its CR LF).
 template <int32_t (*chained)(const char*, uint32_t, char*, uint32_t)>
-uint32_t through_chained(const void* line, uint32_t length, void* out, uint32_t room) {
-  const int32_t n = chained(static_cast<const char*>(line), length, static_cast<char*>(out), room);
+uint32_t through_chained(const char* line, uint32_t length, char* out, uint32_t room) {
+  const int32_t n = chained(line, length, out, room);
   return n > 0 ? static_cast<uint32_t>(n) : 0;
-}
-
-uint32_t utf8_to_utf16(const void* line, uint32_t length, void* out, uint32_t room) {
-  return hostutil::os::calls().to_utf16(code_page::utf8, static_cast<const char*>(line), length,
-                                static_cast<hu_wchar*>(out), room);
-}
-
-uint32_t utf16_to_utf8(const void* line, uint32_t length, void* out, uint32_t room) {
-  return hostutil::os::calls().from_utf16(code_page::utf8, static_cast<const hu_wchar*>(line), length,
-                                  static_cast<char*>(out), room);
 }
 
 // How the line's text ends for the converter: at its first NUL, as a text would.
@@ -72,9 +59,11 @@ uint32_t text_length(const Unit* data, uint32_t length) {
   return static_cast<uint32_t>(std::find(data, data + length, Unit{0}) - data);
 }
 
-template <typename In, typename Out>
+// convert takes one line into at most room units of its output and gives the
+// units written, 0 when the line gives nothing.
+template <typename In, typename Out, typename Converter>
 int32_t convert_lines(const In* text, uint32_t length, Out* output, uint32_t* outputSize,
-                      std::size_t accumulator_size, line_converter convert) {
+                      std::size_t accumulator_size, Converter convert) {
   if (text == nullptr || length == 0 || accumulator_size == 0) return 0;
   work_block accumulator(accumulator_size * sizeof(Out));
   Out* const acc = accumulator.template as<Out>();
@@ -127,7 +116,8 @@ HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeUTF8ToUTF16_MultiLine(const char* text,
                                                                hu_wchar* output,
                                                                uint32_t* outputSize) {
   return convert_lines(text, length, output, outputSize,
-                       accumulator_units(length, 1, std::size_t{length}), utf8_to_utf16);
+                       accumulator_units(length, 1, std::size_t{length}),
+                       std::bind_front(hostutil::os::calls().to_utf16, code_page::utf8));
 }
 
 HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeUTF16ToUTF8_MultiLine(const hu_wchar* text,
@@ -135,7 +125,8 @@ HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeUTF16ToUTF8_MultiLine(const hu_wchar* t
                                                                uint32_t* outputSize) {
   // A lone surrogate is U+FFFD, 3 bytes.
   return convert_lines(text, length, output, outputSize,
-                       accumulator_units(length, 3, 4 * std::size_t{length}), utf16_to_utf8);
+                       accumulator_units(length, 3, 4 * std::size_t{length}),
+                       std::bind_front(hostutil::os::calls().from_utf16, code_page::utf8));
 }
 
 }  // extern "C"

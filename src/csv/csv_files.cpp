@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "csv/csv_join.h"
+#include "file/whole_file.h"
 #include "hostutil.h"
 #include "lock/named_guard.h"
-#include "file/whole_file.h"
 
 namespace {
 
@@ -66,7 +66,7 @@ uint32_t make_file(const char* path, const HeapAreaHead* head, uint32_t replace,
   file.close();
   if (!text) return 0;
   csv::joined_text joined(text.get(), limits.text, size);
-  if (size > 0) joined.close_existing_line();
+  if (size > 0) joined.end_line();
   scratch_block record(limits.record);
   if (!record) return 0;
   record_walk records(head);
@@ -74,7 +74,7 @@ uint32_t make_file(const char* path, const HeapAreaHead* head, uint32_t replace,
   while (records.next(record.get(), limits.record, length)) {
     if (!joined.add(record.get(), length)) break;
   }
-  joined.finish();
+  joined.end_line();
   // A failed write is not reported: the records were walked.
   FileWrite(path, joined.data(), joined.length());
   return 1;

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "csv/csv_item.h"
-#include "hostutil.h"
 #include "heap/scratch_block.h"
+#include "hostutil.h"
 
 namespace {
 
@@ -28,17 +28,6 @@ bool with_scratch(std::uint32_t bufferSize, Work work) {
 }
 
 bool is_comma(const char* separator) { return CompareCase(separator, ",") != 0; }
-
-// GetCSVOneItem and GetCSVOneItem3 once their arguments are checked.
-char* take_item(const char* line, char* buffer, uint32_t bufferSize, const char* separator) {
-  std::memset(buffer, 0, bufferSize);
-  if (line[0] != '"')
-    return const_cast<char*>(csv::take_plain(line, separator, buffer, bufferSize));
-  const char* next = nullptr;
-  with_scratch(bufferSize,
-               [&](char* scratch) { next = csv::take_quoted(line, buffer, bufferSize, scratch); });
-  return const_cast<char*>(next);
-}
 
 }  // namespace
 
@@ -70,7 +59,6 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL MakeCSVOneItem3(const char* item, char* buff
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL MakeCSVOneItem(const char* item, char* buffer,
                                                    uint32_t bufferSize) {
-  if (item == nullptr || buffer == nullptr || bufferSize == 0) return 0;
   return MakeCSVOneItem3(item, buffer, bufferSize, ",", 1);
 }
 
@@ -81,15 +69,14 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL MakeCSVOneItem2(const char* item, char* buff
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL MakeCSVOneItemEx(const char* item, char* buffer,
                                                      uint32_t bufferSize, const char* separator) {
-  if (item == nullptr || buffer == nullptr || bufferSize == 0 || separator == nullptr) return 0;
+  // A missing separator is no comma, and is refused with the other arguments there.
   if (is_comma(separator)) return MakeCSVOneItem(item, buffer, bufferSize);
   return MakeCSVOneItem2(item, buffer, bufferSize, separator);
 }
 
 HOSTUTIL_API char* HOSTUTIL_CALL GetCSVOneItem(const char* line, char* buffer,
                                                uint32_t bufferSize) {
-  if (line == nullptr || buffer == nullptr || bufferSize == 0) return nullptr;
-  return take_item(line, buffer, bufferSize, ",");
+  return GetCSVOneItem3(line, buffer, bufferSize, ",");
 }
 
 HOSTUTIL_API char* HOSTUTIL_CALL GetCSVOneItem3(const char* line, char* buffer, uint32_t bufferSize,
@@ -100,7 +87,14 @@ HOSTUTIL_API char* HOSTUTIL_CALL GetCSVOneItem3(const char* line, char* buffer, 
       separator[0] == '\0') {
     return nullptr;
   }
-  return take_item(line, buffer, bufferSize, separator);
+  std::memset(buffer, 0, bufferSize);
+  if (line[0] != '"') {
+    return const_cast<char*>(csv::take_plain(line, separator, buffer, bufferSize));
+  }
+  const char* next = nullptr;
+  with_scratch(bufferSize,
+               [&](char* scratch) { next = csv::take_quoted(line, buffer, bufferSize, scratch); });
+  return const_cast<char*>(next);
 }
 
 HOSTUTIL_API char* HOSTUTIL_CALL GetCSVOneItem2(const char* line, char* buffer, uint32_t bufferSize,
@@ -115,9 +109,7 @@ HOSTUTIL_API char* HOSTUTIL_CALL GetCSVOneItem2(const char* line, char* buffer, 
 
 HOSTUTIL_API char* HOSTUTIL_CALL GetCSVOneItemEx(const char* line, char* buffer,
                                                  uint32_t bufferSize, const char* separator) {
-  if (line == nullptr || buffer == nullptr || bufferSize == 0 || separator == nullptr) {
-    return nullptr;
-  }
+  // A missing separator is no comma, and is refused with the other arguments there.
   if (is_comma(separator)) return GetCSVOneItem(line, buffer, bufferSize);
   return GetCSVOneItem2(line, buffer, bufferSize, separator);
 }

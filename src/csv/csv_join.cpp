@@ -23,7 +23,7 @@ void joined_text::put(const char* from, std::uint32_t n) {
   length_ += n;
 }
 
-void joined_text::close_existing_line() {
+void joined_text::end_line() {
   // The line end and the NUL behind it must stay inside the block.
   if (!ends_with_line_end() && std::uint64_t{length_} + 2 < limit_) put("\r\n", 2);
 }
@@ -43,10 +43,6 @@ bool joined_text::add(const char* record, std::uint32_t n) {
   if (!new_line) line_start_ = false;
   put(record, n);
   return true;
-}
-
-void joined_text::finish() {
-  if (!ends_with_line_end() && std::uint64_t{length_} + 2 < limit_) put("\r\n", 2);
 }
 
 }  // namespace hostutil::csv

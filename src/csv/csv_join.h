@@ -21,14 +21,12 @@ class joined_text {
   joined_text(char* block, std::uint32_t limit, std::uint32_t length)
       : text_(block), limit_(limit), length_(length) {}
 
-  // Ends an existing file's last line, when it has room to, so the records
-  // start a line of their own.
-  void close_existing_line();
+  // A line end, when the text has none and there is room: after an existing
+  // file's last line, so the records start a line of their own, and at the end.
+  void end_line();
   // Adds one record's text (n bytes up to its first NUL). False when it would
   // take the text to the limit: the walk ends there.
   bool add(const char* record, std::uint32_t n);
-  // The final line end, when the text has none and there is room.
-  void finish();
 
   const char* data() const { return text_; }
   std::uint32_t length() const { return length_; }

@@ -1,6 +1,7 @@
 // The whole-file primitives the rest of the library stands on: read, write,
 // delete, size, attributes, find, paths, folders, drive types, line splitting.
 // Each call opens what it needs and closes it again; callers rely on the exact results.
+#include <algorithm>
 #include <cstring>
 
 #include "file/line_iterator.h"
@@ -82,8 +83,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL GetFileOneLine(const char* text, uint32_t te
   for (std::uint32_t n = 0; n < lineNumber; ++n) {
     if (!lines.next(view)) return 0;
   }
-  const std::uint32_t copied = view.length < lineSize - 1 ? view.length : lineSize - 1;
-  std::memcpy(line, view.data, copied);
+  std::memcpy(line, view.data, std::min(view.length, lineSize - 1));
   return 1;
 }
 

@@ -14,23 +14,13 @@ double as_double(const hu_FILETIME& t) {
   return static_cast<double>((std::uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime);
 }
 
-enum class stamp { created, accessed, written };
-
-uint32_t file_time(const char* path, hu_FILETIME* fileTime, stamp which) {
+// One of the three time stamps of the file's find record.
+uint32_t file_time(const char* path, hu_FILETIME* fileTime,
+                   hu_FILETIME hu_WIN32_FIND_DATAA::*stamp) {
   if (path == nullptr || fileTime == nullptr) return 0;
   hu_WIN32_FIND_DATAA record;
   if (FindAndGetInformationOfFile(path, &record) == 0) return 0;
-  switch (which) {
-    case stamp::created:
-      *fileTime = record.ftCreationTime;
-      break;
-    case stamp::accessed:
-      *fileTime = record.ftLastAccessTime;
-      break;
-    case stamp::written:
-      *fileTime = record.ftLastWriteTime;
-      break;
-  }
+  *fileTime = record.*stamp;
   return 1;
 }
 
@@ -68,15 +58,15 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL CalculateFileTimeToSystemTime(const hu_FILET
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL CreateFileTimeGet(const char* path, hu_FILETIME* fileTime) {
-  return file_time(path, fileTime, stamp::created);
+  return file_time(path, fileTime, &hu_WIN32_FIND_DATAA::ftCreationTime);
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL LastAccessFileTimeGet(const char* path, hu_FILETIME* fileTime) {
-  return file_time(path, fileTime, stamp::accessed);
+  return file_time(path, fileTime, &hu_WIN32_FIND_DATAA::ftLastAccessTime);
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL LastWriteFileTimeGet(const char* path, hu_FILETIME* fileTime) {
-  return file_time(path, fileTime, stamp::written);
+  return file_time(path, fileTime, &hu_WIN32_FIND_DATAA::ftLastWriteTime);
 }
 
 HOSTUTIL_API void HOSTUTIL_CALL LocalTimeGet(hu_SYSTEMTIME* systemTime) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "file/whole_file.h"
 #include "hostutil.h"
@@ -19,9 +20,7 @@ constexpr std::uint32_t path_size = 260;
 
 void build_record(const char* text, uint32_t value, char (&record)[record_room]) {
   std::memset(record, ' ', sizeof record);
-  if (text != nullptr) {
-    for (std::uint32_t i = 0; i < message_width && text[i] != '\0'; ++i) record[i] = text[i];
-  }
+  if (text != nullptr) std::memcpy(record, text, strnlen(text, message_width));
   hu_SYSTEMTIME now{};
   LocalTimeGet(&now);
   char stamp[64];
@@ -39,13 +38,8 @@ void build_record(const char* text, uint32_t value, char (&record)[record_room])
 
 // Just behind the last LF before the first NUL, or the start when there is none.
 std::uint32_t append_position(const char* log) {
-  const void* nul = std::memchr(log, '\0', log_size);
-  const std::uint32_t end =
-      nul != nullptr ? static_cast<std::uint32_t>(static_cast<const char*>(nul) - log) : log_size;
-  for (std::uint32_t i = end; i > 0; --i) {
-    if (log[i - 1] == '\n') return i;
-  }
-  return 0;
+  const std::size_t lf = std::string_view(log, strnlen(log, log_size)).rfind('\n');
+  return lf != std::string_view::npos ? static_cast<std::uint32_t>(lf + 1) : 0;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Equality tests and in-place case conversion of ANSI strings. Only the ASCII
 // letters fold; every other byte, lead and trail bytes included, is itself.
 #include <cstddef>
+#include <cstring>
 
 #include "hostutil.h"
 
@@ -17,26 +18,27 @@ inline bool same_letter(unsigned char a, unsigned char b) {
   return false;
 }
 
-// The case-blind walk shared by the three case-blind tests; limit is the
+// The three case-blind tests: the null rules, then the walk; limit is the
 // bound in bytes (SIZE_MAX for whole strings).
 uint32_t equal_ignoring_case(const char* first, const char* second, std::size_t limit) {
+  if (first == nullptr || second == nullptr) return first == second ? 1 : 0;
   const auto* a = reinterpret_cast<const unsigned char*>(first);
   const auto* b = reinterpret_cast<const unsigned char*>(second);
   for (std::size_t i = 0; i < limit; ++i) {
-    if (a[i] == b[i]) {
-      if (a[i] == '\0') return 1;
-      continue;
-    }
     if (!same_letter(a[i], b[i])) return 0;
+    if (a[i] == '\0') return 1;  // the NUL is no letter: both strings end here
   }
   return 1;
 }
 
-// 1 or 0 when the null rules decide the answer, -1 when both strings exist.
-int null_rule(const char* first, const char* second) {
-  if (first == nullptr && second == nullptr) return 1;
-  if (first == nullptr || second == nullptr) return 0;
-  return -1;
+// The case conversions: every byte up to count, past the string's NUL too, that
+// is a letter of the one case moves by shift to the other.
+void shift_letters(char* text, uint32_t count, bool (*of_case)(unsigned char), int shift) {
+  if (text == nullptr || text[0] == '\0' || count == 0) return;
+  for (uint32_t i = 0; i < count; ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (of_case(c)) text[i] = static_cast<char>(c + shift);
+  }
 }
 
 }  // namespace
@@ -44,49 +46,31 @@ int null_rule(const char* first, const char* second) {
 extern "C" {
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL CompareCase(const char* first, const char* second) {
-  if (int r = null_rule(first, second); r >= 0) return static_cast<uint32_t>(r);
-  const auto* a = reinterpret_cast<const unsigned char*>(first);
-  const auto* b = reinterpret_cast<const unsigned char*>(second);
-  for (std::size_t i = 0;; ++i) {
-    if (a[i] != b[i]) return 0;
-    if (a[i] == '\0') return 1;
-  }
+  if (first == nullptr || second == nullptr) return first == second ? 1 : 0;
+  return std::strcmp(first, second) == 0 ? 1 : 0;
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL CompareCaseN(const char* first, const char* second,
                                                  uint32_t count) {
-  if (count == 0) return 1;
-  if (int r = null_rule(first, second); r >= 0) return static_cast<uint32_t>(r);
-  return equal_ignoring_case(first, second, count);
+  // A count of 0 is equal before the null rules are asked.
+  return count == 0 ? 1 : equal_ignoring_case(first, second, count);
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL CompareNoCase(const char* first, const char* second) {
-  if (int r = null_rule(first, second); r >= 0) return static_cast<uint32_t>(r);
   return equal_ignoring_case(first, second, static_cast<std::size_t>(-1));
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL CompareNoCaseN(const char* first, const char* second,
                                                    uint32_t count) {
-  if (count == 0) return 1;
-  if (int r = null_rule(first, second); r >= 0) return static_cast<uint32_t>(r);
-  return equal_ignoring_case(first, second, count);
+  return CompareCaseN(first, second, count);
 }
 
 HOSTUTIL_API void HOSTUTIL_CALL MakeLower(char* text, uint32_t count) {
-  if (text == nullptr || text[0] == '\0' || count == 0) return;
-  // Every byte up to count, past the string's NUL too.
-  for (uint32_t i = 0; i < count; ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (is_upper(c)) text[i] = static_cast<char>(c + 0x20);
-  }
+  shift_letters(text, count, is_upper, 0x20);
 }
 
 HOSTUTIL_API void HOSTUTIL_CALL MakeUpper(char* text, uint32_t count) {
-  if (text == nullptr || text[0] == '\0' || count == 0) return;
-  for (uint32_t i = 0; i < count; ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (is_lower(c)) text[i] = static_cast<char>(c - 0x20);
-  }
+  shift_letters(text, count, is_lower, -0x20);
 }
 
 }  // extern "C"

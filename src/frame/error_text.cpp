@@ -1,5 +1,6 @@
 // The text of a system error code, copied into the caller's buffer. The words
 // are the operating system's own; this file only sizes and copies them.
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -8,16 +9,19 @@
 
 namespace {
 
+// Checks and clears the caller's buffer, then copies as much of the text as
+// fits with its NUL; the text's length, but at most bufferSize.
 uint32_t copy_error_text(uint32_t code, char* buffer, uint32_t bufferSize) {
+  if (buffer == nullptr || bufferSize == 0) {
+    return 0;
+  }
+  std::memset(buffer, 0, bufferSize);
   std::string text;
   if (!hostutil::os::calls().error_text(code, text) || text.empty()) {
     return 0;
   }
-  const std::size_t n = text.size();
-  const std::size_t copied = n < bufferSize ? n : bufferSize - 1;
-  std::memcpy(buffer, text.data(), copied);
-  buffer[copied] = '\0';
-  return n < bufferSize ? static_cast<uint32_t>(n) : bufferSize;
+  std::memcpy(buffer, text.data(), std::min<std::size_t>(text.size(), bufferSize - 1));
+  return static_cast<uint32_t>(std::min<std::size_t>(text.size(), bufferSize));
 }
 
 }  // namespace
@@ -26,21 +30,12 @@ extern "C" {
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL GetLastErrorString(uint32_t errorCode, char* buffer,
                                                        uint32_t bufferSize) {
-  if (buffer == nullptr || bufferSize == 0) {
-    return 0;
-  }
-  std::memset(buffer, 0, bufferSize);
   return copy_error_text(errorCode, buffer, bufferSize);
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL GetLastErrorStringEx(char* buffer, uint32_t bufferSize) {
   // Read the thread's error first: nothing below may disturb it.
-  const uint32_t code = hostutil::os::calls().last_error();
-  if (buffer == nullptr || bufferSize == 0) {
-    return 0;
-  }
-  std::memset(buffer, 0, bufferSize);
-  return copy_error_text(code, buffer, bufferSize);
+  return copy_error_text(hostutil::os::calls().last_error(), buffer, bufferSize);
 }
 
 }  // extern "C"

@@ -14,7 +14,6 @@ using hostutil::empty;
 
 namespace profile = hostutil::profile;
 
-constexpr std::uint32_t text_margin = 256;  // zeros behind the file's contents
 constexpr std::uint32_t value_capacity = 256;
 
 // The count taken from the file: 0 when it is missing, empty, cannot be read
@@ -23,8 +22,8 @@ std::uint32_t read_from_file(const char* path, const char* header, const char* k
                              std::uint32_t bufferSize) {
   hostutil::file::whole_file file(path);
   const std::uint32_t size = file.size();
-  if (size == 0 || size > UINT32_MAX - text_margin) return 0;
-  const std::uint32_t text_length = size + text_margin;
+  if (size == 0 || size > UINT32_MAX - profile::text_margin) return 0;
+  const std::uint32_t text_length = size + profile::text_margin;
   const auto text = file.read(text_length);
   if (!text) return 0;
   if (key == nullptr)

@@ -3,9 +3,11 @@
 // in one pass, so a lookup or a rewrite costs time linear in the file's size.
 #include "profile/profile_text.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "file/line_iterator.h"
+#include "hostutil.h"
 
 namespace hostutil::profile {
 namespace {
@@ -27,7 +29,7 @@ class profile_lines {
     file::line_view view{};
     if (!lines_.next(view)) return false;
     // The last line may run on into the NULs behind the text.
-    std::uint32_t n = view.length < line_capacity - 1 ? view.length : line_capacity - 1;
+    std::uint32_t n = std::min(view.length, line_capacity - 1);
     const void* nul = std::memchr(view.data, '\0', n);
     if (nul != nullptr) n = static_cast<std::uint32_t>(static_cast<const char*>(nul) - view.data);
     line = {view.data, n};
@@ -38,18 +40,10 @@ class profile_lines {
   file::line_iterator lines_;
 };
 
-inline unsigned char fold(unsigned char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 0x20) : c;
-}
-
-// Equal over n bytes with the ASCII letters folded to one case.
+// Equal over n bytes with the ASCII letters folded to one case; neither side
+// holds a NUL within them.
 bool same_ignoring_case(const char* a, const char* b, std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i) {
-    if (fold(static_cast<unsigned char>(a[i])) != fold(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
+  return CompareNoCaseN(a, b, static_cast<std::uint32_t>(n)) != 0;
 }
 
 // The text before the first "=", or the whole line when it has none.
@@ -119,7 +113,7 @@ std::uint32_t find_value(const char* text, std::uint32_t textLength, const char*
     const line_text part = key_part(line);
     if (part.length < line.length) {
       const std::uint32_t value_length = line.length - part.length - 1;
-      count = value_length < bufferSize ? value_length : bufferSize - 1;
+      count = std::min(value_length, bufferSize - 1);
       std::memcpy(buffer, line.data + part.length + 1, count);
     }
     return false;
@@ -154,7 +148,7 @@ std::uint32_t list_keys(const char* text, std::uint32_t textLength, const char* 
 }
 
 bool rebuild(const char* text, std::uint32_t textLength, const char* header, const char* key,
-             const char* newLine, text_builder& output, text_builder& body) {
+             const char* newLine, text_builder& output) {
   const std::size_t header_length = std::strlen(header);
   const std::size_t key_length = std::strlen(key);
   const std::size_t new_length = std::strlen(newLine);
@@ -175,6 +169,7 @@ bool rebuild(const char* text, std::uint32_t textLength, const char* header, con
     // has it, then its body with every matching key line replaced.
     line_end_pending = false;
     if (!output.append(line.data, line.length)) return false;
+    text_builder body;
     if (!body.reserve(textLength)) return false;
     while ((have_line = lines.next(line))) {
       if (!body.empty() && !body.append_line_end()) return false;

@@ -13,6 +13,10 @@ namespace hostutil::profile {
 // characters, ending at the text's NUL.
 constexpr std::uint32_t line_capacity = 256;
 
+// The zeros a file's text is read with behind it, so that its last line ends in
+// a NUL.
+constexpr std::uint32_t text_margin = 256;
+
 // "[", the section name and "]" in a 256-byte text; false when the name has
 // more than 253 characters.
 bool make_section_header(const char* section, char (&header)[line_capacity]);
@@ -36,9 +40,9 @@ std::uint32_t list_keys(const char* text, std::uint32_t textLength, const char* 
 
 // The file text rebuilt with key set to newLine in the first section whose
 // header line equals header: matching key lines replaced where they stand, or
-// newLine put first in the section. Output and body must be empty; they grow as
-// needed. False when scratch memory ran out.
+// newLine put first in the section. Output must be empty; it grows as needed.
+// False when scratch memory ran out.
 bool rebuild(const char* text, std::uint32_t textLength, const char* header, const char* key,
-             const char* newLine, text_builder& output, text_builder& body);
+             const char* newLine, text_builder& output);
 
 }  // namespace hostutil::profile

@@ -15,7 +15,6 @@ using hostutil::empty;
 
 namespace profile = hostutil::profile;
 
-constexpr std::uint32_t text_margin = 256;    // zeros behind the file's contents
 constexpr std::uint32_t output_margin = 512;  // room for the new line and its line ends
 
 // "key=value", or the bare key when there is no value; false when it does not
@@ -49,13 +48,12 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL WritePrivateProfileStrEx(const char* section
   hostutil::file::whole_file file(path);
   const std::uint32_t size = file.size();
   if (size == 0 || size > UINT32_MAX - output_margin) return 0;
-  const std::uint32_t text_length = size + text_margin;
+  const std::uint32_t text_length = size + profile::text_margin;
   const auto text = file.read(text_length);
   file.close();
   profile::text_builder output;
   if (!text || !output.reserve(size + output_margin)) return 0;
-  profile::text_builder body;
-  if (!profile::rebuild(text.get(), text_length, header, key, new_line, output, body)) return 0;
+  if (!profile::rebuild(text.get(), text_length, header, key, new_line, output)) return 0;
   // An empty text is refused by FileWrite, and the file stays as it was.
   return FileWrite(path, output.data(), output.size()) != 0 ? 1 : 0;
 }

@@ -24,9 +24,6 @@ class text_builder {
   const char* data() const { return block_ ? block_.get() : ""; }
   std::uint32_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
-  bool ends_with_line_end() const {
-    return size_ >= 2 && block_.get()[size_ - 2] == '\r' && block_.get()[size_ - 1] == '\n';
-  }
 
  private:
   heap::scratch_block block_;

@@ -40,12 +40,6 @@ void propose_name(const char* name, char* file, std::uint32_t file_size) {
   file[n] = '\0';
 }
 
-std::uint32_t show(dialog_kind kind, file_dialog_request& request) {
-  auto& calls = hostutil::os::calls();
-  return kind == dialog_kind::save ? calls.save_file_dialog(request)
-                                   : calls.open_file_dialog(request);
-}
-
 // The worker behind all four. The argument-list forms come as a record with
 // no caption, folder or file title, and always hand the dialog a filter list,
 // empty when there is no filter; the record forms none then.
@@ -69,7 +63,9 @@ std::uint32_t run(dialog_kind kind, hu_HWND owner, const FileDialogParameters& p
   request.title = parameters.title;
   request.flags = parameters.flags | ofn_always;
   request.default_extension = parameters.defaultExtension;
-  const std::uint32_t answer = show(kind, request);
+  auto& calls = hostutil::os::calls();
+  const std::uint32_t answer =
+      kind == dialog_kind::save ? calls.save_file_dialog(request) : calls.open_file_dialog(request);
   // The title goes back after a cancel too, when it is empty.
   const std::size_t title_length = strnlen(title, work_buffer_size - 1);
   if (parameters.fileTitle != nullptr && title_length + 1 <= parameters.fileTitleSize) {

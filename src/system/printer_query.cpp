@@ -123,9 +123,9 @@ std::uint32_t FindPrinterDriverFolder(const char* printerName, char* directory,
   }
   char work[path_size] = {};
   copy_cut(calls.driver_path(record.get()), work, sizeof work);
+  // The folder ends at the last separator; a path without one has none.
   char* separator = std::strrchr(work, os::path_separator());
-  if (separator == nullptr) work[0] = '\0';
-  if (separator != nullptr) *separator = '\0';
+  *(separator != nullptr ? separator : work) = '\0';
   const std::size_t n = std::strlen(work);
   std::memcpy(directory, work, n + 1);
   *length = static_cast<std::uint32_t>(n);

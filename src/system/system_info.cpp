@@ -15,10 +15,15 @@ namespace {
 constexpr std::uint32_t host_buffer_size = 256;
 constexpr std::uint32_t language_buffer_size = 16;
 
-// The abbreviated language name; empty when the system has none.
-bool language_name(char (&name)[language_buffer_size]) {
-  std::memset(name, 0, sizeof name);
-  return os::calls().language_name(name, sizeof name) > 0;
+// 1 when the abbreviated language name is one of names; a language that cannot
+// be read counts as a yes.
+std::uint32_t language_is_one_of(std::initializer_list<const char*> names) {
+  char name[language_buffer_size] = {};
+  if (os::calls().language_name(name, sizeof name) <= 0) return 1;
+  for (const char* n : names) {
+    if (CompareNoCase(name, n) != 0) return 1;
+  }
+  return 0;
 }
 
 }  // namespace
@@ -30,23 +35,16 @@ std::uint32_t decide_os_version(const os::version_record& record) {
   switch (record.platform_id) {
     case 0:
       return 0x01010000u;
-    case 1:
-      switch (build) {
-        case 950:
-          return 0x02020001u;
-        case 1111:
-          return 0x02020003u;
-        case 1212:
-          return 0x02020004u;
-        case 1998:
-          return 0x02030005u;
-        case 2222:
-          return 0x02030006u;
-        case 3000:
-          return 0x02030007u;
-        default:
-          return 0x02000000u;
+    case 1: {
+      // The builds of the 95/98/Me platform that have a code of their own.
+      constexpr std::uint32_t codes[][2] = {{950, 0x02020001u},  {1111, 0x02020003u},
+                                            {1212, 0x02020004u}, {1998, 0x02030005u},
+                                            {2222, 0x02030006u}, {3000, 0x02030007u}};
+      for (const auto& [number, code] : codes) {
+        if (build == number) return code;
       }
+      return 0x02000000u;
+    }
     case 2:
       switch (build) {
         case 1381: {
@@ -135,19 +133,11 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL GetDisplaySize(uint32_t* width, uint32_t* he
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL LanguageIs2Byte(void) {
-  char name[system::language_buffer_size];
-  // A language that cannot be read counts as a yes.
-  if (!system::language_name(name)) return 1;
-  for (const char* two_byte : {"JPN", "CHN", "CHT", "KOR"}) {
-    if (CompareNoCase(name, two_byte) != 0) return 1;
-  }
-  return 0;
+  return system::language_is_one_of({"JPN", "CHN", "CHT", "KOR"});
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL LanguageIsJapanese(void) {
-  char name[system::language_buffer_size];
-  if (!system::language_name(name)) return 1;
-  return CompareNoCase(name, "JPN") != 0 ? 1 : 0;
+  return system::language_is_one_of({"JPN"});
 }
 
 }  // extern "C"
