@@ -3,15 +3,15 @@
 // the line-by-line ones with their size protocol and where they stop. Nothing
 // is ever written past a buffer.
 //
-// Number and byte conversions: the byte reversals, every hexadecimal parser on
-// one table, the decimal parsers' range and scratch threshold, zero suppression
-// and padding, the decimal point, single-precision floats, and the fixed-width
-// formatters. A row holds a call's arguments and what it must give, whole
-// buffers included; the check rebuilds the row from the library.
+// Number and byte conversions: every hexadecimal parser on one table, the
+// decimal parsers' range and scratch threshold, what zero suppression and
+// padding do without a buffer or a work area, the decimal point,
+// single-precision floats, and the fixed-width formatters. A row holds a
+// call's arguments and what it must give, whole buffers included; the check
+// rebuilds the row from the library.
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <numeric>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -134,17 +134,9 @@ TEST(EncodingMultiLine, LongLinesBeforeSemaphoreControlBegin) {
 
 using Numbers = hostutil::test::fresh_table;  // every work area is given back
 
-TEST(ByteOrder, BlocksUpTo256Bytes) {
-  std::vector<unsigned char> block(258), before;
-  std::iota(block.begin(), block.end(), 0);
-  before = block;
-  ChangeEndian(block.data(), 257);  // one byte too many: nothing changes
-  ChangeEndian(nullptr, 4);
-  EXPECT_EQ(block, before);
-  ChangeEndian(block.data(), 256);
-  for (int i = 0; i < 256; ++i) ASSERT_EQ(block[i], 255 - i);
-  EXPECT_EQ(block[256] + block[257], 1);  // the bytes behind it untouched (iota wrapped)
-}
+// Blocks reversed up to 256 bytes, and one of 257 left alone: the fuzz
+// target's, on kept inputs of both sizes. No block at all is not touched.
+TEST(ByteOrder, NoBlock) { ChangeEndian(nullptr, 4); }
 
 // text, length; ChangeAsciiToHex; ChangeAsciiToHexEx and its output (0xDEADBEEF
 // where it was left alone); ChangeAsciiToHexEx2; ChangeAsciiToPtr.
@@ -248,21 +240,12 @@ zero_row zero(const std::string& text, uint32_t size, uint32_t width, int32_t mo
 }
 
 TEST_F(Numbers, ZeroSuppressionAndPadding) {
-  // Padding goes behind the sign; a text already width long is neither padded
-  // nor cut; "" and "-" grow to "0" and "-0" when there is room; a text that
-  // does not end in its buffer stays. (Every other case is the fuzz target's.)
-  const zero_row rows[] = {
-      {"-00123", 10, 0, 1, 1, "-123"}, {"", 10, 0, 1, 1, "0"},         {"-", 2, 0, 1, 0, "="},
-      {"12345", 10, 5, 0, 0, "="},     {"12345", 7, 6, 0, 1, "012345"}, {"-42", 7, 5, 0, 1, "-00042"},
-      {"-42", 6, 5, 0, 0, "="},        {"0012", 4, 0, 1, 0, "="}};
-  for (const auto& [text, size, width, mode, r, after] : rows) {
-    EXPECT_EQ(zero(text, size, width, mode), std::tie(text, size, width, mode, r, after));
-  }
-  // The text and whatever stood behind its NUL: the whole buffer is rewritten.
-  std::string buffer = "0042\0zzzz"s;
-  EXPECT_EQ(ZeroSuppressProc(buffer.data(), 9, 0, 1), 1);
-  EXPECT_EQ(left(buffer, ""), "42");
-  EXPECT_EQ(ZeroSuppressProc(nullptr, 10, 5, 0) + ZeroSuppressProc(buffer.data(), 0, 5, 1), 0);
+  // Padding behind the sign, a text already width long, "" and "-", a text
+  // that does not end in its buffer, what stood behind the NUL: the fuzz
+  // target's model, on kept inputs of those texts. Here what it never passes.
+  char buffer[8] = "0042";
+  EXPECT_EQ(ZeroSuppressProc(nullptr, 10, 5, 0) + ZeroSuppressProc(buffer, 0, 5, 1), 0);
+  EXPECT_STREQ(buffer, "0042");
   SemaphoreControlEnd();  // the work area is a registered allocation
   EXPECT_EQ(zero("007", 8, 0, 1), zero_row("007", 8, 0, 1, 0, "="));
   EXPECT_EQ(zero("7", 8, 3, 0), zero_row("7", 8, 3, 0, 0, "="));
