@@ -13,6 +13,7 @@
 namespace {
 
 using fuzz::check;
+using fuzz::folded;
 
 bool is_hex(char c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
@@ -79,13 +80,6 @@ void formatters(fuzz::input& r) {
   const int32_t done =
       ChangeBinToAsciiWithDecimalPoint(static_cast<int32_t>(value), point.data(), size, decimals);
   check(done ? decimals <= 9 && point.cleared_text() : point.all() == std::string(size, 'x'));
-}
-
-char fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 0x20) : c; }
-
-std::string folded(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), fold);
-  return s;
 }
 
 // Where memstr matches: each scan for the needle's first byte covers window
