@@ -61,8 +61,20 @@ void parsers(const char* text, uint32_t text_length, uint32_t length) {
   check(dec_ok == 1 ? dec <= 2147483647u : dec_ok == 0 && dec == 0xA5A5A5A5u);
   check(ChangeAsciiToBin(text, length) == (dec_ok ? dec : 0u));
 
-  const float f = ChangeAsciiToFloat(text, length);
-  check(std::isfinite(f) && f >= 0.0f && f <= 2147483648.0f);
+  // A float: the digits without the first point, read as decimal, over 10 to
+  // the decimals counted from the length; 0 when the digits and their NUL do
+  // not fit length bytes.
+  const char* point = std::strchr(text, '.');
+  float value = static_cast<float>(ChangeAsciiToBin(text, length));
+  if (point != nullptr) {
+    const std::string figures = std::string(text, point) + (point + 1);
+    const auto decimals = static_cast<double>(length - static_cast<uint32_t>(point - text) - 1);
+    const auto whole = ChangeAsciiToBin(figures.c_str(), static_cast<uint32_t>(figures.size()));
+    value = figures.size() + 1 > length
+                ? 0.0f
+                : static_cast<float>(whole) / static_cast<float>(std::pow(10.0, decimals));
+  }
+  check(ChangeAsciiToFloat(text, length) == value);
   check(ChangeAsciiToPtr(text, length) == hex_address(text, length));
   check(NumericCheck(text) == (std::strspn(text, "0123456789abcdefABCDEF") == text_length));
 }

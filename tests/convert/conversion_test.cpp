@@ -5,8 +5,8 @@
 //
 // Number and byte conversions: the hexadecimal parsers without a text, the
 // decimal parsers' range and scratch threshold, what zero suppression and
-// padding do without a buffer or a work area, the decimal point,
-// single-precision floats, and the fixed-width formatters. A row holds a
+// padding do without a buffer or a work area, the decimal point, floats
+// without a text or a work area, and the fixed-width formatters. A row holds a
 // call's arguments and what it must give, whole buffers included; the check
 // rebuilds the row from the library.
 #include <gtest/gtest.h>
@@ -248,29 +248,13 @@ TEST_F(Numbers, DecimalPoint) {
   EXPECT_EQ(point(12345, 12, 2), point_row(12345, 12, 2, 1, "123.45"));
 }
 
-// Floats as the documented steps give them: integer and power each rounded to
-// single precision, then divided in single precision (which for 1234 and 100
-// is the float nearest to 12.34).
-TEST_F(Numbers, FloatResultsOfTheSingleSteps) {
-  const std::pair<const char*, float> rows[] = {
-      {"12.34", 12.34f}, {".5", 0.5f},    {"5.", 5.0f},
-      {"7", 7.0f},       {"0.1", 0.1f},   {"16777217", 16777216.0f},
-      {"-1.5", 0.0f},    {"1.2.3", 0.0f}, {"3000000000", 0.0f},
-      {"", 0.0f},        {"1e5", 0.0f}};
-  for (const auto& [text, value] : rows) {
-    EXPECT_EQ(ChangeAsciiToFloat(text, static_cast<uint32_t>(std::strlen(text))), value) << text;
-  }
-  // 10^38 is still a float, 10^40 rounds to infinity and the quotient to 0; long
-  // digits take a registered copy; the decimals are counted from the length.
-  const std::string small = "0." + std::string(37, '0') + "1",
-                    tiny = "0." + std::string(39, '0') + "1";
-  const std::string long_text = std::string(600, '0') + "12.5";
-  EXPECT_EQ(ChangeAsciiToFloat(small.c_str(), 40), 1 / 1e38f);
-  EXPECT_EQ(ChangeAsciiToFloat(tiny.c_str(), 42), 0.0f);
-  EXPECT_EQ(ChangeAsciiToFloat(long_text.c_str(), 604), 125 / 10.0f);
-  EXPECT_EQ(ChangeAsciiToFloat("1.5", 5), 15 / 1000.0f);
-  EXPECT_EQ(ChangeAsciiToFloat("12.5", 3), 0.0f);  // too short to hold the digits: refused
-  EXPECT_EQ(ChangeAsciiToFloat("12.5", 0) + ChangeAsciiToFloat(nullptr, 3), 0.0f);
+// Floats as the documented steps give them (integer and power each rounded to
+// single precision, then divided in single precision; decimals counted from
+// the length; signs, second points and exponents refused; powers past the
+// float range; long digits) are the fuzz target's, against those steps, on kept
+// inputs of those texts. Here no text, and no work area.
+TEST_F(Numbers, FloatWithoutATextOrAWorkArea) {
+  EXPECT_EQ(ChangeAsciiToFloat(nullptr, 3), 0.0f);
   SemaphoreControlEnd();
   EXPECT_EQ(ChangeAsciiToFloat("1.5", 3), 0.0f);  // the work area is a registered allocation
   EXPECT_EQ(ChangeAsciiToFloat("15", 2), 15.0f);
