@@ -57,6 +57,12 @@ struct input {
   std::string rest() { return bytes(size); }
 };
 
+// The text with A to Z folded to a to z, and nothing else.
+inline std::string folded(std::string s) {
+  for (char& c : s) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 0x20) : c;
+  return s;
+}
+
 // A heap copy of exactly the text and its NUL.
 inline std::vector<char> exact(const std::string& text) {
   return std::vector<char>(text.c_str(), text.c_str() + text.size() + 1);

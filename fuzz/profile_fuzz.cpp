@@ -17,8 +17,7 @@ std::vector<std::string> lines_by_number(const char* text, std::uint32_t length)
 }
 
 bool same_ignoring_case(const std::string& a, const std::string& b) {
-  return a.size() == b.size() &&
-         CompareNoCaseN(a.c_str(), b.c_str(), static_cast<uint32_t>(a.size())) != 0;
+  return fuzz::folded(a) == fuzz::folded(b);
 }
 
 std::string key_part(const std::string& line) { return line.substr(0, line.find('=')); }

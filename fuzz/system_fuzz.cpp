@@ -10,13 +10,6 @@ namespace {
 
 using fuzz::check;
 
-bool starts_no_case(const char* p, const char* word) {
-  for (; *word != '\0'; ++p, ++word) {
-    if (*p == '\0' || (*p | 0x20) != (*word | 0x20)) return false;
-  }
-  return true;
-}
-
 // Four dot-separated parts of up to three digits, each at most 255 (an empty
 // part is 0), and at most one dot after the fourth.
 bool dotted_address(const std::string& name) {
@@ -39,8 +32,8 @@ bool dotted_address(const std::string& name) {
 uint32_t port_kind(const std::string& name) {
   if (name.empty()) return 0;
   for (std::size_t i = 0; i < name.size(); ++i) {
-    if (starts_no_case(name.c_str() + i, "usb")) return 2;
-    if (starts_no_case(name.c_str() + i, "lpt")) return 3;
+    if (fuzz::folded(name.substr(i, 3)) == "usb") return 2;
+    if (fuzz::folded(name.substr(i, 3)) == "lpt") return 3;
   }
   return dotted_address(name) ? 1 : 0;
 }

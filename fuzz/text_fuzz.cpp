@@ -1,10 +1,11 @@
 // Texts and numbers on any input: the three searches against plain searches,
 // sprintfEx against snprintf, the comparisons and case changes, the CRC's
-// linearity, the integer sort and searches, byte order; the number parsers
-// against their bounds, each other and the hex address parser against the last
-// 16 digits, the formatters' digits and widths, zero suppression and padding.
-// Texts sit in heap blocks of exactly their size, so ASan sees any read past them;
-// outputs lie between canaries.
+// linearity, the integer sort and searches, byte order; the hexadecimal parsers
+// against the digits before the end (the address parser against the last 16),
+// the decimal parsers against their bounds and each other, the formatters'
+// digits and widths, zero suppression and padding. Texts sit in heap blocks of
+// exactly their size, so ASan sees any read past them; outputs lie between
+// canaries.
 #include <cmath>
 #include <cstdio>
 
@@ -13,18 +14,22 @@
 namespace {
 
 using fuzz::check;
+using fuzz::folded;
 
 bool is_hex(char c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+uint32_t hex_digit(char c) {
+  return static_cast<uint32_t>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
 }
 
 // The value of the last 16 hexadecimal digits; 0 for a text that is not all digits.
 uint64_t hex_address(const char* text, uint32_t length) {
   uint64_t value = 0;
   for (uint32_t i = 0; i < length && text[i] != '\0'; ++i) {
-    const char c = text[i];
-    if (!is_hex(c)) return 0;
-    value = value * 16 + static_cast<uint64_t>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
+    if (!is_hex(text[i])) return 0;
+    value = value * 16 + hex_digit(text[i]);
   }
   return value;
 }
@@ -34,17 +39,21 @@ void parsers(const char* text, uint32_t text_length, uint32_t length) {
   uint32_t end = 0;
   while (end < length && end < text_length && is_hex(text[end])) ++end;
   const bool stops_clean = end == length || end == text_length;
+  uint32_t digits = 0;  // the value of the digits before the end, in 32 bits
+  for (uint32_t i = 0; i < end; ++i) digits = digits * 16 + hex_digit(text[i]);
 
   uint32_t hex = 0xA5A5A5A5u;
   const int32_t hex_ok = ChangeAsciiToHexEx(text, length, &hex);
   if (text_length == 0) {
     check(hex_ok == 0 && hex == 0xA5A5A5A5u);
   } else {
-    check(hex_ok == (stops_clean ? 1 : 0));
+    check(hex_ok == (stops_clean ? 1 : 0) && hex == digits);
     check(ChangeAsciiToHex(text, length) == (hex_ok ? hex : 0u));
-    const int32_t signed_value = ChangeAsciiToHexEx2(text, length);
-    const int32_t half = length >= 1 && length <= 7 ? 1 << (4 * length - 1) : 0;
-    check(hex_ok ? half == 0 || (signed_value >= -half && signed_value < half) : signed_value == 0);
+    // Ex2 sign-extends from a field of length digits up to 7; from 8 on the
+    // value is read as signed.
+    const bool negative = length >= 1 && length <= 7 && (digits >> (4 * length - 1) & 1) != 0;
+    const uint32_t extended = negative ? digits - (1u << 4 * length) : digits;
+    check(ChangeAsciiToHexEx2(text, length) == (hex_ok ? static_cast<int32_t>(extended) : 0));
   }
 
   uint32_t dec = 0xA5A5A5A5u;
@@ -52,8 +61,20 @@ void parsers(const char* text, uint32_t text_length, uint32_t length) {
   check(dec_ok == 1 ? dec <= 2147483647u : dec_ok == 0 && dec == 0xA5A5A5A5u);
   check(ChangeAsciiToBin(text, length) == (dec_ok ? dec : 0u));
 
-  const float f = ChangeAsciiToFloat(text, length);
-  check(std::isfinite(f) && f >= 0.0f && f <= 2147483648.0f);
+  // A float: the digits without the first point, read as decimal, over 10 to
+  // the decimals counted from the length; 0 when the digits and their NUL do
+  // not fit length bytes.
+  const char* point = std::strchr(text, '.');
+  float value = static_cast<float>(ChangeAsciiToBin(text, length));
+  if (point != nullptr) {
+    const std::string figures = std::string(text, point) + (point + 1);
+    const auto decimals = static_cast<double>(length - static_cast<uint32_t>(point - text) - 1);
+    const auto whole = ChangeAsciiToBin(figures.c_str(), static_cast<uint32_t>(figures.size()));
+    value = figures.size() + 1 > length
+                ? 0.0f
+                : static_cast<float>(whole) / static_cast<float>(std::pow(10.0, decimals));
+  }
+  check(ChangeAsciiToFloat(text, length) == value);
   check(ChangeAsciiToPtr(text, length) == hex_address(text, length));
   check(NumericCheck(text) == (std::strspn(text, "0123456789abcdefABCDEF") == text_length));
 }
@@ -79,13 +100,6 @@ void formatters(fuzz::input& r) {
   const int32_t done =
       ChangeBinToAsciiWithDecimalPoint(static_cast<int32_t>(value), point.data(), size, decimals);
   check(done ? decimals <= 9 && point.cleared_text() : point.all() == std::string(size, 'x'));
-}
-
-char fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 0x20) : c; }
-
-std::string folded(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), fold);
-  return s;
 }
 
 // Where memstr matches: each scan for the needle's first byte covers window

@@ -31,17 +31,15 @@ TEST(ErrorText, WholeCutUnknownRefusedAndTheThreadsLastError) {
   EXPECT_EQ(string(whole), text);
 }
 
-TEST(Compare, NullsCountsBoundsAndOnlyAsciiLettersFold) {
+// Counts, bounds and which bytes fold (0x40 and 0x60, 0x5B and 0x7B, and bytes
+// from 0x80 lie 0x20 apart but are not letters) are the fuzz target's, against
+// a plain model, on kept inputs of those pairs. Here the null pointers.
+TEST(Compare, NullPointers) {
   // Expected from CompareCase, CompareCaseN, CompareNoCase and CompareNoCaseN.
-  // 0x40 and 0x60, 0x5B and 0x7B, and bytes from 0x80 lie 0x20 apart but are
-  // not letters.
   const std::tuple<const char*, const char*, uint32_t, std::array<uint32_t, 4>> cases[] = {
-      {nullptr, nullptr, 5, {1, 1, 1, 1}}, {"", nullptr, 1, {0, 0, 0, 0}},
-      {nullptr, "x", 0, {0, 1, 0, 1}},     {"", "", 1, {1, 1, 1, 1}},
-      {"abc", "ABC", 3, {0, 1, 1, 1}},     {"abcX", "ABCy", 3, {0, 1, 0, 1}},
-      {"abcX", "ABCy", 4, {0, 0, 0, 0}},   {"ab", "AB", 10, {0, 1, 1, 1}},
-      {"ab", "abc", 3, {0, 0, 0, 0}},      {"@", "`", 1, {0, 0, 0, 0}},
-      {"[", "{", 1, {0, 0, 0, 0}},         {"\xC4", "\xE4", 1, {0, 0, 0, 0}}};
+      {nullptr, nullptr, 5, {1, 1, 1, 1}},
+      {"", nullptr, 1, {0, 0, 0, 0}},
+      {nullptr, "x", 0, {0, 1, 0, 1}}};
   for (const auto& [a, b, count, equal] : cases) {
     EXPECT_EQ((std::array{CompareCase(a, b), CompareCaseN(a, b, count), CompareNoCase(a, b),
                           CompareNoCaseN(a, b, count)}),

@@ -111,11 +111,11 @@ results refusals(HeapAreaHead** area) {
           FreeHeapArea(area), IsHeapAddress(*area)};
 }
 
-class Heap : public hostutil::test::fresh_table {
+class Heap : public hostutil::test::files::table_test {
  protected:
   void TearDown() override {
     FreeHeapArea(&area);
-    fresh_table::TearDown();
+    table_test::TearDown();
   }
   void fill_abc() {
     for (const char* s : {"a", "bb", "ccc"}) ASSERT_EQ(append(&area, s), 1u);
@@ -365,17 +365,14 @@ HOSTUTIL_CHILD_ROLE(hold_block) {
 }
 
 TEST_F(Heap, FreeWaitsForAHolderInAnotherProcess) {
-  const fs::path folder = hostutil::test::scratch_folder("heap");
   void* block = GlobalAllocEx(64, 32);
   ASSERT_NE(block, nullptr);
-  hostutil::test::child_process child("hold_block",
-                                      {hostutil::tools::block_name(block), folder.string()});
-  ASSERT_TRUE(hostutil::test::wait_for_file(folder / "held"));
+  hostutil::test::child_process child("hold_block", {hostutil::tools::block_name(block), folder()});
+  ASSERT_TRUE(hostutil::test::wait_for_file(path("held")));
   EXPECT_EQ(GlobalAreaIsEntry(block), 0u);  // held by the other process, not this one
   GlobalFreeExEx(block);
-  EXPECT_TRUE(fs::exists(folder / "left"));
+  EXPECT_TRUE(fs::exists(path("left")));
   EXPECT_EQ(child.wait(), 0);
-  fs::remove_all(folder);
 }
 
 }  // namespace

@@ -12,17 +12,14 @@
 #include <vector>
 
 #include "hostutil.h"
+#include "support/child.h"
 #include "support/fake_semaphores.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using results = std::vector<uint32_t>;
-
-std::string unique(const char* tag) {
-  return std::string("hostutil-test-") + tag +
-         std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
-}
+using hostutil::test::unique_name;
 
 // Every test starts and ends with the table given up.
 class SemaphoreTable : public ::testing::Test {
@@ -32,7 +29,7 @@ class SemaphoreTable : public ::testing::Test {
 };
 
 TEST_F(SemaphoreTable, LifeCycleNamesCountsAndValues) {
-  const std::string s = unique("count");
+  const std::string s = unique_name("count");
   const char* n = s.c_str();
   // Before Begin and after End nothing works, the value operations included.
   const auto outside = [n] {
@@ -73,9 +70,9 @@ TEST_F(SemaphoreTable, LifeCycleNamesCountsAndValues) {
   SemaphoreLeave(n, 0);
   SemaphoreRelease(n, 0);
 
-  EXPECT_EQ((results{IncrementValue(4294967295u), DecrementValue(0), IncrementValue(41),
-                     DecrementValue(43), SetValue(5, 9), ResetValue(7)}),
-            (results{0, 4294967295u, 42, 42, 9, 0}));
+  // The values themselves, wrapping at both ends: the fuzz target's, on kept
+  // inputs of 0, 41, 43 and 4294967295. The first call makes the guard.
+  EXPECT_EQ(ResetValue(7), 0u);
   EXPECT_EQ(SemaphoreIsExist("VALUE_OP_SEMAPHORE_CONTROL", 0), 1u);
   EXPECT_EQ(SemaphoreIsEntry("VALUE_OP_SEMAPHORE_CONTROL", 0), 0u);
   SemaphoreControlEnd();
@@ -120,7 +117,7 @@ TEST_F(SemaphoreTable, AttemptsRefusalsAndAFullTable) {
 
 TEST_F(SemaphoreTable, ReleaseWaitsForTheHolder) {
   SemaphoreControlBegin();
-  const std::string s = unique("wait");
+  const std::string s = unique_name("wait");
   ASSERT_EQ(SemaphoreCreate(s.c_str(), 0) + SemaphoreEntry(s.c_str(), 0, 1), 2u);
   std::atomic<bool> left{false};
   std::thread leaver([&] {

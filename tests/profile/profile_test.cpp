@@ -117,32 +117,21 @@ std::pair<std::string, std::string> growing(int n) {
 TEST_F(Profile, WriterRebuildsTheWholeFile) {
   const auto [unset, grown] = growing(200);  // far past the file size plus 512 bytes
   const std::string s254(254, 's'), v254(254, 'v');
-  // The file before, section, key, value, the answer, the file after.
+  // The file before, section, key, value, the answer, the file after. Changed
+  // and new keys, sections absent, doubled or headed by more than their name,
+  // comment lines, empty lines and empty files: the fuzz target's rebuild, on
+  // kept inputs of those files. Here what it cannot pass: no value, long
+  // values, a long or empty section.
   const std::tuple<std::string, const char*, const char*, const char*, uint32_t, std::string>
       cases[] = {
-      {base, "A", "x", "5", 1, "[A]\r\nx=5\r\n[B]\r\ny=2"},
-      {base, "A", "z", "7", 1, "[A]\r\nz=7\r\nx=1\r\n[B]\r\ny=2"},  // a new key comes first
-      // the changed section ends in CR LF
-      {base, "B", "y", nullptr, 1, "[A]\r\nx=1\r\n[B]\r\ny\r\n"},
-      {base, "C", "x", "5", 1, base},                        // no such section: nothing added
-      {"[A] \r\nx=1\r\n", "A", "x", "5", 1, "[A] \r\nx=1"},  // the header must be the whole line
-      // Every matching line of the section is replaced; comments go through the key test.
-      {"[A]\r\nx=1\r\n//x=0\r\nX=2\r\n[B]\r\nx=3\r\n", "A", "x", "9", 1,
-       "[A]\r\nx=9\r\n//x=0\r\nx=9\r\n[B]\r\nx=3"},
-      // Only the first occurrence of a section changes.
-      {"[A]\r\na=1\r\n[B]\r\nb=1\r\n[A]\r\nc=1\r\n", "A", "c", "2", 1,
-       "[A]\r\nc=2\r\na=1\r\n[B]\r\nb=1\r\n[A]\r\nc=1"},
-      // Empty lines go at the top and below the changed header, and stay elsewhere.
-      {"\r\n\r\n[A]\r\nx=1\r\n\r\n[B]\r\ny=2\r\n", "B", "y", "3", 1,
-       "[A]\r\nx=1\r\n\r\n[B]\r\ny=3\r\n"},
-      {"\r\n\r\n", "A", "x", "2", 0, "\r\n\r\n"},  // nothing to write: the file stays
-      {unset, "A", "k", long_value.c_str(), 1, grown},
-      // Refusals leave the file untouched; key, "=" and value take at most 255 characters.
-      {base, "", "x", "1", 0, base},
-      {base, s254.c_str(), "x", "1", 0, base},
-      {base, "A", "x", v254.c_str(), 0, base},
-      {"", "A", "x", "1", 0, ""},  // an empty file is not written
-  };
+          // the changed section ends in CR LF
+          {base, "B", "y", nullptr, 1, "[A]\r\nx=1\r\n[B]\r\ny\r\n"},
+          {unset, "A", "k", long_value.c_str(), 1, grown},
+          // Refusals leave the file untouched; key, "=" and value take at most 255 characters.
+          {base, "", "x", "1", 0, base},
+          {base, s254.c_str(), "x", "1", 0, base},
+          {base, "A", "x", v254.c_str(), 0, base},
+      };
   for (const auto& [before, section, key, value, result, after] : cases) {
     const std::string path = file("w.ini", before);
     EXPECT_EQ(WritePrivateProfileStrEx(section, key, value, path.c_str()), result) << before;

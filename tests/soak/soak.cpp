@@ -20,22 +20,15 @@
 #include "common/block_name.h"
 #include "common/process.h"
 #include "hostutil.h"
+#include "support/child.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using clock_type = std::chrono::steady_clock;
 using namespace std::chrono_literals;
-
-void touch(const std::string& path) { std::ofstream(path) << "x"; }
-
-bool await(const std::string& path, clock_type::time_point deadline) {
-  while (!fs::exists(path)) {
-    if (clock_type::now() > deadline) return false;
-    std::this_thread::sleep_for(2ms);
-  }
-  return true;
-}
+using hostutil::test::touch;
+using hostutil::test::wait_for_file;
 
 // The parent reads it once its line is complete.
 void report(const std::string& me, const std::string& text) {
@@ -90,7 +83,8 @@ int worker(char** a) {
     } else if (j == stop && mode == "wait") {
       report(me, counts());
       touch(me + ".at");
-      if (!await(me + ".held", limit)) error = "the parent never took the name";
+      if (!wait_for_file(me + ".held", limit - clock_type::now()))
+        error = "the parent never took the name";
       touch(me + ".entering");
       // Killed in here, inside a wait of 1 ms nearly always.
       if (error.empty())
@@ -143,12 +137,14 @@ bool soak_round(const std::string& self, int workers, long ops, std::uint64_t se
   for (int i = 0; i < workers; ++i) {
     const std::string me = dir + std::to_string(i);
     if (modes[i] == "full") continue;
-    if (!await(me + (modes[i] == "pause" ? ".paused" : ".at"), deadline))
+    if (!wait_for_file(me + (modes[i] == "pause" ? ".paused" : ".at"),
+                       deadline - clock_type::now()))
       return fail("worker " + std::to_string(i) + " never reached its stop");
     if (modes[i] == "wait") {
       if (!enter(name.c_str(), 0, deadline)) return fail("the parent never got the name");
       touch(me + ".held");
-      if (!await(me + ".entering", deadline)) return fail("the waiter never began to wait");
+      if (!wait_for_file(me + ".entering", deadline - clock_type::now()))
+        return fail("the waiter never began to wait");
       std::this_thread::sleep_for(30ms);
     }
     kids[i]->kill();

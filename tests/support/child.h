@@ -2,6 +2,7 @@
 // own program with a role name; main() runs the role instead of the tests.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -31,12 +32,20 @@ class child_process : public hostutil::tools::process {
 using hostutil::tools::scratch_folder;
 using hostutil::tools::self_path;
 
+// A name of its own for each call in this run, ending in the tag; a short one
+// shows verbatim in the file name of a POSIX semaphore object.
+inline std::string unique_name(const std::string& tag) {
+  static std::atomic<int> serial{0};
+  const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+  return "hostutil-test-" + std::to_string(now) + "-" + std::to_string(serial++) + "-" + tag;
+}
+
 // Marker files by which a test and its children tell each other a step is done.
 inline void touch(const std::filesystem::path& p) { std::ofstream(p) << "x"; }
 
 // True once the file exists; false when limit passes first.
-inline bool wait_for_file(const std::filesystem::path& p,
-                          std::chrono::milliseconds limit = std::chrono::seconds(20)) {
+template <typename Duration = std::chrono::milliseconds>
+bool wait_for_file(const std::filesystem::path& p, Duration limit = std::chrono::seconds(20)) {
   const auto end = std::chrono::steady_clock::now() + limit;
   while (!std::filesystem::exists(p)) {
     if (std::chrono::steady_clock::now() > end) return false;

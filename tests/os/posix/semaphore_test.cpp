@@ -31,15 +31,10 @@ namespace os = hostutil::os;
 using namespace std::chrono_literals;
 using hostutil::test::child_process;
 using hostutil::test::touch;
+using hostutil::test::unique_name;
 using hostutil::test::wait_for_file;
 
 namespace {
-
-// Unique to this run; a short name shows verbatim in its object's file name.
-std::string unique_name(const std::string& tag) {
-  static std::atomic<int> serial{0};
-  return "hostutil-test-" + std::to_string(::getpid()) + "-" + std::to_string(serial++) + "-" + tag;
-}
 
 using handle =
     std::unique_ptr<os::semaphore, decltype([](os::semaphore* s) { os::semaphore_close(s); })>;
