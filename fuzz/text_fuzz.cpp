@@ -2,10 +2,10 @@
 // sprintfEx against snprintf, the comparisons and case changes, the CRC's
 // linearity, the integer sort and searches, byte order; the hexadecimal parsers
 // against the digits before the end (the address parser against the last 16),
-// the decimal parsers against their bounds and each other, the formatters'
-// digits and widths, zero suppression and padding. Texts sit in heap blocks of
-// exactly their size, so ASan sees any read past them; outputs lie between
-// canaries.
+// the decimal parsers against the digits up to the length and their range, the
+// float against its documented steps, the formatters' digits and widths, zero
+// suppression and padding. Texts sit in heap blocks of exactly their size, so
+// ASan sees any read past them; outputs lie between canaries.
 #include <cmath>
 #include <cstdio>
 
@@ -56,10 +56,18 @@ void parsers(const char* text, uint32_t text_length, uint32_t length) {
     check(ChangeAsciiToHexEx2(text, length) == (hex_ok ? static_cast<int32_t>(extended) : 0));
   }
 
+  // Decimal: every character up to the length or the NUL a digit, and the
+  // value at most 2147483647 (leading zeros are no reason to fail).
+  uint64_t decimal = 0;
+  bool decimal_ok = text_length != 0;
+  for (uint32_t i = 0; decimal_ok && i < std::min(length, text_length); ++i) {
+    decimal = decimal * 10 + static_cast<uint64_t>(text[i] - '0');
+    decimal_ok = text[i] >= '0' && text[i] <= '9' && decimal <= 2147483647u;
+  }
   uint32_t dec = 0xA5A5A5A5u;
-  const int32_t dec_ok = ChangeAsciiToBinEx(text, length, &dec);
-  check(dec_ok == 1 ? dec <= 2147483647u : dec_ok == 0 && dec == 0xA5A5A5A5u);
-  check(ChangeAsciiToBin(text, length) == (dec_ok ? dec : 0u));
+  check(ChangeAsciiToBinEx(text, length, &dec) == decimal_ok &&
+        dec == (decimal_ok ? decimal : 0xA5A5A5A5u));
+  check(ChangeAsciiToBin(text, length) == (decimal_ok ? dec : 0u));
 
   // A float: the digits without the first point, read as decimal, over 10 to
   // the decimals counted from the length; 0 when the digits and their NUL do

@@ -164,26 +164,13 @@ constexpr uint32_t kept = 0xDEADBEEFu;
 
 TEST_F(Numbers, DecimalDigitsRangeAndWhereTheTextEnds) {
   EXPECT_EQ(NumericCheck(nullptr), 0);
-  // No wrap-around past 2147483647; a length of 0 reads nothing, success with
-  // 0 from Ex only; blanks, signs, points and high bytes are refused.
-  const char* squared = "12\xB2";  // a digit in some code pages, not here
-  const bin_row rows[] = {{"2147483647", 10, 1, 0x7FFFFFFF},
-                          {"12a4", 2, 1, 12},
-                          {"12a4", 4, 0, kept},
-                          {"2147483648", 10, 0, kept},
-                          {nullptr, 5, 0, kept},
-                          {" 12", 3, 0, kept},
-                          {"-12", 3, 0, kept},
-                          {squared, 3, 0, kept}};
-  for (const auto& r : rows) EXPECT_EQ(bin(std::get<0>(r), std::get<1>(r)), r);
-  EXPECT_EQ(bin("00000000000000000042", 20), bin_row("00000000000000000042", 20, 1, 42));
+  // The range without wrap-around, the digits up to the length, blanks, signs,
+  // points, high bytes and leading zeros: the fuzz target's, against the digits
+  // of the text, on kept inputs of those texts. Here no text, no output, and
+  // the scratch copy from 512 characters on, which needs the table.
+  EXPECT_EQ(bin(nullptr, 5), bin_row(nullptr, 5, 0, kept));
   EXPECT_EQ(ChangeAsciiToBinEx("42", 2, nullptr), 0);
-  // Below 512 the copy fits the fixed scratch area; from 512 on it is a
-  // registered allocation, which fails until the table is set up.
   const std::string at_511 = std::string(510, '0') + "7", at_512 = std::string(511, '0') + "7";
-  const std::string over = std::string(600, '0') + "21474836470";
-  EXPECT_EQ(bin(over.c_str(), 610), bin_row(over.c_str(), 610, 1, 2147483647u));
-  EXPECT_EQ(bin(over.c_str(), 611), bin_row(over.c_str(), 611, 0, kept));
   SemaphoreControlEnd();
   EXPECT_EQ(bin(at_511.c_str(), 511), bin_row(at_511.c_str(), 511, 1, 7));
   EXPECT_EQ(bin(at_512.c_str(), 512), bin_row(at_512.c_str(), 512, 0, kept));
