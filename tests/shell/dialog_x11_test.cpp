@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "hostutil.h"
-#include "support/child.h"
+#include "support/scratch_files.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -109,12 +109,13 @@ std::uint32_t play(const std::string& caption, const steps& keys,
   return answer;
 }
 
-TEST(ShellX11, FileAndFolderDialogs) {
+using ShellX11 = hostutil::test::files::scratch_test;
+
+TEST_F(ShellX11, FileAndFolderDialogs) {
   if (std::getenv("DISPLAY") == nullptr || !fs::exists(host_root + "/usr/bin/xdotool")) {
     GTEST_SKIP() << "needs xdotool and an X server (ctest's shell_x11 runs a virtual one)";
   }
-  const std::string folder = hostutil::test::scratch_folder("x11"), path = folder + "chosen.txt";
-  std::ofstream(path) << "kept\n";
+  const std::string chosen_path = file("chosen.txt", "kept\n");
   char file[260] = {}, title[64], chosen[260] = "unchanged";
   const char* filter = "Text files|*.txt|All files|*.*|";
   FileDialogParameters p{
@@ -131,13 +132,12 @@ TEST(ShellX11, FileAndFolderDialogs) {
   EXPECT_EQ(play(folder_caption, {{"key", "Escape"}}, pick), HOSTUTIL_DIALOG_CANCEL);
   EXPECT_STREQ(chosen, "unchanged");
   // A typed path and Enter choose it.
-  EXPECT_EQ(play(p.title, type_path(path), open), HOSTUTIL_DIALOG_OK);
-  EXPECT_STREQ(file, path.c_str());
+  EXPECT_EQ(play(p.title, type_path(chosen_path), open), HOSTUTIL_DIALOG_OK);
+  EXPECT_STREQ(file, chosen_path.c_str());
   EXPECT_STREQ(title, "chosen.txt");
   // The Windows dialogs make the chosen folder the current one, which would
   // keep it from being removed.
   fs::current_path(fs::temp_directory_path());
-  fs::remove_all(folder);
 }
 
 }  // namespace
