@@ -47,9 +47,9 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL GetPrivateProfileStrEx(const char* section, 
   if (!profile::make_section_header(section, header)) return 0;
   std::memset(buffer, 0, bufferSize);
   const std::uint32_t count = read_from_file(path, header, key, buffer, bufferSize);
-  if (count == 0 && defaultText != nullptr) {
-    const std::size_t n = std::strlen(defaultText);
-    if (n < bufferSize) std::memcpy(buffer, defaultText, n);
+  // The default only whole, with its NUL.
+  if (count == 0 && defaultText != nullptr && std::strlen(defaultText) < bufferSize) {
+    std::strcpy(buffer, defaultText);
   }
   return count;
 }

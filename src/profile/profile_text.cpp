@@ -4,6 +4,7 @@
 #include "profile/profile_text.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "file/line_iterator.h"
@@ -94,13 +95,8 @@ void walk_section(const char* text, std::uint32_t textLength, const char* header
 }  // namespace
 
 bool make_section_header(const char* section, char (&header)[line_capacity]) {
-  std::memset(header, 0, sizeof header);
-  const std::size_t n = std::strlen(section);
-  if (n + 2 >= line_capacity) return false;
-  header[0] = '[';
-  std::memcpy(header + 1, section, n);
-  header[n + 1] = ']';
-  return true;
+  const int n = std::snprintf(header, sizeof header, "[%s]", section);
+  return n >= 0 && static_cast<std::size_t>(n) < sizeof header;
 }
 
 std::uint32_t find_value(const char* text, std::uint32_t textLength, const char* header,

@@ -2,7 +2,6 @@
 // its text rebuilt with the one key set, and written whole again. A missing
 // file or section is never created; a file that cannot be rebuilt is untouched.
 #include <cstdio>
-#include <cstring>
 
 #include "file/whole_file.h"
 #include "frame/text.h"
@@ -20,17 +19,9 @@ constexpr std::uint32_t output_margin = 512;  // room for the new line and its l
 // "key=value", or the bare key when there is no value; false when it does not
 // fit in a line of 255 characters.
 bool make_new_line(const char* key, const char* value, char (&line)[profile::line_capacity]) {
-  std::memset(line, 0, sizeof line);
-  const std::size_t key_length = std::strlen(key);
-  const std::size_t value_length = value != nullptr ? std::strlen(value) : 0;
-  const std::size_t length = key_length + (value != nullptr ? 1 + value_length : 0);
-  if (length >= sizeof line) return false;
-  std::memcpy(line, key, key_length);
-  if (value != nullptr) {
-    line[key_length] = '=';
-    std::memcpy(line + key_length + 1, value, value_length);
-  }
-  return true;
+  const int n = value != nullptr ? std::snprintf(line, sizeof line, "%s=%s", key, value)
+                                 : std::snprintf(line, sizeof line, "%s", key);
+  return n >= 0 && static_cast<std::size_t>(n) < sizeof line;
 }
 
 }  // namespace

@@ -44,7 +44,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL GetFileValueString(const char* fileName, con
   std::memset(buffer, 0, bufferSize);
   if (fileName == nullptr) {
     if (defaultText != nullptr && std::strlen(defaultText) < bufferSize) {
-      std::memcpy(buffer, defaultText, std::strlen(defaultText));
+      std::strcpy(buffer, defaultText);
     }
     return 0;
   }
