@@ -199,6 +199,10 @@ TEST_F(PrinterSearch, NameSearchBySubstringInListingOrder) {
 using calls = os::system_calls;
 using hostutil::test::stand_in;
 
+// The kinds against a plain model of the rules, on kept inputs of the names a
+// printer's port really has and of one holding both words: the fuzz target.
+TEST(PortKind, NoName) { EXPECT_EQ(GetPortKind(nullptr), 0u); }
+
 // Two printers whose drivers' files lie in drivers/x64/3; every capability
 // file names the section S-<driver> with the support code CODE, and its plug-in
 // answers 10.0.0.2 for P2 and 10.0.0.1 for any other.
