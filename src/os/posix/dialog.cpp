@@ -38,22 +38,30 @@ constexpr char handler_name[] = "xdg-open";
 
 std::string text(const char* s) { return s != nullptr ? std::string(s) : std::string(); }
 
+// Calls f on each field of s between separators (an empty s is one empty
+// field) until f returns true; whether one did.
+template <typename F>
+bool any_field(const std::string& s, char separator, F f) {
+  for (std::size_t start = 0;;) {
+    const std::size_t end = std::min(s.find(separator, start), s.size());
+    if (f(s.substr(start, end - start))) return true;
+    if (end == s.size()) return false;
+    start = end + 1;
+  }
+}
+
 // "*.*" means every file on Windows; the desktop's pattern for that is "*".
 std::string desktop_patterns(std::string patterns, char separator) {
   std::replace(patterns.begin(), patterns.end(), ';', separator);
   std::string out;
-  std::size_t start = 0;
-  while (start <= patterns.size()) {
-    std::size_t end = patterns.find(separator, start);
-    if (end == std::string::npos) end = patterns.size();
-    std::string one = patterns.substr(start, end - start);
+  any_field(patterns, separator, [&](std::string one) {
     if (one == "*.*") one = "*";
     if (!one.empty()) {
       if (!out.empty()) out += separator;
       out += one;
     }
-    start = end + 1;
-  }
+    return false;
+  });
   return out;
 }
 
@@ -106,23 +114,17 @@ std::string base_name(const std::string& path) {
 bool find_program(const char* name, std::string& path) {
   const char* search = std::getenv("PATH");
   const std::string folders = search != nullptr ? search : "/usr/local/bin:/usr/bin:/bin";
-  std::size_t start = 0;
-  while (start <= folders.size()) {
-    std::size_t end = folders.find(':', start);
-    if (end == std::string::npos) end = folders.size();
+  return any_field(folders, ':', [&](const std::string& folder) {
     // An empty entry is the current folder.
-    std::string candidate = end == start ? "." : folders.substr(start, end - start);
-    candidate += '/';
-    candidate += name;
+    const std::string candidate = (folder.empty() ? "." : folder) + '/' + name;
     struct stat info;
-    if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-        access(candidate.c_str(), X_OK) == 0) {
-      path = candidate;
-      return true;
+    if (stat(candidate.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        access(candidate.c_str(), X_OK) != 0) {
+      return false;
     }
-    start = end + 1;
-  }
-  return false;
+    path = candidate;
+    return true;
+  });
 }
 
 bool find_dialog_tool(dialog_tool& tool, std::string& program) {
