@@ -130,13 +130,11 @@ int run_conv(const std::string& from, const std::string& to, const std::string& 
   hostutil::tools::binary_stdio();
   const auto bytes = host::read_file(path);
   if (!bytes) {
-    std::cerr << "hostutil conv: cannot read " << (path.empty() ? "standard input" : path) << "\n";
-    return 1;
+    return host::fail(1, "hostutil conv: cannot read " + (path.empty() ? "standard input" : path));
   }
   const text in{parse_form(from), *bytes};
   if (in.kind == form::utf16 && in.bytes.size() % 2 != 0) {
-    std::cerr << "hostutil conv: UTF-16 input has an odd number of bytes\n";
-    return 1;
+    return host::fail(1, "hostutil conv: UTF-16 input has an odd number of bytes");
   }
   text out{parse_form(to), {}};
   if (in.bytes.empty() || from == to) {
@@ -145,8 +143,7 @@ int run_conv(const std::string& from, const std::string& to, const std::string& 
     // Long texts take registered allocations.
     host::library_session session;
     if (!(has_lines(in) ? convert_lines(in, out.kind, out) : convert_whole(in, out.kind, out))) {
-      std::cerr << "hostutil conv: the text does not convert from " << from << " to " << to << "\n";
-      return 1;
+      return host::fail(1, "hostutil conv: the text does not convert from " + from + " to " + to);
     }
   }
   return std::fwrite(out.bytes.data(), 1, out.bytes.size(), stdout) == out.bytes.size() &&

@@ -43,8 +43,8 @@ int print_crcs(const std::vector<std::string>& files) {
   for (const auto& name : files.empty() ? std::vector<std::string>{""} : files) {
     const auto bytes = host::read_file(name);
     if (!bytes) {
-      std::cerr << "hostutil crc: cannot read " << (name.empty() ? "standard input" : name) << "\n";
-      status = 1;
+      status =
+          host::fail(1, "hostutil crc: cannot read " + (name.empty() ? "standard input" : name));
       continue;
     }
     char line[16];

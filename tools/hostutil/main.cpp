@@ -47,6 +47,11 @@ bool tour_context::check(bool ok, const std::string& what) const {
   return ok;
 }
 
+int fail(int status, const std::string& message) {
+  std::cerr << message << "\n";
+  return status;
+}
+
 std::optional<std::string> read_file(const std::string& path) {
   std::ifstream file;
   if (!path.empty()) {
@@ -99,10 +104,7 @@ int run_tour(int copied_step) {
   ctx.self = hostutil::tools::self_path();
   std::string copy;  // of this program in the scratch folder, made when a step needs it
   const std::string root = hostutil::tools::scratch_folder("tour");
-  if (root.empty()) {
-    std::cerr << "hostutil tour: cannot make a scratch folder\n";
-    return 1;
-  }
+  if (root.empty()) return fail(1, "hostutil tour: cannot make a scratch folder");
   std::cout << "hostutil tour: " << all.size() << " steps, scratch folder " << root << "\n";
   std::size_t failed = 0;
   for (const auto& step : all) {
