@@ -73,15 +73,11 @@ std::string local_text(const hu_FILETIME& utc) {
   const auto seconds = static_cast<std::time_t>(ticks / 10000000 - 11644473600ull);
   const std::tm* local = std::localtime(&seconds);
   if (local == nullptr) return "(not a local time)";
-  hu_SYSTEMTIME t{};
-  t.wYear = static_cast<uint16_t>(local->tm_year + 1900);
-  t.wMonth = static_cast<uint16_t>(local->tm_mon + 1);
-  t.wDay = static_cast<uint16_t>(local->tm_mday);
-  t.wHour = static_cast<uint16_t>(local->tm_hour);
-  t.wMinute = static_cast<uint16_t>(local->tm_min);
-  t.wSecond = static_cast<uint16_t>(local->tm_sec);
-  t.wMilliseconds = static_cast<uint16_t>(ticks / 10000 % 1000);
-  return calendar_text(t);
+  const auto field = [](auto value) { return static_cast<uint16_t>(value); };
+  // Year, month, day of the week (not shown), day, hour, minute, second, millisecond.
+  return calendar_text({field(local->tm_year + 1900), field(local->tm_mon + 1), 0,
+                        field(local->tm_mday), field(local->tm_hour), field(local->tm_min),
+                        field(local->tm_sec), field(ticks / 10000 % 1000)});
 }
 
 int print_file_times(const std::string& path) {
