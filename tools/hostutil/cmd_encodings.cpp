@@ -1,6 +1,7 @@
 // hostutil conv, which converts a file or standard input between ANSI, UTF-8 and
 // UTF-16 (line by line where the text has lines), and the tour's step that
 // converts a multi-line text both ways through the two-call size protocol.
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -40,10 +41,8 @@ std::string from_units(const hu_wchar* units, std::size_t n) {
 
 bool has_lines(const text& t) {
   if (t.kind != form::utf16) return t.bytes.find('\r') != std::string::npos;
-  for (std::size_t i = 0; i + 1 < t.bytes.size(); i += 2) {
-    if (t.bytes[i] == '\r' && t.bytes[i + 1] == '\0') return true;
-  }
-  return false;
+  const std::vector<hu_wchar> units = to_units(t.bytes);
+  return std::find(units.begin(), units.end(), hu_wchar{'\r'}) != units.end();
 }
 
 // The two-call size protocol: learn L, then convert into L + 1 units.
