@@ -239,20 +239,17 @@ int main(int argc, char** argv) {
   bench::ratio_reporter reporter(bench::clock::real);
   benchmark::RunSpecifiedBenchmarks(&reporter);
   std::printf("\nThe one-pass reader against libinih on the same file (times slower):\n");
-  for (const char* n : {"10", "100", "1000", "10000"}) {
-    print_ratio(reporter, std::string("BM_LookupOnePass/") + n, std::string("BM_LookupInih/") + n);
+  for (const std::string n : {"10", "100", "1000", "10000"}) {
+    print_ratio(reporter, "BM_LookupOnePass/" + n, "BM_LookupInih/" + n);
   }
   std::printf("\nLine-by-number walk against the one-pass reader (times slower):\n");
-  for (const char* n : {"100", "1000", "10000"}) {
-    print_ratio(reporter, std::string("BM_LookupByLineNumber/") + n,
-                std::string("BM_LookupOnePass/") + n);
+  for (const std::string n : {"100", "1000", "10000"}) {
+    print_ratio(reporter, "BM_LookupByLineNumber/" + n, "BM_LookupOnePass/" + n);
   }
   std::printf("\nFixed text-limit blocks against a growing string (times slower):\n");
-  for (const char* n : {"10", "100000"}) {
-    print_ratio(reporter, std::string("BM_MakeCSVFile/") + n,
-                std::string("BM_PlainJoinAndWrite/") + n);
-    print_ratio(reporter, std::string("BM_MakeJBKFile/") + n,
-                std::string("BM_PlainJoinAndWrite/") + n);
+  for (const std::string n : {"10", "100000"}) {
+    print_ratio(reporter, "BM_MakeCSVFile/" + n, "BM_PlainJoinAndWrite/" + n);
+    print_ratio(reporter, "BM_MakeJBKFile/" + n, "BM_PlainJoinAndWrite/" + n);
   }
   benchmark::Shutdown();
   GlobalAreaLumpFree();
