@@ -53,11 +53,10 @@ process::process(const std::vector<std::string>& argv, child_output output)
   }
 }
 
+// Each does nothing once the child has been waited for, or when it never started.
 process::~process() {
-  if (impl_->ok && !impl_->waited) {
-    kill();
-    wait();
-  }
+  kill();
+  wait();
   if (impl_->pipe != nullptr) CloseHandle(impl_->pipe);
   if (impl_->ok) {
     CloseHandle(impl_->pi.hProcess);
