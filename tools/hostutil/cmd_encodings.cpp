@@ -3,7 +3,6 @@
 // converts a multi-line text both ways through the two-call size protocol.
 #include <algorithm>
 #include <cstdio>
-#include <iostream>
 #include <string>
 #include <vector>
 
