@@ -111,17 +111,16 @@ int run_tour(int copied_step) {
     try {
       if (step.beside_program && copy.empty()) {
         copy = hostutil::tools::copy_of_self(root, "SemaphoreControlBegin");
-        if (copy.empty()) std::cout << "    FAILED  cannot copy the program into " << root << "\n";
+        if (copy.empty()) ctx.check(false, "cannot copy the program into " + root);
       }
       if (!step.beside_program) {
         ok = step.run(ctx);
       } else if (!copy.empty()) {
-        ok =
-            hostutil::tools::process({copy, "tour", "--step", std::to_string(step.order)}).wait() ==
-            0;
+        const std::vector<std::string> argv{copy, "tour", "--step", std::to_string(step.order)};
+        ok = hostutil::tools::process(argv).wait() == 0;
       }
     } catch (const std::exception& e) {
-      std::cout << "    FAILED  " << e.what() << "\n";
+      ctx.check(false, e.what());
     }
     if (!ok) ++failed;
   }
