@@ -53,26 +53,29 @@ uint32_t utf16_length() { return static_cast<uint32_t>(utf16_text().size() - 1);
 
 // ---- the library: one pass with the shared line iterator -------------------
 
+// One multi-line call over the whole text of length units, into room units and
+// a NUL.
+template <typename In, typename Out>
+void one_pass(benchmark::State& state,
+              int32_t(HOSTUTIL_CALL* convert)(const In*, uint32_t, Out*, uint32_t*), const In* text,
+              uint32_t length, std::size_t room) {
+  std::vector<Out> out(room + 1);
+  for (auto _ : state) {
+    uint32_t size = static_cast<uint32_t>(room);
+    benchmark::DoNotOptimize(convert(text, length, out.data(), &size));
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(utf8_text().size()));
+}
+
 void BM_OnePassUtf8ToUtf16(benchmark::State& state) {
   const std::string& text = utf8_text();
-  std::vector<hu_wchar> out(text.size() + 1);
-  for (auto _ : state) {
-    uint32_t size = static_cast<uint32_t>(text.size());
-    benchmark::DoNotOptimize(ChangeUTF8ToUTF16_MultiLine(
-        text.c_str(), static_cast<uint32_t>(text.size()), out.data(), &size));
-  }
-  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
+  one_pass(state, ChangeUTF8ToUTF16_MultiLine, text.c_str(), static_cast<uint32_t>(text.size()),
+           text.size());
 }
 
 void BM_OnePassUtf16ToUtf8(benchmark::State& state) {
-  const hu_wchar* text = utf16_text().data();
-  const uint32_t length = utf16_length();
-  std::vector<char> out(utf8_text().size() + 1);
-  for (auto _ : state) {
-    uint32_t size = static_cast<uint32_t>(out.size() - 1);
-    benchmark::DoNotOptimize(ChangeUTF16ToUTF8_MultiLine(text, length, out.data(), &size));
-  }
-  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(utf8_text().size()));
+  one_pass(state, ChangeUTF16ToUTF8_MultiLine, utf16_text().data(), utf16_length(),
+           utf8_text().size());
 }
 
 // ---- the reference: each line fetched by its number ------------------------
