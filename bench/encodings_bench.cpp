@@ -36,6 +36,7 @@ const std::string& utf8_text() {
   return text;
 }
 
+// The same text in UTF-16, NUL-ended; its length leaves the NUL out.
 const std::vector<hu_wchar>& utf16_text() {
   static const std::vector<hu_wchar> text = [] {
     const std::string& u8 = utf8_text();
@@ -43,35 +44,38 @@ const std::vector<hu_wchar>& utf16_text() {
     ChangeUTF8ToUTF16_MultiLine(u8.c_str(), static_cast<uint32_t>(u8.size()), nullptr, &size);
     std::vector<hu_wchar> t(std::size_t{size} + 1);
     ChangeUTF8ToUTF16_MultiLine(u8.c_str(), static_cast<uint32_t>(u8.size()), t.data(), &size);
-    t.resize(size);
+    t.resize(std::size_t{size} + 1);
     return t;
   }();
   return text;
 }
+uint32_t utf16_length() { return static_cast<uint32_t>(utf16_text().size() - 1); }
 
 // ---- the library: one pass with the shared line iterator -------------------
 
+// One multi-line call over the whole text of length units, into room units and
+// a NUL.
+template <typename In, typename Out>
+void one_pass(benchmark::State& state,
+              int32_t(HOSTUTIL_CALL* convert)(const In*, uint32_t, Out*, uint32_t*), const In* text,
+              uint32_t length, std::size_t room) {
+  std::vector<Out> out(room + 1);
+  for (auto _ : state) {
+    uint32_t size = static_cast<uint32_t>(room);
+    benchmark::DoNotOptimize(convert(text, length, out.data(), &size));
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(utf8_text().size()));
+}
+
 void BM_OnePassUtf8ToUtf16(benchmark::State& state) {
   const std::string& text = utf8_text();
-  std::vector<hu_wchar> out(text.size() + 1);
-  for (auto _ : state) {
-    uint32_t size = static_cast<uint32_t>(text.size());
-    benchmark::DoNotOptimize(ChangeUTF8ToUTF16_MultiLine(
-        text.c_str(), static_cast<uint32_t>(text.size()), out.data(), &size));
-  }
-  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
+  one_pass(state, ChangeUTF8ToUTF16_MultiLine, text.c_str(), static_cast<uint32_t>(text.size()),
+           text.size());
 }
 
 void BM_OnePassUtf16ToUtf8(benchmark::State& state) {
-  std::vector<hu_wchar> text = utf16_text();
-  const auto length = static_cast<uint32_t>(text.size());
-  text.push_back(0);
-  std::vector<char> out(utf8_text().size() + 1);
-  for (auto _ : state) {
-    uint32_t size = static_cast<uint32_t>(out.size() - 1);
-    benchmark::DoNotOptimize(ChangeUTF16ToUTF8_MultiLine(text.data(), length, out.data(), &size));
-  }
-  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(utf8_text().size()));
+  one_pass(state, ChangeUTF16ToUTF8_MultiLine, utf16_text().data(), utf16_length(),
+           utf8_text().size());
 }
 
 // ---- the reference: each line fetched by its number ------------------------
@@ -138,11 +142,10 @@ void BM_ByNumberUtf8ToUtf16(benchmark::State& state) {
 }
 
 void BM_ByNumberUtf16ToUtf8(benchmark::State& state) {
-  std::vector<hu_wchar> text = utf16_text();
-  const auto length = static_cast<uint32_t>(text.size());
-  text.push_back(0);
+  const hu_wchar* text = utf16_text().data();
+  const uint32_t length = utf16_length();
   const auto fetch = [&](uint32_t number, std::vector<hu_wchar>& line) {
-    return utf16_line_by_number(text.data(), length, number, line);
+    return utf16_line_by_number(text, length, number, line);
   };
   by_number(state, length, 4, fetch, ChangeUTF16ToUTF8);
 }
@@ -175,9 +178,8 @@ void BM_IconvUtf8ToUtf16(benchmark::State& state) {
 }
 
 void BM_IconvUtf16ToUtf8(benchmark::State& state) {
-  const std::vector<hu_wchar>& text = utf16_text();
-  iconv_whole(state, "UTF-8", "UTF-16LE", reinterpret_cast<const char*>(text.data()),
-              2 * text.size(), 3 * text.size());
+  iconv_whole(state, "UTF-8", "UTF-16LE", reinterpret_cast<const char*>(utf16_text().data()),
+              2 * std::size_t{utf16_length()}, 3 * std::size_t{utf16_length()});
 }
 
 // Prints the ratios once the runs are done. CPU time: the machine is shared, and

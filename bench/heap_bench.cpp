@@ -62,16 +62,22 @@ void BM_LargeZeroedBlockHeapAndClear(benchmark::State& state) {
   state.counters["peak_rss_growth_MiB"] = static_cast<double>(peak_rss_kib() - before) / 1024.0;
 }
 
-// Allocates and frees 256 registered bytes with range(0) other blocks live.
-void registered_round_trips(benchmark::State& state) {
+// Allocates and frees 256 bytes with range(0) other blocks live.
+template <typename Allocate, typename Release>
+void round_trips(benchmark::State& state, Allocate allocate, Release release) {
   std::vector<void*> live;
-  for (int64_t i = 0; i < state.range(0); ++i) live.push_back(GlobalAllocEx(64, 256));
+  for (int64_t i = 0; i < state.range(0); ++i) live.push_back(allocate());
   for (auto _ : state) {
-    void* block = GlobalAllocEx(64, 256);
+    void* block = allocate();
     benchmark::DoNotOptimize(block);
-    GlobalFreeExEx(block);
+    release(block);
   }
-  for (void* b : live) GlobalFreeExEx(b);
+  for (void* b : live) release(b);
+}
+
+void registered_round_trips(benchmark::State& state) {
+  round_trips(
+      state, [] { return GlobalAllocEx(64, 256); }, [](void* b) { GlobalFreeExEx(b); });
 }
 
 void BM_RegisteredRoundTrip(benchmark::State& state) {
@@ -80,14 +86,8 @@ void BM_RegisteredRoundTrip(benchmark::State& state) {
 }
 
 void BM_MallocRoundTrip(benchmark::State& state) {
-  std::vector<void*> live;
-  for (int64_t i = 0; i < state.range(0); ++i) live.push_back(std::malloc(256));
-  for (auto _ : state) {
-    void* block = std::malloc(256);
-    benchmark::DoNotOptimize(block);
-    std::free(block);
-  }
-  for (void* b : live) std::free(b);
+  round_trips(
+      state, [] { return std::malloc(256); }, [](void* b) { std::free(b); });
 }
 
 void BM_RegisteredRoundTripCounters(benchmark::State& state) {

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "counter_semaphores.h"
@@ -12,11 +13,14 @@
 
 namespace {
 
-void fill_table(int names) {
+// A fresh table of state.range(0) names; their number.
+int fill_table(const benchmark::State& state) {
   static const bench::counter_semaphores counters;  // for the rest of the run
   SemaphoreControlEnd();
   SemaphoreControlBegin();
+  const int names = static_cast<int>(state.range(0));
   for (int i = 0; i < names; ++i) SemaphoreCreate(nullptr, static_cast<uint64_t>(i));
+  return names;
 }
 
 // The obvious alternative: a plain array scanned from slot 0 for every call.
@@ -25,9 +29,9 @@ struct plain_slot {
   void* handle;
   unsigned entered;
 };
-std::vector<plain_slot> plain_table(int names) {
+std::vector<plain_slot> plain_table(const benchmark::State& state) {
   std::vector<plain_slot> t(102400);
-  for (int i = 0; i < names; ++i) {
+  for (int i = 0; i < state.range(0); ++i) {
     std::snprintf(t[i].name, sizeof t[i].name, "%016llx", static_cast<unsigned long long>(i));
     t[i].handle = &t[i];
   }
@@ -41,36 +45,30 @@ int plain_find(const std::vector<plain_slot>& t, const char* name) {
 }
 
 void BM_IndexedIsExist(benchmark::State& state) {
-  const int names = static_cast<int>(state.range(0));
-  fill_table(names);
+  const int names = fill_table(state);
   for (auto _ : state) benchmark::DoNotOptimize(SemaphoreIsExist(nullptr, names - 1));
 }
 void BM_PlainScanFind(benchmark::State& state) {
-  const int names = static_cast<int>(state.range(0));
-  auto t = plain_table(names);
-  char name[17];
-  std::snprintf(name, sizeof name, "%016llx", static_cast<unsigned long long>(names - 1));
-  for (auto _ : state) benchmark::DoNotOptimize(plain_find(t, name));
+  const auto t = plain_table(state);
+  const std::string last = t[state.range(0) - 1].name;
+  for (auto _ : state) benchmark::DoNotOptimize(plain_find(t, last.c_str()));
 }
 void BM_IndexedEntryLeave(benchmark::State& state) {
-  const int names = static_cast<int>(state.range(0));
-  fill_table(names);
+  const int names = fill_table(state);
   for (auto _ : state) {
     benchmark::DoNotOptimize(SemaphoreEntry(nullptr, names - 1, 1));
     SemaphoreLeave(nullptr, names - 1);
   }
 }
 void BM_IndexedCreateRelease(benchmark::State& state) {
-  const int names = static_cast<int>(state.range(0));
-  fill_table(names);
+  fill_table(state);
   for (auto _ : state) {
     SemaphoreCreate("bench-new-name", 0);
     SemaphoreRelease("bench-new-name", 0);
   }
 }
 void BM_PlainScanCreateRelease(benchmark::State& state) {
-  const int names = static_cast<int>(state.range(0));
-  auto t = plain_table(names);
+  auto t = plain_table(state);
   for (auto _ : state) {
     // Create: look for the name, then for the lowest free slot; release: look again.
     benchmark::DoNotOptimize(plain_find(t, "bench-new-name"));

@@ -45,10 +45,6 @@ std::string profile_file(int lines) {
 
 std::string last_key(int lines) { return "Key" + std::to_string(lines - 1); }
 
-bool begins_with_ignoring_case(const char* line, const char* header) {
-  return CompareNoCaseN(line, header, static_cast<uint32_t>(std::strlen(header))) != 0;
-}
-
 // The reader's lookup as a walk by line number: each GetFileOneLine call
 // searches from the top of the text again.
 uint32_t lookup_by_line_number(const char* section, const char* key, char* buffer,
@@ -66,7 +62,8 @@ uint32_t lookup_by_line_number(const char* section, const char* key, char* buffe
     for (uint32_t n = 1; GetFileOneLine(text, size + 256, n, line, sizeof line) != 0; ++n) {
       if (line[0] == '\0' || (line[0] == '/' && line[1] == '/')) continue;
       if (line[0] == '[') {
-        in_section = begins_with_ignoring_case(line, header.c_str());
+        in_section =
+            CompareNoCaseN(line, header.c_str(), static_cast<uint32_t>(header.size())) != 0;
         continue;
       }
       if (!in_section) continue;
@@ -162,13 +159,6 @@ void BM_Rewrite(benchmark::State& state) {
 
 // ---- CSV and JBK files ------------------------------------------------------
 
-void reset_peak() { std::ofstream("/proc/self/clear_refs") << "5"; }
-// The peak since reset_peak() above the resident set before it, in MiB.
-double peak_above(long before_kib) {
-  const long extra = bench::status_kib("VmHWM:") - before_kib;
-  return extra > 0 ? static_cast<double>(extra) / 1024.0 : 0.0;
-}
-
 // Records of ten items a line: the first of each line carries the CR LF.
 HeapAreaHead* make_records(int count) {
   HeapAreaHead* area = nullptr;
@@ -200,19 +190,23 @@ void records_bench(benchmark::State& state, const char* file, Write write) {
   HeapAreaHead* area = make_records(static_cast<int>(state.range(0)));
   const std::string path = (bench_folder() / file).string();
   const long before = bench::status_kib("VmRSS:");
-  reset_peak();
+  std::ofstream("/proc/self/clear_refs") << "5";  // the peak starts again from here
   for (auto _ : state) write(path, area);
-  state.counters["peak_extra_MiB"] = peak_above(before);
+  // The peak since then above the resident set before the loop, in MiB.
+  const long extra = bench::status_kib("VmHWM:") - before;
+  state.counters["peak_extra_MiB"] = extra > 0 ? static_cast<double>(extra) / 1024.0 : 0.0;
   FreeHeapArea(&area);
 }
 
-template <uint32_t (*make)(const char*, const HeapAreaHead*, uint32_t)>
-void BM_MakeFile(benchmark::State& state) {
-  records_bench(state, "records.csv", [](const std::string& path, const HeapAreaHead* area) {
+void make_file_bench(benchmark::State& state,
+                     uint32_t(HOSTUTIL_CALL* make)(const char*, const HeapAreaHead*, uint32_t)) {
+  records_bench(state, "records.csv", [make](const std::string& path, const HeapAreaHead* area) {
     benchmark::DoNotOptimize(make(path.c_str(), area, 1));
   });
   state.counters["file_bytes"] = static_cast<double>(fs::file_size(bench_folder() / "records.csv"));
 }
+void BM_MakeCSVFile(benchmark::State& state) { make_file_bench(state, MakeCSVFile); }
+void BM_MakeJBKFile(benchmark::State& state) { make_file_bench(state, MakeJBKFile); }
 
 void BM_PlainJoinAndWrite(benchmark::State& state) {
   records_bench(state, "plain.csv", [](const std::string& path, const HeapAreaHead* area) {
@@ -235,16 +229,8 @@ BENCHMARK(BM_LookupInih)->Arg(10)->Arg(100)->Arg(1000)->Arg(10000);
 BENCHMARK(BM_LookupByLineNumber)->Arg(100)->Arg(1000)->Arg(10000);
 BENCHMARK(BM_KeyList)->Arg(100)->Arg(1000)->Arg(10000);
 BENCHMARK(BM_Rewrite)->Arg(100)->Arg(1000)->Arg(10000);
-BENCHMARK(BM_MakeFile<MakeCSVFile>)
-    ->Name("BM_MakeCSVFile")
-    ->Arg(10)
-    ->Arg(100000)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_MakeFile<MakeJBKFile>)
-    ->Name("BM_MakeJBKFile")
-    ->Arg(10)
-    ->Arg(100000)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MakeCSVFile)->Arg(10)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MakeJBKFile)->Arg(10)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainJoinAndWrite)->Arg(10)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
@@ -253,20 +239,17 @@ int main(int argc, char** argv) {
   bench::ratio_reporter reporter(bench::clock::real);
   benchmark::RunSpecifiedBenchmarks(&reporter);
   std::printf("\nThe one-pass reader against libinih on the same file (times slower):\n");
-  for (const char* n : {"10", "100", "1000", "10000"}) {
-    print_ratio(reporter, std::string("BM_LookupOnePass/") + n, std::string("BM_LookupInih/") + n);
+  for (const std::string n : {"10", "100", "1000", "10000"}) {
+    print_ratio(reporter, "BM_LookupOnePass/" + n, "BM_LookupInih/" + n);
   }
   std::printf("\nLine-by-number walk against the one-pass reader (times slower):\n");
-  for (const char* n : {"100", "1000", "10000"}) {
-    print_ratio(reporter, std::string("BM_LookupByLineNumber/") + n,
-                std::string("BM_LookupOnePass/") + n);
+  for (const std::string n : {"100", "1000", "10000"}) {
+    print_ratio(reporter, "BM_LookupByLineNumber/" + n, "BM_LookupOnePass/" + n);
   }
   std::printf("\nFixed text-limit blocks against a growing string (times slower):\n");
-  for (const char* n : {"10", "100000"}) {
-    print_ratio(reporter, std::string("BM_MakeCSVFile/") + n,
-                std::string("BM_PlainJoinAndWrite/") + n);
-    print_ratio(reporter, std::string("BM_MakeJBKFile/") + n,
-                std::string("BM_PlainJoinAndWrite/") + n);
+  for (const std::string n : {"10", "100000"}) {
+    print_ratio(reporter, "BM_MakeCSVFile/" + n, "BM_PlainJoinAndWrite/" + n);
+    print_ratio(reporter, "BM_MakeJBKFile/" + n, "BM_PlainJoinAndWrite/" + n);
   }
   benchmark::Shutdown();
   GlobalAreaLumpFree();

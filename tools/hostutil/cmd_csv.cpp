@@ -16,16 +16,15 @@ struct csv_options {
   int variant = 0;
 };
 
-bool check_csv_options(const csv_options& o) {
+// 0 when the options go together; otherwise not_done, with the reason said.
+int check_csv_options(const csv_options& o) {
   if (o.separator.empty()) {
-    std::cerr << "hostutil csv: the separator must not be empty\n";
-    return false;
+    return host::fail(not_done, "hostutil csv: the separator must not be empty");
   }
   if (o.variant == 1 && o.separator != ",") {
-    std::cerr << "hostutil csv: variant 1 separates by \",\" only\n";
-    return false;
+    return host::fail(not_done, "hostutil csv: variant 1 separates by \",\" only");
   }
-  return true;
+  return 0;
 }
 
 // Each variant's taker and maker, by the variant number.
@@ -51,7 +50,7 @@ void drop_line_end(std::string& line) {
 }
 
 int csv_split(const csv_options& o) {
-  if (!check_csv_options(o)) return not_done;
+  if (check_csv_options(o) != 0) return not_done;
   host::library_session session;
   std::string line;
   while (std::getline(std::cin, line)) {
@@ -69,7 +68,7 @@ int csv_split(const csv_options& o) {
 }
 
 int csv_join(const csv_options& o) {
-  if (!check_csv_options(o)) return not_done;
+  if (check_csv_options(o) != 0) return not_done;
   host::library_session session;
   std::string item;
   std::string line;
@@ -80,8 +79,7 @@ int csv_join(const csv_options& o) {
     std::vector<char> made(2 * item.size() + 3);
     if (by_number[o.variant].make(item.c_str(), made.data(), static_cast<uint32_t>(made.size()),
                                   o.separator.c_str()) == 0) {
-      std::cerr << "hostutil csv: cannot make an item of \"" << item << "\"\n";
-      return not_done;
+      return host::fail(not_done, "hostutil csv: cannot make an item of \"" + item + "\"");
     }
     if (!first) line += o.separator;
     line += made.data();

@@ -1,8 +1,8 @@
 // hostutil conv, which converts a file or standard input between ANSI, UTF-8 and
 // UTF-16 (line by line where the text has lines), and the tour's step that
 // converts a multi-line text both ways through the two-call size protocol.
+#include <algorithm>
 #include <cstdio>
-#include <iostream>
 #include <string>
 #include <vector>
 
@@ -40,10 +40,8 @@ std::string from_units(const hu_wchar* units, std::size_t n) {
 
 bool has_lines(const text& t) {
   if (t.kind != form::utf16) return t.bytes.find('\r') != std::string::npos;
-  for (std::size_t i = 0; i + 1 < t.bytes.size(); i += 2) {
-    if (t.bytes[i] == '\r' && t.bytes[i + 1] == '\0') return true;
-  }
-  return false;
+  const std::vector<hu_wchar> units = to_units(t.bytes);
+  return std::find(units.begin(), units.end(), hu_wchar{'\r'}) != units.end();
 }
 
 // The two-call size protocol: learn L, then convert into L + 1 units.
@@ -130,13 +128,11 @@ int run_conv(const std::string& from, const std::string& to, const std::string& 
   hostutil::tools::binary_stdio();
   const auto bytes = host::read_file(path);
   if (!bytes) {
-    std::cerr << "hostutil conv: cannot read " << (path.empty() ? "standard input" : path) << "\n";
-    return 1;
+    return host::fail(1, "hostutil conv: cannot read " + (path.empty() ? "standard input" : path));
   }
   const text in{parse_form(from), *bytes};
   if (in.kind == form::utf16 && in.bytes.size() % 2 != 0) {
-    std::cerr << "hostutil conv: UTF-16 input has an odd number of bytes\n";
-    return 1;
+    return host::fail(1, "hostutil conv: UTF-16 input has an odd number of bytes");
   }
   text out{parse_form(to), {}};
   if (in.bytes.empty() || from == to) {
@@ -145,8 +141,7 @@ int run_conv(const std::string& from, const std::string& to, const std::string& 
     // Long texts take registered allocations.
     host::library_session session;
     if (!(has_lines(in) ? convert_lines(in, out.kind, out) : convert_whole(in, out.kind, out))) {
-      std::cerr << "hostutil conv: the text does not convert from " << from << " to " << to << "\n";
-      return 1;
+      return host::fail(1, "hostutil conv: the text does not convert from " + from + " to " + to);
     }
   }
   return std::fwrite(out.bytes.data(), 1, out.bytes.size(), stdout) == out.bytes.size() &&

@@ -27,20 +27,15 @@ std::string dump_text(const std::string& bytes, uint32_t width) {
 }
 
 int print_dump(const std::string& path, uint32_t width) {
-  if (width == 0) {
-    std::cerr << "hostutil dump: the width must be at least 1\n";
-    return 2;
-  }
+  if (width == 0) return host::fail(2, "hostutil dump: the width must be at least 1");
   const auto bytes = host::read_file(path);
   if (!bytes || bytes->empty()) {
-    std::cerr << "hostutil dump: cannot read " << path << " (missing, empty or in use)\n";
-    return 1;
+    return host::fail(1, "hostutil dump: cannot read " + path + " (missing, empty or in use)");
   }
   const std::string text = dump_text(*bytes, width);
   if (text.empty()) {
-    std::cerr << "hostutil dump: the dump of " << bytes->size()
-              << " bytes does not fit in memory\n";
-    return 1;
+    return host::fail(1, "hostutil dump: the dump of " + std::to_string(bytes->size()) +
+                             " bytes does not fit in memory");
   }
   std::fwrite(text.data(), 1, text.size(), stdout);
   return 0;
@@ -50,15 +45,15 @@ int append_trace(const std::string& text, const std::string& value_text) {
   char* end = nullptr;
   const unsigned long long value = std::strtoull(value_text.c_str(), &end, 0);
   if (value_text.empty() || *end != '\0' || value > 0xFFFFFFFFull) {
-    std::cerr << "hostutil trace: VALUE must be a 32-bit number (decimal, or hex after 0x)\n";
-    return 2;
+    return host::fail(2,
+                      "hostutil trace: VALUE must be a 32-bit number (decimal, or hex after 0x)");
   }
   char path[260];
   GetFilePath("trace.txt", path, sizeof path);
   const uint32_t written = Trace(text.c_str(), static_cast<uint32_t>(value));
   if (written == 0) {
-    std::cerr << "hostutil trace: cannot write " << (path[0] ? path : "trace.txt") << "\n";
-    return 1;
+    return host::fail(
+        1, std::string("hostutil trace: cannot write ") + (path[0] ? path : "trace.txt"));
   }
   std::cout << path << ": " << written << " bytes\n";
   return 0;
@@ -78,15 +73,11 @@ std::string local_text(const hu_FILETIME& utc) {
   const auto seconds = static_cast<std::time_t>(ticks / 10000000 - 11644473600ull);
   const std::tm* local = std::localtime(&seconds);
   if (local == nullptr) return "(not a local time)";
-  hu_SYSTEMTIME t{};
-  t.wYear = static_cast<uint16_t>(local->tm_year + 1900);
-  t.wMonth = static_cast<uint16_t>(local->tm_mon + 1);
-  t.wDay = static_cast<uint16_t>(local->tm_mday);
-  t.wHour = static_cast<uint16_t>(local->tm_hour);
-  t.wMinute = static_cast<uint16_t>(local->tm_min);
-  t.wSecond = static_cast<uint16_t>(local->tm_sec);
-  t.wMilliseconds = static_cast<uint16_t>(ticks / 10000 % 1000);
-  return calendar_text(t);
+  const auto field = [](auto value) { return static_cast<uint16_t>(value); };
+  // Year, month, day of the week (not shown), day, hour, minute, second, millisecond.
+  return calendar_text({field(local->tm_year + 1900), field(local->tm_mon + 1), 0,
+                        field(local->tm_mday), field(local->tm_hour), field(local->tm_min),
+                        field(local->tm_sec), field(ticks / 10000 % 1000)});
 }
 
 int print_file_times(const std::string& path) {
@@ -94,8 +85,7 @@ int print_file_times(const std::string& path) {
   if (CreateFileTimeGet(path.c_str(), &created) == 0 ||
       LastAccessFileTimeGet(path.c_str(), &accessed) == 0 ||
       LastWriteFileTimeGet(path.c_str(), &written) == 0) {
-    std::cerr << "hostutil filetime: no file matches " << path << "\n";
-    return 1;
+    return host::fail(1, "hostutil filetime: no file matches " + path);
   }
   const struct {
     const char* name;

@@ -16,8 +16,7 @@ int print_error_text(uint32_t code) {
   char text[1024];
   const uint32_t n = GetLastErrorString(code, text, sizeof text);
   if (n == 0) {
-    std::cerr << "hostutil: the system has no text for error " << code << "\n";
-    return 1;
+    return host::fail(1, "hostutil: the system has no text for error " + std::to_string(code));
   }
   std::cout << text;
   if (text[std::char_traits<char>::length(text) - 1] != '\n') std::cout << "\n";
@@ -94,20 +93,16 @@ std::string holders_of(const std::string& name) {
 int hold_and_run(const std::string& name, uint32_t retries, const std::vector<std::string>& cmd) {
   SemaphoreControlBegin();
   if (SemaphoreCreate(name.c_str(), 0) == 0) {
-    std::cerr << "hostutil lock: cannot create the semaphore \"" << name << "\"\n";
-    return 1;
+    return host::fail(1, "hostutil lock: cannot create the semaphore \"" + name + "\"");
   }
   if (SemaphoreEntry(name.c_str(), 0, retries) == 0) {
     // Giving the table up would wait for the holder; the handle closes as we exit.
-    std::cerr << "hostutil lock: \"" << name << "\" is held elsewhere; gave up after " << retries
-              << " attempts: " << holders_of(name) << "\n";
-    return lock_unavailable;
+    return host::fail(lock_unavailable,
+                      "hostutil lock: \"" + name + "\" is held elsewhere; gave up after " +
+                          std::to_string(retries) + " attempts: " + holders_of(name));
   }
   int status = hostutil::tools::process(cmd).wait();
-  if (status < 0) {
-    std::cerr << "hostutil lock: cannot run " << cmd[0] << "\n";
-    status = 127;
-  }
+  if (status < 0) status = host::fail(127, "hostutil lock: cannot run " + cmd[0]);
   SemaphoreLeave(name.c_str(), 0);
   SemaphoreRelease(name.c_str(), 0);
   SemaphoreControlEnd();

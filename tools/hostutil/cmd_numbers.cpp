@@ -43,8 +43,8 @@ int print_crcs(const std::vector<std::string>& files) {
   for (const auto& name : files.empty() ? std::vector<std::string>{""} : files) {
     const auto bytes = host::read_file(name);
     if (!bytes) {
-      std::cerr << "hostutil crc: cannot read " << (name.empty() ? "standard input" : name) << "\n";
-      status = 1;
+      status =
+          host::fail(1, "hostutil crc: cannot read " + (name.empty() ? "standard input" : name));
       continue;
     }
     char line[16];
@@ -62,10 +62,6 @@ void show(const char* name, const std::string& what) {
 }
 
 std::string quoted(const char* text) { return "\"" + std::string(text) + "\""; }
-
-uint32_t length_or_text(int64_t length, const std::string& text) {
-  return length < 0 ? static_cast<uint32_t>(text.size()) : static_cast<uint32_t>(length);
-}
 
 // The parsers read n characters of t.
 int hex_parse(const char* t, uint32_t n) {
@@ -148,7 +144,8 @@ void add_parse_and_format(CLI::App* group, const char* parsers, int (*parse)(con
   p->add_option("-n,--length", options.length, "characters to read (default: all of TEXT)");
   host::runs(p, [parse] {
     library_session session;
-    return parse(options.text.c_str(), length_or_text(options.length, options.text));
+    const int64_t n = options.length < 0 ? std::ssize(options.text) : options.length;
+    return parse(options.text.c_str(), static_cast<uint32_t>(n));
   });
   auto* f = group->add_subcommand("format", std::string("Write VALUE as WIDTH ") + digits);
   f->add_option("VALUE", options.value)->required();

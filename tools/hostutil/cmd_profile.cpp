@@ -2,7 +2,9 @@
 // settings file beside the program.
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,18 +18,24 @@ constexpr uint32_t value_size = 256;  // a line has at most 255 characters
 
 using host::library_session;
 
-bool file_exists(const std::string& path) {
-  std::error_code ec;
-  return std::filesystem::is_regular_file(path, ec);
+// The FILE, SECTION and (with_key) KEY arguments that the ini subcommands share.
+struct place {
+  std::string path, section, key;
+};
+place where;
+
+// The message "hostutil ini: FILE: what" on standard error; status.
+int ini_fail(int status, const place& p, const std::string& what) {
+  return host::fail(status, "hostutil ini: " + p.path + ": " + what);
 }
 
 // The key names of a section, as the reader lists them.
-std::vector<std::string> key_names(const std::string& path, const std::string& section) {
+std::vector<std::string> key_names(const place& p) {
   std::error_code ec;
-  const auto size = std::filesystem::file_size(path, ec);
+  const auto size = std::filesystem::file_size(p.path, ec);
   std::vector<char> list(ec ? 1 : static_cast<size_t>(size) + 2);
-  const uint32_t n = GetPrivateProfileStrEx(section.c_str(), nullptr, "", list.data(),
-                                            static_cast<uint32_t>(list.size()), path.c_str());
+  const uint32_t n = GetPrivateProfileStrEx(p.section.c_str(), nullptr, "", list.data(),
+                                            static_cast<uint32_t>(list.size()), p.path.c_str());
   std::vector<std::string> names;
   for (uint32_t at = 0; n != 0 && at <= n; at += static_cast<uint32_t>(names.back().size()) + 1) {
     names.emplace_back(list.data() + at);
@@ -37,9 +45,9 @@ std::vector<std::string> key_names(const std::string& path, const std::string& s
 
 // Whether a line of the file is the section's header and nothing more, which
 // is what the writer needs to find the section.
-bool has_header_line(const std::string& path, const std::string& section) {
-  const std::string text = host::read_file(path).value_or("");
-  const std::string header = "[" + section + "]";
+bool has_header_line(const place& p) {
+  const std::string text = host::read_file(p.path).value_or("");
+  const std::string header = "[" + p.section + "]";
   size_t start = 0;
   while (start <= text.size()) {
     size_t end = text.find("\r\n", start);
@@ -53,121 +61,96 @@ bool has_header_line(const std::string& path, const std::string& section) {
   return false;
 }
 
-int missing_file(const std::string& path) {
-  std::cerr << "hostutil ini: " << path << ": no such file\n";
-  return not_found;
+int no_section(const place& p) {
+  return ini_fail(not_found, p, "no section [" + p.section + "] with keys");
 }
 
-int ini_get(const std::string& path, const std::string& section, const std::string& key,
-            const std::string* fallback) {
-  if (!file_exists(path)) return missing_file(path);
+int ini_get(const place& p, const std::optional<std::string>& fallback) {
   library_session session;
   char value[value_size];
-  const uint32_t n =
-      GetPrivateProfileStrEx(section.c_str(), key.c_str(), "", value, sizeof value, path.c_str());
+  const uint32_t n = GetPrivateProfileStrEx(p.section.c_str(), p.key.c_str(), "", value,
+                                            sizeof value, p.path.c_str());
   // The value, or else the default.
-  if (n != 0 || fallback != nullptr) {
+  if (n != 0 || fallback) {
     std::cout << (n != 0 ? std::string(value) : *fallback) << "\n";
     return 0;
   }
-  if (key_names(path, section).empty()) {
-    std::cerr << "hostutil ini: " << path << ": no section [" << section << "] with keys\n";
-  } else {
-    std::cerr << "hostutil ini: " << path << ": no value for " << key << " in [" << section
-              << "]\n";
-  }
-  return not_found;
+  if (key_names(p).empty()) return no_section(p);
+  return ini_fail(not_found, p, "no value for " + p.key + " in [" + p.section + "]");
 }
 
-int ini_int(const std::string& path, const std::string& section, const std::string& key,
-            const uint32_t* fallback) {
-  if (!file_exists(path)) return missing_file(path);
+int ini_int(const place& p, const std::optional<uint32_t>& fallback) {
   library_session session;
   // Two different defaults tell a number in the file from the default.
-  const uint32_t a = GetPrivateProfileIntEx(section.c_str(), key.c_str(), 0, path.c_str());
-  const uint32_t b = GetPrivateProfileIntEx(section.c_str(), key.c_str(), 1, path.c_str());
+  const uint32_t a = GetPrivateProfileIntEx(p.section.c_str(), p.key.c_str(), 0, p.path.c_str());
+  const uint32_t b = GetPrivateProfileIntEx(p.section.c_str(), p.key.c_str(), 1, p.path.c_str());
   // The number, or else the default.
-  if (a == b || fallback != nullptr) {
+  if (a == b || fallback) {
     std::cout << (a == b ? a : *fallback) << "\n";
     return 0;
   }
-  std::cerr << "hostutil ini: " << path << ": no number for " << key << " in [" << section
-            << "] (digits, or 0x and hexadecimal digits)\n";
-  return not_found;
+  return ini_fail(
+      not_found, p,
+      "no number for " + p.key + " in [" + p.section + "] (digits, or 0x and hexadecimal digits)");
 }
 
-int ini_keys(const std::string& path, const std::string& section) {
-  if (!file_exists(path)) return missing_file(path);
+int ini_keys(const place& p) {
   library_session session;
-  const std::vector<std::string> names = key_names(path, section);
-  if (names.empty()) {
-    std::cerr << "hostutil ini: " << path << ": no section [" << section << "] with keys\n";
-    return not_found;
-  }
+  const std::vector<std::string> names = key_names(p);
+  if (names.empty()) return no_section(p);
   for (const std::string& name : names) std::cout << name << "\n";
   return 0;
 }
 
-int ini_set(const std::string& path, const std::string& section, const std::string& key,
-            const std::string* value) {
-  if (!file_exists(path)) return missing_file(path);
-  if (!has_header_line(path, section)) {
-    std::cerr << "hostutil ini: " << path << ": no line [" << section
-              << "]; sections are not added\n";
-    return not_found;
+int ini_set(const place& p, const std::optional<std::string>& value) {
+  if (!has_header_line(p)) {
+    return ini_fail(not_found, p, "no line [" + p.section + "]; sections are not added");
   }
   library_session session;
-  if (WritePrivateProfileStrEx(section.c_str(), key.c_str(), value ? value->c_str() : nullptr,
-                               path.c_str()) == 0) {
-    std::cerr << "hostutil ini: " << path << ": not written (a section name has at most 253 "
-              << "characters, key=value at most 255)\n";
-    return not_done;
+  if (WritePrivateProfileStrEx(p.section.c_str(), p.key.c_str(), value ? value->c_str() : nullptr,
+                               p.path.c_str()) == 0) {
+    return ini_fail(not_done, p,
+                    "not written (a section name has at most 253 characters, key=value at most "
+                    "255)");
   }
   return 0;
 }
 
-// The FILE, SECTION and (with_key) KEY arguments that the ini subcommands share.
-struct place {
-  std::string path, section, key;
-};
-place where;
-
-CLI::App* add_ini_command(CLI::App* ini, const char* name, const char* what, bool with_key) {
+// An ini subcommand with FILE, SECTION and (with_key) KEY; work runs once FILE
+// is known to be there.
+CLI::App* add_ini_command(CLI::App* ini, const char* name, const char* what, bool with_key,
+                          std::function<int()> work) {
   auto* cmd = ini->add_subcommand(name, what);
   cmd->add_option("FILE", where.path, "profile file")->required();
   cmd->add_option("SECTION", where.section, "section name")->required();
   if (with_key) cmd->add_option("KEY", where.key, "key name")->required();
+  host::runs(cmd, [work = std::move(work)] {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(where.path, ec)) {
+      return ini_fail(not_found, where, "no such file");
+    }
+    return work();
+  });
   return cmd;
 }
 
 const bool commands = host::add_commands([](CLI::App& app) {
   auto* ini = app.add_subcommand("ini", "Read and change INI-style profile files");
   ini->require_subcommand(1);
-  static std::string text;
-  static uint32_t number = 0;
-
-  auto* get = add_ini_command(ini, "get", "Print the value of KEY in SECTION", true);
-  auto* get_default = get->add_option("--default", text, "printed when there is no value");
-  host::runs(get, [get_default] {
-    return ini_get(where.path, where.section, where.key, get_default->count() ? &text : nullptr);
-  });
-
-  auto* num = add_ini_command(ini, "int", "Print the value of KEY in SECTION as a number", true);
-  auto* num_default = num->add_option("--default", number, "printed when there is no number");
-  host::runs(num, [num_default] {
-    return ini_int(where.path, where.section, where.key, num_default->count() ? &number : nullptr);
-  });
-
-  auto* keys = add_ini_command(ini, "keys", "List the key names of SECTION, one a line", false);
-  host::runs(keys, [] { return ini_keys(where.path, where.section); });
-
-  auto* set = add_ini_command(
-      ini, "set", "Set KEY in an existing SECTION of an existing FILE (a bare KEY without VALUE)",
-      true);
-  auto* set_value = set->add_option("VALUE", text, "the new value");
-  host::runs(set, [set_value] {
-    return ini_set(where.path, where.section, where.key, set_value->count() ? &text : nullptr);
-  });
+  static std::optional<std::string> text;
+  static std::optional<uint32_t> number;
+  add_ini_command(ini, "get", "Print the value of KEY in SECTION", true, [] {
+    return ini_get(where, text);
+  })->add_option("--default", text, "printed when there is no value");
+  add_ini_command(ini, "int", "Print the value of KEY in SECTION as a number", true, [] {
+    return ini_int(where, number);
+  })->add_option("--default", number, "printed when there is no number");
+  add_ini_command(ini, "keys", "List the key names of SECTION, one a line", false,
+                  [] { return ini_keys(where); });
+  add_ini_command(ini, "set",
+                  "Set KEY in an existing SECTION of an existing FILE (a bare KEY without VALUE)",
+                  true, [] { return ini_set(where, text); })
+      ->add_option("VALUE", text, "the new value");
 });
 
 // ---- tour ------------------------------------------------------------------

@@ -56,6 +56,10 @@ struct library_session {
   library_session& operator=(const library_session&) = delete;
 };
 
+// Prints message and a line end on standard error; returns status, for the
+// subcommand to return.
+int fail(int status, const std::string& message);
+
 // The whole of a file, byte for byte (standard input for an empty path);
 // nothing when it cannot be opened or read.
 std::optional<std::string> read_file(const std::string& path);

@@ -47,6 +47,11 @@ bool tour_context::check(bool ok, const std::string& what) const {
   return ok;
 }
 
+int fail(int status, const std::string& message) {
+  std::cerr << message << "\n";
+  return status;
+}
+
 std::optional<std::string> read_file(const std::string& path) {
   std::ifstream file;
   if (!path.empty()) {
@@ -81,9 +86,8 @@ namespace {
 // One step, in the copy of this program that the tour placed in its scratch
 // folder: that folder is the step's, and the program's.
 int run_copied_step(int order) {
-  tour_context ctx;
-  ctx.self = hostutil::tools::self_path();
-  ctx.scratch = ctx.self.substr(0, ctx.self.find_last_of("/\\") + 1);
+  const std::string self = hostutil::tools::self_path();
+  tour_context ctx{self.substr(0, self.find_last_of("/\\") + 1), self};
   for (const auto& step : registered().steps) {
     if (step.order == order) return step.run(ctx) ? 0 : 1;
   }
@@ -95,34 +99,28 @@ int run_tour(int copied_step) {
   auto all = registered().steps;
   std::stable_sort(all.begin(), all.end(),
                    [](const tour_step& a, const tour_step& b) { return a.order < b.order; });
-  tour_context ctx;
-  ctx.self = hostutil::tools::self_path();
-  std::string copy;  // of this program in the scratch folder, made when a step needs it
   const std::string root = hostutil::tools::scratch_folder("tour");
-  if (root.empty()) {
-    std::cerr << "hostutil tour: cannot make a scratch folder\n";
-    return 1;
-  }
+  if (root.empty()) return fail(1, "hostutil tour: cannot make a scratch folder");
+  tour_context ctx{root, hostutil::tools::self_path()};
+  std::string copy;  // of this program in the scratch folder, made when a step needs it
   std::cout << "hostutil tour: " << all.size() << " steps, scratch folder " << root << "\n";
   std::size_t failed = 0;
   for (const auto& step : all) {
     std::cout << "\n== " << step.title << "\n";
-    ctx.scratch = root;
     bool ok = false;
     try {
       if (step.beside_program && copy.empty()) {
         copy = hostutil::tools::copy_of_self(root, "SemaphoreControlBegin");
-        if (copy.empty()) std::cout << "    FAILED  cannot copy the program into " << root << "\n";
+        if (copy.empty()) ctx.check(false, "cannot copy the program into " + root);
       }
       if (!step.beside_program) {
         ok = step.run(ctx);
       } else if (!copy.empty()) {
-        ok =
-            hostutil::tools::process({copy, "tour", "--step", std::to_string(step.order)}).wait() ==
-            0;
+        const std::vector<std::string> argv{copy, "tour", "--step", std::to_string(step.order)};
+        ok = hostutil::tools::process(argv).wait() == 0;
       }
     } catch (const std::exception& e) {
-      std::cout << "    FAILED  " << e.what() << "\n";
+      ctx.check(false, e.what());
     }
     if (!ok) ++failed;
   }

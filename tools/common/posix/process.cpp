@@ -59,11 +59,10 @@ process::process(const std::vector<std::string>& argv, child_output output)
   }
 }
 
+// Each does nothing once the child has been waited for, or when it never started.
 process::~process() {
-  if (started() && !impl_->waited) {
-    kill();
-    wait();
-  }
+  kill();
+  wait();
   if (impl_->pipe >= 0) close(impl_->pipe);
 }
 

@@ -53,11 +53,10 @@ process::process(const std::vector<std::string>& argv, child_output output)
   }
 }
 
+// Each does nothing once the child has been waited for, or when it never started.
 process::~process() {
-  if (impl_->ok && !impl_->waited) {
-    kill();
-    wait();
-  }
+  kill();
+  wait();
   if (impl_->pipe != nullptr) CloseHandle(impl_->pipe);
   if (impl_->ok) {
     CloseHandle(impl_->pi.hProcess);
@@ -106,7 +105,6 @@ std::string copy_of_self(const std::string& folder, const char* symbol) {
   HMODULE modules[256];
   DWORD bytes = 0;
   if (!K32EnumProcessModules(GetCurrentProcess(), modules, sizeof modules, &bytes)) return "";
-  const std::string self = self_path();
   std::string library;
   for (DWORD i = 1; i < bytes / sizeof modules[0] && i < 256 && library.empty(); ++i) {
     char path[MAX_PATH];
@@ -120,7 +118,7 @@ std::string copy_of_self(const std::string& folder, const char* symbol) {
     return CopyFileA(path.c_str(), copy.c_str(), FALSE) ? copy : std::string();
   };
   if (library.empty() || beside(library).empty()) return "";
-  return beside(self);
+  return beside(self_path());
 }
 
 std::string scratch_folder(const std::string& tag) {
