@@ -110,20 +110,20 @@ class PrinterSearch : public testing::Test {
 };
 
 TEST_F(PrinterSearch, NetworkSearchEndToEnd) {
-  capability_file("hu_a_1.cap",
-                  {"[Capability]", "@hu-net=NetSection", "@hu-net2=Net2Section",
-                   "@hu-usb=UsbSection", "@hu-raw=NetSection",
-                   // first key, plug-in from the driver folder
-                   "[NetSection]", "ZentorraSupportCode=ZX-100", "GetIPDll=" + in_driver_folder,
-                   // second key, plug-in beside the program
-                   "[Net2Section]", "ZentorraSupportCode=OTHER", "ZNTSupportCode=ZX-100",
-                   "GetIPDll=" + beside_program,
-                   // blanks and quotes (the reader's own test has the rest)
-                   "[UsbSection]", "ZNTSupportCode = ZX-100", "GetIPDll=\"" + beside_program + "\""});
+  capability_file(
+      "hu_a_1.cap",
+      {"[Capability]", "@hu-net=NetSection", "@hu-net2=Net2Section", "@hu-usb=UsbSection",
+       "@hu-raw=NetSection",
+       // first key, plug-in from the driver folder
+       "[NetSection]", "ZentorraSupportCode=ZX-100", "GetIPDll=" + in_driver_folder,
+       // second key, plug-in beside the program
+       "[Net2Section]", "ZentorraSupportCode=OTHER", "ZNTSupportCode=ZX-100",
+       "GetIPDll=" + beside_program,
+       // blanks and quotes (the reader's own test has the rest)
+       "[UsbSection]", "ZNTSupportCode = ZX-100", "GetIPDll=\"" + beside_program + "\""});
   // 127.0.0.010 is hu-usb's, not hu-net's: the address text is compared exactly.
-  const std::pair<const char*, const char*> found[] = {{"127.0.0.10", "hu-net"},
-                                                       {"127.0.0.11", "hu-net2"},
-                                                       {"127.0.0.010", "hu-usb"}};
+  const std::pair<const char*, const char*> found[] = {
+      {"127.0.0.10", "hu-net"}, {"127.0.0.11", "hu-net2"}, {"127.0.0.010", "hu-usb"}};
   for (const auto& [address, printer] : found) {
     EXPECT_EQ(search(address, "hu_a_*.cap", "ZX-100"),
               std::string("1 ") + printer + " " + ports_[printer]);
@@ -225,15 +225,12 @@ int32_t HOSTUTIL_CALL plugin(const char* printer, char* buffer, uint32_t size) {
   return 1;
 }
 
-class PrinterStandIn : public testing::Test {
+// Every search gives its scratch blocks back.
+class PrinterStandIn : public hostutil::test::fresh_table {
  protected:
   void SetUp() override {
     state = stand_in_state{};
-    SemaphoreControlBegin();
-  }
-  void TearDown() override {
-    GlobalAreaLumpFree();
-    SemaphoreControlEnd();
+    fresh_table::SetUp();
   }
   // The answer and both 16-byte buffers whole; they start as x's.
   static std::string search(const char* port, const char* pattern, const char* code,
