@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "convert/encoding_samples.h"
-#include "heap/registry.h"
 #include "hostutil.h"
 #include "support/scratch_files.h"
 
@@ -31,7 +30,9 @@ constexpr hu_wchar unit_fence = 0x5A5A;
 constexpr char byte_fence = 'Z';
 std::vector<char> bytes(const std::string& s) { return {s.begin(), s.end()}; }
 
-TEST(Encoding, LengthZeroMissingArgumentsAndWholeCharacters) {
+using Encoding = hostutil::test::fresh_table;  // every area is given back
+
+TEST_F(Encoding, LengthZeroMissingArgumentsAndWholeCharacters) {
   // ChangeAnsiToUnicode alone takes length 0 as "up to the NUL".
   units out(4, unit_fence);
   EXPECT_EQ(ChangeAnsiToUnicode("abc", 0, out.data(), 4), 3);
@@ -55,7 +56,7 @@ TEST(Encoding, LengthZeroMissingArgumentsAndWholeCharacters) {
   EXPECT_EQ(narrow, "\0\0\0Z"s);
 }
 
-TEST(Encoding, ChainedThroughUtf16) {
+TEST_F(Encoding, ChainedThroughUtf16) {
   // Up to 128 bytes the UTF-16 area is on the stack; above, a registered
   // allocation: before SemaphoreControlBegin the output is zero-filled, all of it.
   const std::string at_128(128, 'q'), at_129(129, 'q');
@@ -76,8 +77,6 @@ TEST(Encoding, ChainedThroughUtf16) {
     EXPECT_EQ(chained(convert, at_129), 129);
     EXPECT_EQ(out, at_129 + std::string(10, '\0') + byte_fence);
   }
-  EXPECT_EQ(hostutil::heap::allocation_registry(), nullptr);  // every area given back
-  SemaphoreControlEnd();
 }
 
 // One line-by-line conversion: the size L it asks for from a null output, then
