@@ -191,9 +191,7 @@ void arrays(const std::string& bytes, std::int32_t key, std::uint32_t width) {
   for (int ascending = 1; ascending >= 0; --ascending) {
     std::vector<std::int32_t> v = values;
     QuickSort(v.data(), count, ascending);
-    if (!ascending) std::reverse(v.begin(), v.end());
-    check(v == sorted);
-    if (!ascending) std::reverse(v.begin(), v.end());
+    check(ascending ? v == sorted : std::equal(v.rbegin(), v.rend(), sorted.begin(), sorted.end()));
     const std::uint32_t at = (ascending ? BinarySearch : BinarySearchDSC)(v.data(), count, key);
     check(at == HOSTUTIL_NOT_FOUND ? values.empty() : at < count && v[at] == key);
   }
