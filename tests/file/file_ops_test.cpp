@@ -143,21 +143,6 @@ TEST_F(FileOps, InjectedFailuresLoseNothingElse) {
   EXPECT_EQ(FileSizeGet(p.c_str()), 3u);
 }
 
-// Writers hold the file locked whole: while one has it open, nobody reads,
-// sizes or writes it, in this process or (below) another.
-TEST_F(FileOps, AWriterKeepsEveryoneOut) {
-  const std::string p = path("race.bin");
-  put(p, std::string(8192, 'A'));
-  {
-    hostutil::os::file_handle writer(hostutil::os::calls().file_open_write(p.c_str()));
-    ASSERT_TRUE(writer);
-    char buffer[16];
-    EXPECT_EQ(
-        FileRead(p.c_str(), buffer, 16) + FileSizeGet(p.c_str()) + FileWrite(p.c_str(), "x", 1),
-        0u);
-  }
-}
-
 // args: path, folder. Holds the file open for reading until folder/release.
 HOSTUTIL_CHILD_ROLE(hold_for_reading) {
   hostutil::os::file_handle reader(hostutil::os::calls().file_open_read(args.at(0).c_str()));
@@ -166,14 +151,23 @@ HOSTUTIL_CHILD_ROLE(hold_for_reading) {
   return wait_for_file(fs::path(args.at(1)) / "release", 60s) ? 0 : 3;
 }
 
-TEST_F(FileOps, AReaderInAnotherProcessKeepsTheWriterOut) {
+// Writers hold the file locked whole: while one has it open, nobody reads,
+// sizes or writes it. A reader in another process keeps the writer out.
+TEST_F(FileOps, AWriterKeepsEveryoneOutAndAReaderElsewhereKeepsTheWriterOut) {
   const std::string p = path("held.txt");
   put(p, "kept");
+  char buffer[16];
+  {
+    hostutil::os::file_handle writer(hostutil::os::calls().file_open_write(p.c_str()));
+    ASSERT_TRUE(writer);
+    EXPECT_EQ(
+        FileRead(p.c_str(), buffer, 16) + FileSizeGet(p.c_str()) + FileWrite(p.c_str(), "x", 1),
+        0u);
+  }
   child_process child("hold_for_reading", {p, folder()});
   ASSERT_TRUE(child.started());
   ASSERT_TRUE(wait_for_file(path("held"), 30s));
   EXPECT_EQ(FileWrite(p.c_str(), "lost", 4) + FileDelete(p.c_str()), 0u);
-  char buffer[16];
   EXPECT_EQ(FileRead(p.c_str(), buffer, sizeof buffer), 4u);
   touch(path("release"));
   EXPECT_EQ(child.wait(), 0);
