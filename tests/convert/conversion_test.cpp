@@ -11,7 +11,6 @@
 // rebuilds the row from the library.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <tuple>
 #include <vector>
