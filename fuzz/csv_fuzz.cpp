@@ -114,12 +114,11 @@ void records(fuzz::input& in) {
       const bool fits = expected.size() <= size;
       const auto length = static_cast<uint32_t>(expected.size());
       fuzz::fenced buffer(size);
-      uint32_t got = 0;
-      if (step == 1) got = FetchHeapLastData(&area, buffer.data(), size);
-      if (step == 2) got = FetchAndFreeHeapData(&area, buffer.data(), size);
-      if (step == 3) got = FetchAndFreeHeapLastData(&area, buffer.data(), size);
-      if (step == 4)
-        got = SearchAndFreeHeapData(&area, expected.data(), length, buffer.data(), size);
+      const uint32_t got =
+          step == 4 ? SearchAndFreeHeapData(&area, expected.data(), length, buffer.data(), size)
+                    : (step == 1   ? FetchHeapLastData
+                       : step == 2 ? FetchAndFreeHeapData
+                                   : FetchAndFreeHeapLastData)(&area, buffer.data(), size);
       check(got == (fits ? length : 0));
       if (fits) check(buffer.all() == expected + std::string(size - got, '\0'));
       if (step == 4 && !fits) check(buffer.all() == std::string(size, 'Z'));

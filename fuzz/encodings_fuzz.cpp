@@ -38,9 +38,8 @@ std::vector<Out> size_protocol(int32_t(HOSTUTIL_CALL* convert)(const In*, uint32
     check(convert(text, length, output, &small) == 0);
     check(small == total && output[0] == Out{1});
   }
-  uint32_t exact_size = total;
-  check(convert(text, length, output, &exact_size) == static_cast<int32_t>(total));
-  check(exact_size == total && output[total] == Out{0});
+  check(convert(text, length, output, &size) == static_cast<int32_t>(total));
+  check(size == total && output[total] == Out{0});
   std::vector<Out> text_out(output, output + total);
   // No NUL inside, and every line ends in CR LF.
   for (Out u : text_out) check(u != Out{0});
@@ -58,11 +57,9 @@ std::vector<hu_wchar> utf8_to_utf16_by_number(const char* text, uint32_t length)
     if (GetFileOneLine(text, length, number, line.data(), length + 1) == 0) break;
     const std::size_t n = std::strlen(line.data());
     if (n == 0) break;
-    std::vector<hu_wchar> wide(n);
-    const std::size_t got = utf8_to_utf16(line.data(), n, wide.data(), n);
-    model.insert(model.end(), wide.begin(), wide.begin() + static_cast<std::ptrdiff_t>(got));
-    model.push_back('\r');
-    model.push_back('\n');
+    const std::vector<hu_wchar> wide = codec(utf8_to_utf16, line.data(), n);
+    model.insert(model.end(), wide.begin(), wide.end());
+    model.insert(model.end(), {'\r', '\n'});
   }
   return model;
 }
@@ -82,8 +79,8 @@ void multi_line(const uint8_t* data, std::size_t size) {
   // The UTF-16 result, read back line by line, gives the UTF-8 of the same lines
   // (unless a line begins with a form feed, which the read back would skip).
   if (!wide.empty()) {
-    std::vector<hu_wchar> units(wide.size() + 1);
-    std::copy(wide.begin(), wide.end(), units.begin());
+    std::vector<hu_wchar> units = wide;
+    units.push_back(0);
     const std::vector<char> back = size_protocol(ChangeUTF16ToUTF8_MultiLine, units.data(),
                                                  static_cast<uint32_t>(wide.size()));
     if (std::find(wide.begin(), wide.end(), hu_wchar{0x0C}) == wide.end()) {
@@ -96,10 +93,7 @@ void multi_line(const uint8_t* data, std::size_t size) {
 // that result and zeros behind it when it fits, else the answer 0.
 template <typename Unit>
 void expect(int32_t got, fuzz::fenced& out, uint32_t room, const std::vector<Unit>& expected) {
-  if (room == 0 || expected.empty() || expected.size() > room) {
-    check(got == 0);
-    return;
-  }
+  if (room == 0 || expected.empty() || expected.size() > room) return check(got == 0);
   check(got == static_cast<int32_t>(expected.size()));
   std::vector<Unit> units = expected;  // and zeros behind
   units.resize(room);

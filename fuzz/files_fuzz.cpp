@@ -174,12 +174,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       break;
     }
     default: {
-      hu_FILETIME t[2];
-      hu_SYSTEMTIME calendar;
-      const std::string raw = in.bytes(sizeof t + sizeof calendar) + std::string(32, '\0');
-      std::memcpy(t, raw.data(), sizeof t);
-      std::memcpy(&calendar, raw.data() + sizeof t, sizeof calendar);
-      times(t[0], t[1], calendar);
+      struct {
+        hu_FILETIME later, earlier;
+        hu_SYSTEMTIME calendar;
+      } t;
+      std::memcpy(&t, (in.bytes(sizeof t) + std::string(sizeof t, '\0')).data(), sizeof t);
+      times(t.later, t.earlier, t.calendar);
       break;
     }
   }

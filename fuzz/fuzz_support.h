@@ -75,7 +75,12 @@ class fenced {
       : bytes_((check(size < (std::size_t{1} << 30)), size + 2 * guard), canary) {
     std::memset(data(), fill, this->size());
   }
-  ~fenced() { check(intact()); }
+  // No byte outside the buffer was written.
+  ~fenced() {
+    check(std::count(bytes_.begin(), bytes_.begin() + guard, canary) +
+              std::count(bytes_.end() - guard, bytes_.end(), canary) ==
+          2 * guard);
+  }
   char* data() { return bytes_.data() + guard; }
   const char* data() const { return bytes_.data() + guard; }
   char& operator[](std::size_t i) { return data()[i]; }
@@ -86,12 +91,6 @@ class fenced {
   }
   std::uint32_t size() const { return static_cast<std::uint32_t>(bytes_.size() - 2 * guard); }
   std::string all() const { return std::string(data(), size()); }
-  // True when no byte outside the buffer was written.
-  bool intact() const {
-    return std::count(bytes_.begin(), bytes_.begin() + guard, canary) +
-               std::count(bytes_.end() - guard, bytes_.end(), canary) ==
-           2 * guard;
-  }
   // True when the buffer holds a NUL-ended text and zeros behind it.
   bool cleared_text() const {
     const std::size_t n = strnlen(data(), size());

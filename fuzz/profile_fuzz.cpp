@@ -134,8 +134,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       beside ? std::filesystem::canonical("/proc/self/exe").parent_path().append(name).string()
              : fuzz::scratch(name);
   fuzz::put(path, file);
-  std::vector<char> text(file.size() + 256, '\0');  // as the reader holds it
-  std::memcpy(text.data(), file.data(), file.size());
+  const std::string text = file + std::string(256, '\0');  // as the reader holds it
   const std::string header = "[" + section + "]";
   const std::vector<std::string> lines =
       lines_by_number(text.data(), static_cast<std::uint32_t>(text.size()));

@@ -29,12 +29,11 @@ bool dotted_address(const std::string& name) {
   return at >= name.size();  // the end, or one dot that ends the name
 }
 
+// The first of "usb" and "lpt" in any case, else a dotted address.
 uint32_t port_kind(const std::string& name) {
-  if (name.empty()) return 0;
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    if (fuzz::folded(name.substr(i, 3)) == "usb") return 2;
-    if (fuzz::folded(name.substr(i, 3)) == "lpt") return 3;
-  }
+  const std::string folded = fuzz::folded(name);
+  const std::size_t usb = folded.find("usb"), lpt = folded.find("lpt");
+  if (usb != lpt) return usb < lpt ? 2 : 3;
   return dotted_address(name) ? 1 : 0;
 }
 

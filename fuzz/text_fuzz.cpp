@@ -24,23 +24,16 @@ uint32_t hex_digit(char c) {
   return static_cast<uint32_t>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
 }
 
-// The value of the last 16 hexadecimal digits; 0 for a text that is not all digits.
-uint64_t hex_address(const char* text, uint32_t length) {
-  uint64_t value = 0;
-  for (uint32_t i = 0; i < length && text[i] != '\0'; ++i) {
-    if (!is_hex(text[i])) return 0;
-    value = value * 16 + hex_digit(text[i]);
-  }
-  return value;
-}
-
 void parsers(const char* text, uint32_t text_length, uint32_t length) {
-  // Where the parse ends: the length, the NUL or the first non-digit.
-  uint32_t end = 0;
-  while (end < length && end < text_length && is_hex(text[end])) ++end;
+  // Where the parse ends: the length, the NUL or the first non-digit; the value
+  // of the digits before it in 32 bits, and in 64 (the last 16 digits).
+  uint32_t end = 0, digits = 0;
+  uint64_t address = 0;
+  for (; end < length && end < text_length && is_hex(text[end]); ++end) {
+    digits = digits * 16 + hex_digit(text[end]);
+    address = address * 16 + hex_digit(text[end]);
+  }
   const bool stops_clean = end == length || end == text_length;
-  uint32_t digits = 0;  // the value of the digits before the end, in 32 bits
-  for (uint32_t i = 0; i < end; ++i) digits = digits * 16 + hex_digit(text[i]);
 
   uint32_t hex = 0xA5A5A5A5u;
   const int32_t hex_ok = ChangeAsciiToHexEx(text, length, &hex);
@@ -83,7 +76,8 @@ void parsers(const char* text, uint32_t text_length, uint32_t length) {
                 : static_cast<float>(whole) / static_cast<float>(std::pow(10.0, decimals));
   }
   check(ChangeAsciiToFloat(text, length) == value);
-  check(ChangeAsciiToPtr(text, length) == hex_address(text, length));
+  // The address parser: 0 for a text that is not all digits.
+  check(ChangeAsciiToPtr(text, length) == (stops_clean ? address : 0));
   check(NumericCheck(text) == (std::strspn(text, "0123456789abcdefABCDEF") == text_length));
 }
 
@@ -197,9 +191,7 @@ void arrays(const std::string& bytes, std::int32_t key, std::uint32_t width) {
   for (int ascending = 1; ascending >= 0; --ascending) {
     std::vector<std::int32_t> v = values;
     QuickSort(v.data(), count, ascending);
-    if (!ascending) std::reverse(v.begin(), v.end());
-    check(v == sorted);
-    if (!ascending) std::reverse(v.begin(), v.end());
+    check(ascending ? v == sorted : std::equal(v.rbegin(), v.rend(), sorted.begin(), sorted.end()));
     const std::uint32_t at = (ascending ? BinarySearch : BinarySearchDSC)(v.data(), count, key);
     check(at == HOSTUTIL_NOT_FOUND ? values.empty() : at < count && v[at] == key);
   }

@@ -120,7 +120,6 @@ TEST_F(CsvItems, LargeItemsUseRegisteredScratch) {
   EXPECT_EQ(take(g3, ";", "'a';b", 1024), "|-1");
   // Items that need no quotes take no scratch, nor does variant 2.
   EXPECT_EQ(make(m1, ",", "ab", 1024) + take(g2, ";", "'a';b", 1024), "1:aba|4");
-  SemaphoreControlBegin();
 }
 
 using namespace hostutil::test::files;
@@ -152,18 +151,10 @@ class CsvFiles : public table_test {
   HeapAreaHead* area_ = nullptr;
 };
 
-TEST_F(CsvFiles, LineEndsInRecordsAndAddingToAFile) {
-  // A record of CR LF alone ends a line, and one that begins with it starts
-  // one; an existing file without a final line end gets one; a new file.
-  const std::pair<std::vector<std::string>, std::string> rows[] = {
-      {{"a", "b", "\r\nc", "d"}, "a,b\r\nc,d\r\n"},
-      {{"a", "b", "\r\n", "c"}, "a,b\r\nc\r\n"},
-      {{"\r\na,", "b"}, "\r\na,b\r\n"}};
-  for (const auto& [records, file] : rows) EXPECT_EQ(made(records), file);
-  EXPECT_EQ(made({"a", "b"}, "x,y", 0), "x,y\r\na,b\r\n");
-  std::filesystem::remove(out_);
-  EXPECT_EQ(made({"a"}, nullptr, 0), "a\r\n");
-}
+// A record of CR LF alone ends a line, one that begins with it starts one, and
+// an existing file without a final line end gets one: the fuzz target's joining
+// rule, on kept inputs of those records. Here records added to no file.
+TEST_F(CsvFiles, AddingToNoFileMakesOne) { EXPECT_EQ(made({"a"}, nullptr, 0), "a\r\n"); }
 
 TEST_F(CsvFiles, RecordAndTextLimits) {
   // A CSV walk ends at a record of 5,120 bytes; a JBK file takes it.

@@ -25,7 +25,10 @@
 namespace fs = std::filesystem;
 namespace os = hostutil::os;
 using namespace std::chrono_literals;
+using hostutil::heap::allocation_registry;
+using hostutil::lock::occupied_slots;
 using hostutil::test::stand_in;
+using hostutil::tools::block_name;
 
 namespace {
 
@@ -238,10 +241,10 @@ TEST_F(Heap, TakersAndProducersNeverLoseOrDuplicateARecord) {
   EXPECT_EQ(raw_records(area), strings{std::string(40, 's')});
 }
 
-strings registered() { return raw_records(hostutil::heap::allocation_registry()); }
+strings registered() { return raw_records(allocation_registry()); }
 
 bool has_semaphore(const void* block) {
-  return SemaphoreIsExist(hostutil::tools::block_name(block).c_str(), 0) == 1;
+  return SemaphoreIsExist(block_name(block).c_str(), 0) == 1;
 }
 
 TEST_F(Heap, BlocksAreZeroFilledRegisteredAndGivenASemaphore) {
@@ -251,7 +254,7 @@ TEST_F(Heap, BlocksAreZeroFilledRegisteredAndGivenASemaphore) {
   EXPECT_EQ(GlobalAreaLumpFree(), 1u);
   SemaphoreControlBegin();
   EXPECT_EQ(GlobalAllocEx(64, 0), nullptr);
-  EXPECT_EQ(hostutil::heap::allocation_registry(), nullptr);
+  EXPECT_EQ(allocation_registry(), nullptr);
 
   void* block = GlobalAllocEx(64, 100);
   ASSERT_NE(block, nullptr);
@@ -259,14 +262,12 @@ TEST_F(Heap, BlocksAreZeroFilledRegisteredAndGivenASemaphore) {
             results(2, 1));
   void* second = HeapAllocExEx(64, 7);
   ASSERT_NE(second, nullptr);
-  EXPECT_EQ(registered(),
-            (strings{hostutil::tools::block_name(block), hostutil::tools::block_name(second)}));
+  EXPECT_EQ(registered(), (strings{block_name(block), block_name(second)}));
   std::memset(block, 0x5A, 100);
   std::memset(second, 0x5A, 7);
   {
     heap_spy spy;
-    EXPECT_EQ((results{GlobalFreeExEx(block),
-                       registered() == strings{hostutil::tools::block_name(second)},
+    EXPECT_EQ((results{GlobalFreeExEx(block), registered() == strings{block_name(second)},
                        HeapFreeExEx(second)}),
               (results{0, 1, 1}));
     // Each block after its registry record; the registry's head with the last one.
@@ -274,10 +275,8 @@ TEST_F(Heap, BlocksAreZeroFilledRegisteredAndGivenASemaphore) {
     GlobalFreeExEx(GlobalAllocEx(0xFFFFFFFFu & ~HOSTUTIL_ZEROINIT, 8));  // only that flag counts
     EXPECT_EQ((std::pair<int, bool>{spy.dirty_releases, spy.zero_fill.at(0)}), std::pair(0, false));
   }
-  EXPECT_EQ(
-      (results{hostutil::heap::allocation_registry() == nullptr,
-               SemaphoreIsExist("HEAP_SEMAPHORE_CONTROL", 0), hostutil::lock::occupied_slots()}),
-      (results{1, 0, 0}));
+  EXPECT_EQ((results{allocation_registry() == nullptr, guard_in_table(), occupied_slots()}),
+            (results{1, 0, 0}));
   // A freed block and a null one alike; a freed block is unknown to the heap.
   EXPECT_EQ((results{GlobalFreeExEx(block), GlobalFreeEx(block), HeapFreeExEx(block),
                      GlobalFreeEx(nullptr), GlobalFreeExEx(nullptr), HeapFreeExEx(nullptr),
@@ -295,8 +294,8 @@ TEST_F(Heap, ClaimsAreThisProcesssOwn) {
   ASSERT_NE(block, nullptr);
   // The holder's second claim fails after 60 attempts; the first still stands.
   EXPECT_EQ((results{GlobalAreaIsEntry(block), GlobalAreaEntry(block), GlobalAreaIsEntry(block),
-                     SemaphoreIsEntry(hostutil::tools::block_name(block).c_str(), 0),
-                     GlobalAreaEntry(block), GlobalAreaIsEntry(block)}),
+                     SemaphoreIsEntry(block_name(block).c_str(), 0), GlobalAreaEntry(block),
+                     GlobalAreaIsEntry(block)}),
             (results{0, 1, 1, 1, 0, 1}));
   EXPECT_EQ(fake.pauses, std::vector<std::uint32_t>(59, 500));
   GlobalAreaLeave(block);
@@ -313,7 +312,7 @@ TEST_F(Heap, LumpFreeAndFailuresAlongTheWay) {
     spy.fail_allocation = 2;  // the registry's head: handed out all the same
     unregistered = GlobalAllocEx(64, 10);
     ASSERT_NE(unregistered, nullptr);
-    EXPECT_EQ(hostutil::heap::allocation_registry(), nullptr);
+    EXPECT_EQ(allocation_registry(), nullptr);
   }
   // Large blocks are fresh pages, zero whatever the flags, and go back whole.
   void* large = nullptr;
@@ -325,23 +324,22 @@ TEST_F(Heap, LumpFreeAndFailuresAlongTheWay) {
     EXPECT_EQ(spy.released_sizes, (sizes{36, 1, 36, 40, 36, 24, 3u << 20}));
   }
   // The unregistered block was not reached: its semaphore is the one left.
-  EXPECT_EQ((results{hostutil::heap::allocation_registry() == nullptr,
-                     hostutil::lock::occupied_slots(), has_semaphore(unregistered)}),
-            (results{1, 1, 1}));
+  EXPECT_EQ(
+      (results{allocation_registry() == nullptr, occupied_slots(), has_semaphore(unregistered)}),
+      (results{1, 1, 1}));
   GlobalFreeExEx(unregistered);
   EXPECT_FALSE(has_semaphore(unregistered));
 
   // A block the heap reports as 0 bytes long is only unregistered.
   auto* block = static_cast<unsigned char*>(GlobalAllocEx(64, 12));
-  ASSERT_TRUE(block && registered() == strings{hostutil::tools::block_name(
-                                           block)});  // the registry made afresh
+  ASSERT_TRUE(block && registered() == strings{block_name(block)});  // the registry made afresh
   std::memset(block, 0x33, 12);
   {
     heap_spy spy;  // gives the registry's record and head back at the end
     spy.zero_sizes = true;
     EXPECT_EQ(GlobalFreeExEx(block), 0u);
     // Out of the registry; in the table still, and not cleared.
-    EXPECT_EQ((results{hostutil::heap::allocation_registry() == nullptr, has_semaphore(block),
+    EXPECT_EQ((results{allocation_registry() == nullptr, has_semaphore(block),
                        block[0] + block[11] + 0u}),
               (results{1, 1, 0x66}));
     spy.stranded.erase(std::find(spy.stranded.begin(), spy.stranded.end(), block));
@@ -367,7 +365,7 @@ HOSTUTIL_CHILD_ROLE(hold_block) {
 TEST_F(Heap, FreeWaitsForAHolderInAnotherProcess) {
   void* block = GlobalAllocEx(64, 32);
   ASSERT_NE(block, nullptr);
-  hostutil::test::child_process child("hold_block", {hostutil::tools::block_name(block), folder()});
+  hostutil::test::child_process child("hold_block", {block_name(block), folder()});
   ASSERT_TRUE(hostutil::test::wait_for_file(path("held")));
   EXPECT_EQ(GlobalAreaIsEntry(block), 0u);  // held by the other process, not this one
   GlobalFreeExEx(block);

@@ -110,20 +110,20 @@ class PrinterSearch : public testing::Test {
 };
 
 TEST_F(PrinterSearch, NetworkSearchEndToEnd) {
-  capability_file("hu_a_1.cap",
-                  {"[Capability]", "@hu-net=NetSection", "@hu-net2=Net2Section",
-                   "@hu-usb=UsbSection", "@hu-raw=NetSection",
-                   // first key, plug-in from the driver folder
-                   "[NetSection]", "ZentorraSupportCode=ZX-100", "GetIPDll=" + in_driver_folder,
-                   // second key, plug-in beside the program
-                   "[Net2Section]", "ZentorraSupportCode=OTHER", "ZNTSupportCode=ZX-100",
-                   "GetIPDll=" + beside_program,
-                   // blanks and quotes (the reader's own test has the rest)
-                   "[UsbSection]", "ZNTSupportCode = ZX-100", "GetIPDll=\"" + beside_program + "\""});
+  capability_file(
+      "hu_a_1.cap",
+      {"[Capability]", "@hu-net=NetSection", "@hu-net2=Net2Section", "@hu-usb=UsbSection",
+       "@hu-raw=NetSection",
+       // first key, plug-in from the driver folder
+       "[NetSection]", "ZentorraSupportCode=ZX-100", "GetIPDll=" + in_driver_folder,
+       // second key, plug-in beside the program
+       "[Net2Section]", "ZentorraSupportCode=OTHER", "ZNTSupportCode=ZX-100",
+       "GetIPDll=" + beside_program,
+       // blanks and quotes (the reader's own test has the rest)
+       "[UsbSection]", "ZNTSupportCode = ZX-100", "GetIPDll=\"" + beside_program + "\""});
   // 127.0.0.010 is hu-usb's, not hu-net's: the address text is compared exactly.
-  const std::pair<const char*, const char*> found[] = {{"127.0.0.10", "hu-net"},
-                                                       {"127.0.0.11", "hu-net2"},
-                                                       {"127.0.0.010", "hu-usb"}};
+  const std::pair<const char*, const char*> found[] = {
+      {"127.0.0.10", "hu-net"}, {"127.0.0.11", "hu-net2"}, {"127.0.0.010", "hu-usb"}};
   for (const auto& [address, printer] : found) {
     EXPECT_EQ(search(address, "hu_a_*.cap", "ZX-100"),
               std::string("1 ") + printer + " " + ports_[printer]);
@@ -188,12 +188,10 @@ TEST_F(PrinterSearch, NameSearchBySubstringInListingOrder) {
   EXPECT_EQ(search("hu-absent", "unused", "unused"), "0  ");
   EXPECT_EQ(DeviceDriverIsExist("hu-lpt", "unused", "unused"), 1u);
   // Names and ports longer than their buffers are cut, never written past.
-  char name[8], port[8];
-  std::memset(name, 'x', sizeof name);
-  std::memset(port, 'x', sizeof port);
-  EXPECT_EQ(GetLogicalPrinterAndPortName("hu-usb2", "p", "c", name, 4, port, 5), 1u);
-  EXPECT_EQ(std::string(name, 8), std::string("hu-\0xxxx", 8));
-  EXPECT_EQ(std::string(port, 8), ports_["hu-usb2"].substr(0, 4) + std::string("\0xxx", 4));
+  std::string name(8, 'x'), port(8, 'x');
+  EXPECT_EQ(GetLogicalPrinterAndPortName("hu-usb2", "p", "c", name.data(), 4, port.data(), 5), 1u);
+  EXPECT_EQ(name, std::string("hu-\0xxxx", 8));
+  EXPECT_EQ(port, ports_["hu-usb2"].substr(0, 4) + std::string("\0xxx", 4));
 }
 
 using calls = os::system_calls;
@@ -225,15 +223,12 @@ int32_t HOSTUTIL_CALL plugin(const char* printer, char* buffer, uint32_t size) {
   return 1;
 }
 
-class PrinterStandIn : public testing::Test {
+// Every search gives its scratch blocks back.
+class PrinterStandIn : public hostutil::test::fresh_table {
  protected:
   void SetUp() override {
     state = stand_in_state{};
-    SemaphoreControlBegin();
-  }
-  void TearDown() override {
-    GlobalAreaLumpFree();
-    SemaphoreControlEnd();
+    fresh_table::SetUp();
   }
   // The answer and both 16-byte buffers whole; they start as x's.
   static std::string search(const char* port, const char* pattern, const char* code,
@@ -381,13 +376,12 @@ TEST_F(CapabilityFile, TheSameAnswersOnBothPorts) {
   file("case.cap", std::string(capability_text, sizeof capability_text - 1));
   file("bom.cap", "\xEF\xBB\xBF[Capability]\r\nKey=Value\r\n");
   for (const auto& c : cases) {
-    char buffer[80];
-    std::memset(buffer, '#', sizeof buffer);
+    std::string buffer(80, '#');
     const std::uint32_t n = hostutil::os::private_profile_string(
-        c.section, c.key, c.default_text, buffer, c.size, path(c.file).c_str());
+        c.section, c.key, c.default_text, buffer.data(), c.size, path(c.file).c_str());
     const std::string what =
         std::string("[") + c.section + "] " + c.key + " " + std::to_string(c.size);
-    EXPECT_STREQ(buffer, c.expected) << what;
+    EXPECT_STREQ(buffer.c_str(), c.expected) << what;
     EXPECT_EQ(n, std::strlen(c.expected)) << what;
     EXPECT_EQ(buffer[c.size], '#') << what << ": written past the buffer";
   }
