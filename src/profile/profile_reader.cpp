@@ -38,8 +38,8 @@ extern "C" {
 HOSTUTIL_API uint32_t HOSTUTIL_CALL GetPrivateProfileStrEx(const char* section, const char* key,
                                                            const char* defaultText, char* buffer,
                                                            uint32_t bufferSize, const char* path) {
-  if (path == nullptr || section == nullptr || path[0] == '\0' || section[0] == '\0' ||
-      (key != nullptr && key[0] == '\0') || buffer == nullptr || bufferSize == 0) {
+  if (empty(path) || empty(section) || (key != nullptr && key[0] == '\0') || buffer == nullptr ||
+      bufferSize == 0) {
     return 0;
   }
   // A section name too long for the header's work buffer is refused as well.
