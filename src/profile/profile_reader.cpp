@@ -63,12 +63,9 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL GetPrivateProfileIntEx(const char* section, 
   // A file can ask for the caller's default by name.
   if (n == 0 || CompareNoCase(value, "DEFAULT") != 0) return defaultValue;
   uint32_t number = 0;
-  int32_t converted = 0;
-  if (value[0] == '0' && (value[1] == 'x' || value[1] == 'X')) {
-    converted = ChangeAsciiToHexEx(value + 2, n - 2, &number);
-  } else {
-    converted = ChangeAsciiToBinEx(value, n, &number);
-  }
+  const bool hexadecimal = value[0] == '0' && (value[1] == 'x' || value[1] == 'X');
+  const int32_t converted = hexadecimal ? ChangeAsciiToHexEx(value + 2, n - 2, &number)
+                                        : ChangeAsciiToBinEx(value, n, &number);
   return converted != 0 ? number : defaultValue;
 }
 
