@@ -15,15 +15,14 @@ constexpr int slice = 16;  // bytes a step of the fast loop
 
 using table = std::array<std::uint16_t, 256>;
 
-constexpr std::uint8_t reversed(std::uint8_t b) {
-  std::uint8_t r = 0;
-  for (int i = 0; i < 8; ++i) r = static_cast<std::uint8_t>(r | (((b >> i) & 1u) << (7 - i)));
-  return r;
-}
-
+// Entry b: the bits of b in reverse order.
 constexpr std::array<std::uint8_t, 256> make_reversal() {
   std::array<std::uint8_t, 256> t{};
-  for (int i = 0; i < 256; ++i) t[i] = reversed(static_cast<std::uint8_t>(i));
+  for (int b = 0; b < 256; ++b) {
+    int r = 0;
+    for (int i = 0; i < 8; ++i) r |= ((b >> i) & 1) << (7 - i);
+    t[b] = static_cast<std::uint8_t>(r);
+  }
   return t;
 }
 

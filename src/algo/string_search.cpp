@@ -4,9 +4,12 @@
 #include <cstddef>
 #include <cstring>
 
+#include "frame/text.h"
 #include "hostutil.h"
 
 namespace {
+
+using hostutil::empty;
 
 inline unsigned char fold(unsigned char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 0x20) : c;
@@ -32,9 +35,7 @@ const char* last_match(const char* h, std::size_t n, const char* k, std::size_t 
 extern "C" {
 
 HOSTUTIL_API char* HOSTUTIL_CALL memstr(const char* haystack, const char* needle, uint32_t window) {
-  if (haystack == nullptr || haystack[0] == '\0' || needle == nullptr || needle[0] == '\0') {
-    return nullptr;
-  }
+  if (empty(haystack) || empty(needle)) return nullptr;
   const std::size_t m = std::strlen(needle);
   const char* const end = haystack + std::strlen(haystack);
   const char* position = haystack;
@@ -63,9 +64,7 @@ HOSTUTIL_API char* HOSTUTIL_CALL strrstr(const char* haystack, const char* needl
 }
 
 HOSTUTIL_API char* HOSTUTIL_CALL strnostr(const char* haystack, const char* needle) {
-  if (haystack == nullptr || haystack[0] == '\0' || needle == nullptr || needle[0] == '\0') {
-    return nullptr;
-  }
+  if (empty(haystack) || empty(needle)) return nullptr;
   const std::size_t n = std::strlen(haystack);
   const std::size_t m = std::strlen(needle);
   if (m > n) return nullptr;

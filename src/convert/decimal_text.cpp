@@ -140,11 +140,8 @@ HOSTUTIL_API void HOSTUTIL_CALL ChangeBinToAscii(uint32_t value, char* output, u
 
 HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeAsciiToBinEx(const char* text, uint32_t length,
                                                       uint32_t* output) {
-  if (output == nullptr) return 0;
-  uint32_t value = 0;
-  if (!parse_decimal(text, length, value)) return 0;
-  *output = value;
-  return 1;
+  // The value is written only when the text converts.
+  return output != nullptr && parse_decimal(text, length, *output) ? 1 : 0;
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL ChangeAsciiToBin(const char* text, uint32_t length) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <memory>
 
 #include "file/line_iterator.h"
 #include "hostutil.h"
@@ -13,23 +14,11 @@ namespace {
 
 using hostutil::os::code_page;
 
-// A zero-filled block of the system's global memory, released on every path; a
-// size of 0 takes none.
-class work_block {
- public:
-  explicit work_block(std::size_t bytes)
-      : data_(bytes != 0 ? hostutil::os::calls().zeroed_block(bytes) : nullptr) {}
-  ~work_block() { hostutil::os::calls().free_zeroed_block(data_); }
-  work_block(const work_block&) = delete;
-  work_block& operator=(const work_block&) = delete;
-  template <typename T>
-  T* as() const {
-    return static_cast<T*>(data_);
-  }
-
- private:
-  void* data_;
+// A zero-filled block of the system's global memory, released on every path.
+struct free_work_block {
+  void operator()(void* block) const { hostutil::os::calls().free_zeroed_block(block); }
 };
+using work_block = std::unique_ptr<void, free_work_block>;
 
 // What the accumulator keeps free behind each converted line: its CR LF and,
 // after the last, the terminator.
@@ -65,8 +54,8 @@ template <typename In, typename Out, typename Converter>
 int32_t convert_lines(const In* text, uint32_t length, Out* output, uint32_t* outputSize,
                       std::size_t accumulator_size, Converter convert) {
   if (text == nullptr || length == 0 || accumulator_size == 0) return 0;
-  work_block accumulator(accumulator_size * sizeof(Out));
-  Out* const acc = accumulator.template as<Out>();
+  const work_block accumulator(hostutil::os::calls().zeroed_block(accumulator_size * sizeof(Out)));
+  Out* const acc = static_cast<Out*>(accumulator.get());
   if (acc == nullptr) return 0;
 
   std::size_t used = 0;

@@ -7,7 +7,7 @@ extern "C" {
 
 HOSTUTIL_API uint64_t HOSTUTIL_CALL ChangeAsciiToPtr(const char* text, uint32_t length) {
   const auto s = hostutil::convert::scan_hex<uint64_t>(text, length);
-  return s.end == hostutil::convert::hex_scan_end::not_digit ? 0 : s.value;
+  return s.all_digits ? s.value : 0;
 }
 
 }  // extern "C"

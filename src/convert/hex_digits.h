@@ -17,42 +17,25 @@ constexpr int hex_digit_value(char c) noexcept {
   return -1;
 }
 
-// How a scan ended.
-enum class hex_scan_end {
-  length,     // all length characters were digits
-  nul,        // a NUL byte came first (a null text is an empty one)
-  not_digit,  // the character at `read` is not a digit
-};
-
 template <typename Value>
 struct hex_scan {
-  Value value;         // the digits before the end, accumulated
-  std::uint32_t read;  // characters taken as digits
-  hex_scan_end end;
+  Value value;      // the digits before the end, accumulated
+  bool all_digits;  // false when a byte that is not a digit ended the scan
 };
 
 // Reads at most length characters of text, stopping early at a NUL byte or at
-// the first byte that is not a digit. Each digit shifts the value left by 4 bits
-// in Value's own width, with no overflow check: only the last digits that fit
-// are kept. On a non-digit the value holds the digits before it; a caller that
-// counts that as failure drops it.
+// the first byte that is not a digit (a null text is an empty one). Each digit
+// shifts the value left by 4 bits in Value's own width, with no overflow check:
+// only the last digits that fit are kept. On a non-digit the value holds the
+// digits before it; a caller that counts that as failure drops it.
 template <typename Value>
 constexpr hex_scan<Value> scan_hex(const char* text, std::uint32_t length) noexcept {
   static_assert(std::is_unsigned_v<Value>, "the shift is done in an unsigned width");
-  hex_scan<Value> s{0, 0, hex_scan_end::length};
-  if (text == nullptr) {
-    if (length != 0) s.end = hex_scan_end::nul;
-    return s;
-  }
-  for (; s.read < length; ++s.read) {
-    const char c = text[s.read];
-    if (c == '\0') {
-      s.end = hex_scan_end::nul;
-      return s;
-    }
-    const int digit = hex_digit_value(c);
+  hex_scan<Value> s{0, true};
+  for (std::uint32_t i = 0; text != nullptr && i < length && text[i] != '\0'; ++i) {
+    const int digit = hex_digit_value(text[i]);
     if (digit < 0) {
-      s.end = hex_scan_end::not_digit;
+      s.all_digits = false;
       return s;
     }
     s.value = static_cast<Value>((s.value << 4) | static_cast<Value>(digit));

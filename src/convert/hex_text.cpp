@@ -9,14 +9,13 @@
 
 namespace {
 
-using hostutil::convert::hex_scan_end;
 using hostutil::convert::scan_hex;
 
 // The value of text, or false at a non-digit; a null or empty text has no digits.
 bool parse_hex(const char* text, uint32_t length, uint32_t& value) {
   if (text == nullptr || text[0] == '\0') return false;
   const auto scan = scan_hex<uint32_t>(text, length);
-  if (scan.end == hex_scan_end::not_digit) return false;
+  if (!scan.all_digits) return false;
   value = scan.value;
   return true;
 }
@@ -36,7 +35,7 @@ HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeAsciiToHexEx(const char* text, uint32_t
   // The one parser that leaves the digits before a bad character behind.
   const auto scan = scan_hex<uint32_t>(text, length);
   *output = scan.value;
-  return scan.end == hex_scan_end::not_digit ? 0 : 1;
+  return scan.all_digits ? 1 : 0;
 }
 
 HOSTUTIL_API int32_t HOSTUTIL_CALL ChangeAsciiToHexEx2(const char* text, uint32_t length) {

@@ -4,12 +4,14 @@
 #include <cstring>
 
 #include "csv/csv_item.h"
+#include "frame/text.h"
 #include "heap/scratch_block.h"
 #include "hostutil.h"
 
 namespace {
 
 namespace csv = hostutil::csv;
+using hostutil::empty;
 using hostutil::heap::scratch_block;
 
 // Calls work(scratch) with scratch of at least bufferSize bytes. False when
@@ -36,10 +38,7 @@ extern "C" {
 HOSTUTIL_API uint32_t HOSTUTIL_CALL MakeCSVOneItem3(const char* item, char* buffer,
                                                     uint32_t bufferSize, const char* separator,
                                                     uint32_t escapeQuotes) {
-  if (item == nullptr || buffer == nullptr || bufferSize == 0 || separator == nullptr ||
-      separator[0] == '\0') {
-    return 0;
-  }
+  if (item == nullptr || buffer == nullptr || bufferSize == 0 || empty(separator)) return 0;
   std::memset(buffer, 0, bufferSize);
   const bool doubled = escapeQuotes != 0;
   if (!csv::needs_quotes(item, separator, doubled)) {
@@ -83,10 +82,7 @@ HOSTUTIL_API char* HOSTUTIL_CALL GetCSVOneItem3(const char* line, char* buffer, 
                                                 const char* separator) {
   // An empty separator would be found everywhere, and lead the walk past the
   // line's end.
-  if (line == nullptr || buffer == nullptr || bufferSize == 0 || separator == nullptr ||
-      separator[0] == '\0') {
-    return nullptr;
-  }
+  if (line == nullptr || buffer == nullptr || bufferSize == 0 || empty(separator)) return nullptr;
   std::memset(buffer, 0, bufferSize);
   if (line[0] != '"') {
     return const_cast<char*>(csv::take_plain(line, separator, buffer, bufferSize));
@@ -99,8 +95,8 @@ HOSTUTIL_API char* HOSTUTIL_CALL GetCSVOneItem3(const char* line, char* buffer, 
 
 HOSTUTIL_API char* HOSTUTIL_CALL GetCSVOneItem2(const char* line, char* buffer, uint32_t bufferSize,
                                                 const char* separator) {
-  if (line == nullptr || buffer == nullptr || bufferSize == 0 || separator == nullptr ||
-      separator[0] == '\0' || std::strlen(separator) > csv::end_mark_capacity - 2) {
+  if (line == nullptr || buffer == nullptr || bufferSize == 0 || empty(separator) ||
+      std::strlen(separator) > csv::end_mark_capacity - 2) {
     return nullptr;
   }
   std::memset(buffer, 0, bufferSize);

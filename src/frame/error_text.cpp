@@ -7,35 +7,27 @@
 #include "hostutil.h"
 #include "os/system_calls.h"
 
-namespace {
+extern "C" {
 
 // Checks and clears the caller's buffer, then copies as much of the text as
 // fits with its NUL; the text's length, but at most bufferSize.
-uint32_t copy_error_text(uint32_t code, char* buffer, uint32_t bufferSize) {
+HOSTUTIL_API uint32_t HOSTUTIL_CALL GetLastErrorString(uint32_t errorCode, char* buffer,
+                                                       uint32_t bufferSize) {
   if (buffer == nullptr || bufferSize == 0) {
     return 0;
   }
   std::memset(buffer, 0, bufferSize);
   std::string text;
-  if (!hostutil::os::calls().error_text(code, text) || text.empty()) {
+  if (!hostutil::os::calls().error_text(errorCode, text) || text.empty()) {
     return 0;
   }
   std::memcpy(buffer, text.data(), std::min<std::size_t>(text.size(), bufferSize - 1));
   return static_cast<uint32_t>(std::min<std::size_t>(text.size(), bufferSize));
 }
 
-}  // namespace
-
-extern "C" {
-
-HOSTUTIL_API uint32_t HOSTUTIL_CALL GetLastErrorString(uint32_t errorCode, char* buffer,
-                                                       uint32_t bufferSize) {
-  return copy_error_text(errorCode, buffer, bufferSize);
-}
-
 HOSTUTIL_API uint32_t HOSTUTIL_CALL GetLastErrorStringEx(char* buffer, uint32_t bufferSize) {
   // Read the thread's error first: nothing below may disturb it.
-  return copy_error_text(hostutil::os::calls().last_error(), buffer, bufferSize);
+  return GetLastErrorString(hostutil::os::calls().last_error(), buffer, bufferSize);
 }
 
 }  // extern "C"

@@ -112,18 +112,18 @@ void clear_slot(std::uint32_t slot) {
   g_free.give(slot);
 }
 
-// Waits without a bound: 1 ms attempts, 500 ms apart.
-void take_unbounded(os::semaphore* h) {
+// Takes the slot's semaphore, waiting outside the mutex without a bound (1 ms
+// attempts, 500 ms apart); then empties the slot if it still holds the handle,
+// gives the count back and closes the handle (or leaves that to its last
+// borrower). False when giving the count back failed; the handle then stays open.
+bool take_and_retire(std::unique_lock<std::mutex>& lock, std::uint32_t slot) {
+  os::semaphore* h = borrow(slot);
+  lock.unlock();
   while (os::calls().semaphore_wait(h, attempt_wait_ms) == os::wait_status::timed_out) {
     os::calls().pause_ms(retry_pause_ms);
   }
-}
-
-// After this thread has taken h: empties the slot if it still holds h, gives
-// the count back and closes the handle (or leaves that to its last borrower).
-// False when giving the count back failed; the handle then stays open.
-bool retire(std::uint32_t slot, os::semaphore* h) {
-  const bool ours = slot != no_slot && g_slots[slot].handle == h;
+  lock.lock();
+  const bool ours = g_slots[slot].handle == h;
   if (ours) clear_slot(slot);
   const bool posted = os::calls().semaphore_post(h);
   if (ours && posted) close_handle(h);
@@ -176,13 +176,8 @@ HOSTUTIL_API void HOSTUTIL_CALL SemaphoreControlEnd(void) {
   g_table_initialised = 0;
   os::calls().semaphore_reuse(false);  // nothing kept, and every handle below closed for good
   for (std::uint32_t slot = 0; slot < table_slots; ++slot) {
-    os::semaphore* h = g_slots[slot].handle;
-    if (h == nullptr) continue;
-    borrow(slot);
-    lock.unlock();
-    take_unbounded(h);
-    lock.lock();
-    if (!retire(slot, h)) {
+    if (g_slots[slot].handle == nullptr) continue;
+    if (!take_and_retire(lock, slot)) {
       // The sweep stops here; this and every later handle stays open, forgotten.
       return;
     }
@@ -211,8 +206,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL SemaphoreEntry(const char* name, uint64_t nu
                                                    uint32_t retryCount) {
   std::unique_lock lock(g_mutex);
   if (g_table_initialised == 0) return 0;
-  const semaphore_name n(name, number);
-  std::uint32_t slot = find_slot(n);
+  const std::uint32_t slot = find_slot(semaphore_name(name, number));
   if (slot == no_slot) return 1;  // nothing to wait for
   os::semaphore* h = borrow(slot);
   lock.unlock();
@@ -250,14 +244,8 @@ HOSTUTIL_API void HOSTUTIL_CALL SemaphoreLeave(const char* name, uint64_t number
 HOSTUTIL_API void HOSTUTIL_CALL SemaphoreRelease(const char* name, uint64_t number) {
   std::unique_lock lock(g_mutex);
   if (g_table_initialised == 0) return;
-  const semaphore_name n(name, number);
-  std::uint32_t slot = find_slot(n);
-  if (slot == no_slot) return;
-  os::semaphore* h = borrow(slot);
-  lock.unlock();
-  take_unbounded(h);
-  lock.lock();
-  retire(slot, h);
+  const std::uint32_t slot = find_slot(semaphore_name(name, number));
+  if (slot != no_slot) take_and_retire(lock, slot);
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL SemaphoreIsEntry(const char* name, uint64_t number) {

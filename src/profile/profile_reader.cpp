@@ -38,8 +38,8 @@ extern "C" {
 HOSTUTIL_API uint32_t HOSTUTIL_CALL GetPrivateProfileStrEx(const char* section, const char* key,
                                                            const char* defaultText, char* buffer,
                                                            uint32_t bufferSize, const char* path) {
-  if (path == nullptr || section == nullptr || path[0] == '\0' || section[0] == '\0' ||
-      (key != nullptr && key[0] == '\0') || buffer == nullptr || bufferSize == 0) {
+  if (empty(path) || empty(section) || (key != nullptr && key[0] == '\0') || buffer == nullptr ||
+      bufferSize == 0) {
     return 0;
   }
   // A section name too long for the header's work buffer is refused as well.
@@ -63,12 +63,9 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL GetPrivateProfileIntEx(const char* section, 
   // A file can ask for the caller's default by name.
   if (n == 0 || CompareNoCase(value, "DEFAULT") != 0) return defaultValue;
   uint32_t number = 0;
-  int32_t converted = 0;
-  if (value[0] == '0' && (value[1] == 'x' || value[1] == 'X')) {
-    converted = ChangeAsciiToHexEx(value + 2, n - 2, &number);
-  } else {
-    converted = ChangeAsciiToBinEx(value, n, &number);
-  }
+  const bool hexadecimal = value[0] == '0' && (value[1] == 'x' || value[1] == 'X');
+  const int32_t converted = hexadecimal ? ChangeAsciiToHexEx(value + 2, n - 2, &number)
+                                        : ChangeAsciiToBinEx(value, n, &number);
   return converted != 0 ? number : defaultValue;
 }
 

@@ -13,8 +13,8 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <initializer_list>
 
+#include "os/posix/language_names.h"
 #include "os/posix/windows_1252.h"
 #include "os/utf_codec.h"
 
@@ -42,20 +42,11 @@ bool is_utf8_name(const char* name) {
   return std::strcmp(folded, "UTF8") == 0;
 }
 
-// The locale name the C library would take for LC_CTYPE.
-const char* ctype_locale_name() {
-  for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-    const char* value = std::getenv(variable);
-    if (value != nullptr && value[0] != '\0') return value;
-  }
-  return nullptr;
-}
-
 // A charset named in the locale name ("ja_JP.eucJP@x") holds even where that
 // locale is not installed; otherwise the installed locale is asked.
 ansi_setting read_ansi_setting() {
   ansi_setting s;
-  const char* locale = ctype_locale_name();
+  const char* locale = locale_name("LC_CTYPE");
   if (locale == nullptr || std::strcmp(locale, "C") == 0 || std::strcmp(locale, "POSIX") == 0) {
     return s;
   }

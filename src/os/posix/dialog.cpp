@@ -97,13 +97,15 @@ std::string start_path(const file_dialog_request& request) {
   return folder + name;
 }
 
-bool attachable(hu_HWND owner) {
+// The owner window in the tool's own options, when it is one to attach to.
+void attach_to_owner(std::vector<std::string>& args, dialog_tool tool, hu_HWND owner) {
   const auto id = reinterpret_cast<std::uintptr_t>(owner);
-  return id != 0 && id <= largest_window_id;
-}
-
-std::string window_id(hu_HWND owner) {
-  return std::to_string(reinterpret_cast<std::uintptr_t>(owner));
+  if (id == 0 || id > largest_window_id) return;
+  if (tool == dialog_tool::zenity) {
+    args.insert(args.end(), {"--modal", "--attach=" + std::to_string(id)});
+  } else {
+    args.insert(args.end(), {"--attach", std::to_string(id)});
+  }
 }
 
 std::string base_name(const std::string& path) {
@@ -190,9 +192,7 @@ std::vector<std::string> file_dialog_command(dialog_tool tool, const std::string
     for (const auto& f : filters) {
       args.push_back("--file-filter=" + f.description + " | " + desktop_patterns(f.patterns, ' '));
     }
-    if (attachable(request.owner)) {
-      args.insert(args.end(), {"--modal", "--attach=" + window_id(request.owner)});
-    }
+    attach_to_owner(args, tool, request.owner);
     return args;
   }
   // kdialog always asks before it overwrites; its filter lines read "patterns|description".
@@ -205,7 +205,7 @@ std::vector<std::string> file_dialog_command(dialog_tool tool, const std::string
   }
   if (!filter_lines.empty()) args.push_back(filter_lines);
   if (!title.empty()) args.insert(args.end(), {"--title", title});
-  if (attachable(request.owner)) args.insert(args.end(), {"--attach", window_id(request.owner)});
+  attach_to_owner(args, tool, request.owner);
   return args;
 }
 
@@ -216,14 +216,12 @@ std::vector<std::string> folder_dialog_command(dialog_tool tool, const std::stri
   if (tool == dialog_tool::zenity) {
     args.insert(args.end(), {"--file-selection", "--directory"});
     if (!title.empty()) args.push_back("--title=" + title);
-    if (attachable(request.owner)) {
-      args.insert(args.end(), {"--modal", "--attach=" + window_id(request.owner)});
-    }
+    attach_to_owner(args, tool, request.owner);
     return args;
   }
   args.insert(args.end(), {"--getexistingdirectory", "."});
   if (!title.empty()) args.insert(args.end(), {"--title", title});
-  if (attachable(request.owner)) args.insert(args.end(), {"--attach", window_id(request.owner)});
+  attach_to_owner(args, tool, request.owner);
   return args;
 }
 

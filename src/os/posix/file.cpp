@@ -32,8 +32,10 @@ namespace {
 file* as_file(int fd) { return reinterpret_cast<file*>(static_cast<std::intptr_t>(fd) + 1); }
 int as_fd(file* f) { return static_cast<int>(reinterpret_cast<std::intptr_t>(f) - 1); }
 
-// Closes without letting close() disturb the error that explains the failure.
+// Closes without letting close() disturb the error that explains the failure;
+// a descriptor below 0 (nothing was opened) is passed over.
 void close_keeping_errno(int fd) {
+  if (fd < 0) return;
   const errno_keeper keep;
   ::close(fd);
 }
@@ -85,11 +87,6 @@ int claim_exclusive(const char* path) {
   if (!held) return -1;
   errno = EBUSY;
   return held_elsewhere;
-}
-
-// Closes what claim_exclusive opened, keeping errno.
-void release_claim(int fd) {
-  if (fd >= 0) close_keeping_errno(fd);
 }
 
 // Copies a regular file (mode and times too) or a symbolic link to a new
@@ -303,7 +300,7 @@ bool file_delete(const char* path) {
     if (claim == held_elsewhere) return false;
   }
   const bool ok = ::unlink(path) == 0;
-  release_claim(claim);
+  close_keeping_errno(claim);
   if (ok && S_ISREG(st.st_mode)) note_deleted(path, st);
   return ok;
 }
@@ -331,7 +328,7 @@ bool move(const char* source, const char* destination) {
   const int claim = claim_exclusive(source);
   if (claim == held_elsewhere) return false;
   const bool ok = move_claimed(source, destination);
-  release_claim(claim);
+  close_keeping_errno(claim);
   return ok;
 }
 

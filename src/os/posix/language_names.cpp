@@ -132,12 +132,12 @@ bool put_name(char (&name)[4], const char* found) {
 
 }  // namespace
 
-const char* messages_locale() {
-  for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+const char* locale_name(const char* category) {
+  for (const char* variable : {"LC_ALL", category, "LANG"}) {
     const char* value = std::getenv(variable);
     if (value != nullptr && value[0] != '\0') return value;
   }
-  return "C";
+  return nullptr;
 }
 
 bool abbreviated_language_name(const char* locale, char (&name)[4]) {

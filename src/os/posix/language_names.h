@@ -8,9 +8,10 @@
 
 namespace hostutil::os {
 
-// The locale name the user's messages follow: LC_ALL, else LC_MESSAGES, else
-// LANG, the first that is set and not empty; "C" when none is.
-const char* messages_locale();
+// The locale name the C library would take for a category: LC_ALL, else the
+// category's own variable ("LC_MESSAGES", "LC_CTYPE"), else LANG, the first
+// that is set and not empty; null when none is.
+const char* locale_name(const char* category);
 
 // The abbreviated language name of a locale name (language, optional
 // "_TERRITORY", optional ".codeset" and "@modifier"). "C" and "POSIX" count as

@@ -32,16 +32,6 @@ bool whole_host_name(char (&out)[host_name_size]) {
   return out[0] != '\0';
 }
 
-// Copies text and its NUL when they fit in size bytes.
-bool copy_if_fits(const char* text, std::size_t length, char* buffer, std::uint32_t size) {
-  if (length >= size) {
-    errno = ENAMETOOLONG;
-    return false;
-  }
-  std::memcpy(buffer, text, length + 1);
-  return true;
-}
-
 // Reads the leading decimal number of text and moves text past it and one dot.
 std::uint32_t next_number(const char*& text) {
   std::uint32_t value = 0;
@@ -87,7 +77,14 @@ bool computer_name(char* buffer, std::uint32_t* size) {
 
 bool host_name(char* buffer, std::uint32_t size) {
   char host[host_name_size];
-  return whole_host_name(host) && copy_if_fits(host, std::strlen(host), buffer, size);
+  if (!whole_host_name(host)) return false;
+  const std::size_t length = std::strlen(host);
+  if (length >= size) {
+    errno = ENAMETOOLONG;
+    return false;
+  }
+  std::memcpy(buffer, host, length + 1);
+  return true;
 }
 
 bool first_ipv4_address(const char* host, char (&text)[16]) {
@@ -152,7 +149,8 @@ void display_mode(std::uint32_t& width, std::uint32_t& height) {
 
 int language_name(char* buffer, std::uint32_t size) {
   char name[4];
-  if (!abbreviated_language_name(messages_locale(), name)) {
+  const char* locale = locale_name("LC_MESSAGES");
+  if (!abbreviated_language_name(locale != nullptr ? locale : "C", name)) {
     errno = ENOENT;
     return 0;
   }

@@ -16,15 +16,19 @@ UINT system_code_page(code_page page) { return page == code_page::utf8 ? CP_UTF8
 // The system takes signed counts; a capacity beyond them is never needed in full.
 int clamp_count(std::uint32_t n) { return n > INT_MAX ? INT_MAX : static_cast<int>(n); }
 
+// The counts the system takes; otherwise the system's error for a bad parameter.
+// A room of 0 would ask the system for the size instead of converting.
+bool usable(std::uint32_t length, std::uint32_t room) {
+  if (length != 0 && length <= INT_MAX && room != 0) return true;
+  SetLastError(ERROR_INVALID_PARAMETER);
+  return false;
+}
+
 }  // namespace
 
 std::uint32_t to_utf16(code_page from, const char* text, std::uint32_t length, hu_wchar* out,
                        std::uint32_t capacity) {
-  // A capacity of 0 would ask the system for the size instead of converting.
-  if (length == 0 || length > INT_MAX || capacity == 0) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return 0;
-  }
+  if (!usable(length, capacity)) return 0;
   // A system may write as much as fits, half of a surrogate pair included, and
   // count that as done: a text that does not fit whole is refused before any
   // unit is written.
@@ -41,10 +45,7 @@ std::uint32_t to_utf16(code_page from, const char* text, std::uint32_t length, h
 
 std::uint32_t from_utf16(code_page to, const hu_wchar* text, std::uint32_t length, char* out,
                          std::uint32_t size) {
-  if (length == 0 || length > INT_MAX || size == 0) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return 0;
-  }
+  if (!usable(length, size)) return 0;
   const int n = WideCharToMultiByte(system_code_page(to), 0, text, static_cast<int>(length), out,
                                     clamp_count(size), nullptr, nullptr);
   return n > 0 ? static_cast<std::uint32_t>(n) : 0;
