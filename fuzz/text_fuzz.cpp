@@ -3,7 +3,8 @@
 // linearity, the integer sort and searches, byte order; the hexadecimal parsers
 // against the digits before the end (the address parser against the last 16),
 // the decimal parsers against the digits up to the length and their range, the
-// float against its documented steps, the formatters' digits and widths, zero
+// float against its documented steps, the formatters and the decimal point against
+// their digits written plainly, zero
 // suppression and padding. Texts sit in heap blocks of exactly their size, so
 // ASan sees any read past them; outputs lie between canaries.
 #include <cmath>
@@ -81,27 +82,48 @@ void parsers(const char* text, uint32_t text_length, uint32_t length) {
   check(NumericCheck(text) == (std::strspn(text, "0123456789abcdefABCDEF") == text_length));
 }
 
-// Digits of the radix, the whole width or, with zeros suppressed, at most that;
-// the decimal point form NUL-ended with zeros behind, or nothing written.
+// The value's lowest width digits of the radix (upper-case letters), padded
+// with zeros; suppressed, without leading zeros but the last. Only the width
+// bytes are cleared, so the byte at width keeps its 'x' behind a shorter text.
+std::string fixed_width(uint32_t value, uint32_t width, bool suppress, uint32_t radix) {
+  std::string digits(width, '0'), out = std::string(width, '\0') + 'x';
+  for (uint32_t i = width; i-- > 0; value /= radix) digits[i] = "0123456789ABCDEF"[value % radix];
+  if (suppress && width != 0)
+    digits.erase(0, std::min<std::size_t>(digits.find_first_not_of('0'), width - 1));
+  return width == 0 ? out : out.replace(0, digits.size() + 1, digits + '\0');
+}
+
+// The value by "%d", its digits padded to decimals + 1 and a point before the last decimals.
+std::string with_point(int32_t value, uint32_t decimals) {
+  std::string digits = std::to_string(std::abs(int64_t{value}));
+  if (decimals > 0) {
+    if (digits.size() <= decimals) digits.insert(0, decimals + 1 - digits.size(), '0');
+    digits.insert(digits.size() - decimals, ".");
+  }
+  return (value < 0 ? "-" : "") + digits;
+}
+
+// Both fixed-width formatters, and the decimal point form: refused with the
+// buffer untouched below 12 bytes, above 9 decimals or when the text and its
+// NUL would not fit, else the text with zeros behind.
 void formatters(fuzz::input& r) {
   const uint32_t value = r.u32();
   const uint32_t width = r.u32() % 40;
   const int32_t suppress = static_cast<int32_t>(r.u32() & 1);
-  for (auto* format : {ChangeHexToAscii, ChangeBinToAscii}) {
+  for (const uint32_t radix : {16u, 10u}) {
     fuzz::fenced out(width + 1, 'x');
-    format(value, out.data(), width, suppress);
-    const size_t n = width == 0 ? 0 : std::strlen(out.data());
-    const char* digits = format == ChangeBinToAscii ? "0123456789" : "0123456789abcdefABCDEF";
-    check(width == 0 ? out[0] == 'x'
-                     : n >= 1 && n <= width && (suppress || n == width) &&
-                           std::strspn(out.data(), digits) == n);
+    (radix == 16 ? ChangeHexToAscii : ChangeBinToAscii)(value, out.data(), width, suppress);
+    check(out.all() == fixed_width(value, width, suppress != 0, radix));
   }
-  const uint32_t size = 12 + r.u32() % 4;
+  const uint32_t size = 8 + r.u32() % 8;
   const uint32_t decimals = r.u32() % 11;
   fuzz::fenced point(size, 'x');
-  const int32_t done =
-      ChangeBinToAsciiWithDecimalPoint(static_cast<int32_t>(value), point.data(), size, decimals);
-  check(done ? decimals <= 9 && point.cleared_text() : point.all() == std::string(size, 'x'));
+  const auto signed_value = static_cast<int32_t>(value);
+  const std::string text = with_point(signed_value, decimals);
+  const bool fits = size >= 12 && decimals <= 9 && text.size() < size;
+  check(ChangeBinToAsciiWithDecimalPoint(signed_value, point.data(), size, decimals) == fits);
+  check(point.all() ==
+        (fits ? text + std::string(size - text.size(), '\0') : std::string(size, 'x')));
 }
 
 // Where memstr matches: each scan for the needle's first byte covers window
@@ -235,7 +257,7 @@ void zeros(const std::string& text, uint32_t size, uint32_t width, int32_t mode)
 }
 
 // The number parsers on a text, cut at its first NUL, and lengths around it; the
-// formatters on values read from the text; the zeros of the text.
+// formatters on values read from the same bytes; the zeros of the text.
 int numbers(const uint8_t* data, size_t size) {
   fuzz::input r{data, size};
   const uint32_t selector = r.u32();
@@ -249,8 +271,8 @@ int numbers(const uint8_t* data, size_t size) {
                               0xFFFFFFFFu - (selector >> 2 & 0xF)};
   const uint32_t length = lengths[selector & 3];
   parsers(text.data(), text_length, length);
-  fuzz::input from_text{reinterpret_cast<const uint8_t*>(text.data()), text_length};
-  formatters(from_text);
+  fuzz::input values{reinterpret_cast<const uint8_t*>(rest.data()), rest.size()};
+  formatters(values);
   zeros(rest.substr(0, rest.find('\0')), selector >> 12 & 0x3F, selector >> 18 & 0x3F,
         static_cast<int32_t>(selector >> 31));
   return 0;
