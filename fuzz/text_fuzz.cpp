@@ -3,10 +3,10 @@
 // linearity, the integer sort and searches, byte order; the hexadecimal parsers
 // against the digits before the end (the address parser against the last 16),
 // the decimal parsers against the digits up to the length and their range, the
-// float against its documented steps, the formatters and the decimal point against
-// their digits written plainly, zero
-// suppression and padding. Texts sit in heap blocks of exactly their size, so
-// ASan sees any read past them; outputs lie between canaries.
+// float against its documented steps, the formatters and the decimal point
+// against their digits written plainly, zero suppression and padding. Texts
+// sit in heap blocks of exactly their size, so ASan sees any read past them;
+// outputs lie between canaries.
 #include <cmath>
 #include <cstdio>
 
