@@ -1,6 +1,8 @@
 // The three-letter language names Windows gives its locales ("ENU", "JPN",
 // "CHT"), worked out from a POSIX locale name such as "ja_JP.UTF-8", so that
-// the port answers the language queries with the platform's own names.
+// the port answers the language queries with the platform's own names; and
+// the locale name a category takes from the environment, which the language
+// queries and the ANSI character set both start from.
 #pragma once
 
 #include <string>
