@@ -64,27 +64,34 @@ class semaphore_name {
   const char* text_;
 };
 
-std::uint32_t find_slot(const semaphore_name& name) {
-  return name.fits() ? g_names.find(name.c_str()) : no_slot;
+// The slot that holds the name while the table is set up; no_slot otherwise.
+// Must be called with the mutex held.
+std::uint32_t slot_of(const char* name, std::uint64_t number) {
+  if (g_table_initialised == 0) return no_slot;
+  const semaphore_name n(name, number);
+  return n.fits() ? g_names.find(n.c_str()) : no_slot;
+}
+
+// The record of a borrowed handle, or g_borrowed.end(). Must be called with the mutex held.
+std::vector<borrowed_handle>::iterator borrowed(os::semaphore* h) {
+  return std::find_if(g_borrowed.begin(), g_borrowed.end(),
+                      [h](const borrowed_handle& b) { return b.handle == h; });
 }
 
 // Must be called with the mutex held.
 os::semaphore* borrow(std::uint32_t slot) {
   os::semaphore* h = g_slots[slot].handle;
-  for (auto& b : g_borrowed) {
-    if (b.handle == h) {
-      ++b.users;
-      return h;
-    }
+  if (const auto it = borrowed(h); it != g_borrowed.end()) {
+    ++it->users;
+  } else {
+    g_borrowed.push_back({h, 1, false});
   }
-  g_borrowed.push_back({h, 1, false});
   return h;
 }
 
 // Must be called with the mutex held.
 void give_back(os::semaphore* h) {
-  auto it = std::find_if(g_borrowed.begin(), g_borrowed.end(),
-                         [h](const borrowed_handle& b) { return b.handle == h; });
+  const auto it = borrowed(h);
   if (it == g_borrowed.end()) return;
   if (--it->users == 0) {
     if (it->closing) os::calls().semaphore_close(h);
@@ -95,13 +102,11 @@ void give_back(os::semaphore* h) {
 // Closes a handle that has left the table, or leaves it to its last borrower.
 // Must be called with the mutex held.
 void close_handle(os::semaphore* h) {
-  for (auto& b : g_borrowed) {
-    if (b.handle == h) {
-      b.closing = true;
-      return;
-    }
+  if (const auto it = borrowed(h); it != g_borrowed.end()) {
+    it->closing = true;
+  } else {
+    os::calls().semaphore_close(h);
   }
-  os::calls().semaphore_close(h);
 }
 
 void clear_slot(std::uint32_t slot) {
@@ -176,11 +181,8 @@ HOSTUTIL_API void HOSTUTIL_CALL SemaphoreControlEnd(void) {
   g_table_initialised = 0;
   os::calls().semaphore_reuse(false);  // nothing kept, and every handle below closed for good
   for (std::uint32_t slot = 0; slot < table_slots; ++slot) {
-    if (g_slots[slot].handle == nullptr) continue;
-    if (!take_and_retire(lock, slot)) {
-      // The sweep stops here; this and every later handle stays open, forgotten.
-      return;
-    }
+    // A failure stops the sweep; this and every later handle stays open, forgotten.
+    if (g_slots[slot].handle != nullptr && !take_and_retire(lock, slot)) return;
   }
 }
 
@@ -206,20 +208,17 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL SemaphoreEntry(const char* name, uint64_t nu
                                                    uint32_t retryCount) {
   std::unique_lock lock(g_mutex);
   if (g_table_initialised == 0) return 0;
-  const std::uint32_t slot = find_slot(semaphore_name(name, number));
+  const std::uint32_t slot = slot_of(name, number);
   if (slot == no_slot) return 1;  // nothing to wait for
   os::semaphore* h = borrow(slot);
   lock.unlock();
 
-  std::uint32_t attempts = 0;
+  // A retry count of 0 tries without end, and without a pause.
   os::wait_status status;
-  for (;;) {
+  for (std::uint32_t attempts = 1;; ++attempts) {
     status = os::calls().semaphore_wait(h, attempt_wait_ms);
-    ++attempts;
-    if (status != os::wait_status::timed_out) break;
-    if (retryCount == 0) continue;
-    if (attempts >= retryCount) break;
-    os::calls().pause_ms(retry_pause_ms);
+    if (status != os::wait_status::timed_out || (retryCount != 0 && attempts >= retryCount)) break;
+    if (retryCount != 0) os::calls().pause_ms(retry_pause_ms);
   }
 
   lock.lock();
@@ -234,8 +233,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL SemaphoreEntry(const char* name, uint64_t nu
 
 HOSTUTIL_API void HOSTUTIL_CALL SemaphoreLeave(const char* name, uint64_t number) {
   std::lock_guard lock(g_mutex);
-  if (g_table_initialised == 0) return;
-  const std::uint32_t slot = find_slot(semaphore_name(name, number));
+  const std::uint32_t slot = slot_of(name, number);
   if (slot == no_slot) return;
   os::calls().semaphore_post(g_slots[slot].handle);  // at the maximum this fails; that is fine
   g_slots[slot].entered = 0;
@@ -243,22 +241,19 @@ HOSTUTIL_API void HOSTUTIL_CALL SemaphoreLeave(const char* name, uint64_t number
 
 HOSTUTIL_API void HOSTUTIL_CALL SemaphoreRelease(const char* name, uint64_t number) {
   std::unique_lock lock(g_mutex);
-  if (g_table_initialised == 0) return;
-  const std::uint32_t slot = find_slot(semaphore_name(name, number));
+  const std::uint32_t slot = slot_of(name, number);
   if (slot != no_slot) take_and_retire(lock, slot);
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL SemaphoreIsEntry(const char* name, uint64_t number) {
   std::lock_guard lock(g_mutex);
-  if (g_table_initialised == 0) return 0;
-  const std::uint32_t slot = find_slot(semaphore_name(name, number));
+  const std::uint32_t slot = slot_of(name, number);
   return slot == no_slot ? 0 : g_slots[slot].entered;
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL SemaphoreIsExist(const char* name, uint32_t number) {
   std::lock_guard lock(g_mutex);
-  if (g_table_initialised == 0) return 0;
-  return find_slot(semaphore_name(name, number)) == no_slot ? 0 : 1;
+  return slot_of(name, number) == no_slot ? 0 : 1;
 }
 
 }  // extern "C"
