@@ -56,9 +56,8 @@ HOSTUTIL_API char* HOSTUTIL_CALL memstr(const char* haystack, const char* needle
 }
 
 HOSTUTIL_API char* HOSTUTIL_CALL strrstr(const char* haystack, const char* needle) {
-  if (haystack == nullptr || needle == nullptr) return nullptr;
   // An empty needle would match everywhere; like its sisters, it finds nothing.
-  if (needle[0] == '\0') return nullptr;
+  if (haystack == nullptr || empty(needle)) return nullptr;
   return const_cast<char*>(
       last_match(haystack, std::strlen(haystack), needle, std::strlen(needle)));
 }

@@ -21,11 +21,6 @@ static_assert(offsetof(HeapAreaHead, recordCount) == 8 && offsetof(HeapAreaHead,
                   offsetof(HeapAreaHead, firstRecord) == 16,
               "the head's layout is part of the binary interface");
 
-// After leaving: an area that has just become empty takes the guard out of the table.
-void release_guard_if_empty(HeapAreaHead* const* area) {
-  if (*area == nullptr) SemaphoreRelease(guard_name, 0);
-}
-
 bool is_head(const void* p) {
   return CompareCaseN(static_cast<const char*>(p), HOSTUTIL_HEAP_SIGNATURE, 8) == 1;
 }
@@ -122,7 +117,8 @@ uint32_t change_area(HeapAreaHead** area, Change change) {
     if (head == nullptr) return 0;
     result = change(head);
   }
-  release_guard_if_empty(area);
+  // After leaving: an area that has just become empty takes the guard out of the table.
+  if (*area == nullptr) SemaphoreRelease(guard_name, 0);
   return result;
 }
 
@@ -134,31 +130,30 @@ uint32_t take_record(HeapAreaHead** area, void* buffer, uint32_t bufferSize, cha
   if (buffer == nullptr || bufferSize == 0) return 0;
   std::memset(buffer, 0, bufferSize);
   return change_area(area, [&](HeapAreaHead* head) -> uint32_t {
-    uint32_t delivered = 0;
     if (head->firstRecord == nullptr) {
       free_head(area);
-    } else {
-      HeapAreaRecord* before = nullptr;
-      HeapAreaRecord* taken =
-          end == chain_end::first ? head->firstRecord : last_record(head, &before);
-      delivered = deliver(taken, buffer, bufferSize);
-      if (delivered == 0) return 0;  // too large: nothing changes
-      HeapAreaRecord* next = next_of(taken);
-      free_block(taken);
-      if (end == chain_end::first) {
-        if (next != nullptr) {
-          head->firstRecord = next;
-          --head->recordCount;
-        } else {
-          free_head(area);
-        }
-      } else {
+      return 0;
+    }
+    HeapAreaRecord* before = nullptr;
+    HeapAreaRecord* taken =
+        end == chain_end::first ? head->firstRecord : last_record(head, &before);
+    const uint32_t delivered = deliver(taken, buffer, bufferSize);
+    if (delivered == 0) return 0;  // too large: nothing changes
+    HeapAreaRecord* next = next_of(taken);
+    free_block(taken);
+    if (end == chain_end::first) {
+      if (next != nullptr) {
+        head->firstRecord = next;
         --head->recordCount;
-        if (head->recordCount == 0) {
-          free_head(area);
-        } else if (before != nullptr) {
-          set_next(before, nullptr);
-        }
+      } else {
+        free_head(area);
+      }
+    } else {
+      --head->recordCount;
+      if (head->recordCount == 0) {
+        free_head(area);
+      } else if (before != nullptr) {
+        set_next(before, nullptr);
       }
     }
     return delivered;

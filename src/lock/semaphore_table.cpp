@@ -5,17 +5,21 @@
 #include "lock/semaphore_table.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
+#include <cstddef>
 #include <cstring>
 #include <mutex>
 #include <vector>
 
 #include "hostutil.h"
-#include "lock/slot_index.h"
 #include "os/system_calls.h"
 
 namespace hostutil::lock {
 namespace {
 
+constexpr std::uint32_t table_slots = 102400;
+constexpr std::uint32_t no_slot = 0xFFFFFFFFu;
 constexpr std::uint32_t name_capacity = 64;  // 63 characters and the NUL
 constexpr std::uint32_t attempt_wait_ms = 1;
 constexpr std::uint32_t retry_pause_ms = 500;
@@ -29,11 +33,110 @@ struct SemaphoreSlot {
 SemaphoreSlot g_slots[table_slots];
 std::uint32_t g_table_initialised;  // 0 = not set up
 
+// Beside the table, so that every table operation costs the same with 10 names
+// or 100,000 (the table itself and its lowest-free-slot rule are unchanged):
+// which slots are free, with the lowest free one found in a few word scans.
+class free_slot_map {
+ public:
+  // Every slot free.
+  void reset() {
+    free_.fill(~std::uint64_t{0});
+    nonempty_.fill(0);
+    for (std::uint32_t w = 0; w < words; ++w) nonempty_[w / 64] |= std::uint64_t{1} << (w % 64);
+  }
+
+  // no_slot when the table is full.
+  std::uint32_t lowest() const {
+    for (std::uint32_t s = 0; s < summary_words; ++s) {
+      if (nonempty_[s] == 0) continue;
+      const std::uint32_t w = s * 64 + static_cast<std::uint32_t>(std::countr_zero(nonempty_[s]));
+      return w * 64 + static_cast<std::uint32_t>(std::countr_zero(free_[w]));
+    }
+    return no_slot;
+  }
+
+  void take(std::uint32_t slot) {
+    const std::uint32_t w = slot / 64;
+    free_[w] &= ~(std::uint64_t{1} << (slot % 64));
+    if (free_[w] == 0) nonempty_[w / 64] &= ~(std::uint64_t{1} << (w % 64));
+  }
+
+  void give(std::uint32_t slot) {
+    const std::uint32_t w = slot / 64;
+    free_[w] |= std::uint64_t{1} << (slot % 64);
+    nonempty_[w / 64] |= std::uint64_t{1} << (w % 64);
+  }
+
+ private:
+  static constexpr std::uint32_t words = table_slots / 64;           // 1,600
+  static constexpr std::uint32_t summary_words = (words + 63) / 64;  // 25
+  std::array<std::uint64_t, words> free_{};                          // bit set = slot free
+  std::array<std::uint64_t, summary_words> nonempty_{};  // bit set = word has a free slot
+};
+
+// Open-addressing hash of names to slots. The names themselves stay in the
+// table; the index holds slot numbers.
+class name_index {
+ public:
+  void reset() { entries_.fill(0); }
+
+  // no_slot when absent.
+  std::uint32_t find(const char* name) const {
+    for (std::size_t b = bucket_of(name);; b = (b + 1) & (buckets - 1)) {
+      const std::uint32_t e = entries_[b];
+      if (e == 0) return no_slot;
+      if (std::strcmp(g_slots[e - 1].name, name) == 0) return e - 1;
+    }
+  }
+
+  // The name must be absent.
+  void insert(const char* name, std::uint32_t slot) {
+    std::size_t b = bucket_of(name);
+    while (entries_[b] != 0) b = (b + 1) & (buckets - 1);
+    entries_[b] = slot + 1;
+  }
+
+  void erase(const char* name) {
+    std::size_t b = bucket_of(name);
+    while (entries_[b] != 0 && std::strcmp(g_slots[entries_[b] - 1].name, name) != 0) {
+      b = (b + 1) & (buckets - 1);
+    }
+    if (entries_[b] == 0) return;
+    // Backward-shift deletion keeps every probe chain unbroken without tombstones.
+    std::size_t hole = b;
+    for (std::size_t next = (hole + 1) & (buckets - 1); entries_[next] != 0;
+         next = (next + 1) & (buckets - 1)) {
+      const std::size_t home = bucket_of(g_slots[entries_[next] - 1].name);
+      // Move the entry back when its home does not lie in (hole, next].
+      const bool stays =
+          hole <= next ? (home > hole && home <= next) : (home > hole || home <= next);
+      if (!stays) {
+        entries_[hole] = entries_[next];
+        hole = next;
+      }
+    }
+    entries_[hole] = 0;
+  }
+
+ private:
+  static constexpr std::uint32_t buckets = 1u << 18;  // load stays under 40 %
+
+  static std::size_t bucket_of(const char* name) {
+    // FNV-1a: names are short, and this spreads numbered names well.
+    std::uint64_t h = 14695981039346656037ull;
+    for (const auto* p = reinterpret_cast<const unsigned char*>(name); *p; ++p) {
+      h = (h ^ *p) * 1099511628211ull;
+    }
+    return static_cast<std::size_t>(h ^ (h >> 29)) & (buckets - 1);
+  }
+
+  std::array<std::uint32_t, buckets> entries_{};  // slot + 1; 0 = empty
+};
+
 // The table has no visible lock; this one only keeps concurrent callers of one
 // process from tearing the table and its index apart.
 std::mutex g_mutex;
-const char* slot_name(std::uint32_t slot) { return g_slots[slot].name; }
-name_index g_names{slot_name};
+name_index g_names;
 free_slot_map g_free;
 
 // Handles in use by a waiting thread outside the mutex. A slot cleared
@@ -64,27 +167,34 @@ class semaphore_name {
   const char* text_;
 };
 
-std::uint32_t find_slot(const semaphore_name& name) {
-  return name.fits() ? g_names.find(name.c_str()) : no_slot;
+// The slot that holds the name while the table is set up; no_slot otherwise.
+// Must be called with the mutex held.
+std::uint32_t slot_of(const char* name, std::uint64_t number) {
+  if (g_table_initialised == 0) return no_slot;
+  const semaphore_name n(name, number);
+  return n.fits() ? g_names.find(n.c_str()) : no_slot;
+}
+
+// The record of a borrowed handle, or g_borrowed.end(). Must be called with the mutex held.
+std::vector<borrowed_handle>::iterator borrowed(os::semaphore* h) {
+  return std::find_if(g_borrowed.begin(), g_borrowed.end(),
+                      [h](const borrowed_handle& b) { return b.handle == h; });
 }
 
 // Must be called with the mutex held.
 os::semaphore* borrow(std::uint32_t slot) {
   os::semaphore* h = g_slots[slot].handle;
-  for (auto& b : g_borrowed) {
-    if (b.handle == h) {
-      ++b.users;
-      return h;
-    }
+  if (const auto it = borrowed(h); it != g_borrowed.end()) {
+    ++it->users;
+  } else {
+    g_borrowed.push_back({h, 1, false});
   }
-  g_borrowed.push_back({h, 1, false});
   return h;
 }
 
 // Must be called with the mutex held.
 void give_back(os::semaphore* h) {
-  auto it = std::find_if(g_borrowed.begin(), g_borrowed.end(),
-                         [h](const borrowed_handle& b) { return b.handle == h; });
+  const auto it = borrowed(h);
   if (it == g_borrowed.end()) return;
   if (--it->users == 0) {
     if (it->closing) os::calls().semaphore_close(h);
@@ -95,13 +205,11 @@ void give_back(os::semaphore* h) {
 // Closes a handle that has left the table, or leaves it to its last borrower.
 // Must be called with the mutex held.
 void close_handle(os::semaphore* h) {
-  for (auto& b : g_borrowed) {
-    if (b.handle == h) {
-      b.closing = true;
-      return;
-    }
+  if (const auto it = borrowed(h); it != g_borrowed.end()) {
+    it->closing = true;
+  } else {
+    os::calls().semaphore_close(h);
   }
-  os::calls().semaphore_close(h);
 }
 
 void clear_slot(std::uint32_t slot) {
@@ -176,11 +284,8 @@ HOSTUTIL_API void HOSTUTIL_CALL SemaphoreControlEnd(void) {
   g_table_initialised = 0;
   os::calls().semaphore_reuse(false);  // nothing kept, and every handle below closed for good
   for (std::uint32_t slot = 0; slot < table_slots; ++slot) {
-    if (g_slots[slot].handle == nullptr) continue;
-    if (!take_and_retire(lock, slot)) {
-      // The sweep stops here; this and every later handle stays open, forgotten.
-      return;
-    }
+    // A failure stops the sweep; this and every later handle stays open, forgotten.
+    if (g_slots[slot].handle != nullptr && !take_and_retire(lock, slot)) return;
   }
 }
 
@@ -206,20 +311,17 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL SemaphoreEntry(const char* name, uint64_t nu
                                                    uint32_t retryCount) {
   std::unique_lock lock(g_mutex);
   if (g_table_initialised == 0) return 0;
-  const std::uint32_t slot = find_slot(semaphore_name(name, number));
+  const std::uint32_t slot = slot_of(name, number);
   if (slot == no_slot) return 1;  // nothing to wait for
   os::semaphore* h = borrow(slot);
   lock.unlock();
 
-  std::uint32_t attempts = 0;
+  // A retry count of 0 tries without end, and without a pause.
   os::wait_status status;
-  for (;;) {
+  for (std::uint32_t attempts = 1;; ++attempts) {
     status = os::calls().semaphore_wait(h, attempt_wait_ms);
-    ++attempts;
-    if (status != os::wait_status::timed_out) break;
-    if (retryCount == 0) continue;
-    if (attempts >= retryCount) break;
-    os::calls().pause_ms(retry_pause_ms);
+    if (status != os::wait_status::timed_out || (retryCount != 0 && attempts >= retryCount)) break;
+    if (retryCount != 0) os::calls().pause_ms(retry_pause_ms);
   }
 
   lock.lock();
@@ -234,8 +336,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL SemaphoreEntry(const char* name, uint64_t nu
 
 HOSTUTIL_API void HOSTUTIL_CALL SemaphoreLeave(const char* name, uint64_t number) {
   std::lock_guard lock(g_mutex);
-  if (g_table_initialised == 0) return;
-  const std::uint32_t slot = find_slot(semaphore_name(name, number));
+  const std::uint32_t slot = slot_of(name, number);
   if (slot == no_slot) return;
   os::calls().semaphore_post(g_slots[slot].handle);  // at the maximum this fails; that is fine
   g_slots[slot].entered = 0;
@@ -243,22 +344,19 @@ HOSTUTIL_API void HOSTUTIL_CALL SemaphoreLeave(const char* name, uint64_t number
 
 HOSTUTIL_API void HOSTUTIL_CALL SemaphoreRelease(const char* name, uint64_t number) {
   std::unique_lock lock(g_mutex);
-  if (g_table_initialised == 0) return;
-  const std::uint32_t slot = find_slot(semaphore_name(name, number));
+  const std::uint32_t slot = slot_of(name, number);
   if (slot != no_slot) take_and_retire(lock, slot);
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL SemaphoreIsEntry(const char* name, uint64_t number) {
   std::lock_guard lock(g_mutex);
-  if (g_table_initialised == 0) return 0;
-  const std::uint32_t slot = find_slot(semaphore_name(name, number));
+  const std::uint32_t slot = slot_of(name, number);
   return slot == no_slot ? 0 : g_slots[slot].entered;
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL SemaphoreIsExist(const char* name, uint32_t number) {
   std::lock_guard lock(g_mutex);
-  if (g_table_initialised == 0) return 0;
-  return find_slot(semaphore_name(name, number)) == no_slot ? 0 : 1;
+  return slot_of(name, number) == no_slot ? 0 : 1;
 }
 
 }  // extern "C"

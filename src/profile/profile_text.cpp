@@ -156,15 +156,14 @@ bool rebuild(const char* text, std::uint32_t textLength, const char* header, con
   while (have_line) {
     if (!output.empty() && line_end_pending && !output.append_line_end()) return false;
     line_end_pending = true;
+    if (!output.append(line.data, line.length)) return false;
     if (done || line.empty() || !opens_for_writer(line, header, header_length)) {
-      if (!output.append(line.data, line.length)) return false;
       have_line = lines.next(line);
       continue;
     }
     // The section, the first time its header is met: the header as the file
     // has it, then its body with every matching key line replaced.
     line_end_pending = false;
-    if (!output.append(line.data, line.length)) return false;
     text_builder body;
     if (!body.reserve(textLength)) return false;
     while ((have_line = lines.next(line))) {

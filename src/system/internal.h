@@ -1,6 +1,6 @@
-// The system subsystem's internal pieces: the operating-system code decided
-// from a version record, the administrators check behind GetCurrentUserGroup,
-// and the two driver look-ups behind the printer search. None is exported.
+// The system subsystem's internal pieces: the administrators check behind
+// GetCurrentUserGroup, and the two driver look-ups behind the printer search.
+// None is exported.
 #pragma once
 
 #include <cstdint>
@@ -11,9 +11,6 @@ namespace hostutil::system {
 
 // The size of the driver folder buffer and of every path the search builds.
 constexpr std::uint32_t path_size = 260;
-
-// The operating-system code of GetOSVer for a version record.
-std::uint32_t decide_os_version(const os::version_record& record);
 
 // Nonzero when the caller's token is granted access to an object that only
 // the Administrators group may use, else 0.

@@ -26,8 +26,7 @@ std::uint32_t language_is_one_of(std::initializer_list<const char*> names) {
   return 0;
 }
 
-}  // namespace
-
+// The operating-system code of GetOSVer for a version record.
 std::uint32_t decide_os_version(const os::version_record& record) {
   // On the 95/98/Me platform the high word holds the version: only the low
   // word numbers the build.
@@ -69,6 +68,7 @@ std::uint32_t decide_os_version(const os::version_record& record) {
   }
 }
 
+}  // namespace
 }  // namespace hostutil::system
 
 using namespace hostutil;

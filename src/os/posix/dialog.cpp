@@ -147,9 +147,11 @@ std::size_t folder_path_room(const folder_request& request) {
   return size != 0 && size < 260 ? size : 260;
 }
 
-void copy_bounded(const std::string& from, char* to, std::size_t size) {
-  if (to == nullptr || from.size() + 1 > size) return;
+// Copies from with its NUL when it fits; whether it did.
+bool copy_bounded(const std::string& from, char* to, std::size_t size) {
+  if (to == nullptr || from.size() + 1 > size) return false;
   std::memcpy(to, from.c_str(), from.size() + 1);
+  return true;
 }
 
 // The tool's answer without the line end it prints after the path; no path
@@ -192,19 +194,18 @@ std::vector<std::string> file_dialog_command(dialog_tool tool, const std::string
     for (const auto& f : filters) {
       args.push_back("--file-filter=" + f.description + " | " + desktop_patterns(f.patterns, ' '));
     }
-    attach_to_owner(args, tool, request.owner);
-    return args;
+  } else {
+    // kdialog always asks before it overwrites; its filter lines read "patterns|description".
+    args.push_back(save ? "--getsavefilename" : "--getopenfilename");
+    args.push_back(start.empty() ? "." : start);
+    std::string filter_lines;
+    for (const auto& f : filters) {
+      if (!filter_lines.empty()) filter_lines += '\n';
+      filter_lines += desktop_patterns(f.patterns, ' ') + "|" + f.description;
+    }
+    if (!filter_lines.empty()) args.push_back(filter_lines);
+    if (!title.empty()) args.insert(args.end(), {"--title", title});
   }
-  // kdialog always asks before it overwrites; its filter lines read "patterns|description".
-  args.push_back(save ? "--getsavefilename" : "--getopenfilename");
-  args.push_back(start.empty() ? "." : start);
-  std::string filter_lines;
-  for (const auto& f : filters) {
-    if (!filter_lines.empty()) filter_lines += '\n';
-    filter_lines += desktop_patterns(f.patterns, ' ') + "|" + f.description;
-  }
-  if (!filter_lines.empty()) args.push_back(filter_lines);
-  if (!title.empty()) args.insert(args.end(), {"--title", title});
   attach_to_owner(args, tool, request.owner);
   return args;
 }
@@ -216,11 +217,10 @@ std::vector<std::string> folder_dialog_command(dialog_tool tool, const std::stri
   if (tool == dialog_tool::zenity) {
     args.insert(args.end(), {"--file-selection", "--directory"});
     if (!title.empty()) args.push_back("--title=" + title);
-    attach_to_owner(args, tool, request.owner);
-    return args;
+  } else {
+    args.insert(args.end(), {"--getexistingdirectory", "."});
+    if (!title.empty()) args.insert(args.end(), {"--title", title});
   }
-  args.insert(args.end(), {"--getexistingdirectory", "."});
-  if (!title.empty()) args.insert(args.end(), {"--title", title});
   attach_to_owner(args, tool, request.owner);
   return args;
 }
@@ -235,8 +235,7 @@ bool deliver_chosen_file(std::string output, file_dialog_kind kind, file_dialog_
       name.find('.') == std::string::npos) {
     path += "." + extension;
   }
-  if (path.size() + 1 > request.file_size) return false;
-  std::memcpy(request.file, path.c_str(), path.size() + 1);
+  if (!copy_bounded(path, request.file, request.file_size)) return false;
   // The title is the name in the path as delivered, whatever the extension held.
   copy_bounded(base_name(path), request.file_title, request.file_title_size);
   return true;

@@ -46,12 +46,38 @@ void unlink_keeping_errno(const char* path) {
   ::unlink(path);
 }
 
+// The source goes once its destination stands; when it cannot go, the
+// destination goes again.
+bool drop_source(const char* source, const char* destination) {
+  if (::unlink(source) == 0) return true;
+  unlink_keeping_errno(destination);
+  return false;
+}
+
 // Closes a descriptor that is not to be handed out: the open fails with error,
 // or with the cause already in errno when error is 0.
 file* refuse(int fd, int error) {
   close_keeping_errno(fd);
   if (error != 0) errno = error;
   return nullptr;
+}
+
+// Reads or writes size bytes through io (a signal does not cut it short);
+// short_ends: a transfer that comes up short is the last.
+template <typename Io, typename Byte>
+bool transfer(Io io, int fd, Byte* at, std::uint32_t size, std::uint32_t& done, bool short_ends) {
+  done = 0;
+  while (done < size) {
+    const std::uint32_t asked = size - done;
+    const ssize_t n = io(fd, at + done, asked);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<std::uint32_t>(n);
+    if (short_ends && static_cast<std::uint32_t>(n) < asked) break;
+  }
+  return true;
 }
 
 // Takes a whole-file lock without waiting: a file that somebody holds is busy.
@@ -100,12 +126,7 @@ bool move_across(const char* source, const char* destination) {
     const ssize_t n = ::readlink(source, target, sizeof target - 1);
     if (n < 0) return false;
     target[n] = '\0';
-    if (::symlink(target, destination) != 0) return false;
-    if (::unlink(source) != 0) {
-      unlink_keeping_errno(destination);
-      return false;
-    }
-    return true;
+    return ::symlink(target, destination) == 0 && drop_source(source, destination);
   }
   if (!S_ISREG(st.st_mode)) {
     errno = EXDEV;  // folders do not move between volumes
@@ -150,11 +171,7 @@ bool move_claimed(const char* source, const char* destination) {
       }
       return ::rename(source, destination) == 0;
     }
-    if (::link(source, destination) == 0) {
-      if (::unlink(source) == 0) return true;
-      unlink_keeping_errno(destination);
-      return false;
-    }
+    if (::link(source, destination) == 0) return drop_source(source, destination);
   }
   if (errno == EXDEV) return move_across(source, destination);
   return false;
@@ -241,34 +258,12 @@ bool file_size(file* f, std::uint64_t& size) {
 }
 
 bool file_read(file* f, void* buffer, std::uint32_t size, std::uint32_t& done) {
-  done = 0;
-  auto* at = static_cast<char*>(buffer);
-  while (done < size) {
-    const std::uint32_t asked = size - done;
-    const ssize_t n = ::read(as_fd(f), at + done, asked);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<std::uint32_t>(n);
-    // Only regular files are opened, and their reads come up short only at the end.
-    if (static_cast<std::uint32_t>(n) < asked) break;
-  }
-  return true;
+  // Only regular files are opened, and their reads come up short only at the end.
+  return transfer(::read, as_fd(f), static_cast<char*>(buffer), size, done, true);
 }
 
 bool file_write(file* f, const void* data, std::uint32_t size, std::uint32_t& done) {
-  done = 0;
-  const auto* at = static_cast<const char*>(data);
-  while (done < size) {
-    const ssize_t n = ::write(as_fd(f), at + done, size - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<std::uint32_t>(n);
-  }
-  return true;
+  return transfer(::write, as_fd(f), static_cast<const char*>(data), size, done, false);
 }
 
 bool file_close(file* f) {
@@ -285,23 +280,18 @@ bool file_delete(const char* path) {
     return false;
   }
   // Devices, pipes and sockets are no files to delete, as on Windows (a
-  // superuser's FileWrite to /dev/null must not replace the device).
-  if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) {
+  // superuser's FileWrite to /dev/null must not replace the device); nor is a
+  // read-only file.
+  const bool regular = S_ISREG(st.st_mode);
+  if (regular ? (st.st_mode & write_bits) == 0 : !S_ISLNK(st.st_mode)) {
     errno = EACCES;
     return false;
   }
-  int claim = -1;
-  if (S_ISREG(st.st_mode)) {
-    if ((st.st_mode & write_bits) == 0) {
-      errno = EACCES;
-      return false;
-    }
-    claim = claim_exclusive(path);
-    if (claim == held_elsewhere) return false;
-  }
+  const int claim = regular ? claim_exclusive(path) : -1;
+  if (claim == held_elsewhere) return false;
   const bool ok = ::unlink(path) == 0;
   close_keeping_errno(claim);
-  if (ok && S_ISREG(st.st_mode)) note_deleted(path, st);
+  if (ok && regular) note_deleted(path, st);
   return ok;
 }
 

@@ -1,7 +1,5 @@
 // The find of files on POSIX: find records from statx, with Windows' attribute
 // bits and times, and the wildcard patterns of the Windows find.
-#include "os/posix/file_bits.h"
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -16,6 +14,7 @@
 #include <vector>
 
 #include "os/file.h"
+#include "os/posix/file_bits.h"
 
 namespace hostutil::os {
 
@@ -52,7 +51,6 @@ std::uint32_t attributes_of(const char* full_path, const char* bare_name, mode_t
   }
   if ((mode & write_bits) == 0) attributes |= attribute::read_only;
   if (bare_name[0] == '.') attributes |= attribute::hidden;
-  if (attributes == 0) attributes = attribute::normal;
   return attributes;
 }
 
@@ -72,9 +70,7 @@ bool fill_record(const char* full_path, const char* bare_name, hu_WIN32_FIND_DAT
     record.nFileSizeLow = static_cast<std::uint32_t>(sx.stx_size);
   }
   if (S_ISLNK(sx.stx_mode)) record.dwReserved0 = 0xA000000Cu;  // IO_REPARSE_TAG_SYMLINK
-  std::size_t n = std::strlen(bare_name);
-  if (n >= sizeof record.cFileName) n = sizeof record.cFileName - 1;
-  std::memcpy(record.cFileName, bare_name, n);
+  std::memcpy(record.cFileName, bare_name, strnlen(bare_name, sizeof record.cFileName - 1));
   return true;
 }
 

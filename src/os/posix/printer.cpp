@@ -202,11 +202,8 @@ printer_names printer_at(const void* block, std::uint32_t index) {
 
 printer* open_printer(const char* name) {
   const libcups* cups = libcups::get();
-  if (cups == nullptr || name == nullptr) {
-    errno = ENOENT;
-    return nullptr;
-  }
-  cups_dest* dest = cups->get_named_dest(nullptr, name, nullptr);
+  cups_dest* dest =
+      cups != nullptr && name != nullptr ? cups->get_named_dest(nullptr, name, nullptr) : nullptr;
   if (dest == nullptr) {
     errno = ENOENT;
     return nullptr;

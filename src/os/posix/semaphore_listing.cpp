@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <new>
 #include <set>
 
@@ -20,18 +21,17 @@
 namespace hostutil::os {
 namespace {
 
+// An open folder, closed on every path.
+using folder = std::unique_ptr<DIR, int (*)(DIR*)>;
+
 // Calls visit(path) for every object file of this user and layout in the folder:
 // one scan of it, the rest told apart by name alone. Throws std::bad_alloc.
 template <typename Visit>
 void for_each_object_file(Visit&& visit) {
   const std::string prefix = file_prefix();
-  DIR* dir = ::opendir(object_folder().c_str());
+  const folder dir(::opendir(object_folder().c_str()), ::closedir);
   if (dir == nullptr) return;
-  struct closer {
-    DIR* d;
-    ~closer() { ::closedir(d); }
-  } close_dir{dir};
-  while (const dirent* e = ::readdir(dir)) {
+  while (const dirent* e = ::readdir(dir.get())) {
     if (std::strncmp(e->d_name, prefix.c_str(), prefix.size()) == 0) {
       visit(object_folder() + '/' + e->d_name);
     }
@@ -55,24 +55,22 @@ int open_found(const std::string& path, int mode, struct stat& st) {
 // the only ones that can open this user's objects.
 std::map<ino_t, std::set<pid_t>> openers(dev_t device) {
   std::map<ino_t, std::set<pid_t>> found;
-  DIR* proc = ::opendir("/proc");
+  const folder proc(::opendir("/proc"), ::closedir);
   if (proc == nullptr) return found;
-  while (const dirent* p = ::readdir(proc)) {
+  while (const dirent* p = ::readdir(proc.get())) {
     const pid_t pid = static_cast<pid_t>(std::atol(p->d_name));
     if (pid <= 0 || pid == ::getpid()) continue;
     const std::string fds = std::string("/proc/") + p->d_name + "/fd";
-    DIR* dir = ::opendir(fds.c_str());
+    const folder dir(::opendir(fds.c_str()), ::closedir);
     if (dir == nullptr) continue;
-    while (const dirent* f = ::readdir(dir)) {
+    while (const dirent* f = ::readdir(dir.get())) {
       struct stat st;
       if (f->d_name[0] != '.' && ::stat((fds + '/' + f->d_name).c_str(), &st) == 0 &&
           st.st_dev == device) {
         found[st.st_ino].insert(pid);
       }
     }
-    ::closedir(dir);
   }
-  ::closedir(proc);
   return found;
 }
 

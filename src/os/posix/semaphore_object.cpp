@@ -74,26 +74,22 @@ std::string object_path(const std::string& name) {
   std::string path = object_folder() + '/' + file_prefix();
   const std::size_t stem = path.size() - object_folder().size() - 1;
 
-  std::size_t encoded = 0;
-  for (const char c : name) encoded += (c == '/' || c == '%') ? 3 : 1;
-
-  if (stem + encoded <= NAME_MAX) {
-    path.reserve(path.size() + encoded);
-    for (const char c : name) {
-      if (c == '/') {
-        path += "%2F";
-      } else if (c == '%') {
-        path += "%25";
-      } else {
-        path += c;
-      }
+  std::string encoded;
+  for (const char c : name) {
+    if (c == '/') {
+      encoded += "%2F";
+    } else if (c == '%') {
+      encoded += "%25";
+    } else {
+      encoded += c;
     }
-  } else {
-    static const char digits[] = "0123456789abcdef";
-    const std::uint64_t hash = fnv1a_64(name.data(), name.size());
-    path += "%h";
-    for (int shift = 60; shift >= 0; shift -= 4) path += digits[(hash >> shift) & 0xF];
   }
+  if (stem + encoded.size() <= NAME_MAX) return path + encoded;
+
+  static const char digits[] = "0123456789abcdef";
+  const std::uint64_t hash = fnv1a_64(name.data(), name.size());
+  path += "%h";
+  for (int shift = 60; shift >= 0; shift -= 4) path += digits[(hash >> shift) & 0xF];
   return path;
 }
 
@@ -330,18 +326,12 @@ outcome join(semaphore& sem, std::uint32_t initial, std::uint32_t maximum) {
     ok = false;
   }
 
-  if (!ok) {
-    errno_keeper keep;
-    remove_if_last(sem.fd, sem.path.c_str());  // do not leave a half-made object behind
-    return give_up(sem, outcome::failed);
-  }
-  if (!set_lock(sem.fd, F_UNLCK, guard_byte, 1, false)) {
-    errno_keeper keep;
-    set_state(sem, slot_free);
-    remove_if_last(sem.fd, sem.path.c_str());
-    return give_up(sem, outcome::failed);
-  }
-  return outcome::opened;
+  if (ok && set_lock(sem.fd, F_UNLCK, guard_byte, 1, false)) return outcome::opened;
+  // A member whose guard could not be let go leaves again.
+  errno_keeper keep;
+  if (ok) set_state(sem, slot_free);
+  remove_if_last(sem.fd, sem.path.c_str());  // do not leave a half-made object behind
+  return give_up(sem, outcome::failed);
 }
 
 }  // namespace
@@ -352,12 +342,9 @@ long shared_futex(std::uint32_t* word, int op, std::uint32_t value, const void* 
 
 semaphore* object_open(const char* name, std::size_t name_size, std::uint32_t initial,
                        std::uint32_t maximum) {
-  auto* sem = new (std::nothrow) semaphore;
-  if (sem == nullptr) {
-    errno = ENOMEM;
-    return nullptr;
-  }
+  semaphore* sem = nullptr;
   try {
+    sem = new semaphore;
     sem->name.assign(name, name_size);
     sem->path = object_path(sem->name);
   } catch (const std::bad_alloc&) {

@@ -32,6 +32,18 @@ bool whole_host_name(char (&out)[host_name_size]) {
   return out[0] != '\0';
 }
 
+// The first length bytes of name and a NUL into buffer (size bytes); false
+// when they do not fit.
+bool put_name(const char* name, std::size_t length, char* buffer, std::uint32_t size) {
+  if (length >= size) {
+    errno = ENAMETOOLONG;
+    return false;
+  }
+  std::memcpy(buffer, name, length);
+  buffer[length] = '\0';
+  return true;
+}
+
 // Reads the leading decimal number of text and moves text past it and one dot.
 std::uint32_t next_number(const char*& text) {
   std::uint32_t value = 0;
@@ -64,27 +76,15 @@ bool computer_name(char* buffer, std::uint32_t* size) {
   char host[host_name_size];
   if (!whole_host_name(host)) return false;
   const std::size_t length = std::strcspn(host, ".");
-  if (length >= *size) {
-    *size = static_cast<std::uint32_t>(length + 1);
-    errno = ENAMETOOLONG;
-    return false;
-  }
-  std::memcpy(buffer, host, length);
-  buffer[length] = '\0';
-  *size = static_cast<std::uint32_t>(length);
-  return true;
+  const bool fits = put_name(host, length, buffer, *size);
+  // What was written, or the size that it needs.
+  *size = static_cast<std::uint32_t>(fits ? length : length + 1);
+  return fits;
 }
 
 bool host_name(char* buffer, std::uint32_t size) {
   char host[host_name_size];
-  if (!whole_host_name(host)) return false;
-  const std::size_t length = std::strlen(host);
-  if (length >= size) {
-    errno = ENAMETOOLONG;
-    return false;
-  }
-  std::memcpy(buffer, host, length + 1);
-  return true;
+  return whole_host_name(host) && put_name(host, std::strlen(host), buffer, size);
 }
 
 bool first_ipv4_address(const char* host, char (&text)[16]) {
