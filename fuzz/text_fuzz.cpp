@@ -7,6 +7,7 @@
 // against their digits written plainly, zero suppression and padding. Texts
 // sit in heap blocks of exactly their size, so ASan sees any read past them;
 // outputs lie between canaries.
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 
@@ -17,10 +18,7 @@ namespace {
 using fuzz::check;
 using fuzz::folded;
 
-bool is_hex(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
+// The value of a hexadecimal digit (one of isxdigit's in the C locale the target sets).
 uint32_t hex_digit(char c) {
   return static_cast<uint32_t>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
 }
@@ -30,7 +28,8 @@ void parsers(const char* text, uint32_t text_length, uint32_t length) {
   // of the digits before it in 32 bits, and in 64 (the last 16 digits).
   uint32_t end = 0, digits = 0;
   uint64_t address = 0;
-  for (; end < length && end < text_length && is_hex(text[end]); ++end) {
+  for (; end < length && end < text_length && std::isxdigit(static_cast<unsigned char>(text[end]));
+       ++end) {
     digits = digits * 16 + hex_digit(text[end]);
     address = address * 16 + hex_digit(text[end]);
   }
