@@ -36,8 +36,7 @@ std::string reference_read(const std::vector<std::string>& lines, const std::str
     }
     if (!in_section) continue;
     if (key == nullptr) {
-      out += key_part(line);
-      out += '\0';
+      out += key_part(line) + '\0';
       continue;
     }
     if (!same_ignoring_case(key_part(line), key)) continue;
