@@ -231,6 +231,9 @@ std::string beside(const char* name) { return folder + sep + name; }
 
 // ---- frame, lock, heap ----
 
+// A block that begins like a heap area's head, but for its last letter.
+char fake_head[24] = "HEAPMNGX";
+
 void drive_compare(rng& r) {
   bytes a = gen(r), b = a;
   if (r.one_in(2)) {
@@ -271,6 +274,10 @@ void drive_semaphore(rng& r) {
                  << DecrementValue(v);
 }
 
+// The fetches that take a record from an area's end or front.
+using taker = decltype(&FetchHeapLastData);
+const taker takers[] = {FetchHeapLastData, FetchAndFreeHeapData, FetchAndFreeHeapLastData};
+
 void drive_heap(rng& r) {
   HeapAreaHead* area = nullptr;
   std::vector<bytes> records;
@@ -279,8 +286,7 @@ void drive_heap(rng& r) {
     line("AllocHeapAreaAndSetData")
         << hex(d) << AllocHeapAreaAndSetData(&area, r.one_in(15) ? nullptr : d.data(), len(d));
   }
-  char fake[24] = "HEAPMNGX";
-  line("IsHeapAddress") << IsHeapAddress(area) << IsHeapAddress(fake);
+  line("IsHeapAddress") << IsHeapAddress(area) << IsHeapAddress(fake_head);
   void* cursor = area;
   for (std::size_t i = 0; i <= records.size(); ++i) {
     buffer<> b(edge(r, i < records.size() ? len(records[i]) : 4), r.one_in(10));
@@ -290,10 +296,8 @@ void drive_heap(rng& r) {
     const bytes key = records.empty() || r.one_in(4) ? gen(r) : records[r.below(len(records))];
     buffer<> b(edge(r, len(key)), r.one_in(10));
     const u32 op = r.below(4);
-    const u32 got = op == 0   ? FetchHeapLastData(&area, b.p(), b.size)
-                    : op == 1 ? FetchAndFreeHeapData(&area, b.p(), b.size)
-                    : op == 2 ? FetchAndFreeHeapLastData(&area, b.p(), b.size)
-                              : SearchAndFreeHeapData(&area, key.data(), len(key), b.p(), b.size);
+    const u32 got = op < 3 ? takers[op](&area, b.p(), b.size)
+                           : SearchAndFreeHeapData(&area, key.data(), len(key), b.p(), b.size);
     line("HeapOp") << op << hex(key) << b.size << got << b.dump() << (area != nullptr);
   }
   line("FreeHeapArea") << FreeHeapArea(&area) << (area != nullptr);
@@ -304,11 +308,8 @@ void drive_heap(rng& r) {
                         << GlobalAreaIsEntry(block);
   GlobalAreaLeave(block);
   const u32 how = r.below(4);  // 3 leaves it to GlobalAreaLumpFree
-  line("GlobalFree") << GlobalAreaIsEntry(block) << how
-                     << (how == 0   ? GlobalFreeEx(block)
-                         : how == 1 ? GlobalFreeExEx(block)
-                         : how == 2 ? HeapFreeExEx(block)
-                                    : 7u);
+  decltype(&GlobalFreeEx) const frees[] = {GlobalFreeEx, GlobalFreeExEx, HeapFreeExEx};
+  line("GlobalFree") << GlobalAreaIsEntry(block) << how << (how < 3 ? frees[how](block) : 7u);
 }
 
 // ---- files, times, dump, trace ----
@@ -550,8 +551,7 @@ void drive_csv_file(rng& r) {
     std::remove("c.csv");
   else
     write_file("c.csv", old);
-  char fake[24] = "HEAPMNGX";
-  const auto* head = r.one_in(12) ? reinterpret_cast<const HeapAreaHead*>(fake) : area;
+  const auto* head = r.one_in(12) ? reinterpret_cast<const HeapAreaHead*>(fake_head) : area;
   const u32 replace = r.below(2);
   const bool jbk = r.one_in(60);
   const char* path = r.one_in(15) ? nullptr : "c.csv";
