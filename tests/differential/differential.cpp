@@ -170,7 +170,7 @@ bytes gen(rng& r, bool numeric = false, bool nul = false) {
   }
   return s;
 }
-std::vector<hu_wchar> gen16(rng& r) {
+std::basic_string<hu_wchar> gen16(rng& r) {
   const hu_wchar units[] = {0x41,   0xE9,   0x3042, 0xD800, 0xDC00, 0xD83D, 0xDE00, 0x0D,   0x0A,
                             0x0C,   0,      0xFFFF, 0xFFFE, 0x80,   0x20AC, 0x81,   0x7F,   0xFF,
                             0xDBFF, 0xDFFF, 0x5C,   0x3041, 0x2014, 0x30FC, 0xA5,   0x2026, 0x9D,
@@ -178,7 +178,7 @@ std::vector<hu_wchar> gen16(rng& r) {
   // Random units from ranges with and without look-alikes in ANSI.
   const u32 from[] = {0, 0x100, 0x3000, 0xD800, 0xFF00},
             span[] = {0x100, 0x2F00, 0x6000, 0x800, 0x100};
-  std::vector<hu_wchar> s(r.one_in(8) ? r.below(200) : r.below(12));
+  std::basic_string<hu_wchar> s(r.one_in(8) ? r.below(200) : r.below(12), 0);
   for (hu_wchar& u : s) {
     const u32 k = r.below(5);
     u = r.one_in(6) ? static_cast<hu_wchar>(from[k] + r.below(span[k])) : r.pick(units);
@@ -697,8 +697,7 @@ void drive_encodings(rng& r) {
   const u32 which = r.below(10);
   const bytes raw = gen(r, false, true);
   const bytes t = which == 2 || which == 4 || which == 6 ? raw : agreeable(raw);
-  const std::vector<hu_wchar> units = gen16(r);
-  const std::basic_string<hu_wchar> w(units.begin(), units.end());
+  const std::basic_string<hu_wchar> w = gen16(r);
   const u32 n = len(t), m = len(w);
   if (which == 0) convert(r, "ChangeUTF8ToUTF16", ChangeUTF8ToUTF16, t, n);
   if (which == 1) convert(r, "ChangeUTF16ToUTF8", ChangeUTF16ToUTF8, w, 3 * m);
