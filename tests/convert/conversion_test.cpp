@@ -55,29 +55,6 @@ TEST_F(Encoding, LengthZeroMissingArgumentsAndWholeCharacters) {
   EXPECT_EQ(narrow, "\0\0\0Z"s);
 }
 
-TEST_F(Encoding, ChainedThroughUtf16) {
-  // Up to 128 bytes the UTF-16 area is on the stack; above, a registered
-  // allocation: before SemaphoreControlBegin the output is zero-filled, all of it.
-  const std::string at_128(128, 'q'), at_129(129, 'q');
-  std::string out;
-  const auto chained = [&out](decltype(&ChangeAnsiToUTF8) convert, const std::string& text) {
-    out.assign(140, byte_fence);
-    return convert(text.data(), static_cast<uint32_t>(text.size()), out.data(), 139);
-  };
-  SemaphoreControlEnd();
-  for (auto* convert : {ChangeAnsiToUTF8, ChangeUTF8ToAnsi}) {
-    EXPECT_EQ(chained(convert, at_128), 128);
-    EXPECT_EQ(out, at_128 + std::string(11, '\0') + byte_fence);
-    EXPECT_EQ(chained(convert, at_129), 0);
-    EXPECT_EQ(out, std::string(139, '\0') + byte_fence);
-  }
-  SemaphoreControlBegin();
-  for (auto* convert : {ChangeAnsiToUTF8, ChangeUTF8ToAnsi}) {
-    EXPECT_EQ(chained(convert, at_129), 129);
-    EXPECT_EQ(out, at_129 + std::string(10, '\0') + byte_fence);
-  }
-}
-
 // One line-by-line conversion: the size L it asks for from a null output, then
 // the text it writes into a size of exactly L, with its NUL behind and nothing
 // after. (A size of L - 1, refused and set to L, is the fuzz target's to check.)
@@ -98,6 +75,35 @@ std::vector<Out> lines(int32_t(HOSTUTIL_CALL* convert)(const In*, uint32_t, Out*
   return out;
 }
 
+TEST_F(Encoding, ChainedThroughUtf16) {
+  // Up to 128 bytes the UTF-16 area is on the stack; above, a registered
+  // allocation: before SemaphoreControlBegin the output is zero-filled, all of it.
+  const std::string at_128(128, 'q'), at_129(129, 'q');
+  std::string out;
+  const auto chained = [&out](decltype(&ChangeAnsiToUTF8) convert, const std::string& text) {
+    out.assign(140, byte_fence);
+    return convert(text.data(), static_cast<uint32_t>(text.size()), out.data(), 139);
+  };
+  SemaphoreControlEnd();
+  for (auto* convert : {ChangeAnsiToUTF8, ChangeUTF8ToAnsi}) {
+    EXPECT_EQ(chained(convert, at_128), 128);
+    EXPECT_EQ(out, at_128 + std::string(11, '\0') + byte_fence);
+    EXPECT_EQ(chained(convert, at_129), 0);
+    EXPECT_EQ(out, std::string(139, '\0') + byte_fence);
+  }
+  // So a line above 128 bytes of the line-by-line forms that take this way
+  // gives nothing, but keeps its CR LF.
+  const std::string text = std::string(129, 'w') + "\r\n" + std::string(128, 's');
+  for (auto* multi : {ChangeUTF8ToAnsi_MultiLine, ChangeAnsiToUTF8_MultiLine}) {
+    EXPECT_EQ(lines(multi, bytes(text)), bytes("\r\n" + std::string(128, 's') + "\r\n"));
+  }
+  SemaphoreControlBegin();
+  for (auto* convert : {ChangeAnsiToUTF8, ChangeUTF8ToAnsi}) {
+    EXPECT_EQ(chained(convert, at_129), 129);
+    EXPECT_EQ(out, at_129 + std::string(10, '\0') + byte_fence);
+  }
+}
+
 TEST(EncodingMultiLine, LinesUpToTheFirstEmptyOneEachEndingInCrLf) {
   // The line rules themselves are those of GetFileOneLine. On these texts the
   // three with a byte text for input are the fuzz target's, against the lines
@@ -116,16 +122,6 @@ TEST(EncodingMultiLine, LinesUpToTheFirstEmptyOneEachEndingInCrLf) {
   EXPECT_EQ(ChangeAnsiToUTF8_MultiLine("a\r\nb", 4, out.data(), &size), 6);
   EXPECT_EQ(size, 12u);
   EXPECT_EQ(out, "a\r\nb\r\n\0\0\0\0\0\0ZZZZ"s);
-}
-
-TEST(EncodingMultiLine, LongLinesBeforeSemaphoreControlBegin) {
-  // Before the table is set up, a line above 128 bytes cannot have the chained
-  // converter's registered allocation: it gives nothing but keeps its CR LF.
-  SemaphoreControlEnd();
-  const std::string text = std::string(129, 'w') + "\r\n" + std::string(128, 's');
-  for (auto* multi : {ChangeUTF8ToAnsi_MultiLine, ChangeAnsiToUTF8_MultiLine}) {
-    EXPECT_EQ(lines(multi, bytes(text)), bytes("\r\n" + std::string(128, 's') + "\r\n"));
-  }
 }
 
 using Numbers = hostutil::test::fresh_table;  // every work area is given back
