@@ -105,7 +105,7 @@ std::string with_point(int32_t value, uint32_t decimals) {
 // Both fixed-width formatters, and the decimal point form: refused with the
 // buffer untouched below 12 bytes, above 9 decimals or when the text and its
 // NUL would not fit, else the text with zeros behind.
-void formatters(fuzz::input& r) {
+void formatters(fuzz::input r) {
   const uint32_t value = r.u32();
   const uint32_t width = r.u32() % 40;
   const int32_t suppress = static_cast<int32_t>(r.u32() & 1);
@@ -270,8 +270,7 @@ int numbers(const uint8_t* data, size_t size) {
                               0xFFFFFFFFu - (selector >> 2 & 0xF)};
   const uint32_t length = lengths[selector & 3];
   parsers(text.data(), text_length, length);
-  fuzz::input values{reinterpret_cast<const uint8_t*>(rest.data()), rest.size()};
-  formatters(values);
+  formatters({reinterpret_cast<const uint8_t*>(rest.data()), rest.size()});
   zeros(rest.substr(0, rest.find('\0')), selector >> 12 & 0x3F, selector >> 18 & 0x3F,
         static_cast<int32_t>(selector >> 31));
   return 0;
