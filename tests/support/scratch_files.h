@@ -48,9 +48,7 @@ inline std::string sep() { return "/"; }
 #endif
 
 inline void put(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  ASSERT_TRUE(out.good()) << path;
+  ASSERT_TRUE(std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes) << path;
 }
 
 // The file's bytes; "<missing>" when it cannot be opened.
