@@ -29,7 +29,7 @@ class Profile : public table_test {};
 // as they were: the count and the whole buffer.
 std::pair<uint32_t, std::string> read_str(const char* section, const char* key,
                                           const char* fallback, const std::string& path,
-                                          uint32_t size = 256) {
+                                          uint32_t size) {
   std::string memory(size + 16, 'Z');
   const uint32_t n =
       GetPrivateProfileStrEx(section, key, fallback, memory.data(), size, path.c_str());
