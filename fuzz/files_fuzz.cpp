@@ -90,41 +90,39 @@ void files(std::string name, const std::string& bytes, std::uint32_t buffer_size
       name.begin(), name.end(), [](char c) { return std::strchr("/*?[", c); }, '_');
   if (name.empty() || name == "." || name == "..") name = "f";
   const std::string path = fuzz::scratch(name);
+  const char* const p = path.c_str();
   const std::string moved = fuzz::scratch(name + ".moved");
   const auto size = static_cast<std::uint32_t>(bytes.size());
   const std::uint64_t before = ticks_now();
-  check(FileWrite(path.c_str(), bytes.data(), size) == size);
-  check(fuzz::get(path) == bytes && FileSizeGet(path.c_str()) == size);
-  check(GetDriveTypeEx(path.c_str()) <= 6 && GetDriveTypeEx(name.c_str()) <= 6 &&
+  check(FileWrite(p, bytes.data(), size) == size);
+  check(fuzz::get(path) == bytes && FileSizeGet(p) == size);
+  check(GetDriveTypeEx(p) <= 6 && GetDriveTypeEx(name.c_str()) <= 6 &&
         GetDriveTypeEx(nullptr) == 0);
   if (size == 0) fuzz::put(path, "");  // nothing written, nothing created
   fuzz::fenced buffer(buffer_size);    // whole or nothing, and never cleared
-  const std::uint32_t n = FileRead(path.c_str(), buffer.data(), buffer_size);
+  const std::uint32_t n = FileRead(p, buffer.data(), buffer_size);
   check(n == (size != 0 && buffer_size >= size ? size : 0));
   check(buffer.all() == bytes.substr(0, n) + std::string(buffer_size - n, 'Z'));
   fuzz::fenced found(sizeof(hu_WIN32_FIND_DATAA));
-  check(FindAndGetInformationOfFile(path.c_str(), found.as<hu_WIN32_FIND_DATAA>()) == 1);
+  check(FindAndGetInformationOfFile(p, found.as<hu_WIN32_FIND_DATAA>()) == 1);
   const hu_WIN32_FIND_DATAA& record = *found.as<hu_WIN32_FIND_DATAA>();
   check(record.nFileSizeLow == size && name == record.cFileName &&
-        FileAttributesGet(path.c_str()) == record.dwFileAttributes);
+        FileAttributesGet(p) == record.dwFileAttributes);
   fuzz::fenced times(3 * sizeof(hu_FILETIME));
   hu_FILETIME* t = times.as<hu_FILETIME>();
-  check(CreateFileTimeGet(path.c_str(), &t[0]) == 1 &&
-        LastAccessFileTimeGet(path.c_str(), &t[1]) == 1 &&
-        LastWriteFileTimeGet(path.c_str(), &t[2]) == 1);
+  check(CreateFileTimeGet(p, &t[0]) == 1 && LastAccessFileTimeGet(p, &t[1]) == 1 &&
+        LastWriteFileTimeGet(p, &t[2]) == 1);
   check(ticks(t[2]) + 20000000 >= before && ticks(t[2]) <= ticks_now() + 20000000);
 
-  if ((flags & 1) != 0) FileAttributesSet(path.c_str(), 0x1);  // read-only: the test clears it
-  const std::uint32_t test = PreFileWrite(path.c_str());
-  check(size == 0 ? test >= 4 && test <= 9
-                  : test == 0 && (FileAttributesGet(path.c_str()) & 1) == 0);
+  if ((flags & 1) != 0) FileAttributesSet(p, 0x1);  // read-only: the test clears it
+  const std::uint32_t test = PreFileWrite(p);
+  check(size == 0 ? test >= 4 && test <= 9 : test == 0 && (FileAttributesGet(p) & 1) == 0);
   check(fuzz::get(path) == bytes);
-  check(FileMove(path.c_str(), moved.c_str()) != 0 && fuzz::get(moved) == bytes);
-  check(FileAttributesGet(path.c_str()) == HOSTUTIL_FILE_MISSING &&
-        CreateFileTimeGet(path.c_str(), &t[0]) == 0);
+  check(FileMove(p, moved.c_str()) != 0 && fuzz::get(moved) == bytes);
+  check(FileAttributesGet(p) == HOSTUTIL_FILE_MISSING && CreateFileTimeGet(p, &t[0]) == 0);
   check(FileDelete(moved.c_str()) != 0 && FileSizeGet(moved.c_str()) == 0);
   check(CreateFolder(fuzz::scratch("").c_str(), name.c_str()) == 1 &&
-        (FileAttributesGet(path.c_str()) & 0x10) != 0);
+        (FileAttributesGet(p) & 0x10) != 0);
   std::filesystem::remove(path);
 }
 

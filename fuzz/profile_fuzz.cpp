@@ -36,8 +36,7 @@ std::string reference_read(const std::vector<std::string>& lines, const std::str
     }
     if (!in_section) continue;
     if (key == nullptr) {
-      out += key_part(line);
-      out += '\0';
+      out += key_part(line) + '\0';
       continue;
     }
     if (!same_ignoring_case(key_part(line), key)) continue;
@@ -140,14 +139,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       lines_by_number(text.data(), static_cast<std::uint32_t>(text.size()));
   const char* default_text = (mode & 1) != 0 ? nullptr : "dflt";
   const std::string dflt = default_text == nullptr ? "" : default_text;
+  // The value file's name, the section and the profile's path, as the calls take them.
+  const char *const n = name.c_str(), *const s = section.c_str(), *const p = path.c_str();
 
   for (const char* k : {key.c_str(), static_cast<const char*>(nullptr)}) {
     fuzz::fenced buffer(buffer_size);
     const std::uint32_t count =
-        beside ? GetFileValueString(name.c_str(), section.c_str(), k, default_text, buffer.data(),
-                                    buffer_size)
-               : GetPrivateProfileStrEx(section.c_str(), k, default_text, buffer.data(),
-                                        buffer_size, path.c_str());
+        beside ? GetFileValueString(n, s, k, default_text, buffer.data(), buffer_size)
+               : GetPrivateProfileStrEx(s, k, default_text, buffer.data(), buffer_size, p);
     std::uint32_t whole = 0;
     const std::string expected = reference_read(lines, header, k, whole);
     check(buffer[buffer_size - 1] == '\0');
@@ -167,8 +166,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (k == nullptr) continue;
     const std::uint32_t got =
-        beside ? GetFileValueInt(name.c_str(), section.c_str(), k, number)
-               : GetPrivateProfileIntEx(section.c_str(), k, number, path.c_str());
+        beside ? GetFileValueInt(n, s, k, number) : GetPrivateProfileIntEx(s, k, number, p);
     check(got == number_of(expected, number));
   }
 
@@ -177,14 +175,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool as_number = (mode & 4) != 0;
   std::snprintf(digits, sizeof digits, (mode & 16) != 0 && !beside ? "%08x" : "%d", number);
   const std::string new_line = key + "=" + (as_number ? digits : value);
-  const char* const k = key.c_str();
+  const char *const k = key.c_str(), *const v = value.c_str();
   const std::uint32_t written =
-      beside ? (as_number ? WriteFileValueInt(name.c_str(), section.c_str(), k,
-                                              static_cast<std::int32_t>(number))
-                          : WriteFileValueString(name.c_str(), section.c_str(), k, value.c_str()))
-             : (as_number
-                    ? WritePrivateProfileIntEx(section.c_str(), k, number, path.c_str(), mode & 16)
-                    : WritePrivateProfileStrEx(section.c_str(), k, value.c_str(), path.c_str()));
+      beside ? (as_number ? WriteFileValueInt(n, s, k, static_cast<std::int32_t>(number))
+                          : WriteFileValueString(n, s, k, v))
+             : (as_number ? WritePrivateProfileIntEx(s, k, number, p, mode & 16)
+                          : WritePrivateProfileStrEx(s, k, v, p));
   const std::string rebuilt = reference_rebuild(lines, header, key, new_line);
   check(file.empty() || rebuilt.empty() ? fuzz::get(path) == file && written == (beside ? 1u : 0u)
                                         : written == 1 && fuzz::get(path) == rebuilt);

@@ -109,10 +109,12 @@ void machine(uint32_t number) {
   check(GetTempDirPath(temp.data(), temp.size()) <= 1);
 }
 
-// One trace record against the log before it, by the appending rule.
-void trace(const std::string& text, uint32_t value) {
+// One trace record against the log before it, by the appending rule; the log
+// found in place is the one left by the inputs before, or one of this input.
+void trace(const std::string& text, const std::string& found, uint32_t value) {
   char here[300] = {};
   GetFilePath("trace.txt", here, sizeof here);
+  if (value & 2) fuzz::put(here, found);
   std::string log = fuzz::get(here);
   if (log.size() > 20480) log.clear();
   log.resize(20480, '\0');
@@ -124,10 +126,11 @@ void trace(const std::string& text, uint32_t value) {
   }
   char stamp[16] = {};
   std::snprintf(stamp, sizeof stamp, " : %08x <<", value);
-  const std::string record = (text + std::string(86, ' ')).substr(0, 86) + stamp;
+  // The message cut or padded to 86 bytes; a missing one is all spaces.
+  const std::string message = value & 1 ? text : "";
+  const std::string record = (message + std::string(86, ' ')).substr(0, 86) + stamp;
   const auto copy = fuzz::exact(text);
-  check(Trace(value & 1 ? copy.data() : nullptr, value) == 20480 || (value & 1) == 0);
-  if ((value & 1) == 0) return;
+  check(Trace(value & 1 ? copy.data() : nullptr, value) == 20480);
   const std::string after = fuzz::get(here);
   check(after.size() == 20480 && after.compare(at, record.size(), record) == 0 &&
         after.compare(at + 123, 4, ">>\r\n") == 0);
@@ -141,15 +144,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint32_t pick = in.byte();
   const uint32_t number = in.u32();
   const std::string text = in.rest();
+  // The text up to its first NUL, and what lies behind that NUL.
+  const std::size_t nul = std::min(text.find('\0'), text.size());
+  const std::string first = text.substr(0, nul),
+                    second = text.substr(std::min(nul + 1, text.size()));
   if (pick % 4 == 0) {
-    const std::size_t nul = std::min(text.find('\0'), text.size());
-    printers(text.substr(0, nul), text.substr(std::min(nul + 1, text.size())), number);
+    printers(first, second, number);
   } else if (pick % 8 == 1) {
     machine(number);
   } else if (pick % 8 == 5) {
-    trace(text.substr(0, text.find('\0')), number);
+    trace(first, second, number);
   } else {
-    shared(text.substr(0, text.find('\0')).substr(0, 60), number, number >> 8 & 0xFFF);
+    shared(first.substr(0, 60), number, number >> 8 & 0xFFF);
   }
   return 0;
 }

@@ -7,6 +7,7 @@
 // against their digits written plainly, zero suppression and padding. Texts
 // sit in heap blocks of exactly their size, so ASan sees any read past them;
 // outputs lie between canaries.
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 
@@ -17,10 +18,7 @@ namespace {
 using fuzz::check;
 using fuzz::folded;
 
-bool is_hex(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
+// The value of a hexadecimal digit (one of isxdigit's in the C locale the target sets).
 uint32_t hex_digit(char c) {
   return static_cast<uint32_t>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
 }
@@ -30,7 +28,8 @@ void parsers(const char* text, uint32_t text_length, uint32_t length) {
   // of the digits before it in 32 bits, and in 64 (the last 16 digits).
   uint32_t end = 0, digits = 0;
   uint64_t address = 0;
-  for (; end < length && end < text_length && is_hex(text[end]); ++end) {
+  for (; end < length && end < text_length && std::isxdigit(static_cast<unsigned char>(text[end]));
+       ++end) {
     digits = digits * 16 + hex_digit(text[end]);
     address = address * 16 + hex_digit(text[end]);
   }
@@ -106,7 +105,7 @@ std::string with_point(int32_t value, uint32_t decimals) {
 // Both fixed-width formatters, and the decimal point form: refused with the
 // buffer untouched below 12 bytes, above 9 decimals or when the text and its
 // NUL would not fit, else the text with zeros behind.
-void formatters(fuzz::input& r) {
+void formatters(fuzz::input r) {
   const uint32_t value = r.u32();
   const uint32_t width = r.u32() % 40;
   const int32_t suppress = static_cast<int32_t>(r.u32() & 1);
@@ -271,8 +270,7 @@ int numbers(const uint8_t* data, size_t size) {
                               0xFFFFFFFFu - (selector >> 2 & 0xF)};
   const uint32_t length = lengths[selector & 3];
   parsers(text.data(), text_length, length);
-  fuzz::input values{reinterpret_cast<const uint8_t*>(rest.data()), rest.size()};
-  formatters(values);
+  formatters({reinterpret_cast<const uint8_t*>(rest.data()), rest.size()});
   zeros(rest.substr(0, rest.find('\0')), selector >> 12 & 0x3F, selector >> 18 & 0x3F,
         static_cast<int32_t>(selector >> 31));
   return 0;

@@ -67,7 +67,6 @@ TEST(Crc, EqualsTheReferencesAtEveryLengthAndAlignment) {
 }
 
 using values = std::vector<int32_t>;
-constexpr uint32_t none = HOSTUTIL_NOT_FOUND;
 uint32_t count_of(const values& v) { return static_cast<uint32_t>(v.size()); }
 
 TEST(BinarySearch, ExamplesAndNothingToSearch) {
@@ -81,7 +80,7 @@ TEST(BinarySearch, ExamplesAndNothingToSearch) {
   EXPECT_EQ(BinarySearch(up.data(), 1, 1) + BinarySearchDSC(down.data(), 1, 7), 0u);
   EXPECT_EQ(std::min({BinarySearch(nullptr, 5, 1), BinarySearchDSC(nullptr, 5, 1),
                       BinarySearch(up.data(), 0, 1), BinarySearch(up.data(), 1, 3)}),
-            none);
+            HOSTUTIL_NOT_FOUND);
 }
 
 // Sorts the input both ways (any non-zero flag is ascending) as std::sort does.

@@ -55,29 +55,6 @@ TEST_F(Encoding, LengthZeroMissingArgumentsAndWholeCharacters) {
   EXPECT_EQ(narrow, "\0\0\0Z"s);
 }
 
-TEST_F(Encoding, ChainedThroughUtf16) {
-  // Up to 128 bytes the UTF-16 area is on the stack; above, a registered
-  // allocation: before SemaphoreControlBegin the output is zero-filled, all of it.
-  const std::string at_128(128, 'q'), at_129(129, 'q');
-  std::string out;
-  const auto chained = [&out](decltype(&ChangeAnsiToUTF8) convert, const std::string& text) {
-    out.assign(140, byte_fence);
-    return convert(text.data(), static_cast<uint32_t>(text.size()), out.data(), 139);
-  };
-  SemaphoreControlEnd();
-  for (auto* convert : {ChangeAnsiToUTF8, ChangeUTF8ToAnsi}) {
-    EXPECT_EQ(chained(convert, at_128), 128);
-    EXPECT_EQ(out, at_128 + std::string(11, '\0') + byte_fence);
-    EXPECT_EQ(chained(convert, at_129), 0);
-    EXPECT_EQ(out, std::string(139, '\0') + byte_fence);
-  }
-  SemaphoreControlBegin();
-  for (auto* convert : {ChangeAnsiToUTF8, ChangeUTF8ToAnsi}) {
-    EXPECT_EQ(chained(convert, at_129), 129);
-    EXPECT_EQ(out, at_129 + std::string(10, '\0') + byte_fence);
-  }
-}
-
 // One line-by-line conversion: the size L it asks for from a null output, then
 // the text it writes into a size of exactly L, with its NUL behind and nothing
 // after. (A size of L - 1, refused and set to L, is the fuzz target's to check.)
@@ -98,19 +75,46 @@ std::vector<Out> lines(int32_t(HOSTUTIL_CALL* convert)(const In*, uint32_t, Out*
   return out;
 }
 
+TEST_F(Encoding, ChainedThroughUtf16) {
+  // Up to 128 bytes the UTF-16 area is on the stack; above, a registered
+  // allocation: before SemaphoreControlBegin the output is zero-filled, all of it.
+  const std::string at_128(128, 'q'), at_129(129, 'q');
+  std::string out;
+  const auto chained = [&out](decltype(&ChangeAnsiToUTF8) convert, const std::string& text) {
+    out.assign(140, byte_fence);
+    return convert(text.data(), static_cast<uint32_t>(text.size()), out.data(), 139);
+  };
+  SemaphoreControlEnd();
+  for (auto* convert : {ChangeAnsiToUTF8, ChangeUTF8ToAnsi}) {
+    EXPECT_EQ(chained(convert, at_128), 128);
+    EXPECT_EQ(out, at_128 + std::string(11, '\0') + byte_fence);
+    EXPECT_EQ(chained(convert, at_129), 0);
+    EXPECT_EQ(out, std::string(139, '\0') + byte_fence);
+  }
+  // So a line above 128 bytes of the line-by-line forms that take this way
+  // gives nothing, but keeps its CR LF.
+  const std::string text = std::string(129, 'w') + "\r\n" + std::string(128, 's');
+  for (auto* multi : {ChangeUTF8ToAnsi_MultiLine, ChangeAnsiToUTF8_MultiLine}) {
+    EXPECT_EQ(lines(multi, bytes(text)), bytes("\r\n" + std::string(128, 's') + "\r\n"));
+  }
+  SemaphoreControlBegin();
+  for (auto* convert : {ChangeAnsiToUTF8, ChangeUTF8ToAnsi}) {
+    EXPECT_EQ(chained(convert, at_129), 129);
+    EXPECT_EQ(out, at_129 + std::string(10, '\0') + byte_fence);
+  }
+}
+
 TEST(EncodingMultiLine, LinesUpToTheFirstEmptyOneEachEndingInCrLf) {
-  // The line rules themselves are those of GetFileOneLine.
+  // The line rules themselves are those of GetFileOneLine. On these texts the
+  // three with a byte text for input are the fuzz target's, against the lines
+  // by number, on kept inputs; here the one with UTF-16 for input.
   const std::pair<std::string, std::string> rows[] = {{"a\r\nb", "a\r\nb\r\n"},
                                                       {"no line end", "no line end\r\n"},
                                                       {"a\r\n\r\nb", "a\r\n"},
                                                       {"\r\nabc", ""}};
   for (const auto& [text, want] : rows) {
-    const units text16(text.begin(), text.end()), want16(want.begin(), want.end());
-    SCOPED_TRACE(testing::PrintToString(text));
-    EXPECT_EQ(lines(ChangeAnsiToUTF8_MultiLine, bytes(text)), bytes(want));
-    EXPECT_EQ(lines(ChangeUTF8ToAnsi_MultiLine, bytes(text)), bytes(want));
-    EXPECT_EQ(lines(ChangeUTF8ToUTF16_MultiLine, bytes(text)), want16);
-    EXPECT_EQ(lines(ChangeUTF16ToUTF8_MultiLine, text16), bytes(want));
+    EXPECT_EQ(lines(ChangeUTF16ToUTF8_MultiLine, units(text.begin(), text.end())), bytes(want))
+        << testing::PrintToString(text);
   }
   // A size above L: the output is zero-filled over the whole size.
   std::string out(16, byte_fence);
@@ -120,112 +124,82 @@ TEST(EncodingMultiLine, LinesUpToTheFirstEmptyOneEachEndingInCrLf) {
   EXPECT_EQ(out, "a\r\nb\r\n\0\0\0\0\0\0ZZZZ"s);
 }
 
-TEST(EncodingMultiLine, LongLinesBeforeSemaphoreControlBegin) {
-  // Before the table is set up, a line above 128 bytes cannot have the chained
-  // converter's registered allocation: it gives nothing but keeps its CR LF.
-  SemaphoreControlEnd();
-  const std::string text = std::string(129, 'w') + "\r\n" + std::string(128, 's');
-  for (auto* multi : {ChangeUTF8ToAnsi_MultiLine, ChangeAnsiToUTF8_MultiLine}) {
-    EXPECT_EQ(lines(multi, bytes(text)), bytes("\r\n" + std::string(128, 's') + "\r\n"));
-  }
-}
-
 using Numbers = hostutil::test::fresh_table;  // every work area is given back
 
 // Blocks reversed up to 256 bytes, and one of 257 left alone: the fuzz
-// target's, on kept inputs of both sizes. No block at all is not touched.
-TEST(ByteOrder, NoBlock) { ChangeEndian(nullptr, 4); }
-
+// target's, on kept inputs of both sizes.
 // Every hexadecimal parser on the edges of a text (digits shifted out of 32 and
 // of 64 bits, a blank, 0x, a NUL, a length of 0, the sign of Ex2's field) is the
 // fuzz target's, against the digits of the text, on kept inputs of those texts.
-// Here what it never passes: no text and no output.
-TEST_F(Numbers, HexParsersWithoutATextOrAnOutput) {
-  uint32_t out = 0xDEADBEEFu;
-  EXPECT_EQ(ChangeAsciiToHex(nullptr, 4) + ChangeAsciiToHexEx(nullptr, 4, &out) +
-                ChangeAsciiToHexEx2(nullptr, 4) + ChangeAsciiToPtr(nullptr, 4),
-            0u);
-  EXPECT_EQ(out, 0xDEADBEEFu);
-  EXPECT_EQ(ChangeAsciiToHexEx("12", 2, nullptr), 0);
-}
-
-// text, length; ChangeAsciiToBinEx's result and output (0xDEADBEEF where it was
-// left alone), after checking that ChangeAsciiToBin agrees.
-using bin_row = std::tuple<const char*, uint32_t, int32_t, uint32_t>;
-bin_row bin(const char* text, uint32_t length) {
-  uint32_t out = 0xDEADBEEFu;
-  const int32_t r = ChangeAsciiToBinEx(text, length, &out);
-  EXPECT_EQ(ChangeAsciiToBin(text, length), r == 1 ? out : 0u);
-  return {text, length, r, out};
-}
-constexpr uint32_t kept = 0xDEADBEEFu;
-
-TEST_F(Numbers, DecimalDigitsRangeAndWhereTheTextEnds) {
-  EXPECT_EQ(NumericCheck(nullptr), 0);
-  // The range without wrap-around, the digits up to the length, blanks, signs,
-  // points, high bytes and leading zeros: the fuzz target's, against the digits
-  // of the text, on kept inputs of those texts. Here no text, no output, and
-  // the scratch copy from 512 characters on, which needs the table.
-  EXPECT_EQ(bin(nullptr, 5), bin_row(nullptr, 5, 0, kept));
-  EXPECT_EQ(ChangeAsciiToBinEx("42", 2, nullptr), 0);
-  const std::string at_511 = std::string(510, '0') + "7", at_512 = std::string(511, '0') + "7";
-  SemaphoreControlEnd();
-  EXPECT_EQ(bin(at_511.c_str(), 511), bin_row(at_511.c_str(), 511, 1, 7));
-  EXPECT_EQ(bin(at_512.c_str(), 512), bin_row(at_512.c_str(), 512, 0, kept));
-  EXPECT_EQ(bin("42", 512), bin_row("42", 512, 0, kept));  // the given length decides
-}
-
-TEST_F(Numbers, ZeroSuppressionAndPadding) {
-  // Padding behind the sign, a text already width long, "" and "-", a text
-  // that does not end in its buffer, what stood behind the NUL: the fuzz
-  // target's model, on kept inputs of those texts. Here what it never passes.
-  // Without the work area (a registered allocation) neither suppression nor
-  // padding changes the text of seven bytes, nor the guard byte behind them.
-  const std::string before("0042\0\0\0x", 8);
-  std::string buffer = before;
-  EXPECT_EQ(ZeroSuppressProc(nullptr, 10, 5, 0) + ZeroSuppressProc(buffer.data(), 0, 5, 1), 0);
-  SemaphoreControlEnd();
-  EXPECT_EQ(ZeroSuppressProc(buffer.data(), 7, 0, 1) + ZeroSuppressProc(buffer.data(), 7, 6, 0), 0);
-  EXPECT_EQ(buffer, before);
-}
-
+// The decimal range without wrap-around, the digits up to the length, blanks,
+// signs, points, high bytes and leading zeros: the fuzz target's, against the
+// digits of the text, on kept inputs of those texts.
+// Zero suppression and padding (padding behind the sign, a text already width
+// long, "" and "-", a text that does not end in its buffer, what stood behind
+// the NUL): the fuzz target's model, on kept inputs of those texts.
 // The decimal point form's refusals and results, whole buffers included, are
 // the fuzz target's, against the text by "%d" with its point, on kept inputs of
-// the 11- and 12-byte buffers, the two 13-byte results and 10 decimals. Here no
-// buffer, and the padding's work area refused.
-TEST_F(Numbers, DecimalPointWithoutABufferOrAWorkArea) {
-  EXPECT_EQ(ChangeBinToAsciiWithDecimalPoint(1, nullptr, 12, 2), 0);
-  SemaphoreControlEnd();
-  // Padding takes a work area; a value that needs none goes through.
-  std::string buffer(12, 'x');
-  EXPECT_EQ(ChangeBinToAsciiWithDecimalPoint(5, buffer.data(), 12, 2), 0);
-  EXPECT_EQ(buffer, std::string(12, 'x'));
-  EXPECT_EQ(ChangeBinToAsciiWithDecimalPoint(12345, buffer.data(), 12, 2), 1);
-  EXPECT_EQ(buffer, "123.45"s + std::string(6, '\0'));
-}
-
+// the 11- and 12-byte buffers, the two 13-byte results and 10 decimals.
 // Floats as the documented steps give them (integer and power each rounded to
 // single precision, then divided in single precision; decimals counted from
 // the length; signs, second points and exponents refused; powers past the
 // float range; long digits) are the fuzz target's, against those steps, on kept
-// inputs of those texts. Here no text, and no work area.
-TEST_F(Numbers, FloatWithoutATextOrAWorkArea) {
+// inputs of those texts.
+// Here what the fuzz target never passes: no block, no text, no output and no
+// buffer; the output, where there is one, left as it was.
+TEST_F(Numbers, WithoutABlockATextAnOutputOrABuffer) {
+  ChangeEndian(nullptr, 4);
+  uint32_t out = 0xDEADBEEFu;
+  EXPECT_EQ(ChangeAsciiToHex(nullptr, 4) + ChangeAsciiToHexEx(nullptr, 4, &out) +
+                ChangeAsciiToHexEx2(nullptr, 4) + ChangeAsciiToPtr(nullptr, 4) +
+                ChangeAsciiToBin(nullptr, 5) + ChangeAsciiToBinEx(nullptr, 5, &out),
+            0u);
+  EXPECT_EQ(out, 0xDEADBEEFu);
+  EXPECT_EQ(ChangeAsciiToHexEx("12", 2, nullptr) + ChangeAsciiToBinEx("42", 2, nullptr) +
+                NumericCheck(nullptr) + ZeroSuppressProc(nullptr, 10, 5, 0) +
+                ChangeBinToAsciiWithDecimalPoint(1, nullptr, 12, 2),
+            0);
   EXPECT_EQ(ChangeAsciiToFloat(nullptr, 3), 0.0f);
-  SemaphoreControlEnd();
-  EXPECT_EQ(ChangeAsciiToFloat("1.5", 3), 0.0f);  // the work area is a registered allocation
-  EXPECT_EQ(ChangeAsciiToFloat("15", 2), 15.0f);
 }
 
-// Both formatters' digits, widths, suppression and the byte at the width are
-// the fuzz target's, against the digits written plainly, on kept inputs of
-// those values. Here the work area refused: the width bytes are cleared and
-// nothing else is written.
-TEST_F(Numbers, FixedWidthFormattersWithoutAWorkArea) {
+// Without the table no work area (a registered allocation) is to be had.
+TEST_F(Numbers, WithoutAWorkArea) {
+  // The decimal parsers' scratch copy from 512 characters on; the given length
+  // decides. The output is left alone, and ChangeAsciiToBin agrees.
+  const std::string at_511 = std::string(510, '0') + "7", at_512 = std::string(511, '0') + "7";
+  // A buffer of 0 bytes is refused before the work area is asked for.
+  const std::string before("0042\0\0\0x", 8);
+  std::string buffer = before;
+  EXPECT_EQ(ZeroSuppressProc(buffer.data(), 0, 5, 1), 0);
   SemaphoreControlEnd();
+  uint32_t out = 0xDEADBEEFu;
+  EXPECT_EQ(ChangeAsciiToBinEx(at_511.c_str(), 511, &out), 1);
+  EXPECT_EQ(std::pair(out, ChangeAsciiToBin(at_511.c_str(), 511)), std::pair(7u, 7u));
+  out = 0xDEADBEEFu;
+  EXPECT_EQ(ChangeAsciiToBinEx(at_512.c_str(), 512, &out) + ChangeAsciiToBinEx("42", 512, &out) +
+                ChangeAsciiToBin(at_512.c_str(), 512) + ChangeAsciiToBin("42", 512),
+            0u);
+  EXPECT_EQ(out, 0xDEADBEEFu);
+  // Neither suppression nor padding changes the text of seven bytes, nor the
+  // guard byte behind them.
+  EXPECT_EQ(ZeroSuppressProc(buffer.data(), 7, 0, 1) + ZeroSuppressProc(buffer.data(), 7, 6, 0), 0);
+  EXPECT_EQ(buffer, before);
+  // Padding behind the decimal point takes a work area; a value that needs none goes through.
+  buffer.assign(12, 'x');
+  EXPECT_EQ(ChangeBinToAsciiWithDecimalPoint(5, buffer.data(), 12, 2), 0);
+  EXPECT_EQ(buffer, std::string(12, 'x'));
+  EXPECT_EQ(ChangeBinToAsciiWithDecimalPoint(12345, buffer.data(), 12, 2), 1);
+  EXPECT_EQ(buffer, "123.45"s + std::string(6, '\0'));
+  // A float with a point takes one too; one without goes through.
+  EXPECT_EQ(ChangeAsciiToFloat("1.5", 3), 0.0f);
+  EXPECT_EQ(ChangeAsciiToFloat("15", 2), 15.0f);
+  // Both formatters' digits, widths, suppression and the byte at the width are
+  // the fuzz target's, against the digits written plainly, on kept inputs of
+  // those values. Here the width bytes are cleared and nothing else is written.
   for (auto* format : {ChangeHexToAscii, ChangeBinToAscii}) {
-    std::string out(6, 'x');
-    format(0x1A, out.data(), 4, 0);
-    EXPECT_EQ(out, "\0\0\0\0xx"s);
+    std::string formatted(6, 'x');
+    format(0x1A, formatted.data(), 4, 0);
+    EXPECT_EQ(formatted, "\0\0\0\0xx"s);
   }
 }
 

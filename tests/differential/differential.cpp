@@ -170,7 +170,7 @@ bytes gen(rng& r, bool numeric = false, bool nul = false) {
   }
   return s;
 }
-std::vector<hu_wchar> gen16(rng& r) {
+std::basic_string<hu_wchar> gen16(rng& r) {
   const hu_wchar units[] = {0x41,   0xE9,   0x3042, 0xD800, 0xDC00, 0xD83D, 0xDE00, 0x0D,   0x0A,
                             0x0C,   0,      0xFFFF, 0xFFFE, 0x80,   0x20AC, 0x81,   0x7F,   0xFF,
                             0xDBFF, 0xDFFF, 0x5C,   0x3041, 0x2014, 0x30FC, 0xA5,   0x2026, 0x9D,
@@ -178,7 +178,7 @@ std::vector<hu_wchar> gen16(rng& r) {
   // Random units from ranges with and without look-alikes in ANSI.
   const u32 from[] = {0, 0x100, 0x3000, 0xD800, 0xFF00},
             span[] = {0x100, 0x2F00, 0x6000, 0x800, 0x100};
-  std::vector<hu_wchar> s(r.one_in(8) ? r.below(200) : r.below(12));
+  std::basic_string<hu_wchar> s(r.one_in(8) ? r.below(200) : r.below(12), 0);
   for (hu_wchar& u : s) {
     const u32 k = r.below(5);
     u = r.one_in(6) ? static_cast<hu_wchar>(from[k] + r.below(span[k])) : r.pick(units);
@@ -231,6 +231,9 @@ std::string beside(const char* name) { return folder + sep + name; }
 
 // ---- frame, lock, heap ----
 
+// A block that begins like a heap area's head, but for its last letter.
+char fake_head[24] = "HEAPMNGX";
+
 void drive_compare(rng& r) {
   bytes a = gen(r), b = a;
   if (r.one_in(2)) {
@@ -271,6 +274,10 @@ void drive_semaphore(rng& r) {
                  << DecrementValue(v);
 }
 
+// The fetches that take a record from an area's end or front.
+using taker = decltype(&FetchHeapLastData);
+const taker takers[] = {FetchHeapLastData, FetchAndFreeHeapData, FetchAndFreeHeapLastData};
+
 void drive_heap(rng& r) {
   HeapAreaHead* area = nullptr;
   std::vector<bytes> records;
@@ -279,8 +286,7 @@ void drive_heap(rng& r) {
     line("AllocHeapAreaAndSetData")
         << hex(d) << AllocHeapAreaAndSetData(&area, r.one_in(15) ? nullptr : d.data(), len(d));
   }
-  char fake[24] = "HEAPMNGX";
-  line("IsHeapAddress") << IsHeapAddress(area) << IsHeapAddress(fake);
+  line("IsHeapAddress") << IsHeapAddress(area) << IsHeapAddress(fake_head);
   void* cursor = area;
   for (std::size_t i = 0; i <= records.size(); ++i) {
     buffer<> b(edge(r, i < records.size() ? len(records[i]) : 4), r.one_in(10));
@@ -290,10 +296,8 @@ void drive_heap(rng& r) {
     const bytes key = records.empty() || r.one_in(4) ? gen(r) : records[r.below(len(records))];
     buffer<> b(edge(r, len(key)), r.one_in(10));
     const u32 op = r.below(4);
-    const u32 got = op == 0   ? FetchHeapLastData(&area, b.p(), b.size)
-                    : op == 1 ? FetchAndFreeHeapData(&area, b.p(), b.size)
-                    : op == 2 ? FetchAndFreeHeapLastData(&area, b.p(), b.size)
-                              : SearchAndFreeHeapData(&area, key.data(), len(key), b.p(), b.size);
+    const u32 got = op < 3 ? takers[op](&area, b.p(), b.size)
+                           : SearchAndFreeHeapData(&area, key.data(), len(key), b.p(), b.size);
     line("HeapOp") << op << hex(key) << b.size << got << b.dump() << (area != nullptr);
   }
   line("FreeHeapArea") << FreeHeapArea(&area) << (area != nullptr);
@@ -304,11 +308,8 @@ void drive_heap(rng& r) {
                         << GlobalAreaIsEntry(block);
   GlobalAreaLeave(block);
   const u32 how = r.below(4);  // 3 leaves it to GlobalAreaLumpFree
-  line("GlobalFree") << GlobalAreaIsEntry(block) << how
-                     << (how == 0   ? GlobalFreeEx(block)
-                         : how == 1 ? GlobalFreeExEx(block)
-                         : how == 2 ? HeapFreeExEx(block)
-                                    : 7u);
+  decltype(&GlobalFreeEx) const frees[] = {GlobalFreeEx, GlobalFreeExEx, HeapFreeExEx};
+  line("GlobalFree") << GlobalAreaIsEntry(block) << how << (how < 3 ? frees[how](block) : 7u);
 }
 
 // ---- files, times, dump, trace ----
@@ -550,8 +551,7 @@ void drive_csv_file(rng& r) {
     std::remove("c.csv");
   else
     write_file("c.csv", old);
-  char fake[24] = "HEAPMNGX";
-  const auto* head = r.one_in(12) ? reinterpret_cast<const HeapAreaHead*>(fake) : area;
+  const auto* head = r.one_in(12) ? reinterpret_cast<const HeapAreaHead*>(fake_head) : area;
   const u32 replace = r.below(2);
   const bool jbk = r.one_in(60);
   const char* path = r.one_in(15) ? nullptr : "c.csv";
@@ -697,8 +697,7 @@ void drive_encodings(rng& r) {
   const u32 which = r.below(10);
   const bytes raw = gen(r, false, true);
   const bytes t = which == 2 || which == 4 || which == 6 ? raw : agreeable(raw);
-  const std::vector<hu_wchar> units = gen16(r);
-  const std::basic_string<hu_wchar> w(units.begin(), units.end());
+  const std::basic_string<hu_wchar> w = gen16(r);
   const u32 n = len(t), m = len(w);
   if (which == 0) convert(r, "ChangeUTF8ToUTF16", ChangeUTF8ToUTF16, t, n);
   if (which == 1) convert(r, "ChangeUTF16ToUTF8", ChangeUTF16ToUTF8, w, 3 * m);

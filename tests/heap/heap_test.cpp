@@ -28,6 +28,7 @@ using namespace std::chrono_literals;
 using hostutil::heap::allocation_registry;
 using hostutil::lock::occupied_slots;
 using hostutil::test::stand_in;
+using failed_allocation = hostutil::test::fail_nth<&os::system_calls::heap_allocate>;
 using hostutil::tools::block_name;
 
 namespace {
@@ -38,24 +39,21 @@ using sizes = std::vector<std::size_t>;
 using taker = uint32_t(HOSTUTIL_CALL*)(HeapAreaHead**, void*, uint32_t);
 constexpr taker takers[] = {FetchHeapLastData, FetchAndFreeHeapData, FetchAndFreeHeapLastData};
 
-// Counts the heap calls, makes a chosen allocation fail or every size come back
-// as 0, and notes whether each small block was all zeros when given back. The
-// real calls come back at the end of its scope.
+// Notes the zero fill asked for, makes every size come back as 0 when asked to,
+// and notes whether each small block was all zeros when given back. The real
+// calls come back at the end of its scope.
 struct heap_spy {
   ~heap_spy() {
     for (void* block : stranded) release_.real(block);  // no-op for blocks freed since
   }
-  int fail_allocation = 0;      // 1 = the next allocation fails, 2 = the one after, ...; 0 = none
   bool zero_sizes = false;      // every size query answers 0
-  std::vector<bool> zero_fill;  // as asked, per successful allocation
+  std::vector<bool> zero_fill;  // as asked, per allocation
   sizes released_sizes;         // per release, in order
   int dirty_releases = 0;       // small blocks given back with a byte not zero
   std::vector<void*> stranded;  // blocks whose size was answered as 0
   stand_in<&os::system_calls::heap_allocate> allocate_{[this](std::size_t size, bool zero) {
-    void* block =
-        fail_allocation > 0 && --fail_allocation == 0 ? nullptr : allocate_.real(size, zero);
-    if (block != nullptr) zero_fill.push_back(zero);
-    return block;
+    zero_fill.push_back(zero);
+    return allocate_.real(size, zero);
   }};
   stand_in<&os::system_calls::heap_size> size_{[this](void* block) -> std::size_t {
     if (!zero_sizes) return size_.real(block);
@@ -194,8 +192,7 @@ TEST_F(Heap, RefusalsLeaveEveryAreaAsItWas) {
 
 TEST_F(Heap, HeadWithoutARecordAfterAFailedAllocation) {
   const auto failed_append = [&](int nth) {
-    heap_spy spy;
-    spy.fail_allocation = nth;
+    failed_allocation fault(nth, nullptr);
     return append(&area, "x");
   };
   EXPECT_EQ((results{failed_append(1), area == nullptr}), (results{0, 1}));  // the head itself
@@ -306,10 +303,11 @@ TEST_F(Heap, LumpFreeAndFailuresAlongTheWay) {
   EXPECT_EQ(GlobalAreaLumpFree(), 1u);  // no registry
   void* unregistered;
   {
-    heap_spy spy;
-    spy.fail_allocation = 1;  // the heap has no memory
+    failed_allocation no_memory(1, nullptr);  // the heap has no memory
     EXPECT_EQ(GlobalAllocEx(64, 10), nullptr);
-    spy.fail_allocation = 2;  // the registry's head: handed out all the same
+  }
+  {
+    failed_allocation no_head(2, nullptr);  // the registry's head: handed out all the same
     unregistered = GlobalAllocEx(64, 10);
     ASSERT_NE(unregistered, nullptr);
     EXPECT_EQ(allocation_registry(), nullptr);

@@ -6,16 +6,15 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "common/process.h"
 #include "hostutil.h"
 #include "support/scratch_files.h"
 
@@ -70,15 +69,11 @@ const char* const folder_caption = "hostutil folder test";
 // lost, hence the pause, and select-all makes a second round replace the first.
 const std::vector<std::string> path_field = {"key", "slash", "sleep", "0.3", "key", "ctrl+a"};
 
-// xdotool through the shell, bounded in time.
+// xdotool, bounded in time, its output kept out of the test's.
 void xdotool(const std::vector<std::string>& args) {
-  std::string command = "timeout 20 xdotool";
-  for (const std::string& a : args) {
-    command += " '";
-    for (char c : a) command += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    command += "'";
-  }
-  if (FILE* run = popen((command + " >/dev/null 2>&1").c_str(), "w")) pclose(run);
+  std::vector<std::string> argv{"/usr/bin/timeout", "20", "/usr/bin/xdotool"};
+  argv.insert(argv.end(), args.begin(), args.end());
+  hostutil::tools::run_captured(argv);
 }
 #endif
 

@@ -12,12 +12,11 @@
 
 namespace hostutil::test {
 
+// Not copyable, as its stand-ins are not.
 class fake_semaphores {
  public:
   fake_semaphores();
   ~fake_semaphores();  // ends the table, then the system's calls come back
-  fake_semaphores(const fake_semaphores&) = delete;
-  fake_semaphores& operator=(const fake_semaphores&) = delete;
 
   std::uint32_t closed = 0;
   bool refuse_open = false;                     // open fails

@@ -13,6 +13,13 @@ std::map<std::string, child_role>& roles() {
   static std::map<std::string, child_role> r;
   return r;
 }
+
+std::vector<std::string> role_command(const std::string& role,
+                                      const std::vector<std::string>& args) {
+  std::vector<std::string> argv{self_path(), "--child-role", role};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return argv;
+}
 }  // namespace
 
 bool register_child_role(const std::string& name, child_role role) {
@@ -24,18 +31,8 @@ int run_child_role(int argc, char** argv) {
   if (argc < 3 || std::string(argv[1]) != "--child-role") return -1;
   auto it = roles().find(argv[2]);
   if (it == roles().end()) return 99;
-  std::vector<std::string> args(argv + 3, argv + argc);
-  return it->second(args);
+  return it->second(std::vector<std::string>(argv + 3, argv + argc));
 }
-
-namespace {
-std::vector<std::string> role_command(const std::string& role,
-                                      const std::vector<std::string>& args) {
-  std::vector<std::string> argv{self_path(), "--child-role", role};
-  argv.insert(argv.end(), args.begin(), args.end());
-  return argv;
-}
-}  // namespace
 
 child_process::child_process(const std::string& role, const std::vector<std::string>& args)
     : process(role_command(role, args)) {}

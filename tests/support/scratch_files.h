@@ -17,23 +17,24 @@
 
 namespace hostutil::test {
 
-// The semaphore table set up afresh; at the end, the check that every call gave
-// its scratch blocks back, and the table given up.
-inline void begin_table() {
-  SemaphoreControlEnd();
-  SemaphoreControlBegin();
-}
-inline void end_table() {
-  EXPECT_EQ(heap::allocation_registry(), nullptr) << "scratch left registered";
-  GlobalAreaLumpFree();
-  SemaphoreControlEnd();
-}
-
-class fresh_table : public ::testing::Test {
+// The base's fixture with the semaphore table set up afresh; at the end, the
+// check that every call gave its scratch blocks back, and the table given up.
+template <typename Base = ::testing::Test>
+class with_fresh_table : public Base {
  protected:
-  void SetUp() override { begin_table(); }
-  void TearDown() override { end_table(); }
+  void SetUp() override {
+    SemaphoreControlEnd();
+    SemaphoreControlBegin();
+    Base::SetUp();
+  }
+  void TearDown() override {
+    EXPECT_EQ(heap::allocation_registry(), nullptr) << "scratch left registered";
+    GlobalAreaLumpFree();
+    SemaphoreControlEnd();
+    Base::TearDown();
+  }
 };
+class fresh_table : public with_fresh_table<> {};
 
 }  // namespace hostutil::test
 
@@ -47,9 +48,7 @@ inline std::string sep() { return "/"; }
 #endif
 
 inline void put(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  ASSERT_TRUE(out.good()) << path;
+  ASSERT_TRUE(std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes) << path;
 }
 
 // The file's bytes; "<missing>" when it cannot be opened.
@@ -100,16 +99,6 @@ class scratch_test : public ::testing::Test {
 };
 
 // The same with the semaphore table set up afresh.
-class table_test : public scratch_test {
- protected:
-  void SetUp() override {
-    begin_table();
-    scratch_test::SetUp();
-  }
-  void TearDown() override {
-    end_table();
-    scratch_test::TearDown();
-  }
-};
+class table_test : public with_fresh_table<scratch_test> {};
 
 }  // namespace hostutil::test::files
