@@ -30,19 +30,16 @@ struct process::impl {
 process::process(const std::vector<std::string>& argv, child_output output)
     : impl_(std::make_unique<impl>()) {
   if (argv.empty()) return;
-  std::vector<std::string> copy = argv;
+  // The spawn takes the arguments as char*, but leaves them unchanged.
   std::vector<char*> args;
-  for (auto& a : copy) args.push_back(a.data());
+  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
+  // Close-on-exec: only the copies on 1 and 2 reach the child.
   int ends[2] = {-1, -1};
+  if (output == child_output::captured && pipe2(ends, O_CLOEXEC) != 0) return;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  if (output == child_output::captured) {
-    // Close-on-exec: only the copies on 1 and 2 reach the child.
-    if (pipe2(ends, O_CLOEXEC) != 0) {
-      posix_spawn_file_actions_destroy(&actions);
-      return;
-    }
+  if (ends[1] >= 0) {
     posix_spawn_file_actions_adddup2(&actions, ends[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, ends[1], STDERR_FILENO);
   }
