@@ -22,9 +22,6 @@ namespace hostutil::tools {
 struct process::impl {
   pid_t pid = -1;
   int pipe = -1;  // the read end of a captured child's output
-  bool waited = false;
-  int status = -1;
-  std::string output;
 };
 
 process::process(const std::vector<std::string>& argv, child_output output)
@@ -67,13 +64,13 @@ bool process::started() const { return impl_->pid > 0; }
 
 int process::wait() {
   if (!started()) return -1;
-  if (impl_->waited) return impl_->status;
+  if (waited_) return status_;
   // Read before reaping: a child blocked on a full pipe would never end.
   char chunk[4096];
   while (impl_->pipe >= 0) {
     const ssize_t n = read(impl_->pipe, chunk, sizeof chunk);
     if (n > 0) {
-      impl_->output.append(chunk, static_cast<std::size_t>(n));
+      output_.append(chunk, static_cast<std::size_t>(n));
     } else if (n == 0 || errno != EINTR) {
       close(impl_->pipe);
       impl_->pipe = -1;
@@ -83,16 +80,14 @@ int process::wait() {
   pid_t r;
   while ((r = waitpid(impl_->pid, &st, 0)) < 0 && errno == EINTR) {
   }
-  impl_->waited = true;
-  if (r > 0) impl_->status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
-  return impl_->status;
+  waited_ = true;
+  if (r > 0) status_ = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+  return status_;
 }
 
 void process::kill() {
-  if (started() && !impl_->waited) ::kill(impl_->pid, SIGKILL);
+  if (started() && !waited_) ::kill(impl_->pid, SIGKILL);
 }
-
-const std::string& process::output() const { return impl_->output; }
 
 std::string self_path() {
   char buf[PATH_MAX];
