@@ -136,12 +136,9 @@ struct number_options {
 };
 number_options options;
 
-// The group hex or dec with its "parse" and "format": one parser set, one formatter.
-CLI::App* add_parse_and_format(CLI::App& app, const char* name, const char* what,
-                               const char* parsers, int (*parse)(const char*, uint32_t),
-                               const char* digits, fixed_width formatter) {
-  auto* group = app.add_subcommand(name, what);
-  group->require_subcommand(1);
+// "parse" and "format" under hex or dec: one parser set, one formatter.
+void add_parse_and_format(CLI::App* group, const char* parsers, int (*parse)(const char*, uint32_t),
+                          const char* digits, fixed_width formatter) {
   auto* p = group->add_subcommand("parse", std::string("Read TEXT with ") + parsers);
   p->add_option("TEXT", options.text)->required();
   p->add_option("-n,--length", options.length, "characters to read (default: all of TEXT)");
@@ -157,7 +154,6 @@ CLI::App* add_parse_and_format(CLI::App& app, const char* name, const char* what
   host::runs(f, [formatter] {
     return format_fixed(formatter, options.value, options.width, options.suppress);
   });
-  return group;
 }
 
 const bool commands = host::add_commands([](CLI::App& app) {
@@ -168,12 +164,15 @@ const bool commands = host::add_commands([](CLI::App& app) {
   crc->allow_windows_style_options(false);  // a path may start with a slash
   host::runs(crc, [] { return print_crcs(files); });
 
-  add_parse_and_format(app, "hex", "Hexadecimal text to numbers and back",
-                       "every hexadecimal parser", hex_parse, "upper-case digits",
+  auto* hex = app.add_subcommand("hex", "Hexadecimal text to numbers and back");
+  hex->require_subcommand(1);
+  add_parse_and_format(hex, "every hexadecimal parser", hex_parse, "upper-case digits",
                        {"ChangeHexToAscii", ChangeHexToAscii});
-  auto* dec = add_parse_and_format(app, "dec", "Decimal text to numbers and back, zero suppression",
-                                   "the decimal and float parsers", dec_parse, "decimal digits",
-                                   {"ChangeBinToAscii", ChangeBinToAscii});
+
+  auto* dec = app.add_subcommand("dec", "Decimal text to numbers and back, zero suppression");
+  dec->require_subcommand(1);
+  add_parse_and_format(dec, "the decimal and float parsers", dec_parse, "decimal digits",
+                       {"ChangeBinToAscii", ChangeBinToAscii});
   auto* point = dec->add_subcommand("point", "Write VALUE with DECIMALS digits behind a point");
   point->add_option("VALUE", options.signed_value)->required();
   point->add_option("-d,--decimals", options.decimals)->capture_default_str();
