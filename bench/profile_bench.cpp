@@ -43,9 +43,6 @@ std::string profile_file(int lines) {
   return path.string();
 }
 
-// What a looked-up value is read into.
-constexpr uint32_t value_size = 256;
-
 std::string last_key(int lines) { return "Key" + std::to_string(lines - 1); }
 
 // The reader's lookup as a walk by line number: each GetFileOneLine call
@@ -85,23 +82,23 @@ uint32_t lookup_by_line_number(const char* section, const char* key, char* buffe
 }
 
 // Each lookup of the last key, timed on a file of state.range(0) lines. look
-// answers the value it found, in the buffer it is given or one of its own, so
-// that the loop times the lookup alone; the last answer is checked after the loop.
+// answers the value it found, kept in a buffer of its own, so that the loop
+// times the lookup alone; the last answer is checked after the loop.
 template <class Look>
 void lookup_bench(benchmark::State& state, Look look) {
   const int lines = static_cast<int>(state.range(0));
   const std::string path = profile_file(lines);
   const std::string key = last_key(lines);
-  char value[value_size];
   const char* found = "";
-  for (auto _ : state) benchmark::DoNotOptimize(found = look(key.c_str(), path.c_str(), value));
+  for (auto _ : state) benchmark::DoNotOptimize(found = look(key.c_str(), path.c_str()));
   if (found != "value of key " + std::to_string(lines - 1)) state.SkipWithError("wrong value");
 }
 
 void BM_LookupOnePass(benchmark::State& state) {
-  lookup_bench(state, [](const char* key, const char* path, char* value) {
-    GetPrivateProfileStrEx("Settings", key, "", value, value_size, path);
-    return value;
+  lookup_bench(state, [](const char* key, const char* path) {
+    static char value[256];
+    GetPrivateProfileStrEx("Settings", key, "", value, sizeof value, path);
+    return static_cast<const char*>(value);
   });
 }
 
@@ -112,7 +109,7 @@ struct inih_lookup {
 };
 
 void BM_LookupInih(benchmark::State& state) {
-  lookup_bench(state, [](const char* key, const char* path, char*) {
+  lookup_bench(state, [](const char* key, const char* path) {
     static inih_lookup lookup;
     lookup.key = key;
     lookup.value.clear();
@@ -131,9 +128,10 @@ void BM_LookupInih(benchmark::State& state) {
 }
 
 void BM_LookupByLineNumber(benchmark::State& state) {
-  lookup_bench(state, [](const char* key, const char* path, char* value) {
-    lookup_by_line_number("Settings", key, value, value_size, path);
-    return value;
+  lookup_bench(state, [](const char* key, const char* path) {
+    static char value[256];
+    lookup_by_line_number("Settings", key, value, sizeof value, path);
+    return static_cast<const char*>(value);
   });
 }
 
