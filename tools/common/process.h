@@ -30,11 +30,15 @@ class process {
   // Ends it at once (SIGKILL, TerminateProcess).
   void kill();
   // Standard output and error together, as written; complete after wait().
-  const std::string& output() const;
+  const std::string& output() const { return output_; }
 
  private:
+  // The platform's half: the child's handle and the read end of its pipe.
   struct impl;
   std::unique_ptr<impl> impl_;
+  bool waited_ = false;
+  int status_ = -1;
+  std::string output_;
 };
 
 // Runs argv to its end with its output captured.

@@ -16,15 +16,15 @@ struct csv_options {
   int variant = 0;
 };
 
-// 0 when the options go together; otherwise not_done, with the reason said.
-int check_csv_options(const csv_options& o) {
+// Work, when the options go together; otherwise not_done, with the reason said.
+int with_checked_options(const csv_options& o, int (*work)(const csv_options&)) {
   if (o.separator.empty()) {
     return host::fail(not_done, "hostutil csv: the separator must not be empty");
   }
   if (o.variant == 1 && o.separator != ",") {
     return host::fail(not_done, "hostutil csv: variant 1 separates by \",\" only");
   }
-  return 0;
+  return work(o);
 }
 
 // Each variant's taker and maker, by the variant number.
@@ -50,7 +50,6 @@ void drop_line_end(std::string& line) {
 }
 
 int csv_split(const csv_options& o) {
-  if (check_csv_options(o) != 0) return not_done;
   host::library_session session;
   std::string line;
   while (std::getline(std::cin, line)) {
@@ -68,11 +67,9 @@ int csv_split(const csv_options& o) {
 }
 
 int csv_join(const csv_options& o) {
-  if (check_csv_options(o) != 0) return not_done;
   host::library_session session;
   std::string item;
   std::string line;
-  bool first = true;
   while (std::getline(std::cin, item)) {
     drop_line_end(item);
     // Quoted, every character doubled, at most.
@@ -81,11 +78,10 @@ int csv_join(const csv_options& o) {
                                   o.separator.c_str()) == 0) {
       return host::fail(not_done, "hostutil csv: cannot make an item of \"" + item + "\"");
     }
-    if (!first) line += o.separator;
-    line += made.data();
-    first = false;
+    line += o.separator + made.data();
   }
-  std::cout << line << "\n";
+  // Each item follows a separator, the first one's dropped.
+  std::cout << line.erase(0, o.separator.size()) << "\n";
   return 0;
 }
 
@@ -102,8 +98,8 @@ const bool commands = host::add_commands([](CLI::App& app) {
     sub->add_option("--sep", options.separator, "separator")->capture_default_str();
     sub->add_option("--variant", options.variant, variants)->check(CLI::Range(1, 3));
   }
-  host::runs(split, [] { return csv_split(options); });
-  host::runs(join, [] { return csv_join(options); });
+  host::runs(split, [] { return with_checked_options(options, csv_split); });
+  host::runs(join, [] { return with_checked_options(options, csv_join); });
 });
 
 const bool csv_step = host::add_tour_step(

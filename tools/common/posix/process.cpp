@@ -22,27 +22,21 @@ namespace hostutil::tools {
 struct process::impl {
   pid_t pid = -1;
   int pipe = -1;  // the read end of a captured child's output
-  bool waited = false;
-  int status = -1;
-  std::string output;
 };
 
 process::process(const std::vector<std::string>& argv, child_output output)
     : impl_(std::make_unique<impl>()) {
   if (argv.empty()) return;
-  std::vector<std::string> copy = argv;
+  // The spawn takes the arguments as char*, but leaves them unchanged.
   std::vector<char*> args;
-  for (auto& a : copy) args.push_back(a.data());
+  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
+  // Close-on-exec: only the copies on 1 and 2 reach the child.
   int ends[2] = {-1, -1};
+  if (output == child_output::captured && pipe2(ends, O_CLOEXEC) != 0) return;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  if (output == child_output::captured) {
-    // Close-on-exec: only the copies on 1 and 2 reach the child.
-    if (pipe2(ends, O_CLOEXEC) != 0) {
-      posix_spawn_file_actions_destroy(&actions);
-      return;
-    }
+  if (ends[1] >= 0) {
     posix_spawn_file_actions_adddup2(&actions, ends[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, ends[1], STDERR_FILENO);
   }
@@ -70,13 +64,13 @@ bool process::started() const { return impl_->pid > 0; }
 
 int process::wait() {
   if (!started()) return -1;
-  if (impl_->waited) return impl_->status;
+  if (waited_) return status_;
   // Read before reaping: a child blocked on a full pipe would never end.
   char chunk[4096];
   while (impl_->pipe >= 0) {
     const ssize_t n = read(impl_->pipe, chunk, sizeof chunk);
     if (n > 0) {
-      impl_->output.append(chunk, static_cast<std::size_t>(n));
+      output_.append(chunk, static_cast<std::size_t>(n));
     } else if (n == 0 || errno != EINTR) {
       close(impl_->pipe);
       impl_->pipe = -1;
@@ -86,16 +80,14 @@ int process::wait() {
   pid_t r;
   while ((r = waitpid(impl_->pid, &st, 0)) < 0 && errno == EINTR) {
   }
-  impl_->waited = true;
-  if (r > 0) impl_->status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
-  return impl_->status;
+  waited_ = true;
+  if (r > 0) status_ = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+  return status_;
 }
 
 void process::kill() {
-  if (started() && !impl_->waited) ::kill(impl_->pid, SIGKILL);
+  if (started() && !waited_) ::kill(impl_->pid, SIGKILL);
 }
-
-const std::string& process::output() const { return impl_->output; }
 
 std::string self_path() {
   char buf[PATH_MAX];

@@ -19,9 +19,6 @@ struct process::impl {
   PROCESS_INFORMATION pi{};
   bool ok = false;
   HANDLE pipe = nullptr;  // the read end of a captured child's output
-  bool waited = false;
-  int status = -1;
-  std::string output;
 };
 
 process::process(const std::vector<std::string>& argv, child_output output)
@@ -68,13 +65,13 @@ bool process::started() const { return impl_->ok; }
 
 int process::wait() {
   if (!impl_->ok) return -1;
-  if (impl_->waited) return impl_->status;
+  if (waited_) return status_;
   // Read before waiting: a child blocked on a full pipe would never end.
   char chunk[4096];
   DWORD n = 0;
   while (impl_->pipe != nullptr) {
     if (ReadFile(impl_->pipe, chunk, sizeof chunk, &n, nullptr) && n > 0) {
-      impl_->output.append(chunk, n);
+      output_.append(chunk, n);
     } else {
       CloseHandle(impl_->pipe);
       impl_->pipe = nullptr;
@@ -83,16 +80,14 @@ int process::wait() {
   WaitForSingleObject(impl_->pi.hProcess, INFINITE);
   DWORD code = 0;
   GetExitCodeProcess(impl_->pi.hProcess, &code);
-  impl_->waited = true;
-  impl_->status = static_cast<int>(code);
-  return impl_->status;
+  waited_ = true;
+  status_ = static_cast<int>(code);
+  return status_;
 }
 
 void process::kill() {
-  if (impl_->ok && !impl_->waited) TerminateProcess(impl_->pi.hProcess, 137);
+  if (impl_->ok && !waited_) TerminateProcess(impl_->pi.hProcess, 137);
 }
-
-const std::string& process::output() const { return impl_->output; }
 
 std::string self_path() {
   char buf[MAX_PATH];
