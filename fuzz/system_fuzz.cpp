@@ -16,14 +16,9 @@ bool dotted_address(const std::string& name) {
   std::size_t at = 0;
   for (int part = 0; part < 4; ++part) {
     const std::size_t end = std::min(name.find('.', at), name.size());
-    if (end - at > 3) return false;
-    unsigned value = 0;
-    for (std::size_t i = at; i < end; ++i) {
-      if (name[i] < '0' || name[i] > '9') return false;
-      value = value * 10 + static_cast<unsigned>(name[i] - '0');
-    }
-    if (value > 255) return false;
-    if (part < 3 && end == name.size()) return false;
+    if (end - at > 3 || name.find_first_not_of("0123456789", at) < end ||
+        std::atoi(name.substr(at, end - at).c_str()) > 255 || (part < 3 && end == name.size()))
+      return false;
     at = end + 1;
   }
   return at >= name.size();  // the end, or one dot that ends the name
