@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -39,7 +40,7 @@ TEST(EncodingCodec, EachMaximalIllFormedSubpartIsOneReplacement) {
   for (const auto& [utf8, utf16] : rows) {
     hu_wchar wide[32];
     const int32_t n = ChangeUTF8ToUTF16(utf8.data(), static_cast<uint32_t>(utf8.size()), wide, 32);
-    EXPECT_EQ(encoding_test::to_u16(wide, n > 0 ? n : 0), utf16) << testing::PrintToString(utf8);
+    EXPECT_EQ(std::u16string(wide, wide + std::max(n, 0)), utf16) << testing::PrintToString(utf8);
   }
 }
 
