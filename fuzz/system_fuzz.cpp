@@ -113,8 +113,8 @@ void trace(const std::string& text, const std::string& found, uint32_t value) {
   std::string log = fuzz::get(here);
   if (log.size() > 20480) log.clear();
   log.resize(20480, '\0');
-  std::size_t at = 0;
-  for (std::size_t lf; (lf = log.find('\n', at)) < log.find('\0');) at = lf + 1;
+  // Behind the last line end before the first NUL (npos + 1 is 0).
+  std::size_t at = log.rfind('\n', log.find('\0')) + 1;
   if (at + 128 > 20480) {
     log.assign(20480, '\0');
     at = 0;
