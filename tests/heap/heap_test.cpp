@@ -97,6 +97,13 @@ uint32_t append(HeapAreaHead** area, const std::string& data) {
   return AllocHeapAreaAndSetData(area, data.data(), static_cast<uint32_t>(data.size()));
 }
 
+// What the call gives with the nth heap allocation failing.
+template <typename Call>
+auto with_failed_allocation(int nth, Call call) {
+  failed_allocation fault(nth, nullptr);
+  return call();
+}
+
 // What a fetch delivers; the buffer must come back cleared past it.
 std::string take(taker fn, HeapAreaHead** area, uint32_t size = 8) {
   std::string buffer(size, 'x');
@@ -192,8 +199,7 @@ TEST_F(Heap, RefusalsLeaveEveryAreaAsItWas) {
 
 TEST_F(Heap, HeadWithoutARecordAfterAFailedAllocation) {
   const auto failed_append = [&](int nth) {
-    failed_allocation fault(nth, nullptr);
-    return append(&area, "x");
+    return with_failed_allocation(nth, [&] { return append(&area, "x"); });
   };
   EXPECT_EQ((results{failed_append(1), area == nullptr}), (results{0, 1}));  // the head itself
   // Each call meets a head whose record could not be allocated, and takes it
@@ -301,17 +307,12 @@ TEST_F(Heap, ClaimsAreThisProcesssOwn) {
 
 TEST_F(Heap, LumpFreeAndFailuresAlongTheWay) {
   EXPECT_EQ(GlobalAreaLumpFree(), 1u);  // no registry
-  void* unregistered;
-  {
-    failed_allocation no_memory(1, nullptr);  // the heap has no memory
-    EXPECT_EQ(GlobalAllocEx(64, 10), nullptr);
-  }
-  {
-    failed_allocation no_head(2, nullptr);  // the registry's head: handed out all the same
-    unregistered = GlobalAllocEx(64, 10);
-    ASSERT_NE(unregistered, nullptr);
-    EXPECT_EQ(allocation_registry(), nullptr);
-  }
+  const auto allocate = [] { return GlobalAllocEx(64, 10); };
+  EXPECT_EQ(with_failed_allocation(1, allocate), nullptr);  // the heap has no memory
+  // The registry's head fails: the block is handed out all the same.
+  void* const unregistered = with_failed_allocation(2, allocate);
+  ASSERT_NE(unregistered, nullptr);
+  EXPECT_EQ(allocation_registry(), nullptr);
   // Large blocks are fresh pages, zero whatever the flags, and go back whole.
   void* large = nullptr;
   for (uint32_t size : {1u, 40u, 3u << 20}) ASSERT_NE(large = GlobalAllocEx(0, size), nullptr);
