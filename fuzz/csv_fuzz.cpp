@@ -10,8 +10,6 @@
 
 namespace {
 
-using fuzz::check;
-
 const char* const separators[] = {",", ";", "\t", "::", "\""};
 
 void walk(const std::string& line, uint32_t size, int variant, const char* sep) {

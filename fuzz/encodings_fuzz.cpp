@@ -11,8 +11,6 @@ namespace {
 using hostutil::os::utf16_to_utf8;
 using hostutil::os::utf8_to_utf16;
 
-using fuzz::check;
-
 template <typename From, typename To>
 std::vector<To> codec(std::size_t (*convert)(const From*, std::size_t, To*, std::size_t),
                       const From* text, std::size_t length) {

@@ -9,8 +9,6 @@
 
 namespace {
 
-using fuzz::check;
-
 // Line lineNumber of a text of textLength bytes, as the line rules give it;
 // false when there is none. The search for CR stops at the text's NUL.
 bool line_model(const std::string& text, std::uint32_t lineNumber, std::string& line) {

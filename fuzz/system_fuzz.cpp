@@ -8,8 +8,6 @@
 
 namespace {
 
-using fuzz::check;
-
 // Four dot-separated parts of up to three digits, each at most 255 (an empty
 // part is 0), and at most one dot after the fourth.
 bool dotted_address(const std::string& name) {

@@ -14,7 +14,6 @@
 
 namespace {
 
-using fuzz::check;
 using fuzz::folded;
 
 void parsers(const char* text, uint32_t text_length, uint32_t length) {
