@@ -137,7 +137,7 @@ TEST_F(Heap, LayoutGuardAndARecordTooLarge) {
                      static_cast<uint32_t>(os::heap_size(area))}),
             (results{1, 3, 0, 24}));
   EXPECT_EQ(raw_records(area), (strings{"a", "bb", "ccc"}));
-  EXPECT_EQ(IsHeapAddress("heapmngr"), 1u);  // the signature is tested case-blind
+  // That the signature is tested case-blind: the CSV fuzz target, on a kept input.
   // The last record taken takes the area and its guard with it.
   for (const std::string last : {"ccc", "bb", "a"}) {
     EXPECT_EQ(take(FetchAndFreeHeapLastData, &area), last);
