@@ -225,19 +225,14 @@ TEST_F(Heap, TakersAndProducersNeverLoseOrDuplicateARecord) {
   std::atomic<int> failed{0}, taken{0};
   std::multiset<std::string> made, got[2];
   for (int i = 0; i < 240; ++i) made.insert(std::to_string(i));
-  std::vector<std::thread> pool;
-  for (int t = 0; t < 5; ++t) {
-    pool.emplace_back([&, t] {  // three producers of 80 records, two takers
-      for (int i = 0; t < 3 && i < 80; ++i)
-        failed += append(&area, std::to_string(t * 80 + i)) != 1;
-      while (t >= 3 && taken < 240) {
-        const std::string s = take(FetchAndFreeHeapLastData, &area);
-        if (s.empty()) std::this_thread::sleep_for(1ms);
-        if (!s.empty() && ++taken) got[t - 3].insert(s);
-      }
-    });
-  }
-  for (auto& th : pool) th.join();
+  hostutil::test::on_threads(5, [&](int t) {  // three producers of 80 records, two takers
+    for (int i = 0; t < 3 && i < 80; ++i) failed += append(&area, std::to_string(t * 80 + i)) != 1;
+    while (t >= 3 && taken < 240) {
+      const std::string s = take(FetchAndFreeHeapLastData, &area);
+      if (s.empty()) std::this_thread::sleep_for(1ms);
+      if (!s.empty() && ++taken) got[t - 3].insert(s);
+    }
+  });
   EXPECT_EQ(failed.load(), 0);
   got[0].insert(got[1].begin(), got[1].end());
   EXPECT_TRUE(got[0] == made) << got[0].size() << " taken of " << made.size();
