@@ -94,7 +94,6 @@ class scratch_test : public ::testing::Test {
   // The root of the scratch folder's drive ("C:\" or "/").
   std::string root() const { return std::filesystem::path(folder_).root_path().string(); }
 
- protected:
   std::string folder_;
 };
 
