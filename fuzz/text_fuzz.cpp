@@ -278,22 +278,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string needle = in.text(12);
   const std::string bytes = in.rest();
   const std::string hay = bytes.substr(0, bytes.find('\0'));
-  switch (pick % 7) {
-    case 0:
-      searches(hay, needle, number % 64);
-      break;
-    case 1:
-      formatted(hay.substr(0, 900), number % 300, value);
-      break;
-    case 2:
-      comparisons(needle, hay, number % 20);
-      break;
-    case 3:
-      case_changes(bytes, number, (pick & 8) != 0);
-      break;
-    default:
-      arrays(bytes, value, number % 5);
-      break;
+  if (pick % 7 == 0) {
+    searches(hay, needle, number % 64);
+  } else if (pick % 7 == 1) {
+    formatted(hay.substr(0, 900), number % 300, value);
+  } else if (pick % 7 == 2) {
+    comparisons(needle, hay, number % 20);
+  } else if (pick % 7 == 3) {
+    case_changes(bytes, number, (pick & 8) != 0);
+  } else {
+    arrays(bytes, value, number % 5);
   }
   return 0;
 }
