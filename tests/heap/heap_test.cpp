@@ -119,16 +119,11 @@ results refusals(HeapAreaHead** area) {
           FreeHeapArea(area), IsHeapAddress(*area)};
 }
 
-class Heap : public hostutil::test::files::table_test {
+class Heap : public hostutil::test::files::area_test {
  protected:
-  void TearDown() override {
-    FreeHeapArea(&area);
-    table_test::TearDown();
-  }
   void fill_abc() {
     for (const char* s : {"a", "bb", "ccc"}) ASSERT_EQ(append(&area, s), 1u);
   }
-  HeapAreaHead* area = nullptr;
 };
 
 TEST_F(Heap, LayoutGuardAndARecordTooLarge) {

@@ -1,6 +1,7 @@
 // What many tests share: the semaphore table set up afresh for each; and for
 // the tests of files a scratch folder per test, removed afterwards even when it
-// holds read-only files, and whole-file reads and writes done outside the library.
+// holds read-only files, and whole-file reads and writes done outside the library;
+// and a heap area of the test's own.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -99,5 +100,15 @@ class scratch_test : public ::testing::Test {
 
 // The same with the semaphore table set up afresh.
 class table_test : public with_fresh_table<scratch_test> {};
+
+// The same with a heap area of the test's own, freed before the table is given up.
+class area_test : public table_test {
+ protected:
+  void TearDown() override {
+    FreeHeapArea(&area);
+    table_test::TearDown();
+  }
+  HeapAreaHead* area = nullptr;
+};
 
 }  // namespace hostutil::test::files
