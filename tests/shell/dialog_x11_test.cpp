@@ -47,7 +47,8 @@ void xdotool(const std::vector<std::string>& args) {
                                 "/tmp/" + name};
   argv.insert(argv.end(), args.begin(), args.end());
   std::string command = hostutil::tools::command_line(argv);
-  STARTUPINFOA si{sizeof si};
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                       &pi)) {
