@@ -10,8 +10,6 @@
 
 namespace {
 
-using fuzz::check;
-
 const char* const separators[] = {",", ";", "\t", "::", "\""};
 
 void walk(const std::string& line, uint32_t size, int variant, const char* sep) {
@@ -60,27 +58,24 @@ void items(const std::string& line, uint32_t size, const char* sep) {
   check(either.all() == (comma ? made : plain).all());
 }
 
-bool ends_line(const std::string& s) {
-  return s.size() >= 2 && s.compare(s.size() - 2, 2, "\r\n") == 0;
-}
-
 // The joining rule: a comma between the items of a line, none before a record
 // that starts a line or brings its own, nor after a line end.
 std::string joined(std::string text, const std::deque<std::string>& records) {
-  if (!text.empty() && !ends_line(text)) text += "\r\n";
+  if (!text.empty() && !text.ends_with("\r\n")) text += "\r\n";
   bool line_start = true;
   for (const std::string& record : records) {
     const std::string item = record.substr(0, record.find('\0'));
-    const bool starts_line = item.compare(0, 2, "\r\n") == 0;
+    const bool starts_line = item.starts_with("\r\n");
     line_start = line_start || starts_line;
     if (item[0] != ',') {
-      if (!text.empty() && !starts_line && !ends_line(text) && !(line_start && text.back() == ','))
+      if (!text.empty() && !starts_line && !text.ends_with("\r\n") &&
+          !(line_start && text.back() == ','))
         text += ',';
       line_start = starts_line;
     }
     text += item;
   }
-  return ends_line(text) ? text : text + "\r\n";
+  return text.ends_with("\r\n") ? text : text + "\r\n";
 }
 
 // Heap area steps chosen by the input, each against a queue of the records.

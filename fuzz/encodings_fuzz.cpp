@@ -11,8 +11,6 @@ namespace {
 using hostutil::os::utf16_to_utf8;
 using hostutil::os::utf8_to_utf16;
 
-using fuzz::check;
-
 template <typename From, typename To>
 std::vector<To> codec(std::size_t (*convert)(const From*, std::size_t, To*, std::size_t),
                       const From* text, std::size_t length) {
@@ -54,10 +52,9 @@ std::vector<hu_wchar> utf8_to_utf16_by_number(const char* text, uint32_t length)
   std::vector<char> line(std::size_t{length} + 1);
   for (uint32_t number = 1;; ++number) {
     std::fill(line.begin(), line.end(), '\0');
-    if (GetFileOneLine(text, length, number, line.data(), length + 1) == 0) break;
-    const std::size_t n = std::strlen(line.data());
-    if (n == 0) break;
-    const std::vector<hu_wchar> wide = codec(utf8_to_utf16, line.data(), n);
+    if (GetFileOneLine(text, length, number, line.data(), length + 1) == 0 || line[0] == '\0')
+      break;
+    const std::vector<hu_wchar> wide = codec(utf8_to_utf16, line.data(), std::strlen(line.data()));
     model.insert(model.end(), wide.begin(), wide.end());
     model.insert(model.end(), {'\r', '\n'});
   }

@@ -9,8 +9,6 @@
 
 namespace {
 
-using fuzz::check;
-
 // Line lineNumber of a text of textLength bytes, as the line rules give it;
 // false when there is none. The search for CR stops at the text's NUL.
 bool line_model(const std::string& text, std::uint32_t lineNumber, std::string& line) {
@@ -159,27 +157,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint32_t pick = in.byte();
   const std::uint32_t a = in.u16();
   const std::uint32_t b = in.u16();
-  switch (pick % 5) {
-    case 0:
-      lines(in.rest(), a % 64, b % 300);
-      break;
-    case 1:
-      dump(in.rest(), a % 600, static_cast<std::int32_t>(b % 32) - 16);
-      break;
-    case 2: {
-      const std::string name = in.text(30);
-      files(name, in.rest(), a % 300, b);
-      break;
-    }
-    default: {
-      struct {
-        hu_FILETIME later, earlier;
-        hu_SYSTEMTIME calendar;
-      } t;
-      std::memcpy(&t, (in.bytes(sizeof t) + std::string(sizeof t, '\0')).data(), sizeof t);
-      times(t.later, t.earlier, t.calendar);
-      break;
-    }
+  if (pick % 5 == 0) {
+    lines(in.rest(), a % 64, b % 300);
+  } else if (pick % 5 == 1) {
+    dump(in.rest(), a % 600, static_cast<std::int32_t>(b % 32) - 16);
+  } else if (pick % 5 == 2) {
+    const std::string name = in.text(30);
+    files(name, in.rest(), a % 300, b);
+  } else {
+    struct {
+      hu_FILETIME later, earlier;
+      hu_SYSTEMTIME calendar;
+    } t;
+    std::memcpy(&t, (in.bytes(sizeof t) + std::string(sizeof t, '\0')).data(), sizeof t);
+    times(t.later, t.earlier, t.calendar);
   }
   return 0;
 }

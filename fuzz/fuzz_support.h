@@ -25,11 +25,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   return 0;
 }
 
-namespace fuzz {
-
+// A broken contract aborts, which the fuzzing engine and the replay both report.
 inline void check(bool ok) {
   if (!ok) std::abort();
 }
+
+namespace fuzz {
 
 // The input front to back: small numbers first, then texts, then the rest.
 struct input {

@@ -6,8 +6,6 @@
 
 namespace {
 
-using fuzz::check;
-
 std::vector<std::string> lines_by_number(const char* text, std::uint32_t length) {
   std::vector<std::string> lines;
   char line[256];

@@ -15,7 +15,6 @@
 namespace {
 
 using namespace hostutil::os;
-using fuzz::check;
 using text = std::optional<std::string>;
 
 // A text of the input or none, as a heap copy of exactly its bytes.

@@ -8,22 +8,15 @@
 
 namespace {
 
-using fuzz::check;
-
 // Four dot-separated parts of up to three digits, each at most 255 (an empty
 // part is 0), and at most one dot after the fourth.
 bool dotted_address(const std::string& name) {
   std::size_t at = 0;
   for (int part = 0; part < 4; ++part) {
     const std::size_t end = std::min(name.find('.', at), name.size());
-    if (end - at > 3) return false;
-    unsigned value = 0;
-    for (std::size_t i = at; i < end; ++i) {
-      if (name[i] < '0' || name[i] > '9') return false;
-      value = value * 10 + static_cast<unsigned>(name[i] - '0');
-    }
-    if (value > 255) return false;
-    if (part < 3 && end == name.size()) return false;
+    if (end - at > 3 || name.find_first_not_of("0123456789", at) < end ||
+        std::atoi(name.substr(at, end - at).c_str()) > 255 || (part < 3 && end == name.size()))
+      return false;
     at = end + 1;
   }
   return at >= name.size();  // the end, or one dot that ends the name
@@ -118,8 +111,8 @@ void trace(const std::string& text, const std::string& found, uint32_t value) {
   std::string log = fuzz::get(here);
   if (log.size() > 20480) log.clear();
   log.resize(20480, '\0');
-  std::size_t at = 0;
-  for (std::size_t lf; (lf = log.find('\n', at)) < log.find('\0');) at = lf + 1;
+  // Behind the last line end before the first NUL (npos + 1 is 0).
+  std::size_t at = log.rfind('\n', log.find('\0')) + 1;
   if (at + 128 > 20480) {
     log.assign(20480, '\0');
     at = 0;

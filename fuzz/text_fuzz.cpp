@@ -7,7 +7,6 @@
 // against their digits written plainly, zero suppression and padding. Texts
 // sit in heap blocks of exactly their size, so ASan sees any read past them;
 // outputs lie between canaries.
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 
@@ -15,24 +14,16 @@
 
 namespace {
 
-using fuzz::check;
 using fuzz::folded;
-
-// The value of a hexadecimal digit (one of isxdigit's in the C locale the target sets).
-uint32_t hex_digit(char c) {
-  return static_cast<uint32_t>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
-}
 
 void parsers(const char* text, uint32_t text_length, uint32_t length) {
   // Where the parse ends: the length, the NUL or the first non-digit; the value
-  // of the digits before it in 32 bits, and in 64 (the last 16 digits).
-  uint32_t end = 0, digits = 0;
-  uint64_t address = 0;
-  for (; end < length && end < text_length && std::isxdigit(static_cast<unsigned char>(text[end]));
-       ++end) {
-    digits = digits * 16 + hex_digit(text[end]);
-    address = address * 16 + hex_digit(text[end]);
-  }
+  // of the digits before it in 64 bits (the last 16 digits), and in 32.
+  const auto digit_run = static_cast<uint32_t>(std::strspn(text, "0123456789abcdefABCDEF"));
+  const uint32_t end = std::min({length, text_length, digit_run});
+  const uint64_t address =
+      std::strtoull(std::string(text + end - std::min(end, 16u), text + end).c_str(), nullptr, 16);
+  const auto digits = static_cast<uint32_t>(address);
   const bool stops_clean = end == length || end == text_length;
 
   uint32_t hex = 0xA5A5A5A5u;
@@ -78,7 +69,7 @@ void parsers(const char* text, uint32_t text_length, uint32_t length) {
   check(ChangeAsciiToFloat(text, length) == value);
   // The address parser: 0 for a text that is not all digits.
   check(ChangeAsciiToPtr(text, length) == (stops_clean ? address : 0));
-  check(NumericCheck(text) == (std::strspn(text, "0123456789abcdefABCDEF") == text_length));
+  check(NumericCheck(text) == (digit_run == text_length));
 }
 
 // The value's lowest width digits of the radix (upper-case letters), padded
@@ -287,22 +278,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string needle = in.text(12);
   const std::string bytes = in.rest();
   const std::string hay = bytes.substr(0, bytes.find('\0'));
-  switch (pick % 7) {
-    case 0:
-      searches(hay, needle, number % 64);
-      break;
-    case 1:
-      formatted(hay.substr(0, 900), number % 300, value);
-      break;
-    case 2:
-      comparisons(needle, hay, number % 20);
-      break;
-    case 3:
-      case_changes(bytes, number, (pick & 8) != 0);
-      break;
-    default:
-      arrays(bytes, value, number % 5);
-      break;
+  if (pick % 7 == 0) {
+    searches(hay, needle, number % 64);
+  } else if (pick % 7 == 1) {
+    formatted(hay.substr(0, 900), number % 300, value);
+  } else if (pick % 7 == 2) {
+    comparisons(needle, hay, number % 20);
+  } else if (pick % 7 == 3) {
+    case_changes(bytes, number, (pick & 8) != 0);
+  } else {
+    arrays(bytes, value, number % 5);
   }
   return 0;
 }

@@ -22,7 +22,6 @@
 namespace {
 
 using namespace std::string_literals;
-using encoding_test::to_u16;
 using encoding_test::units;
 
 constexpr hu_wchar unit_fence = 0x5A5A;
@@ -35,7 +34,7 @@ TEST_F(Encoding, LengthZeroMissingArgumentsAndWholeCharacters) {
   // ChangeAnsiToUnicode alone takes length 0 as "up to the NUL".
   units out(4, unit_fence);
   EXPECT_EQ(ChangeAnsiToUnicode("abc", 0, out.data(), 4), 3);
-  EXPECT_EQ(to_u16(out.data(), 4), u"abc\0"s);
+  EXPECT_EQ(std::u16string(out.begin(), out.end()), u"abc\0"s);
   out.assign(4, unit_fence);
   std::string narrow(4, byte_fence);
   char* n = narrow.data();
@@ -217,7 +216,7 @@ std::string check_ansi_samples(const std::vector<sample>& texts) {
     utf8.resize(ChangeUTF16ToUTF8(source.data(), n, utf8.data(), 3 * n));
     // Both ways, and one byte short fails and writes nothing past its size.
     const bool held = ChangeAnsiToUnicode(s.bytes.data(), a, wide.data(), n + 4) == int32_t(n) &&
-                      to_u16(wide.data(), n) == s.utf16 &&
+                      std::u16string(wide.data(), wide.data() + n) == s.utf16 &&
                       ChangeUnicodeToAnsi(source.data(), n, narrow.data(), a + 4) == int32_t(a) &&
                       narrow.substr(0, a) == s.bytes &&
                       ChangeUnicodeToAnsi(source.data(), n, tight.data(), a - 1) == 0 &&

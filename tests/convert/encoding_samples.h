@@ -11,10 +11,6 @@ namespace encoding_test {
 
 using units = std::vector<hu_wchar>;
 
-inline std::u16string to_u16(const hu_wchar* text, std::size_t n) {
-  return std::u16string(text, text + n);
-}
-
 // A text in a byte encoding (UTF-8, or the ANSI code page under test) and in UTF-16.
 struct sample {
   std::string bytes;

@@ -124,31 +124,22 @@ TEST_F(CsvItems, LargeItemsUseRegisteredScratch) {
 
 using namespace hostutil::test::files;
 
-class CsvFiles : public table_test {
+class CsvFiles : public area_test {
  protected:
-  void SetUp() override {
-    table_test::SetUp();
-    out_ = path("out.csv");
-  }
-  void TearDown() override {
-    FreeHeapArea(&area_);
-    table_test::TearDown();
-  }
   // The records written by `make` to the file (which held `before` unless it
   // is null), and then the file's bytes; the area is only read.
   std::string made(const std::vector<std::string>& texts, const char* before = nullptr,
                    uint32_t replace = 1, decltype(&MakeCSVFile) make = MakeCSVFile) {
-    if (before != nullptr) put(out_, before);
+    if (before != nullptr) put(out(), before);
     for (const std::string& t : texts) {
-      EXPECT_EQ(AllocHeapAreaAndSetData(&area_, t.data(), static_cast<uint32_t>(t.size())), 1u);
+      EXPECT_EQ(AllocHeapAreaAndSetData(&area, t.data(), static_cast<uint32_t>(t.size())), 1u);
     }
-    EXPECT_EQ(make(out_.c_str(), area_, replace), 1u);
-    EXPECT_EQ(area_->recordCount, texts.size());
-    FreeHeapArea(&area_);
-    return get(out_);
+    EXPECT_EQ(make(out().c_str(), area, replace), 1u);
+    EXPECT_EQ(area->recordCount, texts.size());
+    FreeHeapArea(&area);
+    return get(out());
   }
-  std::string out_;
-  HeapAreaHead* area_ = nullptr;
+  std::string out() const { return path("out.csv"); }
 };
 
 // A record of CR LF alone ends a line, one that begins with it starts one, and
@@ -166,11 +157,11 @@ TEST_F(CsvFiles, RecordAndTextLimits) {
   // An existing file at the text limit is not added to, and not touched;
   // replacing starts afresh.
   constexpr uint32_t limit = 25'600'000;
-  put(out_, std::string(limit, 'f'));
-  ASSERT_EQ(AllocHeapAreaAndSetData(&area_, "a", 1), 1u);
-  EXPECT_EQ(MakeCSVFile(out_.c_str(), area_, 0), 0u);
-  EXPECT_EQ(std::filesystem::file_size(out_), limit);
-  FreeHeapArea(&area_);
+  put(out(), std::string(limit, 'f'));
+  ASSERT_EQ(AllocHeapAreaAndSetData(&area, "a", 1), 1u);
+  EXPECT_EQ(MakeCSVFile(out().c_str(), area, 0), 0u);
+  EXPECT_EQ(std::filesystem::file_size(out()), limit);
+  FreeHeapArea(&area);
   EXPECT_EQ(made({"a"}, nullptr, 1), "a\r\n");
   // Records stop where the next would reach the limit; what was joined is written.
   std::string nearly(limit - 6, 'n');
@@ -184,19 +175,19 @@ TEST_F(CsvFiles, RecordAndTextLimits) {
 }
 
 TEST_F(CsvFiles, RefusalsLeaveTheFileAlone) {
-  ASSERT_EQ(AllocHeapAreaAndSetData(&area_, "a", 1), 1u);
+  ASSERT_EQ(AllocHeapAreaAndSetData(&area, "a", 1), 1u);
   const HeapAreaHead not_a_head{};
-  EXPECT_EQ(MakeCSVFile(nullptr, area_, 1) + MakeCSVFile(out_.c_str(), nullptr, 1) +
-                MakeCSVFile(out_.c_str(), &not_a_head, 1) +
-                MakeJBKFile(out_.c_str(), &not_a_head, 1),
+  EXPECT_EQ(MakeCSVFile(nullptr, area, 1) + MakeCSVFile(out().c_str(), nullptr, 1) +
+                MakeCSVFile(out().c_str(), &not_a_head, 1) +
+                MakeJBKFile(out().c_str(), &not_a_head, 1),
             0u);
-  EXPECT_FALSE(std::filesystem::exists(out_));
-  EXPECT_EQ(MakeCSVFile("", area_, 1), 1u);  // nothing can be written there, and that is not told
+  EXPECT_FALSE(std::filesystem::exists(out()));
+  EXPECT_EQ(MakeCSVFile("", area, 1), 1u);  // nothing can be written there, and that is not told
   // The scratch needs the semaphore table.
-  put(out_, "old\r\n");
+  put(out(), "old\r\n");
   SemaphoreControlEnd();
-  EXPECT_EQ(MakeCSVFile(out_.c_str(), area_, 0) + MakeJBKFile(out_.c_str(), area_, 0), 0u);
-  EXPECT_EQ(get(out_), "old\r\n");
+  EXPECT_EQ(MakeCSVFile(out().c_str(), area, 0) + MakeJBKFile(out().c_str(), area, 0), 0u);
+  EXPECT_EQ(get(out()), "old\r\n");
   SemaphoreControlBegin();
 }
 

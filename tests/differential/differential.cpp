@@ -222,8 +222,12 @@ std::string read_back(const std::string& path) {
   bytes b;
   return read_raw(path.c_str(), b) ? hex(b) : "missing";
 }
-void write_file(const std::string& path, const bytes& data) {
-  std::ofstream(path, std::ios::binary) << data;
+// The file made to hold data, or removed when missing.
+void set_file(const std::string& path, const bytes& data, bool missing = false) {
+  if (missing)
+    std::remove(path.c_str());
+  else
+    std::ofstream(path, std::ios::binary) << data;
 }
 
 std::string folder;  // the executable's
@@ -442,7 +446,7 @@ void drive_dump_trace(rng& r) {
                                 << out.dump();
   if (!r.one_in(8)) return;
   const std::string path = beside("trace.txt");
-  if (r.one_in(2)) write_file(path, r.one_in(4) ? std::string(20481, 'q') : gen(r, false, true));
+  if (r.one_in(2)) set_file(path, r.one_in(4) ? std::string(20481, 'q') : gen(r, false, true));
   const bytes message = gen(r);
   const u32 written = Trace(maybe(r, message), r.next());
   bytes file;
@@ -475,10 +479,7 @@ void drive_profile(rng& r) {
   }
   const bool beside_exe = r.one_in(4);
   const std::string path = beside_exe ? beside("differential.ini") : "p.ini";
-  if (r.one_in(8))
-    std::remove(path.c_str());
-  else
-    write_file(path, file);
+  set_file(path, file, r.one_in(8));
   for (u32 i = 0, k = 1 + r.below(4); i < k; ++i) {
     const std::string section_name = r.pick(names), key_name = r.pick(names);
     const char* section = r.one_in(10) ? nullptr : section_name.c_str();
@@ -547,10 +548,7 @@ void drive_csv_file(rng& r) {
     AllocHeapAreaAndSetData(&area, d.data(), len(d));
   }
   const bytes old = gen(r, false, true);
-  if (r.one_in(3))
-    std::remove("c.csv");
-  else
-    write_file("c.csv", old);
+  set_file("c.csv", old, r.one_in(3));
   const auto* head = r.one_in(12) ? reinterpret_cast<const HeapAreaHead*>(fake_head) : area;
   const u32 replace = r.below(2);
   const bool jbk = r.one_in(60);

@@ -34,7 +34,6 @@ class TraceLog : public scratch_test {
     scratch_test::SetUp();
     program_.emplace(program_at(path("prog.exe")));
   }
-  std::string log() const { return get(path("trace.txt")); }
 
   // Traces and checks the whole file, which starts afresh: the record (message,
   // value and a stamp taken between the local times just before and after the

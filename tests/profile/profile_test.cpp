@@ -52,19 +52,15 @@ TEST_F(Profile, ReaderLinesSectionsKeysAndLists) {
     uint32_t size;
   } cases[] = {{"Late", 1, "5", 256}, {nullptr, 10, "A|B|C|Late|", 16}, {nullptr, 5, "A|B|C|", 6}};
   // Four readers at once, each call with scratch blocks of its own in the shared registry.
-  std::vector<std::thread> readers;
-  for (int t = 0; t < 4; ++t) {
-    readers.emplace_back([&] {
-      for (const auto& c : cases) {
-        const auto [count, bytes] = read_str("S", c.key, "d", path, c.size);
-        EXPECT_EQ(count, c.count) << (c.key ? c.key : "(list)");
-        std::string want = c.text + std::string(c.size - c.text.size(), '\0');
-        std::replace(want.begin(), want.end(), '|', '\0');
-        EXPECT_EQ(bytes, want) << c.key;
-      }
-    });
-  }
-  for (auto& r : readers) r.join();
+  hostutil::test::on_threads(4, [&](int) {
+    for (const auto& c : cases) {
+      const auto [count, bytes] = read_str("S", c.key, "d", path, c.size);
+      EXPECT_EQ(count, c.count) << (c.key ? c.key : "(list)");
+      std::string want = c.text + std::string(c.size - c.text.size(), '\0');
+      std::replace(want.begin(), want.end(), '|', '\0');
+      EXPECT_EQ(bytes, want) << c.key;
+    }
+  });
   // The numbers of Port=25 and Port = 25, a bare key, and the longest section
   // name (253 characters): the fuzz target, on kept inputs of those files.
   // A missing or empty file gives the default when it fits.

@@ -1,5 +1,6 @@
 // Child-process roles for the cross-process tests. A test starts a copy of its
-// own program with a role name; main() runs the role instead of the tests.
+// own program with a role name; main() runs the role instead of the tests. And
+// the markers and threads the tests of several processes or threads share.
 #pragma once
 
 #include <atomic>
@@ -52,6 +53,14 @@ bool wait_for_file(const std::filesystem::path& p, Duration limit = std::chrono:
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   return true;
+}
+
+// Runs body(0) to body(n - 1) on n threads at once, and waits for them all.
+template <typename Body>
+void on_threads(int n, Body body) {
+  std::vector<std::thread> threads;
+  for (int t = 0; t < n; ++t) threads.emplace_back(body, t);
+  for (auto& thread : threads) thread.join();
 }
 
 }  // namespace hostutil::test

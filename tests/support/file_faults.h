@@ -1,6 +1,7 @@
 // Stand-in bodies for the file calls that more than one test file replaces.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -16,13 +17,10 @@ using program_path = stand_in<&os::system_calls::program_path>;
 inline auto program_at(std::string path) {
   return [path = std::move(path)](char* buffer, std::uint32_t size) -> std::uint32_t {
     if (size == 0) return 0;
-    if (path.size() < size) {
-      std::memcpy(buffer, path.c_str(), path.size() + 1);
-      return static_cast<std::uint32_t>(path.size());
-    }
-    std::memcpy(buffer, path.data(), size - 1);
-    buffer[size - 1] = '\0';
-    return size;
+    const auto n = static_cast<std::uint32_t>(std::min<std::size_t>(path.size(), size - 1));
+    std::memcpy(buffer, path.data(), n);
+    buffer[n] = '\0';
+    return path.size() < size ? n : size;
   };
 }
 

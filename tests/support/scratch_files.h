@@ -1,6 +1,7 @@
 // What many tests share: the semaphore table set up afresh for each; and for
 // the tests of files a scratch folder per test, removed afterwards even when it
-// holds read-only files, and whole-file reads and writes done outside the library.
+// holds read-only files, and whole-file reads and writes done outside the library;
+// and a heap area of the test's own.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -94,11 +95,20 @@ class scratch_test : public ::testing::Test {
   // The root of the scratch folder's drive ("C:\" or "/").
   std::string root() const { return std::filesystem::path(folder_).root_path().string(); }
 
- protected:
   std::string folder_;
 };
 
 // The same with the semaphore table set up afresh.
 class table_test : public with_fresh_table<scratch_test> {};
+
+// The same with a heap area of the test's own, freed before the table is given up.
+class area_test : public table_test {
+ protected:
+  void TearDown() override {
+    FreeHeapArea(&area);
+    table_test::TearDown();
+  }
+  HeapAreaHead* area = nullptr;
+};
 
 }  // namespace hostutil::test::files

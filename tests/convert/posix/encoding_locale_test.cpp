@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -39,7 +40,7 @@ TEST(EncodingCodec, EachMaximalIllFormedSubpartIsOneReplacement) {
   for (const auto& [utf8, utf16] : rows) {
     hu_wchar wide[32];
     const int32_t n = ChangeUTF8ToUTF16(utf8.data(), static_cast<uint32_t>(utf8.size()), wide, 32);
-    EXPECT_EQ(encoding_test::to_u16(wide, n > 0 ? n : 0), utf16) << testing::PrintToString(utf8);
+    EXPECT_EQ(std::u16string(wide, wide + std::max(n, 0)), utf16) << testing::PrintToString(utf8);
   }
 }
 
@@ -57,20 +58,16 @@ std::string check_euc_jp() {
       ChangeAnsiToUnicode("\xA4", 1, wide, 8) != 1 || wide[0] != 0xFFFD) {
     failed += "replacements\n";
   }
-  std::vector<std::thread> threads;
   std::vector<int> wrong(4, 0);
-  for (int t = 0; t < 4; ++t) {
-    threads.emplace_back([t, &wrong] {
-      const auto kana = static_cast<hu_wchar>(0x3042 + 2 * t);
-      hu_wchar w[4] = {};
-      char b[8] = {};
-      for (int i = 0; i < 2000; ++i) {
-        wrong[t] += ChangeUnicodeToAnsi(&kana, 1, b, 8) != 2 ||
-                    ChangeAnsiToUnicode(b, 2, w, 4) != 1 || w[0] != kana;
-      }
-    });
-  }
-  for (auto& th : threads) th.join();
+  hostutil::test::on_threads(4, [&wrong](int t) {
+    const auto kana = static_cast<hu_wchar>(0x3042 + 2 * t);
+    hu_wchar w[4] = {};
+    char b[8] = {};
+    for (int i = 0; i < 2000; ++i) {
+      wrong[t] += ChangeUnicodeToAnsi(&kana, 1, b, 8) != 2 ||
+                  ChangeAnsiToUnicode(b, 2, w, 4) != 1 || w[0] != kana;
+    }
+  });
   return failed + (wrong == std::vector<int>(4, 0) ? "" : "threads converting at once\n");
 }
 

@@ -192,11 +192,9 @@ TEST(PosixSemaphore, OpenCloseChurnNeverSplitsTheObject) {
     return 0;
   };
   std::vector<pid_t> children;
-  std::vector<std::thread> threads;
   // All children first: a fork beside running threads may copy a lock one of them holds.
   for (int i = 0; i < 3; ++i) children.push_back(spawn(rounds));
-  for (int i = 0; i < 3; ++i) threads.emplace_back(rounds);
-  for (auto& t : threads) t.join();
+  hostutil::test::on_threads(3, [&](int) { rounds(); });
   for (pid_t c : children) EXPECT_EQ(reap(c), 0);
   EXPECT_EQ(std::pair(st->faults.load(), st->total), std::pair(0, 6L * 300));
   EXPECT_TRUE(shm_files(name).empty());
