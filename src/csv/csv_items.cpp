@@ -98,14 +98,15 @@ const char* take_quoted(const char* line, char* buffer, std::uint32_t bufferSize
   return next;
 }
 
-// An item without quotes up to the separator (non-empty): not copied when too
-// long; the last item of a line is cut instead.
+// An item without quotes up to the separator (non-empty): cut to fit when
+// cut_every_item, else not copied when too long; the last item of a line is
+// always cut.
 const char* take_plain(const char* line, const char* separator, char* buffer,
-                       std::uint32_t bufferSize) {
+                       std::uint32_t bufferSize, bool cut_every_item) {
   const char* at = std::strstr(line, separator);
   if (at != nullptr) {
     const std::size_t n = static_cast<std::size_t>(at - line);
-    if (n < bufferSize) std::memcpy(buffer, line, n);
+    if (cut_every_item || n < bufferSize) copy_cut(buffer, bufferSize, line, n);
     return at + 1;
   }
   copy_cut(buffer, bufferSize, line, std::strlen(line));
@@ -119,7 +120,6 @@ const char* take_kept_quotes(const char* line, const char* separator, char* buff
                              std::uint32_t bufferSize) {
   char end_mark[end_mark_capacity] = {quote};
   std::memcpy(end_mark + 1, separator, std::strlen(separator));
-  const char* text = line;
   if (line[0] == quote) {
     const char* rest = line + 1;
     if (const char* at = std::strstr(rest, end_mark); at != nullptr) {
@@ -131,14 +131,10 @@ const char* take_kept_quotes(const char* line, const char* separator, char* buff
       copy_cut(buffer, bufferSize, rest, length - 2);
       return nullptr;
     }
-    text = rest;  // no closing quote: read on as an unquoted item
+    // No closing quote: read on as an unquoted item.
+    return take_plain(rest, separator, buffer, bufferSize, true);
   }
-  if (const char* at = std::strstr(text, separator); at != nullptr) {
-    copy_cut(buffer, bufferSize, text, static_cast<std::size_t>(at - text));
-    return at + 1;
-  }
-  copy_cut(buffer, bufferSize, text, std::strlen(text));
-  return nullptr;
+  return take_plain(line, separator, buffer, bufferSize, true);
 }
 
 // Calls work(scratch) with scratch of at least bufferSize bytes. False when
@@ -212,7 +208,7 @@ HOSTUTIL_API char* HOSTUTIL_CALL GetCSVOneItem3(const char* line, char* buffer, 
   if (line == nullptr || buffer == nullptr || bufferSize == 0 || empty(separator)) return nullptr;
   std::memset(buffer, 0, bufferSize);
   if (line[0] != '"') {
-    return const_cast<char*>(take_plain(line, separator, buffer, bufferSize));
+    return const_cast<char*>(take_plain(line, separator, buffer, bufferSize, false));
   }
   const char* next = nullptr;
   with_scratch(bufferSize,
