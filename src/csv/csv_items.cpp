@@ -38,26 +38,33 @@ bool needs_quotes(const char* item, const char* separator, bool doubleQuotes) {
   return doubleQuotes && std::strchr(item, quote) != nullptr;
 }
 
-// The quoted form of item into scratch, its quotes doubled when asked: false
-// as soon as it grows past limit characters. No NUL is written.
-bool build_quoted(const char* item, bool doubleQuotes, char* scratch, std::uint32_t limit,
-                  std::uint32_t& length) {
-  length = 0;
-  auto add = [&](const char* from, std::size_t n) {
+// The scratch in which a quoted item is built, at most limit characters, no NUL.
+struct item_scratch {
+  char* text;
+  std::uint32_t limit;
+  std::uint32_t length = 0;
+
+  // Appends n bytes; false, and nothing added, when they would pass the limit.
+  bool add(const char* from, std::size_t n) {
     if (n > limit - length) return false;
-    std::memcpy(scratch + length, from, n);
+    std::memcpy(text + length, from, n);
     length += static_cast<std::uint32_t>(n);
     return true;
-  };
+  }
+};
+
+// The quoted form of item, its quotes doubled when asked: false as soon as it
+// grows past the scratch's limit.
+bool build_quoted(const char* item, bool doubleQuotes, item_scratch& out) {
   const char quotes[2] = {quote, quote};
-  if (!add(quotes, 1)) return false;
+  if (!out.add(quotes, 1)) return false;
   const char* piece = item;
   if (doubleQuotes) {
     for (const char* q; (q = std::strchr(piece, quote)) != nullptr; piece = q + 1) {
-      if (!add(piece, static_cast<std::size_t>(q - piece)) || !add(quotes, 2)) return false;
+      if (!out.add(piece, static_cast<std::size_t>(q - piece)) || !out.add(quotes, 2)) return false;
     }
   }
-  return add(piece, std::strlen(piece)) && add(quotes, 1);
+  return out.add(piece, std::strlen(piece)) && out.add(quotes, 1);
 }
 
 // The decoders write into buffer, which the caller has cleared, and answer
@@ -67,19 +74,10 @@ bool build_quoted(const char* item, bool doubleQuotes, char* scratch, std::uint3
 // scratch (bufferSize bytes at least) and copied only when it fits. Null with
 // the buffer empty when it has no closing quote.
 const char* take_quoted(const char* line, char* buffer, std::uint32_t bufferSize, char* scratch) {
-  const std::uint32_t limit = bufferSize - 1;
-  std::uint32_t length = 0;
+  item_scratch item{scratch, bufferSize - 1};
   bool fits = true;
   // Building stops once the item is too long; the walk goes on for the answer.
-  auto add = [&](const char* from, std::size_t n) {
-    if (!fits) return;
-    if (n > limit - length) {
-      fits = false;
-      return;
-    }
-    std::memcpy(scratch + length, from, n);
-    length += static_cast<std::uint32_t>(n);
-  };
+  auto add = [&](const char* from, std::size_t n) { fits = fits && item.add(from, n); };
   const char* piece = line + 1;
   const char* next = nullptr;
   for (;;) {
@@ -96,18 +94,19 @@ const char* take_quoted(const char* line, char* buffer, std::uint32_t bufferSize
     next = q + 2;
     break;
   }
-  if (fits) std::memcpy(buffer, scratch, length);
+  if (fits) std::memcpy(buffer, scratch, item.length);
   return next;
 }
 
-// An item without quotes up to the separator (non-empty): not copied when too
-// long; the last item of a line is cut instead.
+// An item without quotes up to the separator (non-empty): cut to fit when
+// cut_every_item, else not copied when too long; the last item of a line is
+// always cut.
 const char* take_plain(const char* line, const char* separator, char* buffer,
-                       std::uint32_t bufferSize) {
+                       std::uint32_t bufferSize, bool cut_every_item) {
   const char* at = std::strstr(line, separator);
   if (at != nullptr) {
     const std::size_t n = static_cast<std::size_t>(at - line);
-    if (n < bufferSize) std::memcpy(buffer, line, n);
+    if (cut_every_item || n < bufferSize) copy_cut(buffer, bufferSize, line, n);
     return at + 1;
   }
   copy_cut(buffer, bufferSize, line, std::strlen(line));
@@ -121,7 +120,6 @@ const char* take_kept_quotes(const char* line, const char* separator, char* buff
                              std::uint32_t bufferSize) {
   char end_mark[end_mark_capacity] = {quote};
   std::memcpy(end_mark + 1, separator, std::strlen(separator));
-  const char* text = line;
   if (line[0] == quote) {
     const char* rest = line + 1;
     if (const char* at = std::strstr(rest, end_mark); at != nullptr) {
@@ -133,14 +131,10 @@ const char* take_kept_quotes(const char* line, const char* separator, char* buff
       copy_cut(buffer, bufferSize, rest, length - 2);
       return nullptr;
     }
-    text = rest;  // no closing quote: read on as an unquoted item
+    // No closing quote: read on as an unquoted item.
+    return take_plain(rest, separator, buffer, bufferSize, true);
   }
-  if (const char* at = std::strstr(text, separator); at != nullptr) {
-    copy_cut(buffer, bufferSize, text, static_cast<std::size_t>(at - text));
-    return at + 1;
-  }
-  copy_cut(buffer, bufferSize, text, std::strlen(text));
-  return nullptr;
+  return take_plain(line, separator, buffer, bufferSize, true);
 }
 
 // Calls work(scratch) with scratch of at least bufferSize bytes. False when
@@ -178,9 +172,9 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL MakeCSVOneItem3(const char* item, char* buff
   }
   bool fits = false;
   const bool had_scratch = with_scratch(bufferSize, [&](char* scratch) {
-    std::uint32_t length = 0;
-    fits = build_quoted(item, doubled, scratch, bufferSize - 1, length);
-    if (fits) std::memcpy(buffer, scratch, length);
+    item_scratch quoted{scratch, bufferSize - 1};
+    fits = build_quoted(item, doubled, quoted);
+    if (fits) std::memcpy(buffer, scratch, quoted.length);
   });
   return had_scratch && fits ? 1 : 0;
 }
@@ -214,7 +208,7 @@ HOSTUTIL_API char* HOSTUTIL_CALL GetCSVOneItem3(const char* line, char* buffer, 
   if (line == nullptr || buffer == nullptr || bufferSize == 0 || empty(separator)) return nullptr;
   std::memset(buffer, 0, bufferSize);
   if (line[0] != '"') {
-    return const_cast<char*>(take_plain(line, separator, buffer, bufferSize));
+    return const_cast<char*>(take_plain(line, separator, buffer, bufferSize, false));
   }
   const char* next = nullptr;
   with_scratch(bufferSize,

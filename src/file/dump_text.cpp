@@ -1,13 +1,12 @@
 // The hexadecimal dump text of a block of bytes. The reported size can fall
 // short of the text, so the writer never passes the caller's buffer: a text that
 // does not fit with its NUL is cut and stays NUL-terminated.
+#include <charconv>
 #include <cstring>
 
 #include "hostutil.h"
 
 namespace {
-
-constexpr char hex_digits[] = "0123456789abcdef";
 
 // Appends to a cleared buffer, keeping its last byte for the NUL.
 class bounded_text {
@@ -28,13 +27,10 @@ class bounded_text {
   // value in lower-case hexadecimal, at least width digits.
   void put_hex(uint32_t value, int width) {
     char digits[8];
-    int n = 0;
-    do {
-      digits[n++] = hex_digits[value & 0xF];
-      value >>= 4;
-    } while (value != 0);
+    const int n =
+        static_cast<int>(std::to_chars(digits, digits + sizeof digits, value, 16).ptr - digits);
     for (int i = n; i < width; ++i) put('0');
-    while (n > 0) put(digits[--n]);
+    for (int i = 0; i < n; ++i) put(digits[i]);
   }
   void put_line_end() {
     put('\r');

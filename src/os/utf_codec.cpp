@@ -3,6 +3,7 @@
 // rest is decoded against the well-formed byte ranges of Unicode's table 3-7.
 #include "os/utf_codec.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace hostutil::os {
@@ -26,9 +27,7 @@ class sink {
   // n ASCII units (or bytes) of the input, as they are.
   template <typename From>
   void copy(const From* from, std::size_t n) {
-    if constexpr (Write) {
-      for (std::size_t i = 0; i < n; ++i) out_[count_ + i] = static_cast<Unit>(from[i]);
-    }
+    if constexpr (Write) std::copy_n(from, n, out_ + count_);
     count_ += n;
   }
 

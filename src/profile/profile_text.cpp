@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "file/line_iterator.h"
 #include "hostutil.h"
@@ -13,13 +14,7 @@
 namespace hostutil::profile {
 namespace {
 
-struct line_text {
-  const char* data;
-  std::uint32_t length;
-
-  bool empty() const { return length == 0; }
-  bool starts_with(char c) const { return length != 0 && data[0] == c; }
-};
+using line_text = std::string_view;
 
 // Walks the lines as the 256-byte line buffer of GetFileOneLine holds them.
 class profile_lines {
@@ -30,10 +25,8 @@ class profile_lines {
     file::line_view view{};
     if (!lines_.next(view)) return false;
     // The last line may run on into the NULs behind the text.
-    std::uint32_t n = std::min(view.length, line_capacity - 1);
-    const void* nul = std::memchr(view.data, '\0', n);
-    if (nul != nullptr) n = static_cast<std::uint32_t>(static_cast<const char*>(nul) - view.data);
-    line = {view.data, n};
+    const line_text held(view.data, std::min(view.length, line_capacity - 1));
+    line = held.substr(0, held.find('\0'));
     return true;
   }
 
@@ -48,31 +41,25 @@ bool same_ignoring_case(const char* a, const char* b, std::size_t n) {
 }
 
 // The text before the first "=", or the whole line when it has none.
-line_text key_part(const line_text& line) {
-  const void* equals = std::memchr(line.data, '=', line.length);
-  if (equals == nullptr) return line;
-  return {line.data, static_cast<std::uint32_t>(static_cast<const char*>(equals) - line.data)};
-}
+line_text key_part(const line_text& line) { return line.substr(0, line.find('=')); }
 
 // Compared over the longer of the two lengths: Port matches PORT, not Ports.
 bool key_matches(const line_text& line, const char* key, std::size_t key_length) {
   const line_text part = key_part(line);
-  return part.length == key_length && same_ignoring_case(part.data, key, key_length);
+  return part.size() == key_length && same_ignoring_case(part.data(), key, key_length);
 }
 
 // The reader opens a section on a line that begins with the header text.
 bool opens_for_reader(const line_text& line, const char* header, std::size_t header_length) {
-  return line.length >= header_length && same_ignoring_case(line.data, header, header_length);
+  return line.size() >= header_length && same_ignoring_case(line.data(), header, header_length);
 }
 
 // The writer opens it only on a line that is the header text and nothing more.
 bool opens_for_writer(const line_text& line, const char* header, std::size_t header_length) {
-  return line.length == header_length && same_ignoring_case(line.data, header, header_length);
+  return line.size() == header_length && same_ignoring_case(line.data(), header, header_length);
 }
 
-bool is_comment(const line_text& line) {
-  return line.length >= 2 && line.data[0] == '/' && line.data[1] == '/';
-}
+bool is_comment(const line_text& line) { return line.starts_with("//"); }
 
 // Calls visit(line) for each key line of the section, in file order, until it
 // answers false.
@@ -107,10 +94,10 @@ std::uint32_t find_value(const char* text, std::uint32_t textLength, const char*
     if (!key_matches(line, key, key_length)) return true;
     // The first matching line ends the search, with a value or without.
     const line_text part = key_part(line);
-    if (part.length < line.length) {
-      const std::uint32_t value_length = line.length - part.length - 1;
+    if (part.size() < line.size()) {
+      const auto value_length = static_cast<std::uint32_t>(line.size() - part.size() - 1);
       count = std::min(value_length, bufferSize - 1);
-      std::memcpy(buffer, line.data + part.length + 1, count);
+      std::memcpy(buffer, line.data() + part.size() + 1, count);
     }
     return false;
   });
@@ -124,15 +111,15 @@ std::uint32_t list_keys(const char* text, std::uint32_t textLength, const char* 
     const line_text part = key_part(line);
     // A list that fits to its last NUL is whole; otherwise the last byte of
     // the buffer stays the NUL that ends what was kept.
-    if (written + part.length + 1 <= bufferSize) {
-      std::memcpy(buffer + written, part.data, part.length);
-      buffer[written + part.length] = '\0';
-      written += part.length + 1;
+    if (written + part.size() + 1 <= bufferSize) {
+      std::memcpy(buffer + written, part.data(), part.size());
+      buffer[written + part.size()] = '\0';
+      written += part.size() + 1;
       return true;
     }
     if (written < bufferSize - 1u) {
       const std::uint64_t room = bufferSize - 1u - written;
-      std::memcpy(buffer + written, part.data, room);
+      std::memcpy(buffer + written, part.data(), room);
       written += room;
       buffer[written] = '\0';
     }
@@ -156,7 +143,7 @@ bool rebuild(const char* text, std::uint32_t textLength, const char* header, con
   while (have_line) {
     if (!output.empty() && line_end_pending && !output.append_line_end()) return false;
     line_end_pending = true;
-    if (!output.append(line.data, line.length)) return false;
+    if (!output.append(line.data(), line.size())) return false;
     if (done || line.empty() || !opens_for_writer(line, header, header_length)) {
       have_line = lines.next(line);
       continue;
@@ -174,7 +161,7 @@ bool rebuild(const char* text, std::uint32_t textLength, const char* header, con
         continue;
       }
       if (line.starts_with('[')) break;  // left to the main walk
-      if (!body.append(line.data, line.length)) return false;
+      if (!body.append(line.data(), line.size())) return false;
     }
     if (!done) {
       // A new key goes first in its section.
@@ -185,7 +172,7 @@ bool rebuild(const char* text, std::uint32_t textLength, const char* header, con
     profile_lines body_lines(body.data(), body.size());
     line_text body_line{};
     while (body_lines.next(body_line)) {
-      if (!output.append_line_end() || !output.append(body_line.data, body_line.length)) {
+      if (!output.append_line_end() || !output.append(body_line.data(), body_line.size())) {
         return false;
       }
     }

@@ -3,6 +3,7 @@
 // than being refused or written past its end.
 #include "profile/text_builder.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -23,9 +24,7 @@ bool text_builder::append(const char* data, std::size_t length) {
   const std::uint64_t needed = std::uint64_t{size_} + length + 1;  // and the NUL
   if (needed > most) return false;
   if (needed > capacity_) {
-    std::uint64_t grown = std::uint64_t{capacity_} * 2;
-    if (grown < needed) grown = needed;
-    if (grown > most) grown = most;
+    const std::uint64_t grown = std::clamp(std::uint64_t{capacity_} * 2, needed, most);
     if (!reserve(static_cast<std::uint32_t>(grown))) return false;
   }
   if (length != 0) std::memcpy(block_.get() + size_, data, length);

@@ -4,6 +4,7 @@
 // of its own has Windows' name for such languages, "ZZZ".
 #include "os/posix/language_names.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
@@ -102,23 +103,10 @@ constexpr char unnamed_language_name[] = "ZZZ";
 
 char folded(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 0x20) : c; }
 
-// Case-blind equality of two ASCII parts of n bytes each.
-bool same_part(const char* a, const char* b, std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i) {
-    if (folded(a[i]) != folded(b[i])) return false;
-  }
-  return true;
-}
-
-// Case-blind equality of an ASCII part of length n with a NUL-ended text.
-bool part_is(const char* part, std::size_t n, const char* text) {
-  return std::strlen(text) == n && same_part(part, text, n);
-}
-
-bool is_unnamed_language(const char* language, std::size_t n) {
+bool is_unnamed_language(std::string_view language) {
   for (const char* p = unnamed_languages;; ++p) {
     const std::size_t length = std::strcspn(p, " ");
-    if (length == n && same_part(language, p, n)) return true;
+    if (same_folded(language, {p, length})) return true;
     p += length;
     if (*p == '\0') return false;
   }
@@ -132,6 +120,10 @@ bool put_name(char (&name)[4], const char* found) {
 
 }  // namespace
 
+bool same_folded(std::string_view a, std::string_view b) {
+  return std::ranges::equal(a, b, [](char x, char y) { return folded(x) == folded(y); });
+}
+
 const char* locale_name(const char* category) {
   for (const char* variable : {"LC_ALL", category, "LANG"}) {
     const char* value = std::getenv(variable);
@@ -143,30 +135,26 @@ const char* locale_name(const char* category) {
 bool abbreviated_language_name(const char* locale, char (&name)[4]) {
   std::memset(name, 0, sizeof name);
   if (locale == nullptr) return false;
-  const std::size_t language_length = std::strcspn(locale, "_.@");
-  const char* territory = locale + language_length;
-  std::size_t territory_length = 0;
-  if (*territory == '_') {
-    ++territory;
-    territory_length = std::strcspn(territory, ".@");
-  }
-  if (language_length == 0 || part_is(locale, language_length, "c") ||
-      part_is(locale, language_length, "posix")) {
+  const std::string_view language(locale, std::strcspn(locale, "_.@"));
+  const char* after = locale + language.size();
+  const std::string_view territory =
+      *after == '_' ? std::string_view(after + 1, std::strcspn(after + 1, ".@")) : "";
+  if (language.empty() || same_folded(language, "c") || same_folded(language, "posix")) {
     return put_name(name, "ENU");
   }
   const language_row* fallback = nullptr;
   for (const language_row& row : rows) {
-    if (!part_is(locale, language_length, row.language)) continue;
+    if (!same_folded(language, row.language)) continue;
     if (row.territory == nullptr) {
       if (fallback == nullptr) fallback = &row;
-    } else if (territory_length != 0 && part_is(territory, territory_length, row.territory)) {
+    } else if (same_folded(territory, row.territory)) {
       return put_name(name, row.name);
     }
   }
   if (fallback != nullptr) return put_name(name, fallback->name);
   // A code that is no language at all (a garbled or made-up name) is a locale
   // that cannot be read, as an unknown locale identifier cannot be on Windows.
-  return is_unnamed_language(locale, language_length) && put_name(name, unnamed_language_name);
+  return is_unnamed_language(language) && put_name(name, unnamed_language_name);
 }
 
 std::vector<std::string> named_locales() {

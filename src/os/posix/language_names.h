@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace hostutil::os {
@@ -14,6 +15,9 @@ namespace hostutil::os {
 // category's own variable ("LC_MESSAGES", "LC_CTYPE"), else LANG, the first
 // that is set and not empty; null when none is.
 const char* locale_name(const char* category);
+
+// Case-blind equality of two ASCII names: only A to Z fold, whatever the locale.
+bool same_folded(std::string_view a, std::string_view b);
 
 // The abbreviated language name of a locale name (language, optional
 // "_TERRITORY", optional ".codeset" and "@modifier"). "C" and "POSIX" count as

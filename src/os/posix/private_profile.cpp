@@ -15,6 +15,8 @@
 #include <string>
 #include <string_view>
 
+#include "os/posix/language_names.h"
+
 namespace hostutil::os {
 
 namespace {
@@ -25,17 +27,6 @@ std::string_view trimmed(std::string_view text) {
   while (!text.empty() && is_blank(text.front())) text.remove_prefix(1);
   while (!text.empty() && is_blank(text.back())) text.remove_suffix(1);
   return text;
-}
-
-bool same_name(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 0x20);
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 0x20);
-    if (x != y) return false;
-  }
-  return true;
 }
 
 // The whole file; false when it cannot be read.
@@ -79,7 +70,7 @@ bool find_value(std::string_view text, std::string_view section, std::string_vie
       const std::size_t close = line.rfind(']');
       if (close != std::string_view::npos) {
         if (where == place::inside) return false;  // the first matching section ends
-        if (where == place::before && same_name(trimmed(line.substr(1, close - 1)), section)) {
+        if (where == place::before && same_folded(trimmed(line.substr(1, close - 1)), section)) {
           where = place::inside;
         }
         continue;
@@ -88,7 +79,7 @@ bool find_value(std::string_view text, std::string_view section, std::string_vie
     if (where != place::inside) continue;
     const std::size_t equals = line.find('=');
     const std::string_view name = trimmed(line.substr(0, equals));
-    if (!same_name(name, key)) continue;
+    if (!same_folded(name, key)) continue;
     if (equals == std::string_view::npos) return false;
     value = trimmed(line.substr(equals + 1));
     return true;
