@@ -2,7 +2,8 @@
 // "CHT"), worked out from a POSIX locale name such as "ja_JP.UTF-8", so that
 // the port answers the language queries with the platform's own names; and
 // the locale name a category takes from the environment, which the language
-// queries and the ANSI character set both start from.
+// queries and the ANSI character set both start from; and the locale-blind
+// ASCII name compare the language table and the POSIX profile reader share.
 #pragma once
 
 #include <string>
