@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "frame/text.h"
 #include "hostutil.h"
 #include "lock/named_guard.h"
 #include "os/system_calls.h"
@@ -127,8 +128,7 @@ enum class chain_end { first, last };
 // Takes the first or the last record out of the area into buffer. The head
 // goes with the last record, and the guard leaves the table after it.
 uint32_t take_record(HeapAreaHead** area, void* buffer, uint32_t bufferSize, chain_end end) {
-  if (buffer == nullptr || bufferSize == 0) return 0;
-  std::memset(buffer, 0, bufferSize);
+  if (!clear_output(buffer, bufferSize)) return 0;
   return change_area(area, [&](HeapAreaHead* head) -> uint32_t {
     if (head->firstRecord == nullptr) {
       free_head(area);
@@ -201,8 +201,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL AllocHeapAreaAndSetData(HeapAreaHead** area,
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL FetchHeapData(void** cursor, void* buffer,
                                                   uint32_t bufferSize) {
-  if (cursor == nullptr || buffer == nullptr || bufferSize == 0) return 0;
-  std::memset(buffer, 0, bufferSize);
+  if (cursor == nullptr || !clear_output(buffer, bufferSize)) return 0;
   if (*cursor == nullptr) return 0;
   lock::named_guard guard(guard_name);
   if (!guard.entered()) return 0;
@@ -220,8 +219,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL FetchHeapData(void** cursor, void* buffer,
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL FetchHeapLastData(HeapAreaHead** area, void* buffer,
                                                       uint32_t bufferSize) {
-  if (buffer == nullptr || bufferSize == 0) return 0;
-  std::memset(buffer, 0, bufferSize);
+  if (!clear_output(buffer, bufferSize)) return 0;
   if (!names_an_area(area)) return 0;
   lock::named_guard guard(guard_name);
   if (!guard.entered()) return 0;

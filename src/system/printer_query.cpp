@@ -136,10 +136,9 @@ std::uint32_t GetCapabilityDllName(const char* printerName, const char* driverNa
                                    const char* capabilityPattern, const char* supportCode,
                                    char* dllName, std::uint32_t dllNameSize) {
   if (empty(printerName) || empty(driverName) || empty(capabilityPattern) || empty(supportCode) ||
-      dllName == nullptr || dllNameSize == 0) {
+      !clear_output(dllName, dllNameSize)) {
     return 0;
   }
-  std::memset(dllName, 0, dllNameSize);
   const auto& calls = os::calls();
   char folder[path_size] = {};
   std::uint32_t folder_length = 0;
