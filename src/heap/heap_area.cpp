@@ -15,7 +15,6 @@ namespace {
 using namespace hostutil;
 
 constexpr const char* guard_name = lock::heap_semaphore;
-constexpr uint32_t record_overhead = 20;  // length, marker, next address
 
 static_assert(sizeof(void*) == 8, "records keep 8-byte addresses");
 static_assert(offsetof(HeapAreaHead, recordCount) == 8 && offsetof(HeapAreaHead, reserved) == 12 &&
@@ -167,7 +166,8 @@ extern "C" {
 HOSTUTIL_API uint32_t HOSTUTIL_CALL AllocHeapAreaAndSetData(HeapAreaHead** area, const void* data,
                                                             uint32_t dataLength) {
   if (area == nullptr || data == nullptr || dataLength == 0) return 0;
-  if (dataLength > UINT32_MAX - record_overhead) return 0;  // the record's size is 32-bit
+  // The record's size is 32-bit.
+  if (dataLength > UINT32_MAX - HOSTUTIL_HEAP_RECORD_SIZE(0)) return 0;
   if (SemaphoreCreate(guard_name, 0) == 0) return 0;
   lock::named_guard guard(guard_name);
   if (!guard.entered()) return 0;
@@ -189,7 +189,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL AllocHeapAreaAndSetData(HeapAreaHead** area,
   }
 
   auto* record =
-      static_cast<HeapAreaRecord*>(heap.heap_allocate(dataLength + record_overhead, true));
+      static_cast<HeapAreaRecord*>(heap.heap_allocate(HOSTUTIL_HEAP_RECORD_SIZE(dataLength), true));
   if (record == nullptr) return 0;  // a head made above stays, without a record
   std::memcpy(record, &dataLength, sizeof dataLength);
   std::memcpy(data_of(record), data, dataLength);
