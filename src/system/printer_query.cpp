@@ -225,7 +225,6 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL GetLogicalPrinterAndPortName(
 HOSTUTIL_API uint32_t HOSTUTIL_CALL DeviceDriverIsExist(const char* portName,
                                                         const char* capabilityPattern,
                                                         const char* supportCode) {
-  if (empty(portName) || empty(supportCode)) return 0;
   char printer_name[256];
   char printer_port[256];
   return GetLogicalPrinterAndPortName(portName, capabilityPattern, supportCode, printer_name,
