@@ -247,9 +247,8 @@ void numbered_name(std::uint64_t number, char (&out)[17]) {
 
 std::uint32_t occupied_slots() {
   std::lock_guard lock(g_mutex);
-  std::uint32_t n = 0;
-  for (const auto& s : g_slots) n += s.handle != nullptr;
-  return n;
+  return static_cast<std::uint32_t>(
+      std::ranges::count_if(g_slots, [](const SemaphoreSlot& s) { return s.handle != nullptr; }));
 }
 
 }  // namespace hostutil::lock
