@@ -15,9 +15,7 @@
 /* The DLL exports its names through its module definition file, so nothing is needed on
  *  Windows; the shared object hides everything but what is marked here. */
 #ifndef HOSTUTIL_API
-#if defined(_WIN32)
-#define HOSTUTIL_API
-#elif defined(__GNUC__) || defined(__clang__)
+#if !defined(_WIN32) && (defined(__GNUC__) || defined(__clang__))
 #define HOSTUTIL_API __attribute__((visibility("default")))
 #else
 /** Marks a declaration as exported: default visibility in the shared object, nothing on

@@ -1,19 +1,18 @@
 // sprintfEx: formatting bounded by the caller's buffer, the text cut to fit and
 // the rest of the buffer zero. The formatting itself is the platform C
 // library's, reached through os/format.h.
-#include "os/system_calls.h"
-
 #include <cstdarg>
 #include <cstring>
 
+#include "frame/text.h"
 #include "hostutil.h"
+#include "os/system_calls.h"
 
 extern "C" {
 
 HOSTUTIL_API void HOSTUTIL_CALL sprintfEx(char* buffer, uint32_t bufferSize, const char* format,
                                           ...) {
-  if (buffer == nullptr || bufferSize == 0 || format == nullptr || format[0] == '\0') return;
-  std::memset(buffer, 0, bufferSize);
+  if (hostutil::empty(format) || !hostutil::clear_output(buffer, bufferSize)) return;
   // Sizes from 2^31 up do not fit the C library's signed counts: left cleared.
   if (bufferSize >= 0x80000000u) return;
   std::va_list args;

@@ -3,6 +3,7 @@
 // registered allocation, which is why these fail before SemaphoreControlBegin.
 #include <cstring>
 
+#include "frame/text.h"
 #include "heap/scratch_block.h"
 #include "hostutil.h"
 
@@ -15,8 +16,7 @@ constexpr uint32_t scratch_bytes = 512;
 // gives more than one unit.
 int32_t through_utf16(decltype(&ChangeAnsiToUnicode) in, decltype(&ChangeUTF16ToUTF8) out,
                       const char* text, uint32_t length, char* output, uint32_t outputSize) {
-  if (text == nullptr || length == 0 || output == nullptr || outputSize == 0) return 0;
-  std::memset(output, 0, outputSize);
+  if (text == nullptr || length == 0 || !hostutil::clear_output(output, outputSize)) return 0;
   const uint64_t bytes = 4ull * length;
   hu_wchar scratch[scratch_bytes / sizeof(hu_wchar)] = {};
   hostutil::heap::scratch_block block;

@@ -12,6 +12,7 @@
 
 namespace {
 
+using hostutil::clear_output;
 using hostutil::empty;
 using hostutil::heap::scratch_block;
 
@@ -161,8 +162,7 @@ extern "C" {
 HOSTUTIL_API uint32_t HOSTUTIL_CALL MakeCSVOneItem3(const char* item, char* buffer,
                                                     uint32_t bufferSize, const char* separator,
                                                     uint32_t escapeQuotes) {
-  if (item == nullptr || buffer == nullptr || bufferSize == 0 || empty(separator)) return 0;
-  std::memset(buffer, 0, bufferSize);
+  if (item == nullptr || empty(separator) || !clear_output(buffer, bufferSize)) return 0;
   const bool doubled = escapeQuotes != 0;
   if (!needs_quotes(item, separator, doubled)) {
     const std::size_t n = std::strlen(item);
@@ -205,8 +205,7 @@ HOSTUTIL_API char* HOSTUTIL_CALL GetCSVOneItem3(const char* line, char* buffer, 
                                                 const char* separator) {
   // An empty separator would be found everywhere, and lead the walk past the
   // line's end.
-  if (line == nullptr || buffer == nullptr || bufferSize == 0 || empty(separator)) return nullptr;
-  std::memset(buffer, 0, bufferSize);
+  if (line == nullptr || empty(separator) || !clear_output(buffer, bufferSize)) return nullptr;
   if (line[0] != '"') {
     return const_cast<char*>(take_plain(line, separator, buffer, bufferSize, false));
   }
@@ -218,11 +217,10 @@ HOSTUTIL_API char* HOSTUTIL_CALL GetCSVOneItem3(const char* line, char* buffer, 
 
 HOSTUTIL_API char* HOSTUTIL_CALL GetCSVOneItem2(const char* line, char* buffer, uint32_t bufferSize,
                                                 const char* separator) {
-  if (line == nullptr || buffer == nullptr || bufferSize == 0 || empty(separator) ||
-      std::strlen(separator) > end_mark_capacity - 2) {
+  if (line == nullptr || empty(separator) || std::strlen(separator) > end_mark_capacity - 2 ||
+      !clear_output(buffer, bufferSize)) {
     return nullptr;
   }
-  std::memset(buffer, 0, bufferSize);
   return const_cast<char*>(take_kept_quotes(line, separator, buffer, bufferSize));
 }
 

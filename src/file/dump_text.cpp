@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstring>
 
+#include "frame/text.h"
 #include "hostutil.h"
 
 namespace {
@@ -59,11 +60,11 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL GetSizeOfBinDataDumpFile(uint32_t dataSize,
 HOSTUTIL_API uint32_t HOSTUTIL_CALL CreateBinDataDumpFile(const void* data, uint32_t dataSize,
                                                           char* buffer, uint32_t bufferSize,
                                                           uint32_t bytesPerLine) {
-  if (data == nullptr || dataSize == 0 || buffer == nullptr || bufferSize == 0 ||
-      bytesPerLine == 0 || bufferSize < GetSizeOfBinDataDumpFile(dataSize, bytesPerLine)) {
+  if (data == nullptr || dataSize == 0 || bytesPerLine == 0 ||
+      bufferSize < GetSizeOfBinDataDumpFile(dataSize, bytesPerLine) ||
+      !hostutil::clear_output(buffer, bufferSize)) {
     return 0;
   }
-  std::memset(buffer, 0, bufferSize);
   bounded_text text(buffer, bufferSize);
 
   for (const char* c = "Addr +"; *c != '\0'; ++c) text.put(*c);

@@ -12,6 +12,7 @@
 
 namespace {
 
+using hostutil::clear_output;
 using hostutil::empty;
 
 namespace os = hostutil::os;
@@ -74,10 +75,9 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL FindAndGetInformationOfFile(const char* path
 HOSTUTIL_API uint32_t HOSTUTIL_CALL GetFileOneLine(const char* text, uint32_t textLength,
                                                    uint32_t lineNumber, char* line,
                                                    uint32_t lineSize) {
-  if (text == nullptr || textLength == 0 || line == nullptr || lineSize == 0 || lineNumber == 0) {
+  if (text == nullptr || textLength == 0 || lineNumber == 0 || !clear_output(line, lineSize)) {
     return 0;
   }
-  std::memset(line, 0, lineSize);
   hostutil::file::line_iterator lines(text, textLength);
   hostutil::file::line_view view{};
   for (std::uint32_t n = 0; n < lineNumber; ++n) {
@@ -89,8 +89,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL GetFileOneLine(const char* text, uint32_t te
 
 HOSTUTIL_API void HOSTUTIL_CALL GetFilePath(const char* fileName, char* buffer,
                                             uint32_t bufferSize) {
-  if (buffer == nullptr || bufferSize == 0) return;
-  std::memset(buffer, 0, bufferSize);
+  if (!clear_output(buffer, bufferSize)) return;
   const std::uint32_t n = os::calls().program_path(buffer, bufferSize);
   // A cut program path would name the wrong folder: leave the buffer empty.
   if (n == 0 || n >= bufferSize) {

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "frame/text.h"
 #include "hostutil.h"
 #include "os/system_calls.h"
 
@@ -13,10 +14,7 @@ extern "C" {
 // fits with its NUL; the text's length, but at most bufferSize.
 HOSTUTIL_API uint32_t HOSTUTIL_CALL GetLastErrorString(uint32_t errorCode, char* buffer,
                                                        uint32_t bufferSize) {
-  if (buffer == nullptr || bufferSize == 0) {
-    return 0;
-  }
-  std::memset(buffer, 0, bufferSize);
+  if (!hostutil::clear_output(buffer, bufferSize)) return 0;
   std::string text;
   if (!hostutil::os::calls().error_text(errorCode, text) || text.empty()) {
     return 0;

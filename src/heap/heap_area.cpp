@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "frame/text.h"
 #include "hostutil.h"
 #include "lock/named_guard.h"
 #include "os/system_calls.h"
@@ -14,7 +15,6 @@ namespace {
 using namespace hostutil;
 
 constexpr const char* guard_name = lock::heap_semaphore;
-constexpr uint32_t record_overhead = 20;  // length, marker, next address
 
 static_assert(sizeof(void*) == 8, "records keep 8-byte addresses");
 static_assert(offsetof(HeapAreaHead, recordCount) == 8 && offsetof(HeapAreaHead, reserved) == 12 &&
@@ -127,8 +127,7 @@ enum class chain_end { first, last };
 // Takes the first or the last record out of the area into buffer. The head
 // goes with the last record, and the guard leaves the table after it.
 uint32_t take_record(HeapAreaHead** area, void* buffer, uint32_t bufferSize, chain_end end) {
-  if (buffer == nullptr || bufferSize == 0) return 0;
-  std::memset(buffer, 0, bufferSize);
+  if (!clear_output(buffer, bufferSize)) return 0;
   return change_area(area, [&](HeapAreaHead* head) -> uint32_t {
     if (head->firstRecord == nullptr) {
       free_head(area);
@@ -167,7 +166,8 @@ extern "C" {
 HOSTUTIL_API uint32_t HOSTUTIL_CALL AllocHeapAreaAndSetData(HeapAreaHead** area, const void* data,
                                                             uint32_t dataLength) {
   if (area == nullptr || data == nullptr || dataLength == 0) return 0;
-  if (dataLength > UINT32_MAX - record_overhead) return 0;  // the record's size is 32-bit
+  // The record's size is 32-bit.
+  if (dataLength > UINT32_MAX - HOSTUTIL_HEAP_RECORD_SIZE(0)) return 0;
   if (SemaphoreCreate(guard_name, 0) == 0) return 0;
   lock::named_guard guard(guard_name);
   if (!guard.entered()) return 0;
@@ -189,7 +189,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL AllocHeapAreaAndSetData(HeapAreaHead** area,
   }
 
   auto* record =
-      static_cast<HeapAreaRecord*>(heap.heap_allocate(dataLength + record_overhead, true));
+      static_cast<HeapAreaRecord*>(heap.heap_allocate(HOSTUTIL_HEAP_RECORD_SIZE(dataLength), true));
   if (record == nullptr) return 0;  // a head made above stays, without a record
   std::memcpy(record, &dataLength, sizeof dataLength);
   std::memcpy(data_of(record), data, dataLength);
@@ -201,8 +201,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL AllocHeapAreaAndSetData(HeapAreaHead** area,
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL FetchHeapData(void** cursor, void* buffer,
                                                   uint32_t bufferSize) {
-  if (cursor == nullptr || buffer == nullptr || bufferSize == 0) return 0;
-  std::memset(buffer, 0, bufferSize);
+  if (cursor == nullptr || !clear_output(buffer, bufferSize)) return 0;
   if (*cursor == nullptr) return 0;
   lock::named_guard guard(guard_name);
   if (!guard.entered()) return 0;
@@ -220,8 +219,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL FetchHeapData(void** cursor, void* buffer,
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL FetchHeapLastData(HeapAreaHead** area, void* buffer,
                                                       uint32_t bufferSize) {
-  if (buffer == nullptr || bufferSize == 0) return 0;
-  std::memset(buffer, 0, bufferSize);
+  if (!clear_output(buffer, bufferSize)) return 0;
   if (!names_an_area(area)) return 0;
   lock::named_guard guard(guard_name);
   if (!guard.entered()) return 0;

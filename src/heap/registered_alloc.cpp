@@ -44,11 +44,6 @@ struct registry_text {
 
 uint64_t number_of(const void* block) { return reinterpret_cast<std::uintptr_t>(block); }
 
-bool registry_exists() {
-  std::lock_guard lock(g_registry_mutex);
-  return g_registry != nullptr;
-}
-
 void unregister(const registry_text& text) {
   std::lock_guard lock(g_registry_mutex);
   if (g_registry != nullptr)
@@ -134,7 +129,8 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL HeapFreeExEx(void* block) {
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL GlobalAreaEntry(void* block) {
   if (block == nullptr) return 0;
-  if (!registry_exists()) return 1;  // nothing is registered, so nothing to claim
+  // Nothing registered, nothing to claim.
+  if (heap::allocation_registry() == nullptr) return 1;
   return SemaphoreEntry(nullptr, number_of(block), claim_retries);
 }
 
@@ -143,12 +139,12 @@ HOSTUTIL_API void HOSTUTIL_CALL GlobalAreaLeave(void* block) {
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL GlobalAreaIsEntry(void* block) {
-  if (block == nullptr || !registry_exists()) return 0;
+  if (block == nullptr || heap::allocation_registry() == nullptr) return 0;
   return SemaphoreIsEntry(nullptr, number_of(block));
 }
 
 HOSTUTIL_API uint32_t HOSTUTIL_CALL GlobalAreaLumpFree(void) {
-  if (!registry_exists()) return 1;
+  if (heap::allocation_registry() == nullptr) return 1;
   // Always the first record: freeing a block takes its record out, so this is
   // the walk from the front, and other threads' frees cannot strand a cursor.
   char text[text_buffer_size];

@@ -82,30 +82,18 @@ class name_index {
 
   // no_slot when absent.
   std::uint32_t find(const char* name) const {
-    for (std::size_t b = bucket_of(name);; b = (b + 1) & (buckets - 1)) {
-      const std::uint32_t e = entries_[b];
-      if (e == 0) return no_slot;
-      if (std::strcmp(g_slots[e - 1].name, name) == 0) return e - 1;
-    }
+    const std::uint32_t e = entries_[bucket_holding(name)];
+    return e == 0 ? no_slot : e - 1;
   }
 
   // The name must be absent.
-  void insert(const char* name, std::uint32_t slot) {
-    std::size_t b = bucket_of(name);
-    while (entries_[b] != 0) b = (b + 1) & (buckets - 1);
-    entries_[b] = slot + 1;
-  }
+  void insert(const char* name, std::uint32_t slot) { entries_[bucket_holding(name)] = slot + 1; }
 
   void erase(const char* name) {
-    std::size_t b = bucket_of(name);
-    while (entries_[b] != 0 && std::strcmp(g_slots[entries_[b] - 1].name, name) != 0) {
-      b = (b + 1) & (buckets - 1);
-    }
-    if (entries_[b] == 0) return;
+    std::size_t hole = bucket_holding(name);
+    if (entries_[hole] == 0) return;
     // Backward-shift deletion keeps every probe chain unbroken without tombstones.
-    std::size_t hole = b;
-    for (std::size_t next = (hole + 1) & (buckets - 1); entries_[next] != 0;
-         next = (next + 1) & (buckets - 1)) {
+    for (std::size_t next = after(hole); entries_[next] != 0; next = after(next)) {
       const std::size_t home = bucket_of(g_slots[entries_[next] - 1].name);
       // Move the entry back when its home does not lie in (hole, next].
       const bool stays =
@@ -120,6 +108,15 @@ class name_index {
 
  private:
   static constexpr std::uint32_t buckets = 1u << 18;  // load stays under 40 %
+
+  static std::size_t after(std::size_t b) { return (b + 1) & (buckets - 1); }
+
+  // The bucket that holds name, or the empty one where its probe chain ends.
+  std::size_t bucket_holding(const char* name) const {
+    std::size_t b = bucket_of(name);
+    while (entries_[b] != 0 && std::strcmp(g_slots[entries_[b] - 1].name, name) != 0) b = after(b);
+    return b;
+  }
 
   static std::size_t bucket_of(const char* name) {
     // FNV-1a: names are short, and this spreads numbered names well.
@@ -214,9 +211,7 @@ void close_handle(os::semaphore* h) {
 
 void clear_slot(std::uint32_t slot) {
   g_names.erase(g_slots[slot].name);
-  std::memset(g_slots[slot].name, 0, name_capacity);
-  g_slots[slot].handle = nullptr;
-  g_slots[slot].entered = 0;
+  g_slots[slot] = SemaphoreSlot{};
   g_free.give(slot);
 }
 
@@ -252,9 +247,8 @@ void numbered_name(std::uint64_t number, char (&out)[17]) {
 
 std::uint32_t occupied_slots() {
   std::lock_guard lock(g_mutex);
-  std::uint32_t n = 0;
-  for (const auto& s : g_slots) n += s.handle != nullptr;
-  return n;
+  return static_cast<std::uint32_t>(
+      std::ranges::count_if(g_slots, [](const SemaphoreSlot& s) { return s.handle != nullptr; }));
 }
 
 }  // namespace hostutil::lock
@@ -300,8 +294,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL SemaphoreCreate(const char* name, uint64_t n
   os::semaphore* h = os::calls().semaphore_open(n.c_str(), 1, 2);
   if (h == nullptr) return 0;
   std::strcpy(g_slots[slot].name, n.c_str());
-  g_slots[slot].handle = h;
-  g_slots[slot].entered = 0;
+  g_slots[slot].handle = h;  // a free slot is all zero: not entered
   g_free.take(slot);
   g_names.insert(g_slots[slot].name, slot);
   return 1;

@@ -10,6 +10,7 @@
 
 namespace {
 
+using hostutil::clear_output;
 using hostutil::empty;
 
 namespace profile = hostutil::profile;
@@ -38,14 +39,12 @@ extern "C" {
 HOSTUTIL_API uint32_t HOSTUTIL_CALL GetPrivateProfileStrEx(const char* section, const char* key,
                                                            const char* defaultText, char* buffer,
                                                            uint32_t bufferSize, const char* path) {
-  if (empty(path) || empty(section) || (key != nullptr && key[0] == '\0') || buffer == nullptr ||
-      bufferSize == 0) {
-    return 0;
-  }
+  if (empty(path) || empty(section) || (key != nullptr && key[0] == '\0')) return 0;
   // A section name too long for the header's work buffer is refused as well.
   char header[profile::line_capacity];
-  if (!profile::make_section_header(section, header)) return 0;
-  std::memset(buffer, 0, bufferSize);
+  if (!profile::make_section_header(section, header) || !clear_output(buffer, bufferSize)) {
+    return 0;
+  }
   const std::uint32_t count = read_from_file(path, header, key, buffer, bufferSize);
   // The default only whole, with its NUL.
   if (count == 0 && defaultText != nullptr && std::strlen(defaultText) < bufferSize) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "frame/text.h"
 #include "hostutil.h"
 
 namespace {
@@ -40,8 +41,7 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL WriteFileValueInt(const char* fileName, cons
 HOSTUTIL_API uint32_t HOSTUTIL_CALL GetFileValueString(const char* fileName, const char* section,
                                                        const char* key, const char* defaultText,
                                                        char* buffer, uint32_t bufferSize) {
-  if (buffer == nullptr || bufferSize == 0) return 0;
-  std::memset(buffer, 0, bufferSize);
+  if (!hostutil::clear_output(buffer, bufferSize)) return 0;
   if (fileName == nullptr) {
     if (defaultText != nullptr && std::strlen(defaultText) < bufferSize) {
       std::strcpy(buffer, defaultText);

@@ -136,10 +136,9 @@ std::uint32_t GetCapabilityDllName(const char* printerName, const char* driverNa
                                    const char* capabilityPattern, const char* supportCode,
                                    char* dllName, std::uint32_t dllNameSize) {
   if (empty(printerName) || empty(driverName) || empty(capabilityPattern) || empty(supportCode) ||
-      dllName == nullptr || dllNameSize == 0) {
+      !clear_output(dllName, dllNameSize)) {
     return 0;
   }
-  std::memset(dllName, 0, dllNameSize);
   const auto& calls = os::calls();
   char folder[path_size] = {};
   std::uint32_t folder_length = 0;
@@ -226,7 +225,6 @@ HOSTUTIL_API uint32_t HOSTUTIL_CALL GetLogicalPrinterAndPortName(
 HOSTUTIL_API uint32_t HOSTUTIL_CALL DeviceDriverIsExist(const char* portName,
                                                         const char* capabilityPattern,
                                                         const char* supportCode) {
-  if (empty(portName) || empty(supportCode)) return 0;
   char printer_name[256];
   char printer_port[256];
   return GetLogicalPrinterAndPortName(portName, capabilityPattern, supportCode, printer_name,

@@ -63,18 +63,17 @@ class libcups {
   libcups() {
     void* module = ::dlopen("libcups.so.2", RTLD_NOW | RTLD_LOCAL);
     if (module == nullptr) return;
-    look_up(module, get_dests, "cupsGetDests2");
-    look_up(module, free_dests, "cupsFreeDests");
-    look_up(module, get_option, "cupsGetOption");
-    look_up(module, get_named_dest, "cupsGetNamedDest");
-    look_up(module, get_ppd, "cupsGetPPD3");
-    look_up(module, server, "cupsServer");
-    ready_ = get_dests != nullptr && free_dests != nullptr && get_option != nullptr &&
-             get_named_dest != nullptr && get_ppd != nullptr && server != nullptr;
+    ready_ = look_up(module, get_dests, "cupsGetDests2") &&
+             look_up(module, free_dests, "cupsFreeDests") &&
+             look_up(module, get_option, "cupsGetOption") &&
+             look_up(module, get_named_dest, "cupsGetNamedDest") &&
+             look_up(module, get_ppd, "cupsGetPPD3") && look_up(module, server, "cupsServer");
   }
+  // Whether the entry point is there.
   template <typename F>
-  static void look_up(void* module, F& entry, const char* name) {
+  static bool look_up(void* module, F& entry, const char* name) {
     entry = reinterpret_cast<F>(::dlsym(module, name));
+    return entry != nullptr;
   }
   bool ready_ = false;
 };
