@@ -89,9 +89,8 @@ void install() {
 // The tool's path: what it printed up to a NUL, without the line ends; and
 // the name in a path.
 std::string printed_path() {
-  std::string path = platform.output.substr(0, platform.output.find('\0'));
-  while (!path.empty() && (path.back() == '\n' || path.back() == '\r')) path.pop_back();
-  return path;
+  const std::string path = platform.output.substr(0, platform.output.find('\0'));
+  return path.substr(0, path.find_last_not_of("\r\n") + 1);  // npos + 1 is 0
 }
 
 std::string leaf(const std::string& path) { return path.substr(path.rfind('/') + 1); }

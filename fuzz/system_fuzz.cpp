@@ -43,10 +43,7 @@ void printers(const std::string& port, const std::string& pattern, uint32_t size
 // The system's object names: a backslash may only end a "Global" or "Local"
 // prefix, and something must follow the prefix.
 bool object_name(const std::string& name) {
-  std::size_t rest = 0;
-  for (const char* prefix : {"Global\\", "Local\\"}) {
-    if (name.compare(0, std::strlen(prefix), prefix) == 0) rest = std::strlen(prefix);
-  }
+  const std::size_t rest = name.starts_with("Global\\") ? 7 : name.starts_with("Local\\") ? 6 : 0;
   return name.find('\\', rest) == std::string::npos && (rest == 0 || rest < name.size());
 }
 

@@ -37,6 +37,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -47,11 +48,7 @@ namespace {
 using bytes = std::string;
 using u32 = uint32_t;
 
-#if defined(_WIN32)
-const char sep = '\\';
-#else
-const char sep = '/';
-#endif
+const char sep = static_cast<char>(std::filesystem::path::preferred_separator);
 
 struct rng {
   uint64_t s;

@@ -14,12 +14,6 @@ std::map<std::string, child_role>& roles() {
   return r;
 }
 
-std::vector<std::string> role_command(const std::string& role,
-                                      const std::vector<std::string>& args) {
-  std::vector<std::string> argv{self_path(), "--child-role", role};
-  argv.insert(argv.end(), args.begin(), args.end());
-  return argv;
-}
 }  // namespace
 
 bool register_child_role(const std::string& name, child_role role) {
@@ -35,7 +29,11 @@ int run_child_role(int argc, char** argv) {
 }
 
 child_process::child_process(const std::string& role, const std::vector<std::string>& args)
-    : process(role_command(role, args)) {}
+    : process([&] {
+        std::vector<std::string> argv{self_path(), "--child-role", role};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return argv;
+      }()) {}
 
 }  // namespace hostutil::test
 

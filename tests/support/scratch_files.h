@@ -41,12 +41,8 @@ class fresh_table : public with_fresh_table<> {};
 
 namespace hostutil::test::files {
 
-// The separator spelt out, not taken from the library.
-#ifdef _WIN32
-inline std::string sep() { return "\\"; }
-#else
-inline std::string sep() { return "/"; }
-#endif
+// The platform's separator as the standard library has it, not taken from ours.
+inline std::string sep() { return {static_cast<char>(std::filesystem::path::preferred_separator)}; }
 
 inline void put(const std::string& path, const std::string& bytes) {
   ASSERT_TRUE(std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes) << path;

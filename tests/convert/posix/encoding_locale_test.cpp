@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <map>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "convert/encoding_samples.h"

@@ -19,7 +19,6 @@
 #include <new>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "hostutil.h"

@@ -22,20 +22,14 @@ using lines = std::multiset<std::string>;
 
 namespace {
 
-// A program of our own in folder: a shell script of the body.
-void write_program(const fs::path& folder, const char* name, const std::string& body) {
-  fs::create_directories(folder);
-  std::ofstream(folder / name) << "#!/bin/sh\n" << body << "\n";
-  fs::permissions(folder / name, fs::perms::owner_all);
-}
-
-// One that appends its arguments to its path and .log and prints reply, with
-// its output held open a little longer, so that a host's reaping handler takes
-// it before the output ends; status 1 (the user cancels) when reply is empty.
+// A program of our own in folder, a shell script that appends its arguments to its path and .log
+// and prints reply, with its output held open a little longer, so that a host's reaping handler
+// takes it before the output ends; status 1 (the user cancels) when reply is empty.
 void write_logger(const fs::path& folder, const char* name, const std::string& reply = "") {
-  write_program(folder, name,
-                "printf '%s\\n' \"$*\" >> \"$0.log\"\necho " + reply +
-                    "\n(/bin/sleep 0.1) &\ntest -n \"" + reply + "\"");
+  fs::create_directories(folder);
+  std::ofstream(folder / name) << "#!/bin/sh\nprintf '%s\\n' \"$*\" >> \"$0.log\"\necho " << reply
+                               << "\n(/bin/sleep 0.1) &\ntest -n \"" << reply << "\"\n";
+  fs::permissions(folder / name, fs::perms::owner_all);
 }
 
 // The lines of a log once it has count of them (a detached handler writes on

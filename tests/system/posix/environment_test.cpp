@@ -5,11 +5,12 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <cstdio>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "common/process.h"
 #include "hostutil.h"
 #include "os/posix/language_names.h"
 
@@ -36,13 +37,14 @@ TEST(LanguageTests, UnderSeveralLocaleVariables) {
   // language: the test over every locale.
   const struct {
     const char *all, *messages, *lang, *answers;
-  } cases[] = {{nullptr, nullptr, "JA_jp.eucJP@x", "11"}, {nullptr, nullptr, "ja", "11"},
-               {nullptr, nullptr, "zh_TW.Big5", "10"},    {nullptr, nullptr, "zh_CN.UTF-8", "00"},
-               {nullptr, nullptr, "zh_HK", "00"},         {nullptr, nullptr, nullptr, "00"},
-               {nullptr, nullptr, "xx_YY.UTF-8", "11"}, {nullptr, nullptr, "jap", "11"},
-               {"12_34", nullptr, nullptr, "11"},       {"/usr/lib/locale/ta_IN", nullptr, nullptr, "11"},
-               {"ja_JP.UTF-8", "de_DE", "ko_KR", "11"}, {"", "ko_KR", "ja_JP.UTF-8", "10"},
-               {nullptr, "ja_JP.UTF-8", "en_US", "11"}};
+  } cases[] = {
+      {nullptr, nullptr, "JA_jp.eucJP@x", "11"}, {nullptr, nullptr, "ja", "11"},
+      {nullptr, nullptr, "zh_TW.Big5", "10"},    {nullptr, nullptr, "zh_CN.UTF-8", "00"},
+      {nullptr, nullptr, "zh_HK", "00"},         {nullptr, nullptr, nullptr, "00"},
+      {nullptr, nullptr, "xx_YY.UTF-8", "11"},   {nullptr, nullptr, "jap", "11"},
+      {"12_34", nullptr, nullptr, "11"},         {"/usr/lib/locale/ta_IN", nullptr, nullptr, "11"},
+      {"ja_JP.UTF-8", "de_DE", "ko_KR", "11"},   {"", "ko_KR", "ja_JP.UTF-8", "10"},
+      {nullptr, "ja_JP.UTF-8", "en_US", "11"}};
   for (const auto& c : cases) {
     const env_override all("LC_ALL", c.all), messages("LC_MESSAGES", c.messages),
         lang("LANG", c.lang);
@@ -62,16 +64,14 @@ TEST(Display, NoDisplayOrNoServerGivesZero) {
   }
 }
 
-// The first word of every line a command prints.
+// The first word of every line a shell command prints on its standard output.
 std::vector<std::string> first_words(const std::string& command) {
   std::vector<std::string> words;
-  if (FILE* out = popen(command.c_str(), "r")) {
-    for (char line[512]; fgets(line, sizeof line, out) != nullptr;) {
-      const std::string text(line);
-      const std::string word = text.substr(0, text.find_first_of(" \n"));
-      if (!word.empty()) words.push_back(word);
-    }
-    pclose(out);
+  std::istringstream out(
+      hostutil::tools::run_captured({"/bin/sh", "-c", "exec 2>/dev/null; " + command}).output);
+  for (std::string line; std::getline(out, line);) {
+    const std::string word = line.substr(0, line.find(' '));
+    if (!word.empty()) words.push_back(word);
   }
   return words;
 }
