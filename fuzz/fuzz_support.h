@@ -73,7 +73,7 @@ inline std::vector<char> exact(const std::string& text) {
 class fenced {
  public:
   explicit fenced(std::size_t size, char fill = 'Z')
-      : bytes_((check(size < (std::size_t{1} << 30)), size + 2 * guard), canary) {
+      : bytes_((check(size < (std::size_t{1} << 30)), size + 2 * guard), canary), fill_(fill) {
     std::memset(data(), fill, this->size());
   }
   // No byte outside the buffer was written.
@@ -97,11 +97,18 @@ class fenced {
     const std::size_t n = strnlen(data(), size());
     return n < size() && std::string(data() + n, size() - n) == std::string(size() - n, '\0');
   }
+  // True when the buffer holds text and zeros behind it (none when text fills it).
+  bool holds(const std::string& text) const {
+    return text.size() <= size() && all() == text + std::string(size() - text.size(), '\0');
+  }
+  // True when every byte still holds the fill.
+  bool untouched() const { return all() == std::string(size(), fill_); }
 
  private:
   static constexpr std::size_t guard = 16;
   static constexpr char canary = '\xA7';
   std::vector<char> bytes_;
+  char fill_;
 };
 
 // A scratch folder of this process, removed at exit, and a path inside it.

@@ -112,8 +112,7 @@ void formatters(fuzz::input r) {
   const std::string text = with_point(signed_value, decimals);
   const bool fits = size >= 12 && decimals <= 9 && text.size() < size;
   check(ChangeBinToAsciiWithDecimalPoint(signed_value, point.data(), size, decimals) == fits);
-  check(point.all() ==
-        (fits ? text + std::string(size - text.size(), '\0') : std::string(size, 'x')));
+  check(fits ? point.holds(text) : point.untouched());
 }
 
 // Where memstr matches: each scan for the needle's first byte covers window
@@ -148,12 +147,10 @@ void formatted(const std::string& text, std::uint32_t size, std::int32_t value) 
   fuzz::fenced buffer(size);
   sprintfEx(buffer.data(), size, "%d.%s.%x", value, text.c_str(), value);
   if (size == 0) return;
-  std::string expected(whole, std::min<std::size_t>(static_cast<std::size_t>(n), size - 1));
-  expected.resize(size, '\0');
-  check(buffer.all() == expected);
-  fuzz::fenced untouched(size);
-  sprintfEx(untouched.data(), size, "");
-  check(untouched.all() == std::string(size, 'Z'));
+  check(buffer.holds({whole, std::min<std::size_t>(static_cast<std::size_t>(n), size - 1)}));
+  fuzz::fenced empty(size);
+  sprintfEx(empty.data(), size, "");
+  check(empty.untouched());
 }
 
 void comparisons(const std::string& a, const std::string& b, std::uint32_t count) {
@@ -242,8 +239,7 @@ void zeros(const std::string& text, uint32_t size, uint32_t width, int32_t mode)
   }
   const bool fits = !result.empty() && result.size() < size;
   check(done == fits);
-  check(fits ? buffer.all() == result + std::string(size - result.size(), '\0')
-             : buffer.all() == before);
+  check(fits ? buffer.holds(result) : buffer.all() == before);
 }
 
 // The number parsers on a text, cut at its first NUL, and lengths around it; the
