@@ -111,6 +111,22 @@ class fenced {
   char fill_;
 };
 
+// Lines 1, 2, 3, ... of a text as GetFileOneLine gives them into a cleared buffer
+// of line_size bytes, up to the first number it refuses or, to_empty, the first
+// empty line.
+inline std::vector<std::string> lines_by_number(const char* text, std::uint32_t length,
+                                                std::uint32_t line_size, bool to_empty = false) {
+  std::vector<std::string> lines;
+  std::vector<char> line(line_size);
+  for (std::uint32_t n = 1;; ++n) {
+    std::fill(line.begin(), line.end(), '\0');
+    if (GetFileOneLine(text, length, n, line.data(), line_size) == 0 ||
+        (to_empty && line[0] == '\0'))
+      return lines;
+    lines.emplace_back(line.data());
+  }
+}
+
 // A scratch folder of this process, removed at exit, and a path inside it.
 inline std::string scratch(const std::string& name) {
   static const struct folder {

@@ -6,14 +6,6 @@
 
 namespace {
 
-std::vector<std::string> lines_by_number(const char* text, std::uint32_t length) {
-  std::vector<std::string> lines;
-  char line[256];
-  for (std::uint32_t n = 1; GetFileOneLine(text, length, n, line, sizeof line) != 0; ++n)
-    lines.emplace_back(line);
-  return lines;
-}
-
 bool same_ignoring_case(const std::string& a, const std::string& b) {
   return fuzz::folded(a) == fuzz::folded(b);
 }
@@ -80,7 +72,8 @@ std::string reference_rebuild(const std::vector<std::string>& lines, const std::
       out += "\r\n" + new_line;
       done = true;
     }
-    for (const std::string& b : lines_by_number(body.c_str(), static_cast<uint32_t>(body.size()))) {
+    for (const std::string& b :
+         fuzz::lines_by_number(body.c_str(), static_cast<uint32_t>(body.size()), 256)) {
       out += "\r\n" + b;
     }
     out += "\r\n";
@@ -134,7 +127,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text = file + std::string(256, '\0');  // as the reader holds it
   const std::string header = "[" + section + "]";
   const std::vector<std::string> lines =
-      lines_by_number(text.data(), static_cast<std::uint32_t>(text.size()));
+      fuzz::lines_by_number(text.data(), static_cast<std::uint32_t>(text.size()), 256);
   const char* default_text = (mode & 1) != 0 ? nullptr : "dflt";
   const std::string dflt = default_text == nullptr ? "" : default_text;
   // The value file's name, the section and the profile's path, as the calls take them.
