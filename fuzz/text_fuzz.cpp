@@ -118,7 +118,7 @@ void formatters(fuzz::input r) {
 // Where memstr matches: each scan for the needle's first byte covers window
 // bytes from the current position, within the haystack.
 const char* memstr_model(const char* h, const std::string& needle, std::uint32_t window) {
-  if (*h == '\0' || needle.empty()) return nullptr;
+  if (needle.empty()) return nullptr;
   for (const char* at = h; *at != '\0';) {
     const auto* found = static_cast<const char*>(
         std::memchr(at, needle[0], std::min<std::size_t>(window, std::strlen(at))));
@@ -225,7 +225,7 @@ void zeros(const std::string& text, uint32_t size, uint32_t width, int32_t mode)
   const std::string before = buffer.all();
   const int32_t done = ZeroSuppressProc(buffer.data(), size, width, mode);
   const std::size_t sign = !before.empty() && before[0] == '-';
-  const std::string digits = before.substr(std::min(sign, before.size()));
+  const std::string digits = before.substr(sign);
   std::string result;
   if (digits.find('\0') != std::string::npos) {
     const std::string u = digits.substr(0, digits.find('\0'));
