@@ -13,22 +13,22 @@ class counter_semaphores {
   counter_semaphores() : saved_(hostutil::os::calls()) {
     auto& t = hostutil::os::calls();
     t.semaphore_open = [](const char*, std::uint32_t initial, std::uint32_t) {
-      return reinterpret_cast<hostutil::os::semaphore*>(new counter{initial});
+      return reinterpret_cast<hostutil::os::semaphore*>(new std::uint32_t{initial});
     };
     t.semaphore_wait = [](hostutil::os::semaphore* s, std::uint32_t) {
-      auto* c = reinterpret_cast<counter*>(s);
-      if (c->count == 0) return hostutil::os::wait_status::timed_out;
-      --c->count;
+      auto& count = *reinterpret_cast<std::uint32_t*>(s);
+      if (count == 0) return hostutil::os::wait_status::timed_out;
+      --count;
       return hostutil::os::wait_status::acquired;
     };
     t.semaphore_post = [](hostutil::os::semaphore* s) {
-      auto* c = reinterpret_cast<counter*>(s);
-      if (c->count >= 2) return false;
-      ++c->count;
+      auto& count = *reinterpret_cast<std::uint32_t*>(s);
+      if (count >= 2) return false;
+      ++count;
       return true;
     };
     t.semaphore_close = [](hostutil::os::semaphore* s) {
-      delete reinterpret_cast<counter*>(s);
+      delete reinterpret_cast<std::uint32_t*>(s);
       return true;
     };
   }
@@ -37,9 +37,6 @@ class counter_semaphores {
   counter_semaphores& operator=(const counter_semaphores&) = delete;
 
  private:
-  struct counter {
-    std::uint32_t count;
-  };
   hostutil::os::system_calls saved_;
 };
 

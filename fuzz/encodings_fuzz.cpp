@@ -49,12 +49,8 @@ std::vector<Out> size_protocol(int32_t(HOSTUTIL_CALL* convert)(const In*, uint32
 // The line-by-number model of UTF-8 to UTF-16: GetFileOneLine for 1, 2, 3, ...
 std::vector<hu_wchar> utf8_to_utf16_by_number(const char* text, uint32_t length) {
   std::vector<hu_wchar> model;
-  std::vector<char> line(std::size_t{length} + 1);
-  for (uint32_t number = 1;; ++number) {
-    std::fill(line.begin(), line.end(), '\0');
-    if (GetFileOneLine(text, length, number, line.data(), length + 1) == 0 || line[0] == '\0')
-      break;
-    const std::vector<hu_wchar> wide = codec(utf8_to_utf16, line.data(), std::strlen(line.data()));
+  for (const std::string& line : fuzz::lines_by_number(text, length, length + 1, true)) {
+    const std::vector<hu_wchar> wide = codec(utf8_to_utf16, line.data(), line.size());
     model.insert(model.end(), wide.begin(), wide.end());
     model.insert(model.end(), {'\r', '\n'});
   }

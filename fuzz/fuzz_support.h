@@ -73,7 +73,7 @@ inline std::vector<char> exact(const std::string& text) {
 class fenced {
  public:
   explicit fenced(std::size_t size, char fill = 'Z')
-      : bytes_((check(size < (std::size_t{1} << 30)), size + 2 * guard), canary) {
+      : bytes_((check(size < (std::size_t{1} << 30)), size + 2 * guard), canary), fill_(fill) {
     std::memset(data(), fill, this->size());
   }
   // No byte outside the buffer was written.
@@ -97,12 +97,35 @@ class fenced {
     const std::size_t n = strnlen(data(), size());
     return n < size() && std::string(data() + n, size() - n) == std::string(size() - n, '\0');
   }
+  // True when the buffer holds text and zeros behind it (none when text fills it).
+  bool holds(const std::string& text) const {
+    return text.size() <= size() && all() == text + std::string(size() - text.size(), '\0');
+  }
+  // True when every byte still holds the fill.
+  bool untouched() const { return all() == std::string(size(), fill_); }
 
  private:
   static constexpr std::size_t guard = 16;
   static constexpr char canary = '\xA7';
   std::vector<char> bytes_;
+  char fill_;
 };
+
+// Lines 1, 2, 3, ... of a text as GetFileOneLine gives them into a cleared buffer
+// of line_size bytes, up to the first number it refuses or, to_empty, the first
+// empty line.
+inline std::vector<std::string> lines_by_number(const char* text, std::uint32_t length,
+                                                std::uint32_t line_size, bool to_empty = false) {
+  std::vector<std::string> lines;
+  std::vector<char> line(line_size);
+  for (std::uint32_t n = 1;; ++n) {
+    std::fill(line.begin(), line.end(), '\0');
+    if (GetFileOneLine(text, length, n, line.data(), line_size) == 0 ||
+        (to_empty && line[0] == '\0'))
+      return lines;
+    lines.emplace_back(line.data());
+  }
+}
 
 // A scratch folder of this process, removed at exit, and a path inside it.
 inline std::string scratch(const std::string& name) {

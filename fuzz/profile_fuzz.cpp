@@ -6,30 +6,19 @@
 
 namespace {
 
-std::vector<std::string> lines_by_number(const char* text, std::uint32_t length) {
-  std::vector<std::string> lines;
-  char line[256];
-  for (std::uint32_t n = 1; GetFileOneLine(text, length, n, line, sizeof line) != 0; ++n)
-    lines.emplace_back(line);
-  return lines;
-}
-
-bool same_ignoring_case(const std::string& a, const std::string& b) {
-  return fuzz::folded(a) == fuzz::folded(b);
-}
+using fuzz::folded;
 
 std::string key_part(const std::string& line) { return line.substr(0, line.find('=')); }
 
 // The reader's lookup and list, literally, over the lines by number.
 std::string reference_read(const std::vector<std::string>& lines, const std::string& header,
-                           const char* key, std::uint32_t& count) {
+                           const char* key) {
   std::string out;
   bool in_section = false;
   for (const std::string& line : lines) {
-    if (line.empty() || line.rfind("//", 0) == 0) continue;
+    if (line.empty() || line.starts_with("//")) continue;
     if (line[0] == '[') {
-      in_section =
-          line.size() >= header.size() && same_ignoring_case(line.substr(0, header.size()), header);
+      in_section = folded(line).starts_with(folded(header));
       continue;
     }
     if (!in_section) continue;
@@ -37,13 +26,11 @@ std::string reference_read(const std::vector<std::string>& lines, const std::str
       out += key_part(line) + '\0';
       continue;
     }
-    if (!same_ignoring_case(key_part(line), key)) continue;
+    if (folded(key_part(line)) != folded(key)) continue;
     const size_t equals = line.find('=');
     if (equals != std::string::npos) out = line.substr(equals + 1);
     break;
   }
-  count = static_cast<std::uint32_t>(out.size());
-  if (key == nullptr && count != 0) --count;
   return out;
 }
 
@@ -51,24 +38,17 @@ std::string reference_read(const std::vector<std::string>& lines, const std::str
 std::string reference_rebuild(const std::vector<std::string>& lines, const std::string& header,
                               const std::string& key, const std::string& new_line) {
   std::string out;
-  bool pending = true;
-  bool done = false;
-  size_t i = 0;
-  while (i < lines.size()) {
-    const std::string& line = lines[i];
+  bool pending = true, done = false;  // pending: a line end owed before the next line
+  for (std::size_t i = 0; i < lines.size();) {
     if (!out.empty() && pending) out += "\r\n";
-    pending = true;
-    if (done || line.empty() || !same_ignoring_case(line, header)) {
-      out += line;
-      ++i;
-      continue;
-    }
-    pending = false;
+    const std::string& line = lines[i++];
     out += line;
+    pending = done || line.empty() || folded(line) != folded(header);
+    if (pending) continue;
     std::string body;
-    for (++i; i < lines.size(); ++i) {
+    for (; i < lines.size(); ++i) {
       if (!body.empty()) body += "\r\n";
-      if (same_ignoring_case(key_part(lines[i]), key)) {
+      if (folded(key_part(lines[i])) == folded(key)) {
         body += new_line;
         done = true;
         continue;
@@ -76,11 +56,10 @@ std::string reference_rebuild(const std::vector<std::string>& lines, const std::
       if (lines[i][0] == '[') break;
       body += lines[i];
     }
-    if (!done) {
-      out += "\r\n" + new_line;
-      done = true;
-    }
-    for (const std::string& b : lines_by_number(body.c_str(), static_cast<uint32_t>(body.size()))) {
+    if (!done) out += "\r\n" + new_line;
+    done = true;
+    for (const std::string& b :
+         fuzz::lines_by_number(body.c_str(), static_cast<uint32_t>(body.size()), 256)) {
       out += "\r\n" + b;
     }
     out += "\r\n";
@@ -134,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text = file + std::string(256, '\0');  // as the reader holds it
   const std::string header = "[" + section + "]";
   const std::vector<std::string> lines =
-      lines_by_number(text.data(), static_cast<std::uint32_t>(text.size()));
+      fuzz::lines_by_number(text.data(), static_cast<std::uint32_t>(text.size()), 256);
   const char* default_text = (mode & 1) != 0 ? nullptr : "dflt";
   const std::string dflt = default_text == nullptr ? "" : default_text;
   // The value file's name, the section and the profile's path, as the calls take them.
@@ -145,16 +124,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::uint32_t count =
         beside ? GetFileValueString(n, s, k, default_text, buffer.data(), buffer_size)
                : GetPrivateProfileStrEx(s, k, default_text, buffer.data(), buffer_size, p);
-    std::uint32_t whole = 0;
-    const std::string expected = reference_read(lines, header, k, whole);
+    const std::string expected = reference_read(lines, header, k);
+    // The count leaves out a key list's last NUL.
+    const auto whole =
+        static_cast<std::uint32_t>(expected.size() - (k == nullptr && !expected.empty()));
     check(buffer[buffer_size - 1] == '\0');
     if (whole == 0) {
-      check(count == 0 && buffer.cleared_text());
-      check(std::string(buffer.data()) == (dflt.size() < buffer_size ? dflt : ""));
+      check(count == 0 && buffer.holds(dflt.size() < buffer_size ? dflt : ""));
     } else if (k != nullptr) {
       // A value that does not fit is cut to the buffer.
-      check(count == (whole < buffer_size ? whole : buffer_size - 1) && buffer.cleared_text());
-      check(std::string(buffer.data()) == expected.substr(0, count));
+      check(count == (whole < buffer_size ? whole : buffer_size - 1) &&
+            buffer.holds(expected.substr(0, count)));
     } else {
       // A key list that does not fit keeps what the buffer holds.
       const bool fits = expected.size() <= buffer_size;

@@ -112,14 +112,13 @@ void formatters(fuzz::input r) {
   const std::string text = with_point(signed_value, decimals);
   const bool fits = size >= 12 && decimals <= 9 && text.size() < size;
   check(ChangeBinToAsciiWithDecimalPoint(signed_value, point.data(), size, decimals) == fits);
-  check(point.all() ==
-        (fits ? text + std::string(size - text.size(), '\0') : std::string(size, 'x')));
+  check(fits ? point.holds(text) : point.untouched());
 }
 
 // Where memstr matches: each scan for the needle's first byte covers window
 // bytes from the current position, within the haystack.
 const char* memstr_model(const char* h, const std::string& needle, std::uint32_t window) {
-  if (*h == '\0' || needle.empty()) return nullptr;
+  if (needle.empty()) return nullptr;
   for (const char* at = h; *at != '\0';) {
     const auto* found = static_cast<const char*>(
         std::memchr(at, needle[0], std::min<std::size_t>(window, std::strlen(at))));
@@ -148,12 +147,10 @@ void formatted(const std::string& text, std::uint32_t size, std::int32_t value) 
   fuzz::fenced buffer(size);
   sprintfEx(buffer.data(), size, "%d.%s.%x", value, text.c_str(), value);
   if (size == 0) return;
-  std::string expected(whole, std::min<std::size_t>(static_cast<std::size_t>(n), size - 1));
-  expected.resize(size, '\0');
-  check(buffer.all() == expected);
-  fuzz::fenced untouched(size);
-  sprintfEx(untouched.data(), size, "");
-  check(untouched.all() == std::string(size, 'Z'));
+  check(buffer.holds({whole, std::min<std::size_t>(static_cast<std::size_t>(n), size - 1)}));
+  fuzz::fenced empty(size);
+  sprintfEx(empty.data(), size, "");
+  check(empty.untouched());
 }
 
 void comparisons(const std::string& a, const std::string& b, std::uint32_t count) {
@@ -228,7 +225,7 @@ void zeros(const std::string& text, uint32_t size, uint32_t width, int32_t mode)
   const std::string before = buffer.all();
   const int32_t done = ZeroSuppressProc(buffer.data(), size, width, mode);
   const std::size_t sign = !before.empty() && before[0] == '-';
-  const std::string digits = before.substr(std::min(sign, before.size()));
+  const std::string digits = before.substr(sign);
   std::string result;
   if (digits.find('\0') != std::string::npos) {
     const std::string u = digits.substr(0, digits.find('\0'));
@@ -242,8 +239,7 @@ void zeros(const std::string& text, uint32_t size, uint32_t width, int32_t mode)
   }
   const bool fits = !result.empty() && result.size() < size;
   check(done == fits);
-  check(fits ? buffer.all() == result + std::string(size - result.size(), '\0')
-             : buffer.all() == before);
+  check(fits ? buffer.holds(result) : buffer.all() == before);
 }
 
 // The number parsers on a text, cut at its first NUL, and lengths around it; the
