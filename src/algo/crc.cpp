@@ -59,16 +59,13 @@ constexpr slicing_tables make_slicing_tables() {
   slicing_tables s{};
   table power{};
   for (int v = 0; v < 256; ++v) power[v] = static_cast<std::uint16_t>(v);  // x^0
-  for (int k = 0; k <= slice + 1; ++k) {
-    if (k < slice) {
-      for (int b = 0; b < 256; ++b) s.data[k][b] = power[reversal[b]];
-    } else if (k == slice) {
-      s.reg_low = power;
-    } else {
-      s.reg_high = power;
-    }
+  for (int k = 0; k < slice; ++k) {
+    for (int b = 0; b < 256; ++b) s.data[k][b] = power[reversal[b]];
     for (auto& e : power) e = byte_step(e, 0);  // times x^8
   }
+  s.reg_low = power;
+  for (auto& e : power) e = byte_step(e, 0);
+  s.reg_high = power;
   return s;
 }
 

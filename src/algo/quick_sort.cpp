@@ -1,6 +1,6 @@
 // QuickSort: first element as pivot, Lomuto partition. Recursing into the smaller
-// side keeps the stack within log2(count) frames; one linear pass per range leaves
-// a sorted range alone and reverses a reversed one (equal values are alike).
+// side keeps the stack within log2(count) frames; linear order tests of each range
+// leave a sorted range alone and reverse a reversed one (equal values are alike).
 #include <algorithm>
 #include <cstdint>
 #include <utility>
@@ -16,17 +16,11 @@ inline bool before(int32_t a, int32_t b) {
 
 enum class run { sorted, reversed, mixed };
 
-// One pass that stops as soon as the range is neither sorted nor reversed.
+// Each test stops at the first pair that breaks its order.
 template <bool ascending>
 run order_of(const int32_t* a, std::int64_t low, std::int64_t high) {
-  bool sorted = true;
-  bool reversed = true;
-  for (std::int64_t i = low; i < high && (sorted || reversed); ++i) {
-    if (before<ascending>(a[i + 1], a[i])) sorted = false;
-    if (before<ascending>(a[i], a[i + 1])) reversed = false;
-  }
-  if (sorted) return run::sorted;
-  return reversed ? run::reversed : run::mixed;
+  if (std::is_sorted(a + low, a + high + 1, before<ascending>)) return run::sorted;
+  return std::is_sorted(a + low, a + high + 1, before<!ascending>) ? run::reversed : run::mixed;
 }
 
 template <bool ascending>

@@ -12,10 +12,7 @@ inline bool is_lower(unsigned char c) { return c >= 'a' && c <= 'z'; }
 
 // True when a and b are the same byte or the two cases of one letter.
 inline bool same_letter(unsigned char a, unsigned char b) {
-  if (a == b) return true;
-  if (is_upper(a)) return a + 0x20 == b;
-  if (is_lower(a)) return a - 0x20 == b;
-  return false;
+  return a == b || (is_upper(a) && a + 0x20 == b) || (is_lower(a) && a - 0x20 == b);
 }
 
 // The three case-blind tests: the null rules, then the walk; limit is the

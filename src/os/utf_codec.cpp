@@ -58,9 +58,10 @@ std::size_t decode_utf8(const unsigned char* p, std::size_t length, hu_wchar* ou
       to.put(lead);
       continue;
     }
-    // The second byte's range depends on the lead; later bytes are 80..BF.
-    int trail;
-    std::uint32_t code;
+    // The second byte's range depends on the lead; later bytes are 80..BF. A
+    // stray trail byte or a lead that never starts a character has no trail.
+    int trail = 0;
+    std::uint32_t code = replacement;
     unsigned low = 0x80, high = 0xBF;
     if (lead >= 0xC2 && lead <= 0xDF) {
       trail = 1;
@@ -75,9 +76,6 @@ std::size_t decode_utf8(const unsigned char* p, std::size_t length, hu_wchar* ou
       code = lead & 0x07;
       if (lead == 0xF0) low = 0x90;   // no overlong forms
       if (lead == 0xF4) high = 0x8F;  // nothing above U+10FFFF
-    } else {
-      trail = 0;  // a stray trail byte or a lead that never starts a character
-      code = replacement;
     }
     bool whole = trail > 0;
     for (int i = 0; i < trail; ++i) {

@@ -34,30 +34,15 @@ class profile_lines {
   file::line_iterator lines_;
 };
 
-// Equal over n bytes with the ASCII letters folded to one case; neither side
-// holds a NUL within them.
-bool same_ignoring_case(const char* a, const char* b, std::size_t n) {
-  return CompareNoCaseN(a, b, static_cast<std::uint32_t>(n)) != 0;
+// True when a is n bytes long and equal to b over them, the ASCII letters folded
+// to one case; neither side holds a NUL within them. A key is thus compared over
+// the longer of the two lengths: Port matches PORT, not Ports.
+bool same_ignoring_case(const line_text& a, const char* b, std::size_t n) {
+  return a.size() == n && CompareNoCaseN(a.data(), b, static_cast<std::uint32_t>(n)) != 0;
 }
 
 // The text before the first "=", or the whole line when it has none.
 line_text key_part(const line_text& line) { return line.substr(0, line.find('=')); }
-
-// Compared over the longer of the two lengths: Port matches PORT, not Ports.
-bool key_matches(const line_text& line, const char* key, std::size_t key_length) {
-  const line_text part = key_part(line);
-  return part.size() == key_length && same_ignoring_case(part.data(), key, key_length);
-}
-
-// The reader opens a section on a line that begins with the header text.
-bool opens_for_reader(const line_text& line, const char* header, std::size_t header_length) {
-  return line.size() >= header_length && same_ignoring_case(line.data(), header, header_length);
-}
-
-// The writer opens it only on a line that is the header text and nothing more.
-bool opens_for_writer(const line_text& line, const char* header, std::size_t header_length) {
-  return line.size() == header_length && same_ignoring_case(line.data(), header, header_length);
-}
 
 bool is_comment(const line_text& line) { return line.starts_with("//"); }
 
@@ -72,7 +57,8 @@ void walk_section(const char* text, std::uint32_t textLength, const char* header
   while (lines.next(line)) {
     if (line.empty() || is_comment(line)) continue;
     if (line.starts_with('[')) {
-      in_section = opens_for_reader(line, header, header_length);
+      // The reader opens a section on a line that begins with the header text.
+      in_section = same_ignoring_case(line.substr(0, header_length), header, header_length);
       continue;
     }
     if (in_section && !visit(line)) return;
@@ -91,9 +77,9 @@ std::uint32_t find_value(const char* text, std::uint32_t textLength, const char*
   const std::size_t key_length = std::strlen(key);
   std::uint32_t count = 0;
   walk_section(text, textLength, header, [&](const line_text& line) {
-    if (!key_matches(line, key, key_length)) return true;
-    // The first matching line ends the search, with a value or without.
     const line_text part = key_part(line);
+    if (!same_ignoring_case(part, key, key_length)) return true;
+    // The first matching line ends the search, with a value or without.
     if (part.size() < line.size()) {
       const auto value_length = static_cast<std::uint32_t>(line.size() - part.size() - 1);
       count = std::min(value_length, bufferSize - 1);
@@ -144,7 +130,8 @@ bool rebuild(const char* text, std::uint32_t textLength, const char* header, con
     if (!output.empty() && line_end_pending && !output.append_line_end()) return false;
     line_end_pending = true;
     if (!output.append(line.data(), line.size())) return false;
-    if (done || line.empty() || !opens_for_writer(line, header, header_length)) {
+    // The writer opens it only on a line that is the header text and nothing more.
+    if (done || line.empty() || !same_ignoring_case(line, header, header_length)) {
       have_line = lines.next(line);
       continue;
     }
@@ -155,7 +142,7 @@ bool rebuild(const char* text, std::uint32_t textLength, const char* header, con
     if (!body.reserve(textLength)) return false;
     while ((have_line = lines.next(line))) {
       if (!body.empty() && !body.append_line_end()) return false;
-      if (key_matches(line, key, key_length)) {
+      if (same_ignoring_case(key_part(line), key, key_length)) {
         if (!body.append(newLine, new_length)) return false;
         done = true;
         continue;

@@ -5,23 +5,26 @@
 #include <mbstring.h>
 
 #include <cstring>
-#include <new>
 
 #include "os/file.h"
 
 namespace hostutil::os {
 namespace {
-HANDLE as_handle(file* f) { return reinterpret_cast<HANDLE>(f); }
-file* as_file(HANDLE h) { return h == INVALID_HANDLE_VALUE ? nullptr : reinterpret_cast<file*>(h); }
+// Open files and searches are the system's handles themselves.
+HANDLE as_handle(void* opened) { return opened; }
+template <typename Opened>
+Opened* as_opened(HANDLE h) {
+  return h == INVALID_HANDLE_VALUE ? nullptr : reinterpret_cast<Opened*>(h);
+}
 }  // namespace
 
 file* file_open_read(const char* path) {
-  return as_file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
+  return as_opened<file>(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 file* file_open_write(const char* path) {
-  return as_file(
+  return as_opened<file>(
       CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
@@ -50,29 +53,15 @@ bool file_close(file* f) { return CloseHandle(as_handle(f)) != 0; }
 
 bool file_delete(const char* path) { return DeleteFileA(path) != 0; }
 
-struct search {
-  HANDLE handle;
-};
-
 search* find_first(const char* pattern, hu_WIN32_FIND_DATAA& record) {
-  const HANDLE handle = FindFirstFileA(pattern, &record);
-  if (handle == INVALID_HANDLE_VALUE) return nullptr;
-  auto* s = new (std::nothrow) search{handle};
-  if (s == nullptr) {
-    FindClose(handle);
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-  }
-  return s;
+  return as_opened<search>(FindFirstFileA(pattern, &record));
 }
 
 bool find_next(search* s, hu_WIN32_FIND_DATAA& record) {
-  return FindNextFileA(s->handle, &record) != 0;
+  return FindNextFileA(as_handle(s), &record) != 0;
 }
 
-void find_close(search* s) {
-  FindClose(s->handle);
-  delete s;
-}
+void find_close(search* s) { FindClose(as_handle(s)); }
 
 bool set_attributes(const char* path, std::uint32_t attributes) {
   return SetFileAttributesA(path, attributes) != 0;
