@@ -27,7 +27,7 @@ class bounded_text {
   }
   // value in lower-case hexadecimal, at least width digits.
   void put_hex(uint32_t value, int width) {
-    char digits[8];
+    char digits[8] = {};  // cleared: GCC cannot see that to_chars fills what is read
     const int n =
         static_cast<int>(std::to_chars(digits, digits + sizeof digits, value, 16).ptr - digits);
     for (int i = n; i < width; ++i) put('0');
