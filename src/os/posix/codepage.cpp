@@ -9,13 +9,10 @@
 #include <locale.h>
 #include <strings.h>
 
-#include <algorithm>
 #include <bit>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <ranges>
-#include <string_view>
 
 #include "os/posix/language_names.h"
 #include "os/posix/windows_1252.h"
@@ -34,12 +31,15 @@ struct ansi_setting {
   char name[64] = "UTF-8";
 };
 
-// True when the name without its dashes and underscores is "UTF8" in any case.
-bool is_utf8_name(std::string_view name) {
-  auto kept = name | std::views::filter([](char c) { return c != '-' && c != '_'; });
-  return std::ranges::equal(kept, std::string_view("UTF8"), [](char c, char upper) {
-    return (c >= 'a' && c <= 'z' ? c - 0x20 : c) == upper;
-  });
+bool is_utf8_name(const char* name) {
+  char folded[8] = {};
+  std::size_t n = 0;
+  for (const char* c = name; *c != '\0'; ++c) {
+    if (*c == '-' || *c == '_') continue;
+    if (n == sizeof folded - 1) return false;
+    folded[n++] = static_cast<char>(*c >= 'a' && *c <= 'z' ? *c - 0x20 : *c);
+  }
+  return std::strcmp(folded, "UTF8") == 0;
 }
 
 // A charset named in the locale name ("ja_JP.eucJP@x") holds even where that
