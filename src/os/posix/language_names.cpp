@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
-#include <ranges>
 #include <string>
 #include <vector>
 
@@ -105,10 +104,12 @@ constexpr char unnamed_language_name[] = "ZZZ";
 char folded(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 0x20) : c; }
 
 bool is_unnamed_language(std::string_view language) {
-  return std::ranges::any_of(
-      std::views::split(std::string_view(unnamed_languages), ' '), [language](auto word) {
-        return same_folded(language, std::string_view(word.begin(), word.end()));
-      });
+  for (const char* p = unnamed_languages;; ++p) {
+    const std::size_t length = std::strcspn(p, " ");
+    if (same_folded(language, {p, length})) return true;
+    p += length;
+    if (*p == '\0') return false;
+  }
 }
 
 // Delivers a name of the table (three letters and the NUL).
